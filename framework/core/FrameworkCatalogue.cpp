@@ -1,0 +1,23 @@
+// The framework's own user-visible texts, one "KEY|text" line each. %1, %2 are filled by the caller.
+#include "Messages.h"
+
+namespace {
+
+const char *const kFrameworkCatalogue = R"(
+FW_ERRO_INESPERADO|Erro inesperado: %1
+FW_BASE64_INVALIDO|O texto recebido não está codificado em Base64 válido.
+FW_RESPOSTA_SERVIDOR_INVALIDA|Resposta inválida do servidor de aplicação.
+)";
+
+} // namespace
+
+const TMessages &FrameworkMessages()
+{
+    static TMessages catalogue;
+    static const bool loaded = [] {
+        catalogue.SetLines(QString::fromUtf8(kFrameworkCatalogue).split(u'\n'));
+        return true;
+    }();
+    Q_UNUSED(loaded);
+    return catalogue;
+}
