@@ -1,0 +1,38 @@
+#include "ContractMessages.h"
+
+#include <QHash>
+#include <QStringList>
+
+namespace contracts {
+
+namespace {
+const char *const kCatalogue = R"(
+PACOTE_SEM_CAMPOS|Pacote de dados inválido: faltam as definições dos campos.
+PACOTE_CAMPO_SEM_NOME|Pacote de dados inválido: campo sem nome.
+PACOTE_CAMPO_REPETIDO|Pacote de dados inválido: o campo %1 aparece mais de uma vez.
+PACOTE_TIPO_DESCONHECIDO|Pacote de dados inválido: tipo "%1" desconhecido no campo %2.
+PACOTE_TAMANHO_INVALIDO|Pacote de dados inválido: tamanho ausente ou inválido no campo %1.
+PACOTE_SEM_LINHAS|Pacote de dados inválido: faltam as linhas.
+PACOTE_LINHA_TAMANHO|Pacote de dados inválido: a linha %1 tem %2 valores, mas há %3 campos.
+PACOTE_VALOR_INVALIDO|Pacote de dados inválido: valor do campo %1 na linha %2 não corresponde ao tipo ou tamanho do campo.
+DELTA_SEM_ALTERACOES|Alterações inválidas: falta a lista de alterações.
+DELTA_TIPO_DESCONHECIDO|Alterações inválidas: tipo de alteração "%1" desconhecido (item %2).
+RPC_VALOR_MARCADO_INVALIDO|Valor inválido: objeto "%1" desconhecido ou malformado.
+)";
+} // namespace
+
+QString contractMsg(const char *key)
+{
+    static const QHash<QString, QString> texts = [] {
+        QHash<QString, QString> h;
+        for (const QString &line : QString::fromUtf8(kCatalogue).split(u'\n')) {
+            const qsizetype bar = line.indexOf(u'|');
+            if (bar > 0)
+                h.insert(line.left(bar), line.mid(bar + 1));
+        }
+        return h;
+    }();
+    return texts.value(QString::fromLatin1(key));
+}
+
+} // namespace contracts

@@ -1,0 +1,356 @@
+#include "DataPacket.h"
+
+#include "ContractMessages.h"
+
+#include <QDateTime>
+#include <QJsonArray>
+
+#include <QSet>
+
+#include <cmath>
+
+using namespace Qt::StringLiterals;
+
+namespace contracts {
+
+namespace {
+
+struct TypeName
+{
+    FieldType type;
+    const char16_t *name;
+};
+
+constexpr TypeName kTypeNames[] = {
+    {FieldType::String, u"string"},   {FieldType::FixedString, u"fixedstring"},
+    {FieldType::Float, u"float"},     {FieldType::Integer, u"integer"},
+    {FieldType::DateTime, u"datetime"}, {FieldType::Memo, u"memo"},
+};
+
+QJsonArray fieldsToJson(const QList<FieldDef> &fields)
+{
+    QJsonArray out;
+    for (const FieldDef &f : fields) {
+        QJsonObject def{{u"name"_s, f.name}, {u"type"_s, fieldTypeName(f.type)}};
+        if (f.type == FieldType::String || f.type == FieldType::FixedString)
+            def.insert(u"size"_s, f.size);
+        QJsonArray flags;
+        if (f.hidden)
+            flags.append(u"hidden"_s);
+        if (f.readOnly)
+            flags.append(u"readonly"_s);
+        if (f.required)
+            flags.append(u"required"_s);
+        if (!flags.isEmpty())
+            def.insert(u"flags"_s, flags);
+        out.append(def);
+    }
+    return out;
+}
+
+QJsonValue valueToJson(const QVariant &value, FieldType type)
+{
+    if (value.isNull())
+        return QJsonValue::Null;
+    switch (type) {
+    case FieldType::Float:
+        return value.toDouble();
+    case FieldType::Integer:
+        return value.toLongLong();
+    case FieldType::DateTime:
+        return value.toDateTime().toString(Qt::ISODateWithMs);
+    default:
+        return value.toString();
+    }
+}
+
+QJsonArray rowToJson(const Row &row, const QList<FieldDef> &fields)
+{
+    QJsonArray out;
+    for (qsizetype i = 0; i < fields.size(); ++i)
+        out.append(valueToJson(row.value(i), fields.at(i).type));
+    return out;
+}
+
+bool fieldsFromJson(const QJsonValue &json, QList<FieldDef> *fields, QString *error)
+{
+    if (!json.isArray()) {
+        *error = contractMsg("PACOTE_SEM_CAMPOS");
+        return false;
+    }
+    QSet<QString> seen;
+    for (const QJsonValue &v : json.toArray()) {
+        const QJsonObject def = v.toObject();
+        FieldDef f;
+        f.name = def.value(u"name"_s).toString();
+        if (!v.isObject() || f.name.isEmpty()) {
+            *error = contractMsg("PACOTE_CAMPO_SEM_NOME");
+            return false;
+        }
+        if (seen.contains(f.name.toUpper())) {
+            *error = contractMsg("PACOTE_CAMPO_REPETIDO").arg(f.name);
+            return false;
+        }
+        seen.insert(f.name.toUpper());
+        const auto type = fieldTypeFromName(def.value(u"type"_s).toString());
+        if (!type) {
+            *error = contractMsg("PACOTE_TIPO_DESCONHECIDO")
+                         .arg(def.value(u"type"_s).toString(), f.name);
+            return false;
+        }
+        f.type = *type;
+        const QJsonValue size = def.value(u"size"_s);
+        if (f.type == FieldType::String || f.type == FieldType::FixedString) {
+            if (!size.isDouble() || size.toDouble() < 1 || size.toDouble() > 1'000'000) {
+                *error = contractMsg("PACOTE_TAMANHO_INVALIDO").arg(f.name);
+                return false;
+            }
+            f.size = size.toInt();
+        }
+        for (const QJsonValue &flag : def.value(u"flags"_s).toArray()) {
+            const QString name = flag.toString();
+            f.hidden |= name == u"hidden";
+            f.readOnly |= name == u"readonly";
+            f.required |= name == u"required";
+        }
+        fields->append(f);
+    }
+    return true;
+}
+
+// Reads one JSON value of a row. Strings longer than the field are refused: the server's
+// columns and the client's fields have the same widths, so a longer text is a broken packet.
+std::optional<QVariant> valueFromJson(const QJsonValue &json, const FieldDef &field)
+{
+    if (json.isNull())
+        return QVariant();
+    switch (field.type) {
+    case FieldType::String:
+    case FieldType::FixedString:
+        if (!json.isString() || json.toString().size() > field.size)
+            return std::nullopt;
+        return QVariant(json.toString());
+    case FieldType::Memo:
+        if (!json.isString())
+            return std::nullopt;
+        return QVariant(json.toString());
+    case FieldType::Float:
+        if (!json.isDouble())
+            return std::nullopt;
+        return QVariant(json.toDouble());
+    case FieldType::Integer: {
+        if (!json.isDouble())
+            return std::nullopt;
+        const double d = json.toDouble();
+        if (d != std::floor(d))
+            return std::nullopt;
+        return QVariant(qint64(d));
+    }
+    case FieldType::DateTime:
+        if (!json.isString())
+            return std::nullopt;
+        return coerceValue(json.toString(), FieldType::DateTime);
+    }
+    return std::nullopt;
+}
+
+bool rowFromJson(const QJsonValue &json, const QList<FieldDef> &fields, Row *row, QString *error,
+                 qsizetype rowNumber)
+{
+    const QJsonArray values = json.toArray();
+    if (!json.isArray() || values.size() != fields.size()) {
+        *error = contractMsg("PACOTE_LINHA_TAMANHO")
+                     .arg(rowNumber + 1)
+                     .arg(values.size())
+                     .arg(fields.size());
+        return false;
+    }
+    row->reserve(fields.size());
+    for (qsizetype i = 0; i < fields.size(); ++i) {
+        const auto value = valueFromJson(values.at(i), fields.at(i));
+        if (!value) {
+            *error = contractMsg("PACOTE_VALOR_INVALIDO").arg(fields.at(i).name).arg(rowNumber + 1);
+            return false;
+        }
+        row->append(*value);
+    }
+    return true;
+}
+
+int indexOfField(const QList<FieldDef> &fields, const QString &name)
+{
+    for (qsizetype i = 0; i < fields.size(); ++i) {
+        if (fields.at(i).name.compare(name, Qt::CaseInsensitive) == 0)
+            return int(i);
+    }
+    return -1;
+}
+
+} // namespace
+
+QString fieldTypeName(FieldType type)
+{
+    for (const TypeName &t : kTypeNames) {
+        if (t.type == type)
+            return QString::fromUtf16(t.name);
+    }
+    return {};
+}
+
+std::optional<FieldType> fieldTypeFromName(const QString &name)
+{
+    for (const TypeName &t : kTypeNames) {
+        if (name == QStringView(t.name))
+            return t.type;
+    }
+    return std::nullopt;
+}
+
+int DataPacket::indexOf(const QString &fieldName) const
+{
+    return indexOfField(fields, fieldName);
+}
+
+int Delta::indexOf(const QString &fieldName) const
+{
+    return indexOfField(fields, fieldName);
+}
+
+std::optional<QVariant> coerceValue(const QVariant &value, FieldType type)
+{
+    if (value.isNull())
+        return QVariant();
+    switch (type) {
+    case FieldType::String:
+    case FieldType::FixedString:
+    case FieldType::Memo:
+        return QVariant(value.toString());
+    case FieldType::Float: {
+        bool ok = false;
+        const double d = value.toDouble(&ok);
+        return ok ? std::optional<QVariant>(d) : std::nullopt;
+    }
+    case FieldType::Integer: {
+        bool ok = false;
+        const qint64 i = value.toLongLong(&ok);
+        if (ok)
+            return QVariant(i);
+        const double d = value.toDouble(&ok);
+        if (ok && d == std::floor(d))
+            return QVariant(qint64(d));
+        return std::nullopt;
+    }
+    case FieldType::DateTime: {
+        if (value.typeId() == QMetaType::QDateTime)
+            return value;
+        if (value.typeId() == QMetaType::QDate)
+            return QVariant(value.toDate().startOfDay());
+        const QString text = value.toString();
+        QDateTime dt = QDateTime::fromString(text, Qt::ISODateWithMs);
+        if (!dt.isValid())
+            dt = QDate::fromString(text, Qt::ISODate).startOfDay();
+        if (!dt.isValid())
+            return std::nullopt;
+        return QVariant(dt);
+    }
+    }
+    return std::nullopt;
+}
+
+QJsonObject packetToJson(const DataPacket &packet)
+{
+    QJsonArray rows;
+    for (const Row &row : packet.rows)
+        rows.append(rowToJson(row, packet.fields));
+    return {{u"fields"_s, fieldsToJson(packet.fields)}, {u"rows"_s, rows}};
+}
+
+QJsonObject deltaToJson(const Delta &delta)
+{
+    QJsonArray changes;
+    for (const Change &c : delta.changes) {
+        QJsonObject change;
+        switch (c.kind) {
+        case Change::Kind::Insert:
+            change.insert(u"kind"_s, u"insert"_s);
+            change.insert(u"new"_s, rowToJson(c.newValues, delta.fields));
+            break;
+        case Change::Kind::Update:
+            change.insert(u"kind"_s, u"update"_s);
+            change.insert(u"old"_s, rowToJson(c.oldValues, delta.fields));
+            change.insert(u"new"_s, rowToJson(c.newValues, delta.fields));
+            break;
+        case Change::Kind::Delete:
+            change.insert(u"kind"_s, u"delete"_s);
+            change.insert(u"old"_s, rowToJson(c.oldValues, delta.fields));
+            break;
+        }
+        changes.append(change);
+    }
+    return {{u"fields"_s, fieldsToJson(delta.fields)}, {u"changes"_s, changes}};
+}
+
+std::optional<DataPacket> packetFromJson(const QJsonObject &json, QString *error)
+{
+    QString localError;
+    if (!error)
+        error = &localError;
+    DataPacket packet;
+    if (!fieldsFromJson(json.value(u"fields"_s), &packet.fields, error))
+        return std::nullopt;
+    const QJsonValue rows = json.value(u"rows"_s);
+    if (!rows.isArray()) {
+        *error = contractMsg("PACOTE_SEM_LINHAS");
+        return std::nullopt;
+    }
+    const QJsonArray array = rows.toArray();
+    packet.rows.reserve(array.size());
+    for (qsizetype r = 0; r < array.size(); ++r) {
+        Row row;
+        if (!rowFromJson(array.at(r), packet.fields, &row, error, r))
+            return std::nullopt;
+        packet.rows.append(std::move(row));
+    }
+    return packet;
+}
+
+std::optional<Delta> deltaFromJson(const QJsonObject &json, QString *error)
+{
+    QString localError;
+    if (!error)
+        error = &localError;
+    Delta delta;
+    if (!fieldsFromJson(json.value(u"fields"_s), &delta.fields, error))
+        return std::nullopt;
+    const QJsonValue changes = json.value(u"changes"_s);
+    if (!changes.isArray()) {
+        *error = contractMsg("DELTA_SEM_ALTERACOES");
+        return std::nullopt;
+    }
+    const QJsonArray array = changes.toArray();
+    for (qsizetype i = 0; i < array.size(); ++i) {
+        const QJsonObject obj = array.at(i).toObject();
+        const QString kind = obj.value(u"kind"_s).toString();
+        Change c;
+        if (kind == u"insert")
+            c.kind = Change::Kind::Insert;
+        else if (kind == u"update")
+            c.kind = Change::Kind::Update;
+        else if (kind == u"delete")
+            c.kind = Change::Kind::Delete;
+        else {
+            *error = contractMsg("DELTA_TIPO_DESCONHECIDO").arg(kind).arg(i + 1);
+            return std::nullopt;
+        }
+        if (c.kind != Change::Kind::Insert
+            && !rowFromJson(obj.value(u"old"_s), delta.fields, &c.oldValues, error, i))
+            return std::nullopt;
+        if (c.kind != Change::Kind::Delete
+            && !rowFromJson(obj.value(u"new"_s), delta.fields, &c.newValues, error, i))
+            return std::nullopt;
+        delta.changes.append(std::move(c));
+    }
+    return delta;
+}
+
+} // namespace contracts

@@ -1,0 +1,100 @@
+#include "RpcValue.h"
+
+#include "ContractMessages.h"
+#include "DataPacket.h"
+
+#include <QDateTime>
+#include <QJsonArray>
+#include <QJsonObject>
+
+using namespace Qt::StringLiterals;
+
+namespace contracts {
+
+QJsonValue toJson(const QVariant &value)
+{
+    if (value.isNull())
+        return QJsonValue::Null;
+    switch (value.typeId()) {
+    case QMetaType::Bool:
+        return value.toBool();
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+        return value.toLongLong();
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return value.toDouble();
+    case QMetaType::QDate:
+        return QJsonObject{{u"$date"_s, value.toDate().toString(Qt::ISODate)}};
+    case QMetaType::QDateTime:
+        return QJsonObject{{u"$datetime"_s, value.toDateTime().toString(Qt::ISODateWithMs)}};
+    case QMetaType::QVariantList:
+    case QMetaType::QStringList: {
+        QJsonArray array;
+        for (const QVariant &item : value.toList())
+            array.append(toJson(item));
+        return array;
+    }
+    default:
+        break;
+    }
+    if (value.typeId() == qMetaTypeId<DataPacket>())
+        return QJsonObject{{u"$packet"_s, packetToJson(value.value<DataPacket>())}};
+    if (value.typeId() == qMetaTypeId<Delta>())
+        return QJsonObject{{u"$delta"_s, deltaToJson(value.value<Delta>())}};
+    return value.toString();
+}
+
+std::optional<QVariant> fromJson(const QJsonValue &json, QString *error)
+{
+    QString localError;
+    if (!error)
+        error = &localError;
+    switch (json.type()) {
+    case QJsonValue::Null:
+    case QJsonValue::Undefined:
+        return QVariant();
+    case QJsonValue::Bool:
+        return QVariant(json.toBool());
+    case QJsonValue::Double:
+        return QVariant(json.toDouble());
+    case QJsonValue::String:
+        return QVariant(json.toString());
+    case QJsonValue::Array: {
+        QVariantList list;
+        for (const QJsonValue &item : json.toArray()) {
+            auto v = fromJson(item, error);
+            if (!v)
+                return std::nullopt;
+            list.append(*v);
+        }
+        return QVariant(list);
+    }
+    case QJsonValue::Object:
+        break;
+    }
+    const QJsonObject obj = json.toObject();
+    const QString tag = obj.size() == 1 ? obj.begin().key() : QString();
+    const QJsonValue inner = obj.size() == 1 ? obj.begin().value() : QJsonValue();
+    if (tag == u"$date") {
+        const QDate d = QDate::fromString(inner.toString(), Qt::ISODate);
+        if (d.isValid())
+            return QVariant(d);
+    } else if (tag == u"$datetime") {
+        const QDateTime dt = QDateTime::fromString(inner.toString(), Qt::ISODateWithMs);
+        if (dt.isValid())
+            return QVariant(dt);
+    } else if (tag == u"$packet" && inner.isObject()) {
+        auto packet = packetFromJson(inner.toObject(), error);
+        return packet ? std::optional<QVariant>(QVariant::fromValue(*packet)) : std::nullopt;
+    } else if (tag == u"$delta" && inner.isObject()) {
+        auto delta = deltaFromJson(inner.toObject(), error);
+        return delta ? std::optional<QVariant>(QVariant::fromValue(*delta)) : std::nullopt;
+    }
+    *error = contractMsg("RPC_VALOR_MARCADO_INVALIDO").arg(tag.isEmpty() ? u"{}"_s : tag);
+    return std::nullopt;
+}
+
+} // namespace contracts
