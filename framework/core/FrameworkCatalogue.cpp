@@ -7,6 +7,8 @@ const char *const kFrameworkCatalogue = R"(
 FW_ERRO_INESPERADO|Erro inesperado: %1
 FW_BASE64_INVALIDO|O texto recebido não está codificado em Base64 válido.
 FW_RESPOSTA_SERVIDOR_INVALIDA|Resposta inválida do servidor de aplicação.
+FW_BD_ENDERECO_INVALIDO|Endereço de banco de dados inválido: "%1". Use sqlite:ARQUIVO ou postgresql://usuario@servidor:porta/banco.
+FW_BD_FALHA_CONEXAO|Não foi possível conectar ao banco de dados %1: %2
 )";
 
 } // namespace
