@@ -100,8 +100,8 @@ QSqlDatabase OpenConnection(const QString &connectionString, const QString &conn
     } else if (!address.schema.isEmpty()) {
         // The schema name was checked to be letters, digits and '_' only.
         if (!setup.exec(u"SET search_path TO %1"_s.arg(address.schema)))
-            MensErro(FwMsg(u"FW_BD_FALHA_CONEXAO"_s)
-                         .arg(address.Describe(), setup.lastError().text()));
+            MensErro(
+                FwMsg(u"FW_BD_FALHA_CONEXAO"_s).arg(address.Describe(), setup.lastError().text()));
     }
     return db;
 }

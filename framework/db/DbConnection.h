@@ -13,13 +13,13 @@ enum class TDbKind { SQLite, PostgreSQL };
 struct TDbAddress
 {
     TDbKind kind = TDbKind::SQLite;
-    QString path;     // SQLite file
-    QString host;     // PostgreSQL
+    QString path; // SQLite file
+    QString host; // PostgreSQL
     int port = 5432;
     QString user;
     QString password;
     QString database;
-    QString schema;   // PostgreSQL search path; empty for the default
+    QString schema; // PostgreSQL search path; empty for the default
 
     // Parses a connection string; false (and `error` set) when it is not one of the forms above.
     static bool Parse(const QString &connectionString, TDbAddress *address, QString *error);

@@ -1,0 +1,107 @@
+// cte-db: creates the host database's tables (and its demo content) in a SQLite file or a
+// PostgreSQL schema.
+//   cte-db create --db CONNECTION_STRING [--demo] [--force]
+#include "DbConnection.h"
+#include "Exceptions.h"
+#include "HostDb.h"
+#include "HostDbMessages.h"
+
+#include <QCoreApplication>
+#include <QTextStream>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+struct Options
+{
+    QString command;
+    QString connectionString;
+    bool demo = false;
+    bool force = false;
+};
+
+int create(const Options &options, QTextStream &out)
+{
+    TDbAddress address;
+    QString error;
+    if (!TDbAddress::Parse(options.connectionString, &address, &error))
+        MensErro(error);
+    const QString where = address.Describe();
+    QSqlDatabase db = OpenConnection(options.connectionString, u"cte-db"_s);
+    if (address.kind == TDbKind::PostgreSQL && !address.schema.isEmpty())
+        HostDb::CreatePgSchema(db, address.schema);
+
+    const QStringList existing = HostDb::ExistingHostTables(db);
+    if (!existing.isEmpty() && !options.force) {
+        if (existing.size() == HostDb::HostTableNames().size()) {
+            out << HostDbMsg(u"HOSTDB_JA_EXISTE"_s).arg(where, existing.join(u", "_s)) << '\n';
+            return 0;
+        }
+        MensErro(HostDbMsg(u"HOSTDB_PARCIAL"_s).arg(where, existing.join(u", "_s)));
+    }
+    if (!existing.isEmpty()) {
+        HostDb::DropHostSchema(db);
+        out << HostDbMsg(u"HOSTDB_APAGADAS"_s).arg(existing.join(u", "_s)) << '\n';
+    }
+    HostDb::CreateHostSchema(db);
+    out << HostDbMsg(u"HOSTDB_CRIADAS"_s).arg(where, HostDb::HostTableNames().join(u", "_s))
+        << '\n';
+    if (options.demo) {
+        HostDb::LoadHostDemoData(db);
+        out << HostDbMsg(u"HOSTDB_DEMO"_s) << '\n';
+        for (const auto &[table, rows] : HostDb::HostRowCounts(db))
+            out << HostDbMsg(u"HOSTDB_CONTAGEM"_s).arg(table).arg(rows) << '\n';
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+
+    Options options;
+    const QStringList args = app.arguments().mid(1);
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString &a = args.at(i);
+        if (a == u"--db"_s && i + 1 < args.size())
+            options.connectionString = args.at(++i);
+        else if (a.startsWith(u"--db="_s))
+            options.connectionString = a.mid(5);
+        else if (a == u"--demo"_s)
+            options.demo = true;
+        else if (a == u"--force"_s)
+            options.force = true;
+        else if (a == u"--help"_s || a == u"-h"_s) {
+            out << HostDbMsg(u"HOSTDB_USO"_s) << '\n';
+            return 0;
+        } else if (options.command.isEmpty() && !a.startsWith(u'-'))
+            options.command = a;
+        else {
+            err << HostDbMsg(u"HOSTDB_COMANDO_DESCONHECIDO"_s).arg(a) << '\n'
+                << HostDbMsg(u"HOSTDB_USO"_s) << '\n';
+            return 2;
+        }
+    }
+    if (options.command != u"create"_s) {
+        if (!options.command.isEmpty())
+            err << HostDbMsg(u"HOSTDB_COMANDO_DESCONHECIDO"_s).arg(options.command) << '\n';
+        err << HostDbMsg(u"HOSTDB_USO"_s) << '\n';
+        return 2;
+    }
+    if (options.connectionString.isEmpty()) {
+        err << HostDbMsg(u"HOSTDB_SEM_BANCO"_s) << '\n' << HostDbMsg(u"HOSTDB_USO"_s) << '\n';
+        return 2;
+    }
+    try {
+        return create(options, out);
+    } catch (const EMensErro &e) {
+        out.flush();
+        err << HostDbMsg(u"HOSTDB_FALHA"_s).arg(e.text()) << '\n';
+        return 1;
+    }
+}
