@@ -17,6 +17,17 @@ PACOTE_LINHA_TAMANHO|Pacote de dados inválido: a linha %1 tem %2 valores, mas h
 PACOTE_VALOR_INVALIDO|Pacote de dados inválido: valor do campo %1 na linha %2 não corresponde ao tipo ou tamanho do campo.
 DELTA_SEM_ALTERACOES|Alterações inválidas: falta a lista de alterações.
 DELTA_TIPO_DESCONHECIDO|Alterações inválidas: tipo de alteração "%1" desconhecido (item %2).
+RPC_TIPO_TEXTO|texto
+RPC_TIPO_NUMERO|número
+RPC_TIPO_DATA|data
+RPC_TIPO_PACOTE|pacote de dados
+RPC_TIPO_DELTA|alterações (delta) ou nulo
+RPC_NUMERO_ARGUMENTOS|A operação %1 espera %2 argumentos, mas recebeu %3.
+RPC_TIPO_ARGUMENTO|O argumento %1 da operação %2 deve ser %3.
+RPC_JSON_INVALIDO|Requisição inválida: o corpo não é JSON válido (%1, posição %2).
+RPC_CORPO_NAO_LISTA|Requisição inválida: o corpo deve ser uma lista JSON com os argumentos.
+RPC_ARGUMENTO_INVALIDO|Requisição inválida: argumento %1: %2
+RPC_RESPOSTA_INVALIDA|Resposta do servidor de aplicação em formato inválido.
 RPC_VALOR_MARCADO_INVALIDO|Valor inválido: objeto "%1" desconhecido ou malformado.
 )";
 } // namespace

@@ -1,0 +1,183 @@
+#include "RpcProtocol.h"
+
+#include "ContractMessages.h"
+#include "DataPacket.h"
+#include "RpcValue.h"
+
+#include <QDateTime>
+#include <QJsonArray>
+#include <QJsonDocument>
+
+using namespace Qt::StringLiterals;
+
+namespace contracts {
+
+namespace {
+
+QList<ArgType> repeat(ArgType type, int count)
+{
+    return QList<ArgType>(count, type);
+}
+
+QString argTypeName(ArgType type)
+{
+    switch (type) {
+    case ArgType::Text:
+        return contractMsg("RPC_TIPO_TEXTO");
+    case ArgType::Number:
+        return contractMsg("RPC_TIPO_NUMERO");
+    case ArgType::Date:
+        return contractMsg("RPC_TIPO_DATA");
+    case ArgType::Packet:
+        return contractMsg("RPC_TIPO_PACOTE");
+    case ArgType::DeltaOrNull:
+        return contractMsg("RPC_TIPO_DELTA");
+    }
+    return {};
+}
+
+} // namespace
+
+const QList<OperationSignature> &operationSignatures()
+{
+    using A = ArgType;
+    static const QList<OperationSignature> list = {
+        {u"GetDadosGerais"_s,
+         repeat(A::Text, 5) + QList<A> {A::Date, A::Date} + repeat(A::Text, 14)},
+        {u"GetDocFiscais"_s, repeat(A::Text, 3) + QList<A> {A::Date, A::Date, A::Text}},
+        {u"GetEmitente"_s, repeat(A::Text, 3)},
+        {u"GetCliente"_s, repeat(A::Text, 2)},
+        {u"GetFornecedor"_s, repeat(A::Text, 2)},
+        {u"GetDadosServico"_s, repeat(A::Text, 11) + QList<A> {A::Number} + repeat(A::Text, 3)},
+        {u"GetCompValorPrest"_s, repeat(A::Text, 2)},
+        {u"GetProdDocFiscais"_s, {A::Packet}},
+        {u"AplicaAlteracoes"_s, repeat(A::DeltaOrNull, 6)},
+    };
+    return list;
+}
+
+std::optional<OperationSignature> findOperation(const QString &name)
+{
+    for (const OperationSignature &op : operationSignatures()) {
+        if (op.name == name)
+            return op;
+    }
+    return std::nullopt;
+}
+
+std::optional<QList<QVariant>> checkArguments(const OperationSignature &signature,
+                                              const QList<QVariant> &args, QString *error)
+{
+    if (args.size() != signature.args.size()) {
+        *error = contractMsg("RPC_NUMERO_ARGUMENTOS")
+                     .arg(signature.name)
+                     .arg(signature.args.size())
+                     .arg(args.size());
+        return std::nullopt;
+    }
+    QList<QVariant> out;
+    out.reserve(args.size());
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QVariant &v = args.at(i);
+        const int id = v.typeId();
+        bool ok = false;
+        QVariant value = v;
+        switch (signature.args.at(i)) {
+        case ArgType::Text:
+            ok = v.isNull() || id == QMetaType::QString;
+            value = QVariant(v.toString());
+            break;
+        case ArgType::Number:
+            ok = !v.isNull() && id == QMetaType::Double;
+            break;
+        case ArgType::Date:
+            ok = v.isNull() || id == QMetaType::QDate || id == QMetaType::QDateTime;
+            if (id == QMetaType::QDateTime)
+                value = QVariant(v.toDateTime().date());
+            break;
+        case ArgType::Packet:
+            ok = id == qMetaTypeId<DataPacket>();
+            break;
+        case ArgType::DeltaOrNull:
+            ok = v.isNull() || id == qMetaTypeId<Delta>();
+            break;
+        }
+        if (!ok) {
+            *error = contractMsg("RPC_TIPO_ARGUMENTO")
+                         .arg(i + 1)
+                         .arg(signature.name, argTypeName(signature.args.at(i)));
+            return std::nullopt;
+        }
+        out.append(value);
+    }
+    return out;
+}
+
+QByteArray encodeCall(const QList<QVariant> &args)
+{
+    QJsonArray array;
+    for (const QVariant &v : args)
+        array.append(toJson(v));
+    return QJsonDocument(array).toJson(QJsonDocument::Compact);
+}
+
+std::optional<QList<QVariant>> decodeCall(const QByteArray &body, QString *error)
+{
+    QJsonParseError parseError;
+    const QJsonDocument doc = QJsonDocument::fromJson(body, &parseError);
+    if (parseError.error != QJsonParseError::NoError) {
+        *error
+            = contractMsg("RPC_JSON_INVALIDO").arg(parseError.errorString()).arg(parseError.offset);
+        return std::nullopt;
+    }
+    if (!doc.isArray()) {
+        *error = contractMsg("RPC_CORPO_NAO_LISTA");
+        return std::nullopt;
+    }
+    QList<QVariant> args;
+    const QJsonArray array = doc.array();
+    for (qsizetype i = 0; i < array.size(); ++i) {
+        QString valueError;
+        auto v = fromJson(array.at(i), &valueError);
+        if (!v) {
+            *error = contractMsg("RPC_ARGUMENTO_INVALIDO").arg(i + 1).arg(valueError);
+            return std::nullopt;
+        }
+        args.append(*v);
+    }
+    return args;
+}
+
+QByteArray encodeReply(const QVariant &reply)
+{
+    // A bare scalar is not a JSON document to QJsonDocument: write it inside an array and strip
+    // the brackets.
+    const QByteArray wrapped
+        = QJsonDocument(QJsonArray {toJson(reply)}).toJson(QJsonDocument::Compact);
+    return wrapped.mid(1, wrapped.size() - 2);
+}
+
+std::optional<QVariant> decodeReply(const QByteArray &body, QString *error)
+{
+    QJsonParseError parseError;
+    const QJsonDocument doc = QJsonDocument::fromJson("[" + body + "]", &parseError);
+    if (parseError.error != QJsonParseError::NoError || doc.array().size() != 1) {
+        *error = contractMsg("RPC_RESPOSTA_INVALIDA");
+        return std::nullopt;
+    }
+    return fromJson(doc.array().first(), error);
+}
+
+QVariant okReply(const QList<QVariant> &elements)
+{
+    QVariantList list {QVariant(u"S"_s)};
+    list.append(elements);
+    return list;
+}
+
+QVariant failReply(const QString &text)
+{
+    return QVariant(text);
+}
+
+} // namespace contracts

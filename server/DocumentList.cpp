@@ -1,0 +1,174 @@
+// The list load: the company's documents of one state registration chosen by the filter's
+// criteria, with all their child rows, the establishment parameters and the component register.
+#include "Operations.h"
+
+#include "CTeRecord.h"
+#include "PacketSql.h"
+#include "RpcProtocol.h"
+#include "Schema.h"
+#include "SelectionList.h"
+#include "ServerError.h"
+#include "ServerMessages.h"
+#include "SqlSupport.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QRegularExpression>
+
+using namespace Qt::StringLiterals;
+using contracts::FieldDef;
+
+namespace {
+
+// Version suffix of the process-version text the editor writes into new documents.
+constexpr char16_t kProcessVersion[] = u"1.00";
+
+struct RoleArgs
+{
+    const char16_t *role; // field suffix
+    const char16_t *stem; // CD<stem>CLI / CD<stem>FOR
+    int letter; // index of the selector letter among the arguments
+};
+
+// Argument positions of the five roles: payer first, then sender, dispatcher, receiver,
+// recipient.
+constexpr RoleArgs kRoleArgs[] = {
+    {u"TOMA", u"TOMADOR", 2},    {u"REME", u"REMETENTE", 9},  {u"EXPE", u"EXPEDIDOR", 12},
+    {u"RECE", u"RECEBEDOR", 15}, {u"DEST", u"DESTINATA", 18},
+};
+
+struct Selection
+{
+    QString where;
+    QList<std::pair<QString, QVariant>> binds;
+
+    void add(const QString &condition) { where += u" AND "_s + condition; }
+    QString bind(const QVariant &value)
+    {
+        const QString name = u":P%1"_s.arg(binds.size());
+        binds.append({name, value});
+        return name;
+    }
+};
+
+Selection buildSelection(const Args &a)
+{
+    Selection s;
+    const QString company = a.at(0).toString().trimmed();
+    if (company.isEmpty())
+        throw ServerError(srvMsg("EMPRESA_DEVE"));
+    s.where = u"D.CDEMPRESA = "_s + s.bind(company);
+    const QString registration = a.at(1).toString().trimmed();
+    if (!registration.isEmpty())
+        s.add(u"D.NRINSESTEMIT = "_s + s.bind(registration));
+
+    for (const RoleArgs &r : kRoleArgs) {
+        const QString letter = a.at(r.letter).toString().trimmed().toUpper();
+        const QString clientCode = a.at(r.letter + 1).toString().trimmed();
+        const QString supplierCode = a.at(r.letter + 2).toString().trimmed();
+        const QString source = contracts::cte::partySourceField(QString::fromUtf16(r.role));
+        const QString stem = QString::fromUtf16(r.stem);
+        if (letter == u"C") {
+            s.add(u"D.%1 = 'C'"_s.arg(source));
+            if (!clientCode.isEmpty())
+                s.add(u"D.CD%1CLI = "_s.arg(stem) + s.bind(clientCode));
+        } else if (letter == u"F") {
+            s.add(u"D.%1 = 'F'"_s.arg(source));
+            if (!supplierCode.isEmpty())
+                s.add(u"D.CD%1FOR = "_s.arg(stem) + s.bind(supplierCode));
+        } else if (letter != u"X") {
+            throw ServerError(srvMsg("SELETOR_INVALIDO").arg(a.at(r.letter).toString()));
+        }
+    }
+
+    const QDate from = a.at(5).toDate();
+    const QDate to = a.at(6).toDate();
+    if (from.isValid())
+        s.add(u"D.DTEMISSAO >= "_s + s.bind(from.startOfDay()));
+    if (to.isValid())
+        s.add(u"D.DTEMISSAO < "_s + s.bind(to.addDays(1).startOfDay()));
+
+    const QString situations = a.at(7).toString();
+    static const QRegularExpression situationPattern(u"^_([ACDPRT]_)*$"_s);
+    if (!situationPattern.match(situations).hasMatch())
+        throw ServerError(srvMsg("SITUACAO_INVALIDA").arg(situations));
+    QStringList letters;
+    for (const QString &piece : situations.split(u'_', Qt::SkipEmptyParts))
+        letters << s.bind(piece);
+    s.add(letters.isEmpty() ? u"1 = 0"_s : u"D.IDSTATUSCTE IN (%1)"_s.arg(letters.join(u", "_s)));
+
+    const QString types = a.at(8).toString().trimmed();
+    if (types != u"T") {
+        bool ok = false;
+        const QStringList keys = contracts::splitSelectionList(types, &ok);
+        if (!ok)
+            throw ServerError(srvMsg("TIPO_OPER_LISTA_INVALIDA").arg(types));
+        QStringList conditions;
+        for (const QString &key : keys) {
+            if (key.size() < 2)
+                throw ServerError(srvMsg("TIPO_OPER_LISTA_INVALIDA").arg(types));
+            conditions << u"(D.IDENTRSAIDOP = %1 AND D.CDTIPOOPER = %2)"_s.arg(s.bind(key.left(1)),
+                                                                               s.bind(key.mid(1)));
+        }
+        s.add(conditions.isEmpty() ? u"1 = 0"_s : u"(%1)"_s.arg(conditions.join(u" OR "_s)));
+    }
+    return s;
+}
+
+contracts::DataPacket loadList(CallContext &ctx, const schema::StoredList &list, const Selection &s)
+{
+    const QString sql = list.table == u"CTE"
+        ? u"SELECT %1 FROM CTE D WHERE %2 ORDER BY D.CDCTE"_s.arg(
+            packetsql::columnList(list.fields, u"D"_s), s.where)
+        : u"SELECT %1 FROM %2 C WHERE C.CDCTE IN (SELECT D.CDCTE FROM CTE D "
+          "WHERE %3) ORDER BY C.%4"_s.arg(packetsql::columnList(list.fields, u"C"_s), list.table,
+                                          s.where, list.key);
+    QSqlQuery q = runSql(ctx.db, sql, s.binds);
+    if (list.table == u"CTE") {
+        const QList<FieldDef> all = contracts::cte::documentFields();
+        return packetsql::fromQuery(q, list.fields, {QVariant(u"N"_s)}, {all.first()});
+    }
+    return packetsql::fromQuery(q, list.fields);
+}
+
+} // namespace
+
+QVariant GetDadosGerais(CallContext &ctx, const Args &args)
+{
+    const Selection s = buildSelection(args);
+    SqlTransaction snapshot(ctx.db, SqlTransaction::Snapshot);
+    const QList<schema::StoredList> &lists = schema::documentLists();
+
+    QSqlQuery est = runSql(ctx.db,
+                           u"SELECT CDEMPRESA, CDINSCESTA, NRINSJURIEST, IDTPIMPRESDACTE, "
+                           "IDTPAMBIENTECTE, CDMODDOCFISCCTE, CDSERIECTE FROM CTEESTABELEC "
+                           "WHERE CDEMPRESA = :E AND (CDINSCESTA = :I OR :I2 = '') "
+                           "ORDER BY CDINSCESTA"_s,
+                           {{u":E", args.at(0).toString().trimmed()},
+                            {u":I", args.at(1).toString().trimmed()},
+                            {u":I2", args.at(1).toString().trimmed()}});
+    const contracts::DataPacket establishments
+        = packetsql::fromQuery(est, contracts::cte::establishmentFields());
+
+    QSqlQuery comp = runSql(ctx.db,
+                            u"SELECT CDCOMPVRPREST, DSCOMPVRPREST FROM COMPVRPREST "
+                            "ORDER BY CDCOMPVRPREST"_s);
+    const contracts::DataPacket components
+        = packetsql::fromQuery(comp, contracts::cte::valueComponentRegisterFields());
+
+    auto packet = [](const contracts::DataPacket &p) {
+        return QVariant::fromValue(p);
+    };
+    return contracts::okReply({
+        packet(loadList(ctx, lists.at(0), s)),
+        packet(establishments),
+        QVariant(QString::fromUtf16(kProcessVersion)),
+        packet(loadList(ctx, lists.at(1), s)),
+        packet(loadList(ctx, lists.at(2), s)),
+        packet(components),
+        packet(loadList(ctx, lists.at(3), s)),
+        QVariant(),
+        packet(loadList(ctx, lists.at(4), s)),
+        packet(loadList(ctx, lists.at(5), s)),
+    });
+}

@@ -1,0 +1,21 @@
+#include "Operations.h"
+
+#include <QHash>
+
+using namespace Qt::StringLiterals;
+
+Operation findServerOperation(const QString &name)
+{
+    static const QHash<QString, Operation> operations {
+        {u"GetDadosGerais"_s, GetDadosGerais},
+        {u"AplicaAlteracoes"_s, AplicaAlteracoes},
+        {u"GetEmitente"_s, GetEmitente},
+        {u"GetCliente"_s, GetCliente},
+        {u"GetFornecedor"_s, GetFornecedor},
+        {u"GetDadosServico"_s, GetDadosServico},
+        {u"GetCompValorPrest"_s, GetCompValorPrest},
+        {u"GetDocFiscais"_s, GetDocFiscais},
+        {u"GetProdDocFiscais"_s, GetProdDocFiscais},
+    };
+    return operations.value(name);
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QList>
+#include <QSqlDatabase>
+#include <QString>
+#include <QVariant>
+
+#include <functional>
+
+// The operations of the application server. Each takes the call's already checked arguments
+// (contracts/RpcProtocol.h gives their types) and returns its reply; a refusal raises
+// ServerError. Each runs on the worker thread's own connection.
+struct CallContext
+{
+    QSqlDatabase db;
+    QString user;
+};
+
+using Args = QList<QVariant>;
+using Operation = std::function<QVariant(CallContext &, const Args &)>;
+
+// Documents: the list load and the save.
+QVariant GetDadosGerais(CallContext &ctx, const Args &args);
+QVariant AplicaAlteracoes(CallContext &ctx, const Args &args);
+// Emitter, clients and suppliers.
+QVariant GetEmitente(CallContext &ctx, const Args &args);
+QVariant GetCliente(CallContext &ctx, const Args &args);
+QVariant GetFornecedor(CallContext &ctx, const Args &args);
+// Fiscal parametrization of a service product.
+QVariant GetDadosServico(CallContext &ctx, const Args &args);
+// Value components.
+QVariant GetCompValorPrest(CallContext &ctx, const Args &args);
+// The host's fiscal documents and their products.
+QVariant GetDocFiscais(CallContext &ctx, const Args &args);
+QVariant GetProdDocFiscais(CallContext &ctx, const Args &args);
+
+// The operation of `name`, or an empty function when the server does not offer it.
+Operation findServerOperation(const QString &name);
+
+// Test hook: how long a save waits inside its transaction before committing (0: not at all).
+void setSavePauseMs(int ms);

@@ -1,0 +1,192 @@
+#include "Schema.h"
+
+#include "CTeRecord.h"
+#include "ServerError.h"
+#include "ServerMessages.h"
+#include "SqlSupport.h"
+
+#include <QSqlQuery>
+#include <QStringList>
+
+using namespace Qt::StringLiterals;
+using contracts::FieldDef;
+using contracts::FieldType;
+
+namespace schema {
+
+namespace {
+
+QString columnType(const FieldDef &f, bool pg)
+{
+    switch (f.type) {
+    case FieldType::String:
+    case FieldType::FixedString:
+        return u"VARCHAR(%1)"_s.arg(f.size);
+    case FieldType::Memo:
+        return u"TEXT"_s;
+    case FieldType::Integer:
+        return u"BIGINT"_s;
+    case FieldType::Float:
+        return isKeyField(f.name) ? u"BIGINT"_s : u"NUMERIC(18,4)"_s;
+    case FieldType::DateTime:
+        return pg ? u"TIMESTAMP"_s : u"TEXT"_s;
+    }
+    return u"TEXT"_s;
+}
+
+QString createListTable(const StoredList &list, bool pg)
+{
+    QStringList cols;
+    for (const FieldDef &f : list.fields) {
+        QString col = f.name + u' ' + columnType(f, pg);
+        if (f.name == list.key)
+            col += u" NOT NULL PRIMARY KEY"_s;
+        cols << col;
+    }
+    if (list.table != u"CTE")
+        cols << u"FOREIGN KEY (CDCTE) REFERENCES CTE (CDCTE)"_s;
+    return u"CREATE TABLE %1 (%2)"_s.arg(list.table, cols.join(u", "_s));
+}
+
+// Each step brings the schema from the version before it; never edit a released step.
+QStringList migrationStep(int version, bool pg)
+{
+    const QString ts = pg ? u"TIMESTAMP"_s : u"TEXT"_s;
+    const QString num = u"NUMERIC(18,4)"_s;
+    QStringList sql;
+    if (version == 1) {
+        sql << u"CREATE TABLE SRVUSUARIO (NMUSUARIO VARCHAR(40) NOT NULL PRIMARY KEY, "
+               "DSSALT VARCHAR(64) NOT NULL, DSHASH VARCHAR(128) NOT NULL, "
+               "NRITERACOES INTEGER NOT NULL, IDATIVO CHAR(1) NOT NULL, DTCRIACAO %1)"_s.arg(ts)
+            << u"CREATE TABLE SRVSESSAO (DSTOKEN VARCHAR(64) NOT NULL PRIMARY KEY, "
+               "NMUSUARIO VARCHAR(40) NOT NULL REFERENCES SRVUSUARIO (NMUSUARIO), "
+               "DTCRIACAO %1 NOT NULL, DTEXPIRA %1 NOT NULL)"_s.arg(ts)
+            << u"CREATE TABLE SRVSEQUENCIA (NMSEQUENCIA VARCHAR(30) NOT NULL PRIMARY KEY, "
+               "NRULTIMO BIGINT NOT NULL)"_s
+            << u"CREATE TABLE CTENUMERACAO (CDEMPRESA VARCHAR(2) NOT NULL, "
+               "CDMODDOCFISC VARCHAR(2) NOT NULL, CDSERIECTE VARCHAR(3) NOT NULL, "
+               "NRULTIMO BIGINT NOT NULL, PRIMARY KEY (CDEMPRESA, CDMODDOCFISC, CDSERIECTE))"_s;
+        for (const StoredList &list : documentLists())
+            sql << createListTable(list, pg);
+        sql << u"CREATE INDEX CTE_EMPRESA_EMISSAO ON CTE (CDEMPRESA, DTEMISSAO)"_s
+            << u"CREATE UNIQUE INDEX CTE_NUMERO ON CTE (CDEMPRESA, CDMODDOCFISC, CDSERIECTE, "
+               "NRCTE)"_s;
+        for (const StoredList &list : documentLists()) {
+            if (list.table != u"CTE")
+                sql << u"CREATE INDEX %1_CTE ON %1 (CDCTE)"_s.arg(list.table);
+        }
+        sql << u"CREATE TABLE COMPVRPREST (CDCOMPVRPREST BIGINT NOT NULL PRIMARY KEY, "
+               "DSCOMPVRPREST VARCHAR(15) NOT NULL)"_s
+            // The establishments of a company that emit CT-e, with their CT-e parameters.
+            << u"CREATE TABLE CTEESTABELEC (CDEMPRESA VARCHAR(2) NOT NULL, "
+               "CDINSCESTA VARCHAR(16) NOT NULL, NRINSJURIEST VARCHAR(20) NOT NULL, "
+               "IDTPIJURIEST VARCHAR(1) NOT NULL, NMRAZSOC VARCHAR(80), NMFANT VARCHAR(40), "
+               "NRTELE VARCHAR(25), DSEMAIL VARCHAR(100), DSENDE VARCHAR(50), "
+               "DSCOMPEND VARCHAR(200), NRCEP VARCHAR(15), CDPAIS VARCHAR(4), NMPAIS VARCHAR(30), "
+               "CDPAISBACEN VARCHAR(4), SGESTADO VARCHAR(2), NMESTADO VARCHAR(30), "
+               "CDESTADOIBGE VARCHAR(2), CDMUNICIPIO VARCHAR(4), NMMUNICIPIO VARCHAR(30), "
+               "CDMUNICIBGE VARCHAR(7), NMBAIR VARCHAR(30), IDTPIMPRESDACTE VARCHAR(1), "
+               "IDTPAMBIENTECTE VARCHAR(1), CDMODDOCFISCCTE VARCHAR(2), CDSERIECTE VARCHAR(3), "
+               "PRIMARY KEY (CDEMPRESA, CDINSCESTA))"_s
+            // The host's own invoices that a CT-e may reference, with their products.
+            << u"CREATE TABLE NOTAFISCAL (CDFILIAL VARCHAR(4) NOT NULL, "
+               "NRLANCTONF VARCHAR(10) NOT NULL, CDEMPRESA VARCHAR(2) NOT NULL, "
+               "NRACESSONFE VARCHAR(44), NRINSJURNF VARCHAR(20), NMRAZSOCNF VARCHAR(50), "
+               "CDSERIE VARCHAR(5), NRNOTAFISC VARCHAR(20), DTEMISSAO %1, CDMODDOCFISC VARCHAR(2), "
+               "VRNOTAFISC %2, VRPRODUTOS %2, VRPBRUTOVOLU %2, VRPLIQUVOLU %2, QTVOLUMES %2, "
+               "PRIMARY KEY (CDFILIAL, NRLANCTONF))"_s.arg(ts, num)
+            << u"CREATE INDEX NOTAFISCAL_EMISSAO ON NOTAFISCAL (DTEMISSAO)"_s
+            << u"CREATE INDEX NOTAFISCAL_ACESSO ON NOTAFISCAL (NRACESSONFE)"_s
+            << u"CREATE TABLE NOTAFISCALITEM (CDFILIAL VARCHAR(4) NOT NULL, "
+               "NRLANCTONF VARCHAR(10) NOT NULL, NRITEM INTEGER NOT NULL, CDPRODUTO VARCHAR(30), "
+               "NMPRODUTO VARCHAR(400), QTITEMPROD %1, SGUNIDADE VARCHAR(10), VRUNITITEM %1, "
+               "VRTOTAITEM %1, PRIMARY KEY (CDFILIAL, NRLANCTONF, NRITEM), "
+               "FOREIGN KEY (CDFILIAL, NRLANCTONF) REFERENCES NOTAFISCAL (CDFILIAL, NRLANCTONF))"_s
+                   .arg(num)
+            // Fiscal parametrization of a service product: CFOP by the kind of route, nature
+            // of the operation, ICMS situation, internal rate and base reduction.
+            << u"CREATE TABLE PARAMFISCSERV (CDEMPRESA VARCHAR(2) NOT NULL, "
+               "CDARVPROD VARCHAR(20) NOT NULL, CDCFOPESTADUAL VARCHAR(4) NOT NULL, "
+               "CDCFOPINTEREST VARCHAR(4) NOT NULL, CDCFOPEXTERIOR VARCHAR(4) NOT NULL, "
+               "DSNATUOPERACAO VARCHAR(60) NOT NULL, CDIMPOSTO VARCHAR(2) NOT NULL, "
+               "SGIMPOSTO VARCHAR(10) NOT NULL, CDSITUTRIBIT VARCHAR(2) NOT NULL, "
+               "CDFISCALIT VARCHAR(1), VRALIQINTERNA %1 NOT NULL, VRREDBASECALC %1 NOT NULL, "
+               "PRIMARY KEY (CDEMPRESA, CDARVPROD))"_s.arg(num)
+            // ICMS rate of a route between two states.
+            << u"CREATE TABLE PARAMFISCALIQ (SGESTADOORIG VARCHAR(2) NOT NULL, "
+               "SGESTADODEST VARCHAR(2) NOT NULL, VRALIQUOTA %1 NOT NULL, "
+               "PRIMARY KEY (SGESTADOORIG, SGESTADODEST))"_s.arg(num)
+            << u"CREATE TABLE PARAMFISCMENS (CDEMPRESA VARCHAR(2) NOT NULL, "
+               "CDARVPROD VARCHAR(20) NOT NULL, NRORDEM INTEGER NOT NULL, CDMENSAGEM VARCHAR(3), "
+               "DSMENSAGEM VARCHAR(255) NOT NULL, PRIMARY KEY (CDEMPRESA, CDARVPROD, NRORDEM))"_s
+            // Transmission batches and their documents.
+            << u"CREATE TABLE CTELOTE (NRLOTE BIGINT NOT NULL PRIMARY KEY, "
+               "CDEMPRESA VARCHAR(2) NOT NULL, CDINSCESTA VARCHAR(16), DTENVIO %1, "
+               "NRRECIBO VARCHAR(15), IDSITUACAO VARCHAR(1) NOT NULL, CDSTATUS VARCHAR(3), "
+               "DSSTATUS VARCHAR(255))"_s.arg(ts)
+            << u"CREATE TABLE CTELOTEDOC (NRLOTE BIGINT NOT NULL REFERENCES CTELOTE (NRLOTE), "
+               "CDCTE BIGINT NOT NULL REFERENCES CTE (CDCTE), PRIMARY KEY (NRLOTE, CDCTE))"_s;
+    }
+    return sql;
+}
+
+constexpr int kCurrentVersion = 1;
+
+} // namespace
+
+int currentVersion()
+{
+    return kCurrentVersion;
+}
+
+bool isKeyField(const QString &name)
+{
+    return name == u"CDCTE" || name == u"CDCTEIMPOSTOS" || name == u"CDCTECOMPVALOR"
+        || name == u"CDCTEDOCFISCAIS" || name == u"CDCTEINFQTCARGA" || name == u"CDCTEDADOSADIC"
+        || name == u"CDCOMPVRPREST";
+}
+
+const QList<StoredList> &documentLists()
+{
+    static const QList<StoredList> lists = [] {
+        QList<FieldDef> doc = contracts::cte::documentFields();
+        doc.removeIf([](const FieldDef &f) { return f.name == u"IDCHECK"; });
+        return QList<StoredList> {
+            {u"cdsCTe"_s, u"CTE"_s, u"CDCTE"_s, doc},
+            {u"cdsCTeImpostos"_s, u"CTEIMPOSTOS"_s, u"CDCTEIMPOSTOS"_s,
+             contracts::cte::taxFields()},
+            {u"cdsCTeCompValor"_s, u"CTECOMPVALOR"_s, u"CDCTECOMPVALOR"_s,
+             contracts::cte::valueComponentFields()},
+            {u"cdsCTeDocFiscais"_s, u"CTEDOCFISCAIS"_s, u"CDCTEDOCFISCAIS"_s,
+             contracts::cte::fiscalDocumentFields()},
+            {u"cdsCTeInfQtCarga"_s, u"CTEINFQTCARGA"_s, u"CDCTEINFQTCARGA"_s,
+             contracts::cte::cargoQuantityFields()},
+            {u"cdsCTeDadosAdic"_s, u"CTEDADOSADIC"_s, u"CDCTEDADOSADIC"_s,
+             contracts::cte::additionalDataFields()},
+        };
+    }();
+    return lists;
+}
+
+void createOrUpgrade(const QSqlDatabase &db)
+{
+    const bool pg = isPostgres(db);
+    runSql(db, u"CREATE TABLE IF NOT EXISTS SRVVERSAO (NRVERSAO INTEGER NOT NULL)"_s);
+    SqlTransaction tx(db);
+    // Servers starting together take turns; the loser finds the work done.
+    if (pg)
+        runSql(db, u"SELECT pg_advisory_xact_lock(880000)"_s);
+    QSqlQuery q = runSql(db, u"SELECT MAX(NRVERSAO) FROM SRVVERSAO"_s);
+    const int version = q.next() ? q.value(0).toInt() : 0;
+    q.finish();
+    if (version > kCurrentVersion)
+        throw ServerError(srvMsg("SCHEMA_MAIS_NOVO").arg(version).arg(kCurrentVersion));
+    for (int v = version + 1; v <= kCurrentVersion; ++v) {
+        for (const QString &sql : migrationStep(v, pg))
+            runSql(db, sql);
+        runSql(db, u"INSERT INTO SRVVERSAO (NRVERSAO) VALUES (:V)"_s, {{u":V", v}});
+    }
+    tx.commit();
+}
+
+} // namespace schema

@@ -1,0 +1,61 @@
+// The server's texts, one "KEY|text" line each; %1, %2 are filled by the caller.
+#include "ServerMessages.h"
+
+#include <QHash>
+#include <QStringList>
+
+namespace {
+const char *const kCatalogue = R"(
+SQL_FALHA|Erro no banco de dados do servidor de aplicação: %1 (comando: %2)
+ALEATORIO_FALHA|Não foi possível gerar um número aleatório seguro.
+SENHA_FALHA_KDF|Não foi possível calcular o resumo da senha.
+USUARIO_NOME_INVALIDO|Nome de usuário inválido: informe de 1 a 40 caracteres.
+SENHA_CURTA|A senha deve ter pelo menos 8 caracteres.
+LOGIN_INVALIDO|Usuário ou senha inválidos.
+LOGIN_ARGUMENTOS|Login inválido: envie o usuário e a senha como uma lista de dois textos.
+SESSAO_AUSENTE|Chamada sem sessão: faça o login no servidor de aplicação antes de chamar operações.
+SESSAO_INVALIDA|Sessão inválida ou expirada: faça o login novamente no servidor de aplicação.
+OPERACAO_DESCONHECIDA|Operação "%1" não disponível neste servidor de aplicação.
+CORPO_GRANDE|Requisição recusada: o corpo excede o limite de %1 bytes.
+CAMINHO_DESCONHECIDO|Endereço "%1" desconhecido: as operações são chamadas por POST /rdmCTe/<Operação>.
+REQUISICAO_INVALIDA|Requisição inválida (HTTP %1).
+ERRO_INTERNO|Erro interno do servidor de aplicação: %1
+SCHEMA_MAIS_NOVO|O banco de dados está na versão %1 do esquema, mais nova que a versão %2 deste servidor.
+EMPRESA_DEVE|Empresa deve ser informada.
+SELETOR_INVALIDO|Seleção de participante inválida: "%1" (use C, F ou X).
+SITUACAO_INVALIDA|Lista de situações inválida: "%1" (use letras entre sublinhados, como _A_P_).
+TIPO_OPER_LISTA_INVALIDA|Lista de tipos de operação inválida: "%1" (use T ou chaves entre aspas simples separadas por vírgula, como 'S01','S05').
+DELTA_CAMPO_DESCONHECIDO|Alterações recusadas: o campo %1 não pertence a %2.
+DELTA_CAMPO_TIPO|Alterações recusadas: o tipo do campo %1 não corresponde ao de %2.
+DELTA_SEM_CHAVE|Alterações recusadas: falta o campo chave %1 em %2.
+DELTA_VALOR_LONGO|Alterações recusadas: o valor do campo %1 de %2 excede %3 caracteres.
+CHAVE_FALHA|Não foi possível gerar a chave em %1.
+NUMERACAO_ESGOTADA|A numeração da série %1 chegou ao limite.
+DOCUMENTO_NAO_ENCONTRADO|Conhecimento %1 não encontrado: foi excluído por outro usuário.
+DOCUMENTO_BLOQUEADO|Operação bloqueada. O conhecimento %1 está com a situação "%2" e não pode ser alterado nem excluído.
+ALTERADO_POR_OUTRO|Registro alterado por outro usuário desde a leitura (%1, campo %2). Nada foi gravado: carregue a lista novamente e refaça a alteração.
+UM_DOCUMENTO_NOVO|Alterações recusadas: inclua um conhecimento novo por vez.
+DOCUMENTO_SEM_NUMERACAO|Alterações recusadas: empresa, série e modelo do conhecimento devem ser informados.
+FILHO_SEM_DOCUMENTO|Alterações recusadas: linha nova de %1 sem conhecimento.
+PARTE_SEM_CRITERIO|Informe o código ou a inscrição para a pesquisa.
+PRODUTO_DEVE|Produto deve ser informado.
+PERCURSO_DEVE|País e estado de início e de término da prestação devem ser informados.
+VALOR_NEGATIVO|O valor total da prestação não pode ser negativo.
+MODO_INVALIDO|Modo de pesquisa de documentos fiscais inválido: "%1" (use N ou S).
+PACOTE_PRODUTOS_INVALIDO|Pacote de documentos fiscais inválido: são necessários os campos NRACESSONFE, CDFILIAL e NRLANCTONF.
+)";
+} // namespace
+
+QString srvMsg(const char *key)
+{
+    static const QHash<QString, QString> texts = [] {
+        QHash<QString, QString> h;
+        for (const QString &line : QString::fromUtf8(kCatalogue).split(u'\n')) {
+            const qsizetype bar = line.indexOf(u'|');
+            if (bar > 0)
+                h.insert(line.left(bar), line.mid(bar + 1));
+        }
+        return h;
+    }();
+    return texts.value(QString::fromLatin1(key));
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+#include <QVariant>
+
+#include <initializer_list>
+#include <utility>
+
+// Database access of the server: one connection per worker thread, statements that raise
+// ServerError with the driver's text, and transactions that take the write lock up front.
+
+// Sets the connection string every worker thread opens (once, before the first request).
+void setServerConnectionString(const QString &connectionString);
+const QString &serverConnectionString();
+
+// The connection of the calling thread, opened on first use.
+QSqlDatabase workerDatabase();
+
+bool isPostgres(const QSqlDatabase &db);
+
+using SqlBinds = std::initializer_list<std::pair<const char16_t *, QVariant>>;
+
+// Prepares, binds by name and runs `sql`; failures raise ServerError naming the statement's
+// purpose. The query is forward-only.
+QSqlQuery runSql(const QSqlDatabase &db, const QString &sql, SqlBinds binds = {});
+QSqlQuery runSql(const QSqlDatabase &db, const QString &sql,
+                 const QList<std::pair<QString, QVariant>> &binds);
+
+// A transaction that rolls back unless committed. On SQLite it starts with BEGIN IMMEDIATE so
+// that concurrent writers queue on the lock instead of failing when they upgrade.
+class SqlTransaction
+{
+public:
+    enum Mode { Write, Snapshot };
+    // Snapshot: a read-only transaction whose statements all see one state of the database.
+    explicit SqlTransaction(const QSqlDatabase &db, Mode mode = Write);
+    ~SqlTransaction();
+    SqlTransaction(const SqlTransaction &) = delete;
+    SqlTransaction &operator=(const SqlTransaction &) = delete;
+
+    void commit();
+
+private:
+    QSqlDatabase m_db;
+    bool m_open = false;
+};
