@@ -14,6 +14,23 @@ FW_QRY_SEM_CONEXAO|Banco de dados não configurado: informe o endereço do banco
 FW_QRY_PARAM_N_ENCONTRADO|Parâmetro "%1" não encontrado na consulta %2.
 FW_QRY_CAMPO_N_ENCONTRADO|Campo "%1" não encontrado na consulta %2.
 FW_QRY_FECHADA|A consulta %1 não está aberta.
+FW_DS_INATIVO|Operação não permitida: o conjunto de dados %1 não está aberto.
+FW_DS_ATIVO|Operação não permitida: o conjunto de dados %1 está aberto.
+FW_DS_SEM_CAMPOS|O conjunto de dados %1 não tem campos definidos.
+FW_DS_VAZIO|Operação não permitida: o conjunto de dados %1 está vazio.
+FW_DS_NAO_EDICAO|O campo %1 não pode ser alterado: o conjunto de dados %2 não está em edição ou inclusão.
+FW_DS_CAMPO_SOMENTE_LEITURA|O campo %1 é somente leitura e não pode ser alterado.
+FW_DS_CAMPO_CALCULADO|O campo calculado %1 só pode receber valor no cálculo dos campos.
+FW_DS_CAMPO_NAO_ENCONTRADO|Campo %1 não encontrado em %2.
+FW_DS_CAMPO_DUPLICADO|O campo %1 já existe em %2.
+FW_DS_CAMPO_OBRIGATORIO|O campo %1 deve ser informado.
+FW_DS_VALOR_INVALIDO|"%1" não é um valor válido para o campo %2.
+FW_DS_FILTRO_INVALIDO|Filtro inválido em %1: "%2" (posição %3).
+FW_DS_LOCATE_INVALIDO|Pesquisa inválida em %2: campos "%1" e valores não correspondem.
+FW_DS_REGISTRO_NAO_ENCONTRADO|Registro não encontrado em %1.
+FW_DS_PACOTE_INVALIDO|Os dados recebidos para %1 não puderam ser carregados. %2
+FW_DS_PACOTE_AUSENTE|Nenhum pacote de dados foi informado.
+FW_DS_JSON_INVALIDO|Texto JSON inválido: %1 (posição %2).
 )";
 
 } // namespace
