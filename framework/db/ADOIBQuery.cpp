@@ -171,6 +171,21 @@ QDateTime TQueryField::AsDateTime() const
     return v.toDateTime();
 }
 
+QString TQueryField::DisplayLabel() const
+{
+    return m_query->FieldDisplay(m_name).label;
+}
+
+int TQueryField::DisplayWidth() const
+{
+    return m_query->FieldDisplay(m_name).width;
+}
+
+bool TQueryField::Visible() const
+{
+    return m_query->FieldDisplay(m_name).visible;
+}
+
 // ---- TADOIBQuery --------------------------------------------------------------------------
 
 namespace {
@@ -317,16 +332,20 @@ void TADOIBQuery::Open()
     m_row = 0;
     m_bof = true;
     m_eof = m_rows.isEmpty();
+    emit afterOpen();
 }
 
 void TADOIBQuery::Close()
 {
+    const bool wasActive = m_active;
     m_active = false;
     m_rows.clear();
     m_fields.clear();
     m_row = 0;
     m_eof = true;
     m_bof = true;
+    if (wasActive)
+        emit afterClose();
 }
 
 int TADOIBQuery::ExecSQL()
@@ -533,8 +552,35 @@ contracts::DataPacket TADOIBQuery::ToPacket() const
             def.type = contracts::FieldType::DateTime;
             break;
         }
+        def.hidden = !f->Visible();
         packet.fields.append(def);
     }
     packet.rows = m_rows;
     return packet;
+}
+
+void TADOIBQuery::SetFieldDisplay(const QString &fieldName, const QString &label, int width,
+                                  bool visible)
+{
+    m_display.insert(fieldName.toUpper(), {label, width, visible});
+}
+
+bool TADOIBQuery::HasFieldDisplay(const QString &fieldName) const
+{
+    return m_display.contains(fieldName.toUpper());
+}
+
+TADOIBQuery::TFieldDisplay TADOIBQuery::FieldDisplay(const QString &fieldName) const
+{
+    const QString key = fieldName.toUpper();
+    if (m_display.contains(key))
+        return m_display.value(key);
+    TFieldDisplay display;
+    display.label = key;
+    display.width = 10;
+    for (const auto &f : m_fields) {
+        if (f->FieldName() == key && f->DataType() == TQueryField::Kind::String)
+            display.width = f->Size();
+    }
+    return display;
 }

@@ -4,6 +4,7 @@
 #include "SqlText.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QSqlDatabase>
@@ -77,6 +78,11 @@ public:
     double AsFloat() const;
     qint64 AsInteger() const;
     QDateTime AsDateTime() const;
+
+    // Look-up list settings, kept by the query (see TADOIBQuery::SetFieldDisplay).
+    QString DisplayLabel() const;
+    int DisplayWidth() const;
+    bool Visible() const;
 
 private:
     friend class TADOIBQuery;
@@ -164,7 +170,28 @@ public:
     TQueryField *FindField(const QString &name);
 
     // Every row of the open result as a data packet (raises FW_QRY_FECHADA when closed).
+    // Columns made invisible with SetFieldDisplay are marked hidden.
     contracts::DataPacket ToPacket() const;
+
+    // How a look-up list shows a column: caption, width in characters, visibility. Kept by field
+    // name across Close and Open, like fields declared in advance; by default the caption is the
+    // field name, the width the field's Size() (10 for other types) and the column visible.
+    struct TFieldDisplay
+    {
+        QString label;
+        int width = 0;
+        bool visible = true;
+    };
+    void SetFieldDisplay(const QString &fieldName, const QString &label, int width,
+                         bool visible = true);
+    bool HasFieldDisplay(const QString &fieldName) const;
+    TFieldDisplay FieldDisplay(const QString &fieldName) const;
+
+signals:
+    // Emitted by Open() once the rows are read, and by Close() when the query was open.
+    // Connected handlers run inside Open/Close: they must not throw.
+    void afterOpen();
+    void afterClose();
 
 private:
     friend class TQueryField;
@@ -178,6 +205,7 @@ private:
     TSqlText m_text;
     std::vector<std::unique_ptr<TQueryParam>> m_params;
     std::vector<std::unique_ptr<TQueryField>> m_fields;
+    QHash<QString, TFieldDisplay> m_display; // by upper-case field name
     QList<QList<QVariant>> m_rows;
     int m_row = 0;
     bool m_active = false;

@@ -8,6 +8,7 @@
 #include "SqlText.h"
 #include "TestDatabases.h"
 
+#include <QSignalSpy>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -392,7 +393,12 @@ private slots:
                        u"SELECT CDPRODUTO, CDARVPROD, NMPRODUTO, CDNVPRODUTO FROM PRODUTO "
                        "WHERE CDNVPRODUTO = :P_NV ORDER BY CDARVPROD"_s);
         q->ParamByName(u"P_NV"_s).SetAsFloat(1);
+        q->SetFieldDisplay(u"cdproduto"_s, u"Código"_s, 10, false);
+        QSignalSpy opened(q.get(), &TADOIBQuery::afterOpen);
+        QSignalSpy closed(q.get(), &TADOIBQuery::afterClose);
         q->Open();
+        QCOMPARE(opened.count(), 1);
+        QCOMPARE(closed.count(), 0); // the Close inside Open found nothing open
         const contracts::DataPacket packet = q->ToPacket();
         QCOMPARE(packet.fields.size(), 4);
         QCOMPARE(packet.fields.at(0).name, u"CDPRODUTO"_s);
@@ -411,6 +417,19 @@ private slots:
         const auto decoded = contracts::packetFromJson(contracts::packetToJson(packet), &error);
         QVERIFY2(decoded.has_value(), qPrintable(error));
         QCOMPARE(decoded->rows, packet.rows);
+
+        // Column settings mark hidden columns and outlive a close and reopen.
+        QVERIFY(packet.fields.at(0).hidden);
+        QVERIFY(!packet.fields.at(2).hidden);
+        QCOMPARE(q->FieldByName(u"NMPRODUTO"_s).DisplayLabel(), u"NMPRODUTO"_s);
+        QCOMPARE(q->FieldByName(u"NMPRODUTO"_s).DisplayWidth(), packet.fields.at(2).size);
+        q->Close();
+        q->Close();
+        QCOMPARE(closed.count(), 1);
+        q->Open();
+        QCOMPARE(opened.count(), 2);
+        QCOMPARE(q->FieldByName(u"CDPRODUTO"_s).DisplayLabel(), u"Código"_s);
+        QVERIFY(!q->FieldByName(u"CDPRODUTO"_s).Visible());
     }
 
     void defaultConnectionFromLogin()
