@@ -14,6 +14,35 @@ FW_QRY_SEM_CONEXAO|Banco de dados não configurado: informe o endereço do banco
 FW_QRY_PARAM_N_ENCONTRADO|Parâmetro "%1" não encontrado na consulta %2.
 FW_QRY_CAMPO_N_ENCONTRADO|Campo "%1" não encontrado na consulta %2.
 FW_QRY_FECHADA|A consulta %1 não está aberta.
+FW_TITULO_INFORMACAO|Informação
+FW_TITULO_ATENCAO|Atenção
+FW_TITULO_ERRO|Erro
+FW_TITULO_CONFIRMACAO|Confirmação
+FW_BOTAO_OK|OK
+FW_BOTAO_SIM|Sim
+FW_BOTAO_NAO|Não
+FW_BOTAO_CANCELAR|Cancelar
+FW_AVI_GRAVANDO|Gravando as informações, aguarde...
+FW_AVI_CARREGANDO|Carregando as informações, aguarde...
+FW_AVI_PROCESSANDO|Processando, aguarde...
+FW_CMD_INCLUIR|Incluir
+FW_CMD_ALTERAR|Alterar
+FW_CMD_EXCLUIR|Excluir
+FW_CMD_PROCURAR|Procurar
+FW_CMD_VERIFICAR|Verificar
+FW_CMD_CANCELAR|Cancelar
+FW_CMD_CONFIRMAR|Confirmar
+FW_CMD_IMPRIMIR|Imprimir
+FW_CMD_AJUDA|Ajuda
+FW_CMD_FECHAR|Fechar
+FW_MNU_OPERACAO|Operação
+FW_MNU_MANUTENCAO|Manutenção
+FW_MNU_DADOS|Dados
+FW_MNU_LISTAGEM|Listagem
+FW_MNU_CONF_IMPRESSORA|Configurar Impressora
+FW_PADRAO_CANC|Deseja cancelar as alterações efetuadas?
+FW_PADRAO_EXCL|Confirma a exclusão do registro?
+FW_RELATORIO_INEXISTENTE|Não existe relatório cadastrado com o código %1.
 FW_DS_INATIVO|Operação não permitida: o conjunto de dados %1 não está aberto.
 FW_DS_ATIVO|Operação não permitida: o conjunto de dados %1 está aberto.
 FW_DS_SEM_CAMPOS|O conjunto de dados %1 não tem campos definidos.

@@ -1,0 +1,64 @@
+// The host application: logs in, loads the CT-e package on demand and opens its windows.
+#include "Automation.h"
+#include "GuiMessageSink.h"
+#include "HostApplication.h"
+#include "HostCatalogue.h"
+#include "HostOptions.h"
+#include "LoginDialog.h"
+#include "LoginValues.h"
+#include "MainWindow.h"
+#include "Messages.h"
+#include "PackageLoader.h"
+
+#include <QSettings>
+
+#include <cstdio>
+
+using namespace Qt::StringLiterals;
+
+int main(int argc, char *argv[])
+{
+    THostApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(u"CTeModule"_s);
+    QCoreApplication::setApplicationName(u"host"_s);
+
+    THostOptions options;
+    QString error;
+    if (!THostOptions::Parse(QCoreApplication::arguments(), &options, &error)) {
+        std::fprintf(stderr, "%s\n", qPrintable(error));
+        return 2;
+    }
+    if (!options.helpText.isEmpty()) {
+        std::fprintf(stdout, "%s", qPrintable(options.helpText));
+        return 0;
+    }
+
+    TGuiMessageSink sink;
+    QSettings settings;
+    TLoginValues login = TLoginValues::Remembered(settings);
+    login.Apply(options);
+    if (options.loginFromCommandLine()) {
+        const QString missing = login.MissingKey();
+        if (!missing.isEmpty()) {
+            std::fprintf(stderr, "%s\n", qPrintable(HostMsg(missing)));
+            return 2;
+        }
+    } else {
+        TLoginDialog dialog(login);
+        if (dialog.exec() != QDialog::Accepted)
+            return 0;
+        login = dialog.Values();
+    }
+    login.Remember(settings);
+    login.Publish();
+
+    TPackageLoader package(options.packagePath);
+    TMainWindow window(&package);
+    window.show();
+
+    if (!options.automation.isEmpty() && !StartAutomation(options.automation, &window, &error)) {
+        std::fprintf(stderr, "%s\n", qPrintable(error));
+        return 125;
+    }
+    return app.exec();
+}

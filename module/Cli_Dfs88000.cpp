@@ -1,0 +1,78 @@
+#include "Cli_Dfs88000.h"
+
+#include "HostWindow.h"
+#include "Messages.h"
+#include "ModuleCatalogues.h"
+#include "Screen.h"
+
+using namespace Qt::StringLiterals;
+
+namespace Cli_Dfs88000 {
+
+QPointer<TfrmCTe> frmCTe;
+bool boStCriado = false;
+bool boModoLeitura = false;
+QString stVersaoProcesso;
+QString stCdArvProdAux;
+QString stNrInsJurEmitAux;
+QString stNrInsJurRemeAux;
+QString stNrInsJurTomaAux;
+QString stNrInsJurExpeAux;
+QString stNrInsJurReceAux;
+QString stNrInsJurDestAux;
+qint32 inCount = 0;
+double doVrTotaPrestServ = 0;
+QStringList slCTeCompValor;
+QStringList slCTeDocFiscais;
+
+void CriaCTe()
+{
+    Screen::SetCursor(crHourGlass);
+    if (!boStCriado) {
+        frmCTe = new TfrmCTe;
+        boStCriado = true;
+    }
+    frmCTe->SetWindowState(wsNormal);
+    frmCTe->Show();
+    Screen::SetCursor(crDefault);
+}
+
+void ResetUnit()
+{
+    frmCTe = nullptr;
+    boStCriado = false;
+    boModoLeitura = false;
+    stVersaoProcesso.clear();
+    stCdArvProdAux.clear();
+    stNrInsJurEmitAux.clear();
+    stNrInsJurRemeAux.clear();
+    stNrInsJurTomaAux.clear();
+    stNrInsJurExpeAux.clear();
+    stNrInsJurReceAux.clear();
+    stNrInsJurDestAux.clear();
+    inCount = 0;
+    doVrTotaPrestServ = 0;
+    slCTeCompValor.clear();
+    slCTeDocFiscais.clear();
+}
+
+} // namespace Cli_Dfs88000
+
+using namespace Cli_Dfs88000;
+
+TfrmCTe::TfrmCTe(QWidget *parent)
+    : TfrmPadrao(parent)
+{
+    setObjectName(u"frmCTe"_s);
+    CarregaCatalogo(msgPadrao, u"Cli_Dfs88000_msgPadrao"_s);
+    setWindowTitle(msgPadrao->Msg(u"TITULO_JANELA"_s));
+    SetCodTela(QString::fromUtf16(kCodTela));
+    resize(1181, 578);
+    inCount = 0;
+}
+
+void TfrmCTe::FormClose(TCloseAction &action)
+{
+    boStCriado = false;
+    TfrmPadrao::FormClose(action);
+}
