@@ -141,7 +141,7 @@ QVariant GetDadosGerais(CallContext &ctx, const Args &args)
 
     QSqlQuery est = runSql(ctx.db,
                            u"SELECT CDEMPRESA, CDINSCESTA, NRINSJURIEST, IDTPIMPRESDACTE, "
-                           "IDTPAMBIENTECTE, CDMODDOCFISCCTE, CDSERIECTE FROM CTEESTABELEC "
+                           "IDTPAMBIENTECTE, CDMODDOCFISCCTE, CDSERIECTE FROM INSCRESTAD "
                            "WHERE CDEMPRESA = :E AND (CDINSCESTA = :I OR :I2 = '') "
                            "ORDER BY CDINSCESTA"_s,
                            {{u":E", args.at(0).toString().trimmed()},

@@ -158,7 +158,7 @@ qint64 Saver::nextKey(const schema::StoredList &list)
     // The counter row serialises concurrent savers: each waits for the row lock of the other.
     runSql(m_ctx.db,
            u"INSERT INTO SRVSEQUENCIA (NMSEQUENCIA, NRULTIMO) SELECT :N, COALESCE(MAX(%1), 0) "
-           "FROM %2 ON CONFLICT (NMSEQUENCIA) DO NOTHING"_s.arg(list.key, list.table),
+           "FROM %2 WHERE 1 = 1 ON CONFLICT (NMSEQUENCIA) DO NOTHING"_s.arg(list.key, list.table),
            {{u":N", list.table}});
     QSqlQuery q = runSql(m_ctx.db,
                          u"UPDATE SRVSEQUENCIA SET NRULTIMO = NRULTIMO + 1 WHERE NMSEQUENCIA = :N "

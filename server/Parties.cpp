@@ -100,24 +100,24 @@ QVariant GetEmitente(CallContext &ctx, const Args &args)
     const QString registration = withoutPunctuation(args.at(2).toString());
     if (company.isEmpty())
         throw ServerError(srvMsg("EMPRESA_DEVE"));
-    QString where = u"CDEMPRESA = :E"_s;
+    QString where = u"I.CDEMPRESA = :E"_s;
     QList<std::pair<QString, QVariant>> binds {{u":E"_s, company}};
     if (!stateRegistration.isEmpty()) {
-        where += u" AND CDINSCESTA = :I"_s;
+        where += u" AND I.CDINSCESTA = :I"_s;
         binds.append({u":I"_s, stateRegistration});
     }
     if (!registration.isEmpty()) {
-        where += u" AND %1 = :R"_s.arg(packetsql::sqlWithoutPunctuation(u"NRINSJURIEST"_s));
+        where += u" AND %1 = :R"_s.arg(packetsql::sqlWithoutPunctuation(u"I.NRINSJURIEST"_s));
         binds.append({u":R"_s, registration});
     }
     if (stateRegistration.isEmpty() && registration.isEmpty())
         throw ServerError(srvMsg("PARTE_SEM_CRITERIO"));
     QSqlQuery q
         = runSql(ctx.db,
-                 u"SELECT NRINSJURIEST, IDTPIJURIEST, NMRAZSOC, CDINSCESTA, NMFANT, NRTELE, "
-                 "DSEMAIL, DSENDE, DSCOMPEND, NRCEP, CDPAIS, NMPAIS, CDPAISBACEN, SGESTADO, "
-                 "NMESTADO, CDESTADOIBGE, CDMUNICIPIO, NMMUNICIPIO, CDMUNICIBGE, NMBAIR "
-                 "FROM CTEESTABELEC WHERE %1 ORDER BY CDINSCESTA"_s.arg(where),
+                 u"SELECT I.NRINSJURIEST, I.IDTPIJURIEST, I.NMRAZSOCIEST, I.CDINSCESTA, "
+                 "I.NMFANTIEST, I.NRTELEIEST, I.DSEMAILIEST, I.DSENDEIEST, I.DSCOMPENDIEST, "
+                 "I.NRCEPIEST, %1, I.NMBAIRIEST FROM INSCRESTAD I %2 WHERE %3 "
+                 "ORDER BY I.CDINSCESTA"_s.arg(placeColumns(), placeJoins(u"I"_s), where),
                  binds);
     const QList<FieldDef> fields {
         str(u"NRINSJUREMIT"_s, 20),    str(u"IDTPIJUREMIT"_s, 1),    str(u"NMRAZSOCEMIT"_s, 80),

@@ -7,7 +7,8 @@
 
 // The server's own tables: users and sessions, the document store and its child lists, the
 // numbering, the value-component register, the host's fiscal documents, the fiscal
-// parametrization of services, the establishments that emit and the transmission batches.
+// parametrization of services and the transmission batches. The establishments that emit are
+// the host's (INSCRESTAD), read with their CT-e settings.
 namespace schema {
 
 // Creates the tables or brings them to the current version; safe when several servers start at

@@ -89,7 +89,7 @@ QVariant GetDadosServico(CallContext &ctx, const Args &args)
         // A service that starts outside the emitter's state is another's service to the state.
         QString emitterState;
         QSqlQuery e = runSql(ctx.db,
-                             u"SELECT SGESTADO FROM CTEESTABELEC WHERE CDEMPRESA = :E "
+                             u"SELECT SGESTADO FROM INSCRESTAD WHERE CDEMPRESA = :E "
                              "AND CDINSCESTA = :I"_s,
                              {{u":E", company}, {u":I", stateRegistration}});
         if (e.next())

@@ -62,6 +62,12 @@ QSqlQuery runSql(const QSqlDatabase &db, const QString &sql,
 {
     QSqlQuery query(db);
     query.setForwardOnly(true);
+    // PostgreSQL cannot prepare DDL: statements without parameters run directly.
+    if (binds.isEmpty()) {
+        if (!query.exec(sql))
+            raiseSqlError(query, sql);
+        return query;
+    }
     if (!query.prepare(sql))
         raiseSqlError(query, sql);
     for (const auto &[name, value] : binds)

@@ -1,4 +1,5 @@
 // cte-server: the CT-e application server "Dfs88000.rdmCTe".
+#include "DemoData.h"
 #include "Operations.h"
 #include "RpcServer.h"
 #include "Schema.h"
@@ -66,13 +67,23 @@ int main(int argc, char *argv[])
     const QCommandLineOption passwordFileOption(
         u"password-file"_s, u"Arquivo com a senha na primeira linha (- para a entrada padrão)"_s,
         u"FILE"_s);
+    const QCommandLineOption demoOption(
+        u"demo"_s,
+        u"Carrega os dados de demonstração do servidor (sobre os do cte-db) e termina"_s);
     parser.addOptions({dbOption, listenOption, portOption, threadsOption, maxBodyOption,
-                       createUserOption, passwordFileOption});
+                       createUserOption, passwordFileOption, demoOption});
     parser.process(app);
 
     setServerConnectionString(parser.value(dbOption));
     try {
         schema::createOrUpgrade(workerDatabase());
+        if (parser.isSet(demoOption)) {
+            const bool loaded = demodata::load(workerDatabase());
+            std::fprintf(stderr, "cte-server: %s\n",
+                         loaded ? "demo data loaded" : "demo data already present");
+            if (!parser.isSet(createUserOption))
+                return 0;
+        }
         if (parser.isSet(createUserOption)) {
             const auto password = parser.isSet(passwordFileOption)
                 ? readPasswordFile(parser.value(passwordFileOption))

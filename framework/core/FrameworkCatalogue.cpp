@@ -60,6 +60,12 @@ FW_DS_REGISTRO_NAO_ENCONTRADO|Registro não encontrado em %1.
 FW_DS_PACOTE_INVALIDO|Os dados recebidos para %1 não puderam ser carregados. %2
 FW_DS_PACOTE_AUSENTE|Nenhum pacote de dados foi informado.
 FW_DS_JSON_INVALIDO|Texto JSON inválido: %1 (posição %2).
+FW_NET_ENDERECO_INVALIDO|Endereço do servidor de aplicação inválido: %1. Verifique o servidor e a porta informados no login.
+FW_NET_FALHA|Não foi possível comunicar com o servidor de aplicação %1: %2
+FW_NET_TEMPO_ESGOTADO|O servidor de aplicação %1 não respondeu em %2 segundos.
+FW_NET_RESPOSTA_ILEGIVEL|Resposta ilegível do servidor de aplicação %1: %2
+FW_NET_LOGIN_RECUSADO|O servidor de aplicação %1 recusou o login: %2
+FW_NET_NAO_CONECTADO|Não há conexão com o servidor de aplicação %1: conecte antes de chamar operações.
 )";
 
 } // namespace

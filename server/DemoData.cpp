@@ -1,0 +1,361 @@
+#include "DemoData.h"
+
+#include "CTeRecord.h"
+#include "Operations.h"
+#include "ServerError.h"
+#include "SqlSupport.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QHash>
+
+using namespace Qt::StringLiterals;
+
+namespace demodata {
+
+namespace {
+
+// Check digit of a 43-digit access key: mod 11, weights 2 to 9 from the right.
+QString withCheckDigit(const QString &key43)
+{
+    int sum = 0;
+    int weight = 2;
+    for (qsizetype i = key43.size() - 1; i >= 0; --i) {
+        sum += key43.at(i).digitValue() * weight;
+        weight = weight == 9 ? 2 : weight + 1;
+    }
+    const int rest = sum % 11;
+    return key43 + QString::number(rest < 2 ? 0 : 11 - rest);
+}
+
+void insertComponents(const QSqlDatabase &db)
+{
+    const QStringList names {u"FRETE PESO"_s,   u"FRETE VALOR"_s,   u"PEDAGIO"_s,   u"GRIS"_s,
+                             u"TAXA SEC/CAT"_s, u"TAXA DESCARGA"_s, u"AD VALOREM"_s};
+    for (qsizetype i = 0; i < names.size(); ++i)
+        runSql(db, u"INSERT INTO COMPVRPREST (CDCOMPVRPREST, DSCOMPVRPREST) VALUES (:C, :D)"_s,
+               {{u":C", qint64(i + 1)}, {u":D", names.at(i)}});
+}
+
+void insertParametrization(const QSqlDatabase &db)
+{
+    struct Service
+    {
+        const char16_t *product, *cst;
+        double reduction;
+        const char16_t *message; // standard observation (host MENSAGEM code), or null
+    };
+    // SUBCONTRATACAO DE FRETE (020010002) is left without parametrization on purpose.
+    const Service services[] = {
+        {u"010010001", u"00", 0, nullptr}, {u"010010002", u"00", 0, nullptr},
+        {u"010010003", u"00", 0, u"005"},  {u"010020001", u"20", 20, u"003"},
+        {u"010020002", u"00", 0, nullptr}, {u"020010001", u"90", 0, u"001"},
+    };
+    for (const char16_t *company : {u"01", u"02"}) {
+        for (const Service &s : services) {
+            runSql(db,
+                   u"INSERT INTO PARAMFISCSERV (CDEMPRESA, CDARVPROD, CDCFOPESTADUAL, "
+                   "CDCFOPINTEREST, CDCFOPEXTERIOR, DSNATUOPERACAO, CDIMPOSTO, SGIMPOSTO, "
+                   "CDSITUTRIBIT, CDFISCALIT, VRALIQINTERNA, VRREDBASECALC) VALUES (:E, :P, "
+                   "'5353', '6353', '7358', 'PRESTACAO DE SERVICO DE TRANSPORTE', '01', 'ICMS', "
+                   ":S, '1', 12, :R)"_s,
+                   {{u":E", QString::fromUtf16(company)},
+                    {u":P", QString::fromUtf16(s.product)},
+                    {u":S", QString::fromUtf16(s.cst)},
+                    {u":R", s.reduction}});
+            if (s.message) {
+                runSql(db,
+                       u"INSERT INTO PARAMFISCMENS (CDEMPRESA, CDARVPROD, NRORDEM, CDMENSAGEM, "
+                       "DSMENSAGEM) SELECT :E, :P, 1, CDMENSAGEM, DSMENSAGEM FROM MENSAGEM "
+                       "WHERE CDMENSAGEM = :M"_s,
+                       {{u":E", QString::fromUtf16(company)},
+                        {u":P", QString::fromUtf16(s.product)},
+                        {u":M", QString::fromUtf16(s.message)}});
+            }
+        }
+    }
+    const std::tuple<const char16_t *, const char16_t *, double> rates[] = {
+        {u"SP", u"RS", 12}, {u"SP", u"MG", 12}, {u"SP", u"AM", 7}, {u"SP", u"PE", 7},
+        {u"RS", u"SP", 12}, {u"RS", u"PE", 7},  {u"SC", u"BA", 7}, {u"MG", u"SP", 12},
+    };
+    for (const auto &[from, to, rate] : rates)
+        runSql(db,
+               u"INSERT INTO PARAMFISCALIQ (SGESTADOORIG, SGESTADODEST, VRALIQUOTA) "
+               "VALUES (:O, :D, :A)"_s,
+               {{u":O", QString::fromUtf16(from)}, {u":D", QString::fromUtf16(to)}, {u":A", rate}});
+}
+
+void insertInvoices(const QSqlDatabase &db)
+{
+    struct Invoice
+    {
+        const char16_t *shipperCnpj, *uf, *recipientCnpj, *recipientName;
+        int daysAgo;
+        double value, weight, volumes;
+        QList<std::tuple<const char16_t *, const char16_t *, double, const char16_t *, double>>
+            items;
+    };
+    const Invoice invoices[] = {
+        {u"61348257000123",
+         u"35",
+         u"27451963000168",
+         u"COMERCIAL DE ALIMENTOS BOA MESA LTDA",
+         2,
+         18750.00,
+         1250.5,
+         12,
+         {{u"MV-1010", u"CHAPA DE ACO LAMINADO 2MM", 40, u"UN", 312.50},
+          {u"MV-2040", u"PERFIL METALICO U 100MM", 25, u"UN", 250.00}}},
+        {u"61348257000123",
+         u"35",
+         u"83726154000192",
+         u"SUPERMERCADOS RECIFE CENTER LTDA",
+         3,
+         9420.00,
+         610.0,
+         8,
+         {{u"MV-3300", u"PRATELEIRA DE ACO 5 NIVEIS", 30, u"UN", 314.00}}},
+        {u"38104726000147",
+         u"43",
+         u"19583746000101",
+         u"FARMACEUTICA GUANABARA LTDA",
+         5,
+         32600.00,
+         2150.0,
+         40,
+         {{u"MS-0110", u"ARMARIO DE MDF 2 PORTAS", 20, u"UN", 980.00},
+          {u"MS-0220", u"MESA DE ESCRITORIO 1,20M", 30, u"UN", 433.33}}},
+        {u"75230918000126",
+         u"42",
+         u"52916384000190",
+         u"DISTRIBUIDORA NORTE AMAZONIA LTDA",
+         1,
+         15300.00,
+         980.0,
+         55,
+         {{u"TB-7001", u"TECIDO DE ALGODAO CRU (M)", 3000, u"M", 5.10}}},
+        {u"70821439000160",
+         u"35",
+         u"27451963000168",
+         u"COMERCIAL DE ALIMENTOS BOA MESA LTDA",
+         8,
+         7800.00,
+         3200.0,
+         100,
+         {{u"CL-0045", u"PISO CERAMICO 45X45 (CX)", 100, u"CX", 78.00}}},
+        {u"61348257000123",
+         u"35",
+         u"70821439000160",
+         u"CERAMICA LITORAL PAULISTA LTDA",
+         40,
+         5100.00,
+         400.0,
+         4,
+         {{u"MV-1010", u"CHAPA DE ACO LAMINADO 2MM", 16, u"UN", 318.75}}},
+    };
+    const QDate today = QDate::currentDate();
+    int number = 4100;
+    for (const Invoice &inv : invoices) {
+        ++number;
+        const QDate issued = today.addDays(-inv.daysAgo);
+        const QString key
+            = withCheckDigit(QString::fromUtf16(inv.uf) + issued.toString(u"yyMM"_s)
+                             + QString::fromUtf16(inv.shipperCnpj) + u"55"_s + u"001"_s
+                             + u"%1"_s.arg(number, 9, 10, QLatin1Char('0')) + u"1"_s
+                             + u"%1"_s.arg(number * 7919 % 100000000, 8, 10, QLatin1Char('0')));
+        const QString entry = u"%1"_s.arg(number + 60000);
+        double products = 0;
+        for (const auto &item : inv.items)
+            products += std::get<2>(item) * std::get<4>(item);
+        runSql(db,
+               u"INSERT INTO NOTAFISCAL (CDFILIAL, NRLANCTONF, CDEMPRESA, NRACESSONFE, NRINSJURNF, "
+               "NMRAZSOCNF, CDSERIE, NRNOTAFISC, DTEMISSAO, CDMODDOCFISC, VRNOTAFISC, VRPRODUTOS, "
+               "VRPBRUTOVOLU, VRPLIQUVOLU, QTVOLUMES) VALUES ('0001', :L, '01', :K, :J, :N, '1', "
+               ":NR, :D, '55', :V, :VP, :PB, :PL, :Q)"_s,
+               {{u":L", entry},
+                {u":K", key},
+                {u":J", QString::fromUtf16(inv.recipientCnpj)},
+                {u":N", QString::fromUtf16(inv.recipientName)},
+                {u":NR", QString::number(number)},
+                {u":D", issued.startOfDay().addSecs(9 * 3600)},
+                {u":V", inv.value},
+                {u":VP", std::round(products * 100) / 100},
+                {u":PB", inv.weight},
+                {u":PL", std::round(inv.weight * 0.92 * 100) / 100},
+                {u":Q", inv.volumes}});
+        int itemNo = 0;
+        for (const auto &[code, name, qty, unit, price] : inv.items) {
+            runSql(db,
+                   u"INSERT INTO NOTAFISCALITEM (CDFILIAL, NRLANCTONF, NRITEM, CDPRODUTO, "
+                   "NMPRODUTO, QTITEMPROD, SGUNIDADE, VRUNITITEM, VRTOTAITEM) VALUES ('0001', :L, "
+                   ":I, :C, :N, :Q, :U, :P, :T)"_s,
+                   {{u":L", entry},
+                    {u":I", ++itemNo},
+                    {u":C", QString::fromUtf16(code)},
+                    {u":N", QString::fromUtf16(name)},
+                    {u":Q", qty},
+                    {u":U", QString::fromUtf16(unit)},
+                    {u":P", price},
+                    {u":T", std::round(qty * price * 100) / 100}});
+        }
+    }
+}
+
+// A document of company 01 from São Paulo state: a sender and recipient among the demo clients.
+contracts::Delta demoDocument(int daysAgo, const QString &sender, const QString &recipient,
+                              const QString &ufEnd, const QString &munEnd, double total)
+{
+    contracts::Delta d;
+    d.fields = contracts::cte::documentFields();
+    QHash<QString, QVariant> v {
+        {u"CDCTE"_s, 0.0},
+        {u"CDEMPRESA"_s, u"01"_s},
+        {u"CDSERIECTE"_s, u"1"_s},
+        {u"CDMODDOCFISC"_s, u"57"_s},
+        {u"DTEMISSAO"_s, QDateTime(QDate::currentDate().addDays(-daysAgo), QTime(10, 30))},
+        {u"IDMODAL"_s, u"01"_s},
+        {u"IDTIPOSERVICO"_s, u"0"_s},
+        {u"IDTIPOCTE"_s, u"0"_s},
+        {u"IDFORMAEMISSAO"_s, u"1"_s},
+        {u"IDGLOBALIZADO"_s, u"0"_s},
+        {u"IDFORMAIMPDACTE"_s, u"1"_s},
+        {u"IDAMBIENTECTE"_s, u"2"_s},
+        {u"IDVERPROCESSO"_s, u"ORV_DFS_1.00"_s},
+        {u"IDRETIRA"_s, u"1"_s},
+        {u"IDEMAILCTE"_s, u"P"_s},
+        {u"CDCFOP"_s, ufEnd == u"SP" ? u"5353"_s : u"6353"_s},
+        {u"DSNATUOPERACAO"_s, u"PRESTACAO DE SERVICO DE TRANSPORTE"_s},
+        {u"CDPAISINISERV"_s, u"1058"_s},
+        {u"NMPAISINISERV"_s, u"BRASIL"_s},
+        {u"CDPAISBACENINISERV"_s, u"1058"_s},
+        {u"SGESTADOINISERV"_s, u"SP"_s},
+        {u"NMESTADOINISERV"_s, u"SAO PAULO"_s},
+        {u"CDESTADOIBGEINISERV"_s, u"35"_s},
+        {u"CDMUNICINISERV"_s, u"0950"_s},
+        {u"NMMUNICINISERV"_s, u"CAMPINAS"_s},
+        {u"CDMUNICIBGEINISERV"_s, u"3509502"_s},
+        {u"CDPAISFIMSERV"_s, u"1058"_s},
+        {u"NMPAISFIMSERV"_s, u"BRASIL"_s},
+        {u"CDPAISBACENFIMSERV"_s, u"1058"_s},
+        {u"SGESTADOFIMSERV"_s, ufEnd},
+        {u"CDMUNICFIMSERV"_s, munEnd},
+        {u"IDCADREMETENTE"_s, u"C"_s},
+        {u"CDREMETENTECLI"_s, sender},
+        {u"IDCADEXPEDIDOR"_s, u"N"_s},
+        {u"IDCADRECEBEDOR"_s, u"N"_s},
+        {u"IDCADDESTINATA"_s, u"C"_s},
+        {u"CDDESTINATACLI"_s, recipient},
+        {u"IDTOMADOR"_s, u"0"_s},
+        {u"IDCADTOMADOR"_s, u"C"_s},
+        {u"CDTOMADORCLI"_s, sender},
+        {u"NRINSJUREMIT"_s, u"18462731000114"_s},
+        {u"IDTPIJUREMIT"_s, u"J"_s},
+        {u"NMRAZSOCEMIT"_s, u"TRANSPORTES SERRA AZUL LTDA"_s},
+        {u"NRINSESTEMIT"_s, u"244187365112"_s},
+        {u"CDPRODUTO"_s, u"1101"_s},
+        {u"CDARVPROD"_s, u"010010001"_s},
+        {u"NMPRODUTO"_s, u"FRETE CARGA FRACIONADA"_s},
+        {u"VRTOTAPRESTSERV"_s, total},
+        {u"VRTOTARECEBER"_s, total},
+        {u"IDENTRSAIDOP"_s, u"S"_s},
+        {u"CDTIPOOPER"_s, u"01"_s},
+        {u"NMTIPOOPER"_s, u"PRESTACAO DE SERV. TRANSPORTE"_s},
+        {u"VRTOTACARGA"_s, total * 20},
+        {u"DSPRODPREDOMINA"_s, u"PRODUTOS METALURGICOS"_s},
+    };
+    contracts::Row row;
+    for (const contracts::FieldDef &f : d.fields)
+        row.append(v.value(f.name));
+    d.changes.append({contracts::Change::Kind::Insert, {}, row});
+    return d;
+}
+
+contracts::Delta childRows(const QList<contracts::FieldDef> &fields,
+                           const QList<QHash<QString, QVariant>> &rows)
+{
+    contracts::Delta d;
+    d.fields = fields;
+    for (const auto &values : rows) {
+        contracts::Row row;
+        for (const contracts::FieldDef &f : fields)
+            row.append(values.value(
+                f.name, f.type == contracts::FieldType::Float ? QVariant(0.0) : QVariant()));
+        d.changes.append({contracts::Change::Kind::Insert, {}, row});
+    }
+    return d;
+}
+
+void insertDocuments(const QSqlDatabase &db)
+{
+    CallContext ctx {db, u"demo"_s};
+    struct Doc
+    {
+        int daysAgo;
+        const char16_t *sender, *recipient, *ufEnd, *munEnd;
+        double total;
+    };
+    const Doc docs[] = {{3, u"101", u"102", u"MG", u"0620", 1850.00},
+                        {2, u"112", u"110", u"PE", u"1160", 2740.50},
+                        {1, u"101", u"111", u"RJ", u"0455", 980.00}};
+    QList<qint64> keys;
+    for (const Doc &doc : docs) {
+        const double tax = std::round(doc.total * 12.0) / 100.0;
+        const Args args {
+            QVariant::fromValue(demoDocument(
+                doc.daysAgo, QString::fromUtf16(doc.sender), QString::fromUtf16(doc.recipient),
+                QString::fromUtf16(doc.ufEnd), QString::fromUtf16(doc.munEnd), doc.total)),
+            QVariant::fromValue(childRows(contracts::cte::taxFields(),
+                                          {{{u"CDIMPOSTO"_s, u"01"_s},
+                                            {u"SGIMPOSTO"_s, u"ICMS"_s},
+                                            {u"VRBASECALCULO"_s, doc.total},
+                                            {u"VRALIQUOTA"_s, 12.0},
+                                            {u"VRIMPOSTO"_s, tax},
+                                            {u"CDSITUTRIBIT"_s, u"00"_s},
+                                            {u"CDFISCALIT"_s, u"1"_s}}})),
+            QVariant::fromValue(childRows(contracts::cte::valueComponentFields(),
+                                          {{{u"CDCOMPVRPREST"_s, 1.0},
+                                            {u"DSCOMPVRPREST"_s, u"FRETE PESO"_s},
+                                            {u"VRCOMPONENTE"_s, doc.total}}})),
+            QVariant(),
+            QVariant::fromValue(childRows(contracts::cte::cargoQuantityFields(),
+                                          {{{u"CDUNIDMEDIDA"_s, u"01"_s},
+                                            {u"DSTIPOMEDIDA"_s, u"PESO BRUTO"_s},
+                                            {u"QTCARGA"_s, 0.0},
+                                            {u"IDGERADAAUTO"_s, u"S"_s}},
+                                           {{u"CDUNIDMEDIDA"_s, u"03"_s},
+                                            {u"DSTIPOMEDIDA"_s, u"QUANTIDADE DE VOLUME"_s},
+                                            {u"QTCARGA"_s, 10.0},
+                                            {u"IDGERADAAUTO"_s, u"N"_s}}})),
+            QVariant(),
+        };
+        const QVariantList reply = AplicaAlteracoes(ctx, args).toList();
+        keys.append(qint64(reply.value(1).toDouble()));
+    }
+    // The oldest one has been accepted by the authority: it shows read-only.
+    runSql(db,
+           u"UPDATE CTE SET IDSTATUSCTE = 'A', CDSTATUSCTE = '100', "
+           "DSSTATUSCTE = 'Autorizado o uso do CT-e', NRPROTOCOLCTE = '135260000012345' "
+           "WHERE CDCTE = :K"_s,
+           {{u":K", keys.first()}});
+}
+
+} // namespace
+
+bool load(const QSqlDatabase &db)
+{
+    QSqlQuery q = runSql(db, u"SELECT COUNT(*) FROM COMPVRPREST"_s);
+    if (q.next() && q.value(0).toInt() > 0)
+        return false;
+    q.finish();
+    {
+        SqlTransaction tx(db);
+        insertComponents(db);
+        insertParametrization(db);
+        insertInvoices(db);
+        tx.commit();
+    }
+    insertDocuments(db);
+    return true;
+}
+
+} // namespace demodata

@@ -1,0 +1,237 @@
+#include "ServerHarness.h"
+
+#include "CTeRecord.h"
+#include "DbConnection.h"
+#include "DemoData.h"
+#include "HostDb.h"
+#include "RpcProtocol.h"
+#include "Schema.h"
+#include "Sessions.h"
+#include "SqlSupport.h"
+
+#include <QDateTime>
+#include <QEventLoop>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QSqlQuery>
+#include <QTest>
+#include <QUuid>
+
+using namespace Qt::StringLiterals;
+
+bool TestDatabase::usePostgres()
+{
+    return qEnvironmentVariable("CTE_TEST_BACKEND") == u"pg";
+}
+
+TestDatabase::TestDatabase()
+{
+    if (usePostgres()) {
+        const QString base = qEnvironmentVariable("CTE_TEST_PG");
+        Q_ASSERT_X(!base.isEmpty(), "TestDatabase", "CTE_TEST_PG is not set");
+        m_schema = u"srv_"_s + QUuid::createUuid().toString(QUuid::Id128).left(12);
+        QSqlDatabase admin = OpenConnection(base, u"test-admin"_s);
+        HostDb::CreatePgSchema(admin, m_schema);
+        m_connection = base + u"?schema="_s + m_schema;
+    } else {
+        m_connection = u"sqlite:"_s + m_dir.filePath(u"cte.db"_s);
+    }
+    QSqlDatabase d = db();
+    HostDb::CreateHostSchema(d);
+    HostDb::LoadHostDemoData(d);
+    setServerConnectionString(m_connection);
+    schema::createOrUpgrade(d);
+    demodata::load(d);
+    sessions::createOrUpdateUser(d, u"tester"_s, password());
+}
+
+TestDatabase::~TestDatabase()
+{
+    if (!m_schema.isEmpty()) {
+        QSqlDatabase admin = QSqlDatabase::database(u"test-admin"_s);
+        QSqlQuery(admin).exec(u"DROP SCHEMA %1 CASCADE"_s.arg(m_schema));
+    }
+}
+
+QSqlDatabase TestDatabase::db() const
+{
+    return OpenConnection(m_connection, u"test-db"_s);
+}
+
+ServerProcess::ServerProcess(const QString &connectionString, const QStringList &extraArgs,
+                             const QProcessEnvironment &extraEnv)
+    : m_process(std::make_unique<QProcess>())
+{
+    const QString program = qEnvironmentVariable("CTE_BINARY_DIR") + u"/server/cte-server"_s;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(extraEnv);
+    m_process->setProcessEnvironment(env);
+    m_process->setProcessChannelMode(QProcess::MergedChannels);
+    m_process->start(program,
+                     QStringList {u"--db"_s, connectionString, u"--port"_s, u"0"_s} + extraArgs);
+    m_process->waitForStarted();
+    if (waitForLog(u"listening on 127.0.0.1:"_s)) {
+        static const QRegularExpression re(u"listening on 127\\.0\\.0\\.1:(\\d+)"_s);
+        m_port = re.match(log()).captured(1).toInt();
+    }
+}
+
+ServerProcess::~ServerProcess()
+{
+    if (m_process->state() != QProcess::NotRunning) {
+        m_process->terminate();
+        if (!m_process->waitForFinished())
+            m_process->kill();
+        m_process->waitForFinished();
+    }
+}
+
+void ServerProcess::readOutput()
+{
+    m_log += m_process->readAll();
+}
+
+bool ServerProcess::waitForLog(const QString &text)
+{
+    readOutput();
+    while (!log().contains(text)) {
+        if (m_process->state() == QProcess::NotRunning)
+            return false;
+        m_process->waitForReadyRead(1000);
+        readOutput();
+    }
+    return true;
+}
+
+void ServerProcess::kill()
+{
+    m_process->kill();
+    m_process->waitForFinished();
+    readOutput();
+}
+
+namespace {
+QNetworkAccessManager &manager()
+{
+    static QNetworkAccessManager m;
+    return m;
+}
+
+QNetworkRequest request(int port, const QString &operation, const QString &token)
+{
+    QNetworkRequest r(QUrl(u"http://127.0.0.1:%1/rdmCTe/%2"_s.arg(port).arg(operation)));
+    r.setHeader(QNetworkRequest::ContentTypeHeader, u"application/json"_s);
+    if (!token.isEmpty())
+        r.setRawHeader(contracts::kSessionHeader, token.toLatin1());
+    return r;
+}
+} // namespace
+
+RawAnswer rawPost(int port, const QString &operation, const QByteArray &body, const QString &token)
+{
+    QNetworkReply *reply = manager().post(request(port, operation, token), body);
+    QEventLoop loop;
+    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    loop.exec();
+    RawAnswer a;
+    a.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    a.body = reply->readAll();
+    QString error;
+    a.reply = contracts::decodeReply(a.body, &error).value_or(QVariant());
+    reply->deleteLater();
+    return a;
+}
+
+QString rawLogin(int port, const QString &user, const QString &password)
+{
+    const RawAnswer a = rawPost(port, u"Login"_s, contracts::encodeCall({user, password}));
+    return a.reply.toList().value(1).toString();
+}
+
+QList<QVariant> concurrentCalls(const QList<std::tuple<int, QString, QString, QByteArray>> &calls)
+{
+    QList<QNetworkReply *> replies;
+    int pending = int(calls.size());
+    QEventLoop loop;
+    for (const auto &[port, operation, token, body] : calls) {
+        QNetworkReply *reply = manager().post(request(port, operation, token), body);
+        QObject::connect(reply, &QNetworkReply::finished, &loop, [&] {
+            if (--pending == 0)
+                loop.quit();
+        });
+        replies.append(reply);
+    }
+    if (pending > 0)
+        loop.exec();
+    QList<QVariant> out;
+    for (QNetworkReply *reply : replies) {
+        QString error;
+        out.append(contracts::decodeReply(reply->readAll(), &error).value_or(QVariant()));
+        reply->deleteLater();
+    }
+    return out;
+}
+
+contracts::Delta insertDelta(const QList<contracts::FieldDef> &fields,
+                             const QList<QHash<QString, QVariant>> &rows)
+{
+    contracts::Delta d;
+    d.fields = fields;
+    for (const auto &values : rows) {
+        contracts::Row row;
+        for (const contracts::FieldDef &f : fields)
+            row.append(values.value(f.name));
+        d.changes.append({contracts::Change::Kind::Insert, {}, row});
+    }
+    return d;
+}
+
+contracts::Delta updateDelta(const contracts::DataPacket &packet, int row,
+                             const QHash<QString, QVariant> &changes)
+{
+    contracts::Delta d;
+    d.fields = packet.fields;
+    contracts::Row after = packet.rows.at(row);
+    for (auto it = changes.begin(); it != changes.end(); ++it)
+        after[packet.indexOf(it.key())] = it.value();
+    d.changes.append({contracts::Change::Kind::Update, packet.rows.at(row), after});
+    return d;
+}
+
+contracts::Delta deleteDelta(const contracts::DataPacket &packet, int row)
+{
+    contracts::Delta d;
+    d.fields = packet.fields;
+    d.changes.append({contracts::Change::Kind::Delete, packet.rows.at(row), {}});
+    return d;
+}
+
+QHash<QString, QVariant> newDocumentValues()
+{
+    return {
+        {u"IDCHECK"_s, u"N"_s},
+        {u"CDCTE"_s, 0.0},
+        {u"CDEMPRESA"_s, u"01"_s},
+        {u"CDSERIECTE"_s, u"1"_s},
+        {u"CDMODDOCFISC"_s, u"57"_s},
+        {u"IDSTATUSCTE"_s, u"P"_s},
+        {u"DTEMISSAO"_s, QDateTime(QDate::currentDate(), QTime(14, 5))},
+        {u"IDMODAL"_s, u"01"_s},
+        {u"IDCADREMETENTE"_s, u"C"_s},
+        {u"CDREMETENTECLI"_s, u"103"_s},
+        {u"IDCADEXPEDIDOR"_s, u"N"_s},
+        {u"IDCADRECEBEDOR"_s, u"N"_s},
+        {u"IDCADDESTINATA"_s, u"F"_s},
+        {u"CDDESTINATAFOR"_s, u"206"_s},
+        {u"IDCADTOMADOR"_s, u"C"_s},
+        {u"CDTOMADORCLI"_s, u"103"_s},
+        {u"NRINSJUREMIT"_s, u"18462731000114"_s},
+        {u"NRINSESTEMIT"_s, u"244187365112"_s},
+        {u"IDENTRSAIDOP"_s, u"S"_s},
+        {u"CDTIPOOPER"_s, u"02"_s},
+        {u"VRTOTAPRESTSERV"_s, 1234.56},
+        {u"DSPRODPREDOMINA"_s, u"MOVEIS"_s},
+    };
+}

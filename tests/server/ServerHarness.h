@@ -1,0 +1,84 @@
+#pragma once
+
+#include "DataPacket.h"
+
+#include <QByteArray>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QSqlDatabase>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QVariant>
+
+#include <memory>
+
+// A database made for one test run: a fresh SQLite file, or a fresh schema in the throwaway
+// PostgreSQL cluster (CTE_TEST_PG) when the test runs with CTE_TEST_BACKEND=pg. Holds the host's
+// demo data, the server's tables and demo data, and the user "tester".
+class TestDatabase
+{
+public:
+    TestDatabase();
+    ~TestDatabase();
+
+    static bool usePostgres();
+    QString connectionString() const { return m_connection; }
+    // A connection of the test process itself, for looking behind the server's back.
+    QSqlDatabase db() const;
+    static QString password() { return QStringLiteral("senha-de-teste-1"); }
+
+private:
+    QTemporaryDir m_dir;
+    QString m_connection;
+    QString m_schema;
+};
+
+// A cte-server process on a free loopback port.
+class ServerProcess
+{
+public:
+    explicit ServerProcess(const QString &connectionString, const QStringList &extraArgs = {},
+                           const QProcessEnvironment &extraEnv = {});
+    ~ServerProcess();
+
+    int port() const { return m_port; }
+    // Blocks until a log line containing `text` has been written (or the process ended).
+    bool waitForLog(const QString &text);
+    // Everything the server has written so far.
+    QString log()
+    {
+        readOutput();
+        return QString::fromUtf8(m_log);
+    }
+    bool running() const { return m_process->state() != QProcess::NotRunning; }
+    void kill();
+
+private:
+    void readOutput();
+    std::unique_ptr<QProcess> m_process;
+    QByteArray m_log;
+    int m_port = -1;
+};
+
+// Raw HTTP posts, for what a well-behaved client never sends.
+struct RawAnswer
+{
+    int status = 0;
+    QByteArray body;
+    QVariant reply; // the decoded reply
+};
+RawAnswer rawPost(int port, const QString &operation, const QByteArray &body,
+                  const QString &token = {});
+QString rawLogin(int port, const QString &user, const QString &password);
+
+// Several calls in flight at once; the replies in the order of the calls.
+QList<QVariant> concurrentCalls(const QList<std::tuple<int, QString, QString, QByteArray>> &calls);
+
+// Builders of the editor's deltas.
+contracts::Delta insertDelta(const QList<contracts::FieldDef> &fields,
+                             const QList<QHash<QString, QVariant>> &rows);
+contracts::Delta updateDelta(const contracts::DataPacket &packet, int row,
+                             const QHash<QString, QVariant> &changes);
+contracts::Delta deleteDelta(const contracts::DataPacket &packet, int row);
+// A new document of company 01, series 1, with sensible values.
+QHash<QString, QVariant> newDocumentValues();

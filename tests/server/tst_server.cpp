@@ -1,0 +1,858 @@
+// The application server as a client sees it: a real cte-server process on a loopback port, over
+// a database made for the run (SQLite, or PostgreSQL with CTE_TEST_BACKEND=pg).
+#include "CTeRecord.h"
+#include "DataPacket.h"
+#include "NetConnection.h"
+#include "RpcProtocol.h"
+#include "ServerHarness.h"
+
+#include "Exceptions.h"
+
+#include <QDate>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QSet>
+#include <QSqlQuery>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+using contracts::DataPacket;
+using contracts::Delta;
+
+namespace {
+
+QVariantList asList(const QVariant &v)
+{
+    return v.toList();
+}
+
+DataPacket packetAt(const QVariant &reply, int index)
+{
+    return reply.toList().value(index).value<DataPacket>();
+}
+
+QVariant valueOf(const DataPacket &p, int row, const QString &field)
+{
+    return p.rows.at(row).at(p.indexOf(field));
+}
+
+int count(const QSqlDatabase &db, const QString &sql)
+{
+    QSqlQuery q(db);
+    q.exec(sql);
+    return q.next() ? q.value(0).toInt() : -1;
+}
+
+// The 21 list-load arguments: company 01's only registration, the last 30 days, everything.
+QVariantList selection(const QHash<int, QVariant> &overrides = {})
+{
+    QVariantList a {u"01"_s,
+                    u"244187365112"_s,
+                    u"X"_s,
+                    QString(),
+                    QString(),
+                    QDate::currentDate().addDays(-30),
+                    QDate::currentDate(),
+                    u"_A_C_D_P_R_T_"_s,
+                    u"T"_s};
+    for (int i = 0; i < 4; ++i)
+        a << u"X"_s << QString() << QString();
+    for (auto it = overrides.begin(); it != overrides.end(); ++it)
+        a[it.key()] = it.value();
+    return a;
+}
+
+QVariantList saveArgs(const QList<std::optional<Delta>> &deltas)
+{
+    QVariantList a;
+    for (int i = 0; i < 6; ++i) {
+        const auto &d = deltas.value(i);
+        a << (d ? QVariant::fromValue(*d) : QVariant());
+    }
+    return a;
+}
+
+} // namespace
+
+class TestServer : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TestDatabase> m_db;
+    std::unique_ptr<ServerProcess> m_server;
+    std::unique_ptr<TNetConnection> m_net;
+
+    QVariant call(const QString &op, const QVariantList &args)
+    {
+        return m_net->AppServer(op, args);
+    }
+    DataPacket list(const QHash<int, QVariant> &overrides = {})
+    {
+        const QVariant reply = call(u"GetDadosGerais"_s, selection(overrides));
+        return packetAt(reply, 1);
+    }
+    // Saves a new document with one tax row and two cargo rows; returns its key.
+    double saveNew(const QHash<QString, QVariant> &changes = {})
+    {
+        auto values = newDocumentValues();
+        for (auto it = changes.begin(); it != changes.end(); ++it)
+            values.insert(it.key(), it.value());
+        const QVariant reply
+            = call(u"AplicaAlteracoes"_s,
+                   saveArgs({insertDelta(contracts::cte::documentFields(), {values}),
+                             insertDelta(contracts::cte::taxFields(),
+                                         {{{u"CDCTEIMPOSTOS"_s, 0.0},
+                                           {u"CDCTE"_s, 0.0},
+                                           {u"CDIMPOSTO"_s, u"01"_s},
+                                           {u"SGIMPOSTO"_s, u"ICMS"_s},
+                                           {u"VRALIQUOTA"_s, 12.0}}}),
+                             std::nullopt, std::nullopt,
+                             insertDelta(contracts::cte::cargoQuantityFields(),
+                                         {{{u"CDCTEINFQTCARGA"_s, 0.0},
+                                           {u"CDCTE"_s, 0.0},
+                                           {u"CDUNIDMEDIDA"_s, u"01"_s},
+                                           {u"DSTIPOMEDIDA"_s, u"PESO BRUTO"_s},
+                                           {u"QTCARGA"_s, 0.0},
+                                           {u"IDGERADAAUTO"_s, u"S"_s}},
+                                          {{u"CDCTEINFQTCARGA"_s, 0.0},
+                                           {u"CDCTE"_s, 0.0},
+                                           {u"CDUNIDMEDIDA"_s, u"00"_s},
+                                           {u"DSTIPOMEDIDA"_s, u"CUBAGEM"_s},
+                                           {u"QTCARGA"_s, 2.5},
+                                           {u"IDGERADAAUTO"_s, u"N"_s}}}),
+                             std::nullopt}));
+        if (asList(reply).value(0) != u"S"_s)
+            qWarning() << "save refused:" << reply;
+        return asList(reply).value(1).toDouble();
+    }
+    int rowOf(const DataPacket &p, double key)
+    {
+        for (int i = 0; i < p.rows.size(); ++i) {
+            if (valueOf(p, i, u"CDCTE"_s).toDouble() == key)
+                return i;
+        }
+        return -1;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        try {
+            m_db = std::make_unique<TestDatabase>();
+        } catch (const std::exception &e) {
+            QFAIL(e.what());
+        }
+        m_server = std::make_unique<ServerProcess>(m_db->connectionString());
+        QVERIFY2(m_server->port() > 0, qPrintable(m_server->log()));
+        m_net = std::make_unique<TNetConnection>();
+        m_net->SetPort(m_server->port());
+        m_net->Connect(u"tester"_s, TestDatabase::password());
+        QVERIFY(m_net->Connected());
+    }
+
+    void cleanupTestCase()
+    {
+        m_net.reset();
+        m_server.reset();
+        m_db.reset();
+    }
+
+    void sessionsAreCheckedOnEveryCall()
+    {
+        const int port = m_server->port();
+        const RawAnswer wrong
+            = rawPost(port, u"Login"_s, contracts::encodeCall({u"tester"_s, u"errada"_s}));
+        QCOMPARE(wrong.reply.toString(), u"Usuário ou senha inválidos."_s);
+        const RawAnswer unknownUser = rawPost(
+            port, u"Login"_s, contracts::encodeCall({u"ninguem"_s, TestDatabase::password()}));
+        QCOMPARE(unknownUser.reply.toString(), wrong.reply.toString());
+
+        const QByteArray args = contracts::encodeCall({u"3"_s, QString()});
+        const RawAnswer none = rawPost(port, u"GetCompValorPrest"_s, args);
+        QCOMPARE(none.status, 401);
+        QVERIFY(none.reply.toString().startsWith(u"Chamada sem sessão"_s));
+        const RawAnswer forged = rawPost(port, u"GetCompValorPrest"_s, args, QString(64, u'a'));
+        QCOMPARE(forged.status, 401);
+        QVERIFY(forged.reply.toString().startsWith(u"Sessão inválida"_s));
+
+        // A session opened on one server is good on another over the same database.
+        const QString token = rawLogin(port, u"tester"_s, TestDatabase::password());
+        ServerProcess other(m_db->connectionString());
+        const RawAnswer elsewhere = rawPost(other.port(), u"GetCompValorPrest"_s, args, token);
+        QCOMPARE(elsewhere.reply.toList().value(0).toString(), u"S"_s);
+        QVERIFY(other.log().contains(u"op=GetCompValorPrest user=tester"_s));
+
+        // Logging out ends it everywhere.
+        QCOMPARE(rawPost(other.port(), u"Logout"_s, "[]", token).status, 200);
+        QCOMPARE(rawPost(port, u"GetCompValorPrest"_s, args, token).status, 401);
+    }
+
+    void unknownOperationsAnswerOneText_data()
+    {
+        QTest::addColumn<QString>("operation");
+        QTest::newRow("never heard of") << u"ExcluiTudo"_s;
+        for (const char16_t *later :
+             {u"TransmiteCTe", u"ConsSituCte", u"GetAtualizaLoteCTe", u"AtualizaLoteCTe",
+              u"CancelaCTe", u"EnviaEmailCTe", u"EnviaEmailPendenteCTe", u"GeraXML", u"GerarDACTE",
+              u"PreparaDACTe"})
+            QTest::newRow(QString::fromUtf16(later).toLatin1().constData())
+                << QString::fromUtf16(later);
+    }
+    void unknownOperationsAnswerOneText()
+    {
+        QFETCH(QString, operation);
+        const QVariant reply = call(operation, {});
+        QCOMPARE(reply.toString(),
+                 u"Operação \"%1\" não disponível neste servidor de aplicação."_s.arg(operation));
+    }
+
+    void badInputIsRefusedAndNothingWritten_data()
+    {
+        QTest::addColumn<QString>("operation");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QString>("expected");
+
+        auto save = [](const Delta &d) {
+            return contracts::encodeCall(saveArgs({d}));
+        };
+        Delta unknownField = insertDelta(contracts::cte::documentFields(), {newDocumentValues()});
+        unknownField.fields[5].name = u"NRCTEX"_s;
+        Delta wrongType = insertDelta(contracts::cte::documentFields(), {newDocumentValues()});
+        wrongType.fields[3].type = contracts::FieldType::Float; // NRCTE
+        wrongType.changes[0].newValues[3] = 1.0;
+        Delta tooLong = insertDelta(contracts::cte::documentFields(), {newDocumentValues()});
+        tooLong.fields[4].size = 10; // CDSERIECTE is 3 wide on the server
+        tooLong.changes[0].newValues[4] = u"1234"_s;
+        auto values = newDocumentValues();
+        values.remove(u"CDSERIECTE"_s);
+        const Delta noSeries = insertDelta(contracts::cte::documentFields(), {values});
+
+        QTest::newRow("malformed json")
+            << u"AplicaAlteracoes"_s << QByteArray("[null, {") << u"não é JSON válido"_s;
+        QTest::newRow("object body")
+            << u"GetCliente"_s << QByteArray(R"({"a": 1})") << u"deve ser uma lista JSON"_s;
+        QTest::newRow("too few arguments") << u"GetCliente"_s << QByteArray(R"(["101"])")
+                                           << u"espera 2 argumentos, mas recebeu 1"_s;
+        QTest::newRow("too many arguments")
+            << u"AplicaAlteracoes"_s << QByteArray("[null,null,null,null,null,null,null]")
+            << u"espera 6 argumentos, mas recebeu 7"_s;
+        QTest::newRow("number for text")
+            << u"GetEmitente"_s << QByteArray(R"(["01", "", 5])")
+            << u"O argumento 3 da operação GetEmitente deve ser texto"_s;
+        QTest::newRow("text for a delta")
+            << u"AplicaAlteracoes"_s << QByteArray(R"(["x",null,null,null,null,null])")
+            << u"O argumento 1 da operação AplicaAlteracoes"_s;
+        QTest::newRow("unknown tag") << u"GetProdDocFiscais"_s << QByteArray(R"([{"$blob": 1}])")
+                                     << u"desconhecido ou malformado"_s;
+        QTest::newRow("packet row too short")
+            << u"GetProdDocFiscais"_s
+            << QByteArray(R"([{"$packet":{"fields":[{"name":"A","type":"float"}],"rows":[[]]}}])")
+            << u"a linha"_s;
+        QTest::newRow("packet without the invoice fields")
+            << u"GetProdDocFiscais"_s
+            << QByteArray(R"([{"$packet":{"fields":[{"name":"A","type":"float"}],"rows":[[1]]}}])")
+            << u"NRACESSONFE, CDFILIAL e NRLANCTONF"_s;
+        QTest::newRow("delta field unknown") << u"AplicaAlteracoes"_s << save(unknownField)
+                                             << u"o campo NRCTEX não pertence a cdsCTe"_s;
+        QTest::newRow("delta field of another type")
+            << u"AplicaAlteracoes"_s << save(wrongType) << u"o tipo do campo NRCTE"_s;
+        QTest::newRow("delta value too long")
+            << u"AplicaAlteracoes"_s << save(tooLong) << u"excede 3 caracteres"_s;
+        QTest::newRow("document without series")
+            << u"AplicaAlteracoes"_s << save(noSeries) << u"série e modelo"_s;
+        QTest::newRow("bad situation list")
+            << u"GetDadosGerais"_s << contracts::encodeCall(selection({{7, u"A_C"_s}}))
+            << u"Lista de situações"_s;
+        QTest::newRow("bad operation types")
+            << u"GetDadosGerais"_s << contracts::encodeCall(selection({{8, u"S01,S02"_s}}))
+            << u"tipos de operação"_s;
+        QTest::newRow("bad selector")
+            << u"GetDadosGerais"_s << contracts::encodeCall(selection({{9, u"Z"_s}}))
+            << u"Seleção de participante"_s;
+    }
+    void badInputIsRefusedAndNothingWritten()
+    {
+        QFETCH(QString, operation);
+        QFETCH(QByteArray, body);
+        QFETCH(QString, expected);
+        const QSqlDatabase db = m_db->db();
+        const int documents = count(db, u"SELECT COUNT(*) FROM CTE"_s);
+        const int taxes = count(db, u"SELECT COUNT(*) FROM CTEIMPOSTOS"_s);
+        const QString token = rawLogin(m_server->port(), u"tester"_s, TestDatabase::password());
+
+        const RawAnswer a = rawPost(m_server->port(), operation, body, token);
+        QCOMPARE(a.reply.typeId(), QMetaType::QString);
+        QVERIFY2(a.reply.toString().contains(expected), qPrintable(a.reply.toString()));
+        QCOMPARE(count(db, u"SELECT COUNT(*) FROM CTE"_s), documents);
+        QCOMPARE(count(db, u"SELECT COUNT(*) FROM CTEIMPOSTOS"_s), taxes);
+        // and the server goes on serving
+        QCOMPARE(asList(call(u"GetCompValorPrest"_s, {u"1"_s, QString()})).value(0), u"S"_s);
+    }
+
+    void bodyOverTheLimitIsRefused()
+    {
+        ServerProcess small(m_db->connectionString(), {u"--max-body"_s, u"100000"_s});
+        const QString token = rawLogin(small.port(), u"tester"_s, TestDatabase::password());
+        const QByteArray big = contracts::encodeCall({QString(200000, u'x'), QString()});
+        const RawAnswer a = rawPost(small.port(), u"GetCliente"_s, big, token);
+        QCOMPARE(a.status, 413);
+        QCOMPARE(a.reply.toString(),
+                 u"Requisição recusada: o corpo excede o limite de 100000 bytes."_s);
+        const RawAnswer after = rawPost(small.port(), u"GetCliente"_s,
+                                        contracts::encodeCall({u"101"_s, QString()}), token);
+        QCOMPARE(after.reply.toList().value(0).toString(), u"S"_s);
+    }
+
+    void listReplyHasItsElementsInOrder()
+    {
+        const QVariantList reply = asList(call(u"GetDadosGerais"_s, selection()));
+        QCOMPARE(reply.size(), 11);
+        QCOMPARE(reply.at(0).toString(), u"S"_s);
+        const DataPacket docs = packetAt(reply, 1);
+        QCOMPARE(docs.fields.first().name, u"IDCHECK"_s);
+        QVERIFY(docs.rows.size() >= 3);
+        QSet<double> keys;
+        for (int i = 0; i < docs.rows.size(); ++i) {
+            QCOMPARE(valueOf(docs, i, u"IDCHECK"_s).toString(), u"N"_s);
+            keys.insert(valueOf(docs, i, u"CDCTE"_s).toDouble());
+        }
+        const DataPacket est = packetAt(reply, 2);
+        QCOMPARE(est.rows.size(), 1);
+        QCOMPARE(valueOf(est, 0, u"CDSERIECTE"_s).toString(), u"1"_s);
+        QCOMPARE(valueOf(est, 0, u"CDMODDOCFISCCTE"_s).toString(), u"57"_s);
+        QVERIFY(!reply.at(3).toString().isEmpty());
+        QCOMPARE(packetAt(reply, 6).rows.size(), 7); // the component register
+        QVERIFY(reply.at(8).isNull());
+        // Child rows belong to listed documents only.
+        for (int element : {4, 5, 7, 9, 10}) {
+            const DataPacket child = packetAt(reply, element);
+            QVERIFY(child.indexOf(u"CDCTE"_s) >= 0);
+            for (int i = 0; i < child.rows.size(); ++i)
+                QVERIFY(keys.contains(valueOf(child, i, u"CDCTE"_s).toDouble()));
+        }
+        QVERIFY(packetAt(reply, 4).rows.size() >= 3);
+        QVERIFY(packetAt(reply, 9).rows.size() >= 6);
+    }
+
+    void selectionRules_data()
+    {
+        QTest::addColumn<QVariantMap>("overrides");
+        QTest::addColumn<QStringList>("expectedSenders"); // CDREMETENTECLI of the rows, sorted
+
+        auto m = [](std::initializer_list<std::pair<int, QVariant>> list) {
+            QVariantMap map;
+            for (const auto &[k, v] : list)
+                map.insert(QString::number(k), v);
+            return map;
+        };
+        const QStringList all {u"101"_s, u"101"_s, u"112"_s};
+        QTest::newRow("everything") << m({}) << all;
+        QTest::newRow("pending only") << m({{7, u"_P_"_s}}) << QStringList {u"101"_s, u"112"_s};
+        QTest::newRow("accepted only") << m({{7, u"_A_"_s}}) << QStringList {u"101"_s};
+        QTest::newRow("no situation") << m({{7, u"_"_s}}) << QStringList {};
+        QTest::newRow("sender client 112")
+            << m({{9, u"C"_s}, {10, u"112"_s}}) << QStringList {u"112"_s};
+        QTest::newRow("sender any client") << m({{9, u"C"_s}}) << all;
+        QTest::newRow("sender supplier") << m({{9, u"F"_s}, {11, u"201"_s}}) << QStringList {};
+        QTest::newRow("recipient client 111")
+            << m({{18, u"C"_s}, {19, u"111"_s}}) << QStringList {u"101"_s};
+        QTest::newRow("payer client 112, supplier code ignored")
+            << m({{2, u"C"_s}, {3, u"112"_s}, {4, u"999"_s}}) << QStringList {u"112"_s};
+        QTest::newRow("operation type listed") << m({{8, u"'S01'"_s}}) << all;
+        QTest::newRow("operation types listed, none used")
+            << m({{8, u"'S02','S05'"_s}}) << QStringList {};
+        QTest::newRow("last two days")
+            << m({{5, QDate::currentDate().addDays(-2)}}) << QStringList {u"101"_s, u"112"_s};
+        QTest::newRow("one day, both ends")
+            << m({{5, QDate::currentDate().addDays(-3)}, {6, QDate::currentDate().addDays(-3)}})
+            << QStringList {u"101"_s};
+        QTest::newRow("other registration") << m({{1, u"999"_s}}) << QStringList {};
+        QTest::newRow("other company") << m({{0, u"02"_s}, {1, QString()}}) << QStringList {};
+    }
+    void selectionRules()
+    {
+        QFETCH(QVariantMap, overrides);
+        QFETCH(QStringList, expectedSenders);
+        // Only the demo documents (made 1 to 3 days ago) count here.
+        QHash<int, QVariant> o;
+        o.insert(6, QDate::currentDate().addDays(-1));
+        for (auto it = overrides.begin(); it != overrides.end(); ++it)
+            o.insert(it.key().toInt(), it.value());
+        const DataPacket docs = list(o);
+        QStringList senders;
+        for (int i = 0; i < docs.rows.size(); ++i)
+            senders << valueOf(docs, i, u"CDREMETENTECLI"_s).toString();
+        senders.sort();
+        QCOMPARE(senders, expectedSenders);
+    }
+
+    void saveAssignsKeysAndNumbers()
+    {
+        const DataPacket before = list();
+        const double key = saveNew();
+        QVERIFY(key > 0);
+        const QVariantList reply = asList(call(u"GetDadosGerais"_s, selection()));
+        const DataPacket docs = packetAt(reply, 1);
+        QCOMPARE(docs.rows.size(), before.rows.size() + 1);
+        const int row = rowOf(docs, key);
+        QVERIFY(row >= 0);
+        int highest = 0;
+        for (int i = 0; i < before.rows.size(); ++i)
+            highest = std::max(highest, valueOf(before, i, u"NRCTE"_s).toInt());
+        QCOMPARE(valueOf(docs, row, u"NRCTE"_s).toString(),
+                 u"%1"_s.arg(highest + 1, 9, 10, QLatin1Char('0')));
+        QCOMPARE(valueOf(docs, row, u"IDSTATUSCTE"_s).toString(), u"P"_s);
+        QCOMPARE(valueOf(docs, row, u"VRTOTAPRESTSERV"_s).toDouble(), 1234.56);
+        QCOMPARE(valueOf(docs, row, u"DTEMISSAO"_s).toDateTime(),
+                 QDateTime(QDate::currentDate(), QTime(14, 5)));
+        const DataPacket cargo = packetAt(reply, 9);
+        int mine = 0;
+        QSet<double> rowKeys;
+        for (int i = 0; i < cargo.rows.size(); ++i) {
+            rowKeys.insert(valueOf(cargo, i, u"CDCTEINFQTCARGA"_s).toDouble());
+            if (valueOf(cargo, i, u"CDCTE"_s).toDouble() == key) {
+                ++mine;
+                QVERIFY(valueOf(cargo, i, u"CDCTEINFQTCARGA"_s).toDouble() > 0);
+            }
+        }
+        QCOMPARE(mine, 2);
+        QCOMPARE(rowKeys.size(), cargo.rows.size());
+    }
+
+    void updateWithStaleValuesIsRefused()
+    {
+        const double key = saveNew();
+        const DataPacket loaded = list();
+        const int row = rowOf(loaded, key);
+
+        const QVariantList first = asList(
+            call(u"AplicaAlteracoes"_s,
+                 saveArgs({updateDelta(loaded, row, {{u"DSPRODPREDOMINA"_s, u"CADEIRAS"_s}})})));
+        QCOMPARE(first.value(0).toString(), u"S"_s);
+        QCOMPARE(first.value(1).toDouble(), key);
+
+        // A second user still holds the values read before the first change.
+        const QVariant second
+            = call(u"AplicaAlteracoes"_s,
+                   saveArgs({updateDelta(loaded, row, {{u"VRTOTAPRESTSERV"_s, 1.0}})}));
+        QVERIFY2(second.toString().startsWith(u"Registro alterado por outro usuário"_s),
+                 qPrintable(second.toString()));
+        const DataPacket now = list();
+        QCOMPARE(valueOf(now, rowOf(now, key), u"DSPRODPREDOMINA"_s).toString(), u"CADEIRAS"_s);
+        QCOMPARE(valueOf(now, rowOf(now, key), u"VRTOTAPRESTSERV"_s).toDouble(), 1234.56);
+    }
+
+    void serverOwnedFieldsStayTheServers()
+    {
+        const double key = saveNew({{u"IDSTATUSCTE"_s, u"A"_s}, {u"NRCTE"_s, u"000000777"_s}});
+        DataPacket loaded = list();
+        const int row = rowOf(loaded, key);
+        QCOMPARE(valueOf(loaded, row, u"IDSTATUSCTE"_s).toString(), u"P"_s);
+        QVERIFY(valueOf(loaded, row, u"NRCTE"_s).toString() != u"000000777"_s);
+        const QVariantList r
+            = asList(call(u"AplicaAlteracoes"_s,
+                          saveArgs({updateDelta(loaded, row, {{u"IDSTATUSCTE"_s, u"A"_s}})})));
+        QCOMPARE(r.value(0).toString(), u"S"_s);
+        loaded = list();
+        QCOMPARE(valueOf(loaded, rowOf(loaded, key), u"IDSTATUSCTE"_s).toString(), u"P"_s);
+    }
+
+    void lockedDocumentsCannotChange_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::newRow("update") << u"update"_s;
+        QTest::newRow("delete") << u"delete"_s;
+        QTest::newRow("child row added") << u"child"_s;
+    }
+    void lockedDocumentsCannotChange()
+    {
+        QFETCH(QString, change);
+        const DataPacket docs = list({{7, u"_A_"_s}});
+        QCOMPARE(docs.rows.size(), 1);
+        const double key = valueOf(docs, 0, u"CDCTE"_s).toDouble();
+        QVariantList args;
+        if (change == u"update")
+            args = saveArgs({updateDelta(docs, 0, {{u"DSPRODPREDOMINA"_s, u"X"_s}})});
+        else if (change == u"delete")
+            args = saveArgs({deleteDelta(docs, 0)});
+        else
+            args = saveArgs({std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt,
+                             insertDelta(contracts::cte::additionalDataFields(),
+                                         {{{u"CDCTEDADOSADIC"_s, 0.0},
+                                           {u"CDCTE"_s, key},
+                                           {u"DSDADOADIC"_s, u"OBS"_s}}})});
+        const QVariant reply = call(u"AplicaAlteracoes"_s, args);
+        QVERIFY2(reply.toString().startsWith(u"Operação bloqueada."_s),
+                 qPrintable(reply.toString()));
+        const DataPacket after = list({{7, u"_A_"_s}});
+        QCOMPARE(after.rows, docs.rows);
+        QCOMPARE(
+            count(m_db->db(), u"SELECT COUNT(*) FROM CTEDADOSADIC WHERE CDCTE = %1"_s.arg(key)), 0);
+    }
+
+    void deletingADocumentDeletesItsRows()
+    {
+        const double key = saveNew();
+        const DataPacket docs = list();
+        const QVariantList r
+            = asList(call(u"AplicaAlteracoes"_s, saveArgs({deleteDelta(docs, rowOf(docs, key))})));
+        QCOMPARE(r.value(0).toString(), u"S"_s);
+        QCOMPARE(rowOf(list(), key), -1);
+        const QSqlDatabase db = m_db->db();
+        for (const char16_t *table : {u"CTEIMPOSTOS", u"CTEINFQTCARGA"})
+            QCOMPARE(
+                count(db,
+                      u"SELECT COUNT(*) FROM %1 WHERE CDCTE = %2"_s.arg(QString::fromUtf16(table))
+                          .arg(key)),
+                0);
+    }
+
+    void aSaveIsAllOrNothing()
+    {
+        const double key = saveNew();
+        const QVariantList reply = asList(call(u"GetDadosGerais"_s, selection()));
+        const DataPacket taxes = packetAt(reply, 4);
+        int taxRow = -1;
+        for (int i = 0; i < taxes.rows.size(); ++i) {
+            if (valueOf(taxes, i, u"CDCTE"_s).toDouble() == key)
+                taxRow = i;
+        }
+        QVERIFY(taxRow >= 0);
+        DataPacket stale = taxes;
+        stale.rows[taxRow][stale.indexOf(u"VRALIQUOTA"_s)] = 99.0;
+        const int documents = count(m_db->db(), u"SELECT COUNT(*) FROM CTE"_s);
+        // A new document together with a stale change of another document's tax row.
+        const QVariant refused
+            = call(u"AplicaAlteracoes"_s,
+                   saveArgs({insertDelta(contracts::cte::documentFields(), {newDocumentValues()}),
+                             updateDelta(stale, taxRow, {{u"VRCREDPRESUMIDO"_s, 5.0}})}));
+        QVERIFY(refused.toString().startsWith(u"Registro alterado por outro usuário"_s));
+        QCOMPARE(count(m_db->db(), u"SELECT COUNT(*) FROM CTE"_s), documents);
+        // No number was used up by the refused save.
+        const DataPacket before = list();
+        int highest = 0;
+        for (int i = 0; i < before.rows.size(); ++i)
+            highest = std::max(highest, valueOf(before, i, u"NRCTE"_s).toInt());
+        const double next = saveNew();
+        const DataPacket after = list();
+        QCOMPARE(valueOf(after, rowOf(after, next), u"NRCTE"_s).toInt(), highest + 1);
+    }
+
+    void concurrentSavesGetConsecutiveNumbers()
+    {
+        // Two sessions on two server processes over one database, saving at the same moment.
+        ServerProcess second(m_db->connectionString());
+        const QString tokenA = rawLogin(m_server->port(), u"tester"_s, TestDatabase::password());
+        const QString tokenB = rawLogin(second.port(), u"tester"_s, TestDatabase::password());
+        const QByteArray body = contracts::encodeCall(
+            saveArgs({insertDelta(contracts::cte::documentFields(), {newDocumentValues()})}));
+        const int highestBefore = count(
+            m_db->db(), u"SELECT MAX(CAST(NRCTE AS INTEGER)) FROM CTE WHERE CDSERIECTE = '1'"_s);
+
+        QList<std::tuple<int, QString, QString, QByteArray>> calls;
+        for (int i = 0; i < 8; ++i) {
+            calls.append({m_server->port(), u"AplicaAlteracoes"_s, tokenA, body});
+            calls.append({second.port(), u"AplicaAlteracoes"_s, tokenB, body});
+        }
+        const QList<QVariant> replies = concurrentCalls(calls);
+        QSet<double> keys;
+        for (const QVariant &r : replies) {
+            QCOMPARE(r.toList().value(0).toString(), u"S"_s);
+            keys.insert(r.toList().value(1).toDouble());
+        }
+        QCOMPARE(keys.size(), 16);
+        QSqlQuery q(m_db->db());
+        QVERIFY(
+            q.exec(u"SELECT NRCTE FROM CTE WHERE CDSERIECTE = '1' AND CAST(NRCTE AS INTEGER) > %1 "
+                   "ORDER BY NRCTE"_s.arg(highestBefore)));
+        QStringList numbers;
+        while (q.next())
+            numbers << q.value(0).toString();
+        QStringList expected;
+        for (int i = 1; i <= 16; ++i)
+            expected << u"%1"_s.arg(highestBefore + i, 9, 10, QLatin1Char('0'));
+        QCOMPARE(numbers, expected);
+    }
+
+    void serverKilledInTheMiddleOfASaveLeavesNothing()
+    {
+        QProcessEnvironment env;
+        env.insert(u"CTE_SERVER_TEST_SAVE_PAUSE_MS"_s, u"600000"_s);
+        auto slow = std::make_unique<ServerProcess>(m_db->connectionString(), QStringList {}, env);
+        const QString token = rawLogin(slow->port(), u"tester"_s, TestDatabase::password());
+        const QSqlDatabase db = m_db->db();
+        const int documents = count(db, u"SELECT COUNT(*) FROM CTE"_s);
+        const int cargo = count(db, u"SELECT COUNT(*) FROM CTEINFQTCARGA"_s);
+        const QByteArray body = contracts::encodeCall(
+            saveArgs({insertDelta(contracts::cte::documentFields(), {newDocumentValues()}),
+                      std::nullopt, std::nullopt, std::nullopt,
+                      insertDelta(contracts::cte::cargoQuantityFields(),
+                                  {{{u"CDCTE"_s, 0.0},
+                                    {u"CDUNIDMEDIDA"_s, u"01"_s},
+                                    {u"DSTIPOMEDIDA"_s, u"PESO BRUTO"_s},
+                                    {u"QTCARGA"_s, 1.0}}})}));
+        QNetworkAccessManager nam;
+        QNetworkRequest req(
+            QUrl(u"http://127.0.0.1:%1/rdmCTe/AplicaAlteracoes"_s.arg(slow->port())));
+        req.setHeader(QNetworkRequest::ContentTypeHeader, u"application/json"_s);
+        req.setRawHeader(contracts::kSessionHeader, token.toLatin1());
+        QNetworkReply *reply = nam.post(req, body);
+        // Wait until the server sits inside the transaction with the rows written, then end it.
+        while (!slow->log().contains(u"pausing"_s) && slow->running())
+            QTest::qWait(20);
+        QVERIFY(slow->running());
+        slow->kill();
+        while (!reply->isFinished())
+            QTest::qWait(20);
+        QVERIFY(reply->error() != QNetworkReply::NoError);
+        reply->deleteLater();
+        slow.reset();
+
+        QCOMPARE(count(db, u"SELECT COUNT(*) FROM CTE"_s), documents);
+        QCOMPARE(count(db, u"SELECT COUNT(*) FROM CTEINFQTCARGA"_s), cargo);
+        // The other server is unaffected and can save.
+        QVERIFY(saveNew() > 0);
+    }
+
+    void emitterLookUp_data()
+    {
+        QTest::addColumn<QString>("company");
+        QTest::addColumn<QString>("stateRegistration");
+        QTest::addColumn<QString>("registration");
+        QTest::addColumn<QStringList>("expected"); // NRINSESTEMIT of the rows
+        QTest::newRow("bare") << u"01"_s << QString() << u"18462731000114"_s
+                              << QStringList {u"244187365112"_s};
+        QTest::newRow("with punctuation")
+            << u"01"_s << QString() << u"18.462.731/0001-14"_s << QStringList {u"244187365112"_s};
+        QTest::newRow("state registration only")
+            << u"02"_s << u"257894310"_s << QString() << QStringList {u"257894310"_s};
+        QTest::newRow("other company's")
+            << u"01"_s << QString() << u"09317584000106"_s << QStringList {};
+        QTest::newRow("registration and wrong state registration")
+            << u"02"_s << u"257894310"_s << u"09317584000106"_s << QStringList {};
+    }
+    void emitterLookUp()
+    {
+        QFETCH(QString, company);
+        QFETCH(QString, stateRegistration);
+        QFETCH(QString, registration);
+        QFETCH(QStringList, expected);
+        const QVariant reply = call(u"GetEmitente"_s, {company, stateRegistration, registration});
+        const DataPacket p = packetAt(reply, 1);
+        QCOMPARE(p.fields.size(), 20);
+        QStringList got;
+        for (int i = 0; i < p.rows.size(); ++i)
+            got << valueOf(p, i, u"NRINSESTEMIT"_s).toString();
+        QCOMPARE(got, expected);
+        if (!expected.isEmpty()) {
+            QVERIFY(!valueOf(p, 0, u"NMMUNICIPIOEMIT"_s).toString().isEmpty());
+            QCOMPARE(valueOf(p, 0, u"CDPAISBACENEMIT"_s).toString(), u"1058"_s);
+        }
+    }
+
+    void partyLookUp_data()
+    {
+        QTest::addColumn<QString>("operation");
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QString>("registration");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("client by code")
+            << u"GetCliente"_s << u"101"_s << QString() << QStringList {u"101"_s};
+        QTest::newRow("client by masked CNPJ shared by two")
+            << u"GetCliente"_s << QString() << u"75.230.918/0001-26"_s
+            << QStringList {u"108"_s, u"109"_s};
+        QTest::newRow("client by code and CNPJ")
+            << u"GetCliente"_s << u"109"_s << u"75230918000126"_s << QStringList {u"109"_s};
+        QTest::newRow("client code and someone else's CNPJ")
+            << u"GetCliente"_s << u"101"_s << u"75230918000126"_s << QStringList {};
+        QTest::newRow("inactive client still found")
+            << u"GetCliente"_s << QString() << u"627.415.983-55"_s << QStringList {u"106"_s};
+        QTest::newRow("supplier by CPF")
+            << u"GetFornecedor"_s << QString() << u"145.926.837-73"_s << QStringList {u"203"_s};
+        QTest::newRow("unknown supplier")
+            << u"GetFornecedor"_s << QString() << u"11111111111"_s << QStringList {};
+    }
+    void partyLookUp()
+    {
+        QFETCH(QString, operation);
+        QFETCH(QString, code);
+        QFETCH(QString, registration);
+        QFETCH(QStringList, expected);
+        const DataPacket p = packetAt(call(operation, {code, registration}), 1);
+        QStringList got;
+        for (int i = 0; i < p.rows.size(); ++i)
+            got << p.rows.at(i).at(0).toString();
+        QCOMPARE(got, expected);
+        if (!expected.isEmpty()) {
+            QVERIFY(!valueOf(p, 0, u"NMMUNICIPIO"_s).toString().isEmpty());
+            QVERIFY(!valueOf(p, 0, u"CDMUNICIBGE"_s).toString().isEmpty());
+        }
+        const QVariant nothing = call(operation, {QString(), QString()});
+        QCOMPARE(nothing.toString(), u"Informe o código ou a inscrição para a pesquisa."_s);
+    }
+
+    void serviceParametrization_data()
+    {
+        QTest::addColumn<QString>("company");
+        QTest::addColumn<QString>("stateRegistration");
+        QTest::addColumn<QString>("product");
+        QTest::addColumn<QStringList>("route"); // country, state, country, state
+        QTest::addColumn<QString>("cfop");
+        QTest::addColumn<double>("base");
+        QTest::addColumn<double>("rate");
+        QTest::addColumn<double>("tax");
+        QTest::addColumn<QString>("cst");
+        QTest::addColumn<int>("messages");
+        const QString sp = u"244187365112"_s;
+        QTest::newRow("within the state") << u"01"_s << sp << u"010010001"_s
+                                          << QStringList {u"1058"_s, u"SP"_s, u"1058"_s, u"SP"_s}
+                                          << u"5353"_s << 1000.0 << 12.0 << 120.0 << u"00"_s << 0;
+        QTest::newRow("route rate registered")
+            << u"01"_s << sp << u"010010001"_s
+            << QStringList {u"1058"_s, u"SP"_s, u"1058"_s, u"AM"_s} << u"6353"_s << 1000.0 << 7.0
+            << 70.0 << u"00"_s << 0;
+        QTest::newRow("route rate by the general rule")
+            << u"01"_s << sp << u"010010001"_s
+            << QStringList {u"1058"_s, u"SP"_s, u"1058"_s, u"BA"_s} << u"6353"_s << 1000.0 << 7.0
+            << 70.0 << u"00"_s << 0;
+        QTest::newRow("reduced base and a message")
+            << u"01"_s << sp << u"010020001"_s
+            << QStringList {u"1058"_s, u"SP"_s, u"1058"_s, u"SP"_s} << u"5353"_s << 800.0 << 12.0
+            << 96.0 << u"20"_s << 1;
+        QTest::newRow("abroad") << u"01"_s << sp << u"010010003"_s
+                                << QStringList {u"1058"_s, u"SP"_s, u"0639"_s, u"EX"_s} << u"7358"_s
+                                << 0.0 << 0.0 << 0.0 << u"41"_s << 1;
+        QTest::newRow("starting outside the emitter's state")
+            << u"02"_s << u"257894310"_s << u"010010001"_s
+            << QStringList {u"1058"_s, u"SP"_s, u"1058"_s, u"RS"_s} << u"6932"_s << 1000.0 << 12.0
+            << 120.0 << u"00"_s << 0;
+    }
+    void serviceParametrization()
+    {
+        QFETCH(QString, company);
+        QFETCH(QString, stateRegistration);
+        QFETCH(QString, product);
+        QFETCH(QStringList, route);
+        QFETCH(QString, cfop);
+        QFETCH(double, base);
+        QFETCH(double, rate);
+        QFETCH(double, tax);
+        QFETCH(QString, cst);
+        QFETCH(int, messages);
+        const QVariantList r = asList(call(
+            u"GetDadosServico"_s,
+            {company, stateRegistration, u"S"_s, u"01"_s, product, route.at(0), route.at(1),
+             u"0950"_s, route.at(2), route.at(3), u"0001"_s, 1000.0, u"C"_s, u"101"_s, u"0001"_s}));
+        QCOMPARE(r.value(0).toString(), u"S"_s);
+        QCOMPARE(r.value(1).toString(), u"S"_s);
+        const DataPacket taxes = packetAt(r, 2);
+        QCOMPARE(taxes.rows.size(), 1);
+        QCOMPARE(r.value(3).toString(), cfop);
+        QCOMPARE(r.value(4).toString(), u"PRESTACAO DE SERVICO DE TRANSPORTE"_s);
+        QCOMPARE(valueOf(taxes, 0, u"VRBASECALCULO"_s).toDouble(), base);
+        QCOMPARE(valueOf(taxes, 0, u"VRALIQUOTA"_s).toDouble(), rate);
+        QCOMPARE(valueOf(taxes, 0, u"VRIMPOSTO"_s).toDouble(), tax);
+        QCOMPARE(valueOf(taxes, 0, u"CDSITUTRIBIT"_s).toString(), cst);
+        QCOMPARE(valueOf(taxes, 0, u"SGIMPOSTO"_s).toString(), u"ICMS"_s);
+        const DataPacket msgs = packetAt(r, 5);
+        QCOMPARE(msgs.rows.size(), messages);
+        QCOMPARE(msgs.fields.at(1).name, u"DSDADOADIC"_s);
+    }
+
+    void serviceWithoutParametrization()
+    {
+        const QVariantList r = asList(
+            call(u"GetDadosServico"_s,
+                 {u"01"_s, u"244187365112"_s, u"S"_s, u"01"_s, u"020010002"_s, u"1058"_s, u"SP"_s,
+                  u"0950"_s, u"1058"_s, u"SP"_s, u"0950"_s, 500.0, u"C"_s, u"101"_s, u"0001"_s}));
+        QCOMPARE(r, (QVariantList {u"S"_s, u"N"_s}));
+    }
+
+    void valueComponents_data()
+    {
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("registered") << u"3"_s << u"PEDAGIO"_s;
+        QTest::newRow("not registered") << u"99"_s << QString();
+        QTest::newRow("not a number") << u"abc"_s << QString();
+    }
+    void valueComponents()
+    {
+        QFETCH(QString, code);
+        QFETCH(QString, name);
+        const DataPacket p = packetAt(call(u"GetCompValorPrest"_s, {code, QString()}), 1);
+        QCOMPARE(p.rows.size(), name.isEmpty() ? 0 : 1);
+        if (!name.isEmpty()) {
+            QCOMPARE(valueOf(p, 0, u"DSCOMPVRPREST"_s).toString(), name);
+            QCOMPARE(valueOf(p, 0, u"CDCOMPVRPREST"_s).toDouble(), code.toDouble());
+        }
+    }
+
+    void fiscalDocuments()
+    {
+        const QDate today = QDate::currentDate();
+        // The date window: five of the six demo invoices are from the last eight days.
+        const DataPacket window = packetAt(
+            call(u"GetDocFiscais"_s, {u"T"_s, u"T"_s, u"T"_s, today.addDays(-8), today, u"N"_s}),
+            1);
+        QCOMPARE(window.rows.size(), 5);
+        QCOMPARE(window.fields.at(8).name, u"DTEMISSAOSTR"_s);
+        QCOMPARE(valueOf(window, 0, u"DTEMISSAOSTR"_s).toString(),
+                 valueOf(window, 0, u"DTEMISSAO"_s).toDateTime().toString(u"dd/MM/yy"_s));
+        const QString key = valueOf(window, 0, u"NRACESSONFE"_s).toString();
+        const QString branch = valueOf(window, 0, u"CDFILIAL"_s).toString();
+        const QString entry = valueOf(window, 0, u"NRLANCTONF"_s).toString();
+        QCOMPARE(key.size(), 44);
+
+        // One invoice by its key, and by branch and entry, with its unit quantities.
+        for (const QVariantList &criteria :
+             {QVariantList {key, u"T"_s, u"T"_s}, QVariantList {u"T"_s, branch, entry}}) {
+            const QVariantList r = asList(
+                call(u"GetDocFiscais"_s, criteria + QVariantList {QVariant(), QVariant(), u"S"_s}));
+            const DataPacket one = packetAt(r, 1);
+            QCOMPARE(one.rows.size(), 1);
+            QCOMPARE(valueOf(one, 0, u"NRACESSONFE"_s).toString(), key);
+            const DataPacket units = packetAt(r, 2);
+            QCOMPARE(units.rows.size(), 2);
+            QCOMPARE(valueOf(units, 0, u"REFERENCIA"_s).toString(), u"NF"_s);
+            QCOMPARE(valueOf(units, 0, u"QTUNIDADE"_s).toDouble(),
+                     valueOf(one, 0, u"VRPBRUTOVOLU"_s).toDouble());
+            QCOMPARE(valueOf(units, 1, u"REFERENCIA"_s).toString(), u"VL"_s);
+        }
+        const DataPacket none = packetAt(
+            call(u"GetDocFiscais"_s, {u"T"_s, u"9999"_s, u"1"_s, QVariant(), QVariant(), u"S"_s}),
+            1);
+        QCOMPARE(none.rows.size(), 0);
+        QVERIFY(call(u"GetDocFiscais"_s, {u"T"_s, u"T"_s, u"T"_s, QVariant(), QVariant(), u"X"_s})
+                    .toString()
+                    .contains(u"inválido"_s));
+
+        // Products of a set of invoices: by branch and entry, and by key.
+        DataPacket request;
+        request.fields = {{u"NRACESSONFE"_s, contracts::FieldType::String, 50},
+                          {u"CDFILIAL"_s, contracts::FieldType::String, 30},
+                          {u"NRLANCTONF"_s, contracts::FieldType::String, 10}};
+        request.rows = {{QString(), branch, entry},
+                        {valueOf(window, 1, u"NRACESSONFE"_s).toString(), QString(), QString()}};
+        const DataPacket products
+            = packetAt(call(u"GetProdDocFiscais"_s, {QVariant::fromValue(request)}), 1);
+        QVERIFY(products.rows.size() >= 2);
+        for (int i = 0; i < products.rows.size(); ++i) {
+            QCOMPARE(valueOf(products, i, u"CHAVE"_s).toDouble(), double(i + 1));
+            QVERIFY(!valueOf(products, i, u"NMPRODUTO"_s).toString().isEmpty());
+        }
+    }
+
+    void everyRequestIsLogged()
+    {
+        call(u"GetCompValorPrest"_s, {u"1"_s, QString()});
+        const QString log = m_server->log();
+        QVERIFY(log.contains(u"op=GetCompValorPrest user=tester session="_s));
+        QVERIFY(log.contains(u"outcome=S"_s));
+        QVERIFY(log.contains(u"outcome=Operação \"TransmiteCTe\""_s));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestServer)
+#include "tst_server.moc"
