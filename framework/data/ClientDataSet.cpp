@@ -233,6 +233,7 @@ void TClientDataSet::CreateDataSet()
         d->discardEdit();
     d->clearRows();
     d->resolveIndex();
+    d->resort();
     d->rebuildHashIndexes();
     d->parseFilter();
     d->rebuildFilteredView();

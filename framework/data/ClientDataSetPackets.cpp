@@ -188,8 +188,8 @@ void TClientDataSet::loadPacket(contracts::DataPacket &&packet)
     }
     d->natural = std::move(records);
     d->resolveIndex();
-    d->rebuildHashIndexes();
     d->resort();
+    d->rebuildHashIndexes();
     d->parseFilter();
     d->rebuildFilteredView();
     const bool empty = d->view().empty();
@@ -354,8 +354,8 @@ void TClientDataSet::CancelUpdates()
               [](const auto &a, const auto &b) { return a->order < b->order; });
     d->clearRows();
     d->natural = std::move(kept);
-    d->rebuildHashIndexes();
     d->resort();
+    d->rebuildHashIndexes();
     d->rebuildFilteredView();
     d->afterViewChange();
 }

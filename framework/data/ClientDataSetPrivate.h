@@ -26,7 +26,8 @@ struct TDataRecord
     }
 };
 
-// Rows of one field grouped by value: answers equality filters without looking at other rows.
+// Rows of one field grouped by value, each group in the visible order (index, then arrival):
+// answers an equality filter without looking at other rows, and without sorting.
 struct THashIndex
 {
     contracts::FieldType type = contracts::FieldType::String;
@@ -127,6 +128,7 @@ struct TClientDataSet::Private
     void rebuildHashIndexes();
     void hashAdd(TDataRecord *rec);
     void hashRemove(TDataRecord *rec, const QList<QVariant> &values);
+    void sortBuckets();
     void assignOrder(TDataRecord *rec);
     void commitInsert(TDataRecord *rec);
     void commitEdit(TDataRecord *rec);

@@ -93,8 +93,9 @@ THashIndex &TClientDataSet::Private::hashIndex(int slot)
     index.type = field->DataType();
     if (!hashIndexedNames.contains(field->FieldName().toUpper()))
         hashIndexedNames.append(field->FieldName().toUpper());
-    for (const auto &rec : natural)
-        index.buckets[DataValues::HashKey(rec->values.at(slot), index.type)].push_back(rec.get());
+    // Built from the sorted rows, so every group starts in the visible order.
+    for (TDataRecord *rec : sorted)
+        index.buckets[DataValues::HashKey(rec->values.at(slot), index.type)].push_back(rec);
     return index;
 }
 
@@ -114,7 +115,16 @@ void TClientDataSet::Private::rebuildHashIndexes()
 void TClientDataSet::Private::hashAdd(TDataRecord *rec)
 {
     for (auto &[slot, index] : hashIndexes)
-        index.buckets[DataValues::HashKey(rec->values.at(slot), index.type)].push_back(rec);
+        insertSorted(index.buckets[DataValues::HashKey(rec->values.at(slot), index.type)], rec);
+}
+
+void TClientDataSet::Private::sortBuckets()
+{
+    for (auto &[slot, index] : hashIndexes) {
+        for (auto &bucket : index.buckets)
+            std::sort(bucket.begin(), bucket.end(),
+                      [this](const TDataRecord *a, const TDataRecord *b) { return less(a, b); });
+    }
 }
 
 void TClientDataSet::Private::hashRemove(TDataRecord *rec, const QList<QVariant> &values)
@@ -169,13 +179,15 @@ void TClientDataSet::Private::rebuildFilteredView()
             = index.buckets.constFind(DataValues::HashKey(equality->value, index.type));
         if (bucket == index.buckets.cend())
             return;
+        stats.rowsExamined = qint64(bucket->size());
+        if (equality->whole) {
+            filteredRows.assign(bucket->begin(), bucket->end());
+            return;
+        }
         for (TDataRecord *rec : *bucket) {
-            ++stats.rowsExamined;
             if (filterExpr->Matches(rec->values))
                 filteredRows.push_back(rec);
         }
-        std::sort(filteredRows.begin(), filteredRows.end(),
-                  [this](const TDataRecord *a, const TDataRecord *b) { return less(a, b); });
         return;
     }
     for (TDataRecord *rec : sorted) {
@@ -272,13 +284,13 @@ void TClientDataSet::Private::commitEdit(TDataRecord *rec)
     for (auto &[slot, index] : hashIndexes) {
         const QString oldKey = DataValues::HashKey(oldValues.at(slot), index.type);
         const QString newKey = DataValues::HashKey(rec->values.at(slot), index.type);
-        if (oldKey == newKey)
+        if (oldKey == newKey && !keyMoved)
             continue;
         auto &oldBucket = index.buckets[oldKey];
         oldBucket.erase(std::remove(oldBucket.begin(), oldBucket.end(), rec), oldBucket.end());
         if (oldBucket.empty())
             index.buckets.remove(oldKey);
-        index.buckets[newKey].push_back(rec);
+        insertSorted(index.buckets[newKey], rec);
     }
     if (keyMoved)
         insertSorted(sorted, rec);
@@ -404,9 +416,10 @@ void TClientDataSet::SetIndexFieldNames(const QString &fieldNames)
     d->resolveIndex();
     if (d->state == dsInactive)
         return;
+    d->resort();
+    d->sortBuckets();
     for (const int slot : std::as_const(d->indexSlots))
         d->hashIndex(slot);
-    d->resort();
     d->rebuildFilteredView();
     d->afterViewChange();
 }

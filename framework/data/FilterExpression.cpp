@@ -321,7 +321,7 @@ TFilterExpression::IndexableEquality(const std::function<bool(int slot)> &accept
             pending.push_back(node->left.get());
         } else if (node->kind == Node::Kind::Compare && node->op == Node::Op::Eq && !node->prefix
                    && !node->value.isNull() && accept(node->field.slot)) {
-            return Equality {node->field.slot, node->value};
+            return Equality {node->field.slot, node->value, node == m_root.get()};
         }
     }
     return std::nullopt;

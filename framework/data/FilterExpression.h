@@ -39,6 +39,7 @@ public:
     {
         int slot = -1;
         QVariant value;
+        bool whole = false; // the equality is the whole expression: its rows are the answer
     };
     std::optional<Equality> IndexableEquality(const std::function<bool(int slot)> &accept) const;
 
