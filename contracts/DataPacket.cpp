@@ -15,6 +15,9 @@ namespace contracts {
 
 namespace {
 
+// Integers travel as JSON numbers (doubles): beyond 2^53 they are no longer exact.
+constexpr double kMaxExactInteger = 9007199254740992.0;
+
 struct TypeName
 {
     FieldType type;
@@ -22,8 +25,8 @@ struct TypeName
 };
 
 constexpr TypeName kTypeNames[] = {
-    {FieldType::String, u"string"},   {FieldType::FixedString, u"fixedstring"},
-    {FieldType::Float, u"float"},     {FieldType::Integer, u"integer"},
+    {FieldType::String, u"string"},     {FieldType::FixedString, u"fixedstring"},
+    {FieldType::Float, u"float"},       {FieldType::Integer, u"integer"},
     {FieldType::DateTime, u"datetime"}, {FieldType::Memo, u"memo"},
 };
 
@@ -31,7 +34,7 @@ QJsonArray fieldsToJson(const QList<FieldDef> &fields)
 {
     QJsonArray out;
     for (const FieldDef &f : fields) {
-        QJsonObject def{{u"name"_s, f.name}, {u"type"_s, fieldTypeName(f.type)}};
+        QJsonObject def {{u"name"_s, f.name}, {u"type"_s, fieldTypeName(f.type)}};
         if (f.type == FieldType::String || f.type == FieldType::FixedString)
             def.insert(u"size"_s, f.size);
         QJsonArray flags;
@@ -101,7 +104,8 @@ bool fieldsFromJson(const QJsonValue &json, QList<FieldDef> *fields, QString *er
         f.type = *type;
         const QJsonValue size = def.value(u"size"_s);
         if (f.type == FieldType::String || f.type == FieldType::FixedString) {
-            if (!size.isDouble() || size.toDouble() < 1 || size.toDouble() > 1'000'000) {
+            const double width = size.toDouble();
+            if (!size.isDouble() || width < 1 || width > 1'000'000 || width != std::floor(width)) {
                 *error = contractMsg("PACOTE_TAMANHO_INVALIDO").arg(f.name);
                 return false;
             }
@@ -142,7 +146,7 @@ std::optional<QVariant> valueFromJson(const QJsonValue &json, const FieldDef &fi
         if (!json.isDouble())
             return std::nullopt;
         const double d = json.toDouble();
-        if (d != std::floor(d))
+        if (d != std::floor(d) || std::fabs(d) > kMaxExactInteger)
             return std::nullopt;
         return QVariant(qint64(d));
     }
@@ -232,11 +236,13 @@ std::optional<QVariant> coerceValue(const QVariant &value, FieldType type)
     }
     case FieldType::Integer: {
         bool ok = false;
-        const qint64 i = value.toLongLong(&ok);
-        if (ok)
-            return QVariant(i);
+        if (value.typeId() != QMetaType::Double && value.typeId() != QMetaType::Float) {
+            const qint64 i = value.toLongLong(&ok);
+            if (ok)
+                return QVariant(i);
+        }
         const double d = value.toDouble(&ok);
-        if (ok && d == std::floor(d))
+        if (ok && d == std::floor(d) && std::fabs(d) <= kMaxExactInteger)
             return QVariant(qint64(d));
         return std::nullopt;
     }
