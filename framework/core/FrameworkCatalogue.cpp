@@ -43,6 +43,18 @@ FW_MNU_CONF_IMPRESSORA|Configurar Impressora
 FW_PADRAO_CANC|Deseja cancelar as alterações efetuadas?
 FW_PADRAO_EXCL|Confirma a exclusão do registro?
 FW_RELATORIO_INEXISTENTE|Não existe relatório cadastrado com o código %1.
+FW_DATA_INVALIDA|Data inválida: %1.
+FW_NAV_PRIMEIRO|Primeiro
+FW_NAV_ANTERIOR|Anterior
+FW_NAV_PROXIMO|Próximo
+FW_NAV_ULTIMO|Último
+FW_NAV_ATUALIZAR|Atualizar
+FW_PESQUISAR|Pesquisar
+FW_PESQUISA_VAZIA|Não há registros para pesquisar.
+FW_PESQUISA_DIGITE|Digite para localizar
+FW_PESQUISA_MARCAR_TODOS|Marcar todos
+FW_PESQUISA_DESMARCAR_TODOS|Desmarcar todos
+FW_PESQUISA_MARQUE_UM|Marque pelo menos um registro.
 FW_DS_INATIVO|Operação não permitida: o conjunto de dados %1 não está aberto.
 FW_DS_ATIVO|Operação não permitida: o conjunto de dados %1 está aberto.
 FW_DS_SEM_CAMPOS|O conjunto de dados %1 não tem campos definidos.

@@ -1,7 +1,12 @@
 #include "TfrmPadrao.h"
 
+#include "ClientDataSet.h"
+#include "DBGrid.h"
+#include "DBNavigator.h"
+#include "DataSource.h"
 #include "Exceptions.h"
 #include "HostWindow.h"
+#include "Lookup.h"
 #include "Messages.h"
 
 #include <QAction>
@@ -132,6 +137,94 @@ TfrmPadrao::TfrmPadrao(QWidget *parent)
     panNavigatorLayout = new QHBoxLayout(panNavigator);
     panNavigatorLayout->setContentsMargins(4, 2, 4, 2);
     outer->addWidget(panNavigator);
+
+    dtsPadrao = new TDataSource(this, u"dtsPadrao"_s);
+    connect(dtsPadrao, &TDataSource::StateChange, this,
+            [this] { FrameworkGuard([this] { DataStateChanged(); }); });
+    dbgPadrao = new TDBGrid(tshFolhaDados, u"dbgPadrao"_s);
+    dbgPadrao->SetDataSource(dtsPadrao);
+    dbgPadrao->SetRowSelect(true);
+    dbgPadrao->SetEditing(false);
+    dbgPadrao->OnKeyDown = [this](int &key, Qt::KeyboardModifiers modifiers) {
+        dbgPadraoKeyDown(key, modifiers);
+    };
+    tshFolhaDadosLayout->addWidget(dbgPadrao, 1);
+    dbnPadrao = new TDBNavigator(panNavigator, u"dbnPadrao"_s);
+    dbnPadrao->SetVisibleButtons(
+        {TDBNavigator::nbFirst, TDBNavigator::nbPrior, TDBNavigator::nbNext, TDBNavigator::nbLast});
+    dbnPadrao->SetDataSource(dtsPadrao);
+    panNavigatorLayout->addWidget(dbnPadrao);
+    DataStateChanged();
+}
+
+void TfrmPadrao::Incluir()
+{
+    TClientDataSet *ds = dtsPadrao->DataSet();
+    if (!ds)
+        return;
+    MostrarFormulario();
+    ds->Insert();
+}
+
+void TfrmPadrao::Alterar()
+{
+    if (TClientDataSet *ds = dtsPadrao->DataSet())
+        ds->Edit();
+}
+
+void TfrmPadrao::Excluir()
+{
+    TClientDataSet *ds = dtsPadrao->DataSet();
+    if (!ds || ds->IsEmpty())
+        return;
+    if (msgMensagensPadroes->ShowMsg(u"Excl"_s, TMsgKind::Question, mbYes | mbNo, mbNo) == mbYes)
+        ds->Delete();
+}
+
+void TfrmPadrao::Procurar()
+{
+    if (dtsPadrao->DataSet())
+        Pesquisar(dtsPadrao, windowTitle());
+}
+
+void TfrmPadrao::Cancelar()
+{
+    TClientDataSet *ds = dtsPadrao->DataSet();
+    if (!ds || (ds->State() != dsEdit && ds->State() != dsInsert))
+        return;
+    if (msgMensagensPadroes->ShowMsg(u"Canc"_s, TMsgKind::Question, mbYes | mbNo, mbNo) == mbYes)
+        ds->Cancel();
+}
+
+void TfrmPadrao::Confirmar()
+{
+    if (TClientDataSet *ds = dtsPadrao->DataSet())
+        ds->Post();
+}
+
+void TfrmPadrao::DataStateChanged()
+{
+    const TDataSetState state = dtsPadrao->State();
+    const bool browsing = state == dsBrowse;
+    const bool editing = state == dsEdit || state == dsInsert;
+    const bool empty = !dtsPadrao->DataSet() || dtsPadrao->DataSet()->IsEmpty();
+    mnuIncluir->setEnabled(browsing);
+    mnuAlterar->setEnabled(browsing && !empty);
+    mnuExcluir->setEnabled(browsing && !empty);
+    mnuProcurar->setEnabled(browsing && !empty);
+    mnuVerificar->setEnabled(browsing);
+    mnuCancelar->setEnabled(editing);
+    mnuConfirmar->setEnabled(editing);
+    // Only the window's own close stays while browsing: leaving with a pending edit is refused.
+    sbtFechar->setEnabled(!editing);
+}
+
+void TfrmPadrao::dbgPadraoKeyDown(int &key, Qt::KeyboardModifiers)
+{
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        key = 0;
+        MostrarFormulario();
+    }
 }
 
 QAction *TfrmPadrao::addCommand(QMenu *menu, const QString &name, const QString &textKey,

@@ -14,6 +14,9 @@ class QMenuBar;
 class QTabWidget;
 class QToolButton;
 class QVBoxLayout;
+class TDBGrid;
+class TDBNavigator;
+class TDataSource;
 class TMessages;
 
 // The maintenance window: an MDI child with the menus Operação (mnuFormulario, mnuListagem,
@@ -82,19 +85,28 @@ public:
     QVBoxLayout *tshFormularioLayout = nullptr;
     QWidget *panNavigator = nullptr;
     QHBoxLayout *panNavigatorLayout = nullptr;
+    TDataSource *dtsPadrao = nullptr;
+    TDBGrid *dbgPadrao = nullptr;
+    TDBNavigator *dbnPadrao = nullptr;
 
 protected:
     virtual void FormShow() { }
     virtual void FormClose(TCloseAction &action);
 
-    // The commands; the base does the dataset action on dtsPadrao's dataset.
-    virtual void Incluir() { }
-    virtual void Alterar() { }
-    virtual void Excluir() { }
-    virtual void Procurar() { }
+    // The commands; the base does the dataset action on dtsPadrao's dataset: Incluir shows the
+    // form page and inserts, Alterar edits, Excluir asks and deletes, Procurar looks a row up,
+    // Cancelar asks ("Canc") and cancels, Confirmar posts. Verificar does nothing here.
+    virtual void Incluir();
+    virtual void Alterar();
+    virtual void Excluir();
+    virtual void Procurar();
     virtual void Verificar() { }
-    virtual void Cancelar() { }
-    virtual void Confirmar() { }
+    virtual void Cancelar();
+    virtual void Confirmar();
+    // After every state change of dtsPadrao: the base enables the commands by the state.
+    virtual void DataStateChanged();
+    // The list grid's keys (Enter shows the form page); descendants call it first.
+    virtual void dbgPadraoKeyDown(int &key, Qt::KeyboardModifiers modifiers);
     virtual void MostrarFormulario();
     virtual void MostrarListagem();
 

@@ -1,0 +1,178 @@
+#include "DateEditPlus.h"
+
+#include "ClientDataSet.h"
+#include "Exceptions.h"
+#include "FieldDataLink.h"
+#include "Messages.h"
+
+#include <QAction>
+#include <QCalendarWidget>
+#include <QKeyEvent>
+#include <QLocale>
+#include <QStyle>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+const QString kFormat = u"dd/MM/yyyy"_s;
+}
+
+TDateEditPlus::TDateEditPlus(QWidget *parent, const QString &name)
+    : QLineEdit(parent)
+    , m_link(new TFieldDataLink(this))
+{
+    if (!name.isEmpty())
+        setObjectName(name);
+    setInputMask(u"99/99/9999;_"_s);
+    QAction *calendar = addAction(style()->standardIcon(QStyle::SP_FileDialogInfoView),
+                                  QLineEdit::TrailingPosition);
+    calendar->setObjectName(u"actCalendario"_s);
+    connect(calendar, &QAction::triggered, this, [this] { ShowCalendar(); });
+    m_link->OnLoad = [this] {
+        load();
+    };
+    m_link->OnSave = [this] {
+        save();
+    };
+    m_link->OnState = [this] {
+        setReadOnly(m_link->Field() && !m_link->CanModify());
+    };
+    connect(this, &QLineEdit::textEdited, this, [this] { userEdited(); });
+}
+
+QDate TDateEditPlus::GetDate() const
+{
+    return QDate::fromString(text(), kFormat);
+}
+
+bool TDateEditPlus::IsEmpty() const
+{
+    QString digits = text();
+    digits.remove(u'/').remove(u'_');
+    return digits.trimmed().isEmpty();
+}
+
+void TDateEditPlus::SetDate(const QDate &date)
+{
+    m_loading = true;
+    setText(date.isValid() ? date.toString(kFormat) : QString());
+    m_loading = false;
+    if (m_link->Field()) {
+        const bool ok = FrameworkGuard([this] {
+            if (!m_link->Edit())
+                Abort();
+            m_link->SetModified(true);
+            m_link->UpdateRecord();
+        });
+        if (!ok)
+            m_link->Reset();
+    }
+}
+
+void TDateEditPlus::CheckValidDate()
+{
+    if (IsEmpty() || GetDate().isValid())
+        return;
+    setFocus();
+    MensErro(FwMsg(u"FW_DATA_INVALIDA"_s).arg(text()));
+}
+
+void TDateEditPlus::SetDataSource(TDataSource *source)
+{
+    m_link->SetDataSource(source);
+}
+
+void TDateEditPlus::SetDataField(const QString &fieldName)
+{
+    m_link->SetFieldName(fieldName);
+}
+
+void TDateEditPlus::load()
+{
+    m_loading = true;
+    TField *f = m_link->Active() ? m_link->Field() : nullptr;
+    const QDateTime value = f && !f->DataSet()->IsEmpty() ? f->AsDateTime() : QDateTime();
+    setText(value.isValid() ? value.date().toString(kFormat) : QString());
+    m_loading = false;
+}
+
+void TDateEditPlus::save()
+{
+    TField *f = m_link->Field();
+    if (IsEmpty()) {
+        f->Clear();
+        return;
+    }
+    CheckValidDate();
+    const QDateTime old = f->AsDateTime();
+    const QTime time = old.isValid() ? old.time() : QTime(0, 0);
+    f->SetAsDateTime(QDateTime(GetDate(), time));
+}
+
+void TDateEditPlus::userEdited()
+{
+    if (m_loading || !m_link->Field())
+        return;
+    const QString typed = text();
+    const int cursor = cursorPosition();
+    if (!FrameworkGuard([this] {
+            if (!m_link->Edit())
+                Abort();
+        })) {
+        m_link->Reset();
+        return;
+    }
+    if (text() != typed) {
+        m_loading = true;
+        setText(typed);
+        setCursorPosition(cursor);
+        m_loading = false;
+    }
+    m_link->SetModified(true);
+}
+
+void TDateEditPlus::ShowCalendar()
+{
+    if (isReadOnly() || !isEnabled())
+        return;
+    if (!m_calendar) {
+        m_calendar = new QCalendarWidget(this);
+        m_calendar->setObjectName(u"calDateEditPlus"_s);
+        m_calendar->setWindowFlags(Qt::Popup);
+        m_calendar->setLocale(QLocale(QLocale::Portuguese, QLocale::Brazil));
+        m_calendar->setHorizontalHeaderFormat(QCalendarWidget::LongDayNames);
+        connect(m_calendar, &QCalendarWidget::activated, this, [this](const QDate &date) {
+            m_calendar->hide();
+            if (m_link->Field()) {
+                SetDate(date);
+            } else {
+                setText(date.toString(kFormat));
+            }
+            setFocus();
+        });
+    }
+    m_calendar->setSelectedDate(GetDate().isValid() ? GetDate() : QDate::currentDate());
+    m_calendar->move(mapToGlobal(QPoint(0, height())));
+    m_calendar->show();
+}
+
+void TDateEditPlus::keyPressEvent(QKeyEvent *event)
+{
+    if ((event->key() == Qt::Key_Down && (event->modifiers() & Qt::AltModifier))
+        || event->key() == Qt::Key_F4) {
+        ShowCalendar();
+        return;
+    }
+    if (event->key() == Qt::Key_Escape && m_link->Modified()) {
+        m_link->Reset();
+        return;
+    }
+    QLineEdit::keyPressEvent(event);
+}
+
+void TDateEditPlus::focusOutEvent(QFocusEvent *event)
+{
+    QLineEdit::focusOutEvent(event);
+    if (!FrameworkGuard([this] { m_link->UpdateRecord(); }))
+        setFocus();
+}
