@@ -210,6 +210,25 @@ private slots:
         QCOMPARE(ds->RecordCount(), 7);
     }
 
+    void hashedFilterOnAnotherFieldFollowsTheIndexOrder()
+    {
+        ds->LoadFromPacket(childPacket(3, 2));
+        ds->SetFilter(u"CDIMPOSTO = '01'"_s);
+        ds->SetFiltered(true);
+        QCOMPARE(column(*ds, u"VRIMPOSTO"_s), (QStringList {u"101"_s, u"201"_s, u"301"_s}));
+        ds->SetIndexFieldNames(u"VRIMPOSTO"_s);
+        ds->First();
+        ds->Edit();
+        ds->FieldByName(u"VRIMPOSTO"_s)->SetAsFloat(999);
+        ds->Post();
+        QCOMPARE(column(*ds, u"VRIMPOSTO"_s), (QStringList {u"201"_s, u"301"_s, u"999"_s}));
+        QCOMPARE(ds->RecNo(), 3);
+        ds->SetFiltered(false);
+        ds->SetFiltered(true);
+        QVERIFY(ds->LastFilterStats().usedIndex);
+        QCOMPARE(column(*ds, u"VRIMPOSTO"_s), (QStringList {u"201"_s, u"301"_s, u"999"_s}));
+    }
+
     void insertWithoutIndexKeepsArrivalPosition()
     {
         ds->LoadFromPacket(childPacket(1, 3));
