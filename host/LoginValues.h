@@ -15,7 +15,7 @@ struct TLoginValues
     QString branch;
     QDate date;
     QString serverHost = QStringLiteral("127.0.0.1");
-    int serverPort = 8088;
+    int serverPort = 8850;
     QString database;
 
     // The values remembered by the last login; the date is always today's.

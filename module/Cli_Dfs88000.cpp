@@ -3,6 +3,7 @@
 #include "HostWindow.h"
 #include "Messages.h"
 #include "ModuleCatalogues.h"
+#include "NetConnection.h"
 #include "Screen.h"
 
 using namespace Qt::StringLiterals;
@@ -68,11 +69,14 @@ TfrmCTe::TfrmCTe(QWidget *parent)
     setWindowTitle(msgPadrao->Msg(u"TITULO_JANELA"_s));
     SetCodTela(QString::fromUtf16(kCodTela));
     resize(1181, 578);
+    netCTe = new TNetConnection(this);
+    netCTe->setObjectName(u"netCTe"_s);
     inCount = 0;
 }
 
 void TfrmCTe::FormClose(TCloseAction &action)
 {
     boStCriado = false;
+    netCTe->Disconnect();
     TfrmPadrao::FormClose(action);
 }

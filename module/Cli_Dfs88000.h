@@ -5,12 +5,17 @@
 #include <QPointer>
 #include <QStringList>
 
+class TNetConnection;
+
 // The CT-e editor: an MDI child maintenance window.
 class TfrmCTe : public TfrmPadrao
 {
     Q_OBJECT
 public:
     explicit TfrmCTe(QWidget *parent = nullptr);
+
+    // The application server (host and port set from the login values before each connect).
+    TNetConnection *netCTe = nullptr;
 
 protected:
     void FormClose(TCloseAction &action) override;

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QInputDialog>
 #include <QLabel>
+#include <QLibrary>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMessageBox>
@@ -142,6 +143,13 @@ int allWindows(QWidget *mainWindow)
     expect(30, !question.isEmpty(), u"no code asked"_s);
     expect(31, dacteTitle.startsWith(u"DACTE"_s), dacteTitle);
     expect(32, message.contains(u"DFS890"_s), u"report message: "_s + message);
+
+    // Every entry point of the package is there, resolved by name as the host does.
+    QLibrary package(QCoreApplication::applicationDirPath() + u"/Pkg_Dfs88000"_s);
+    for (const char *name :
+         {"IniProc", "CriaCTe", "CriaFiltroCTe", "CriaAtualizaLoteCTe", "CriaDACTE",
+          "CriaCancelaCTe", "CriaEnvioEmailCTe", "CriaDetalheRetorno", "CriaObservacao"})
+        expect(35, package.resolve(name) != nullptr, QString::fromLatin1(name));
 
     expect(40, mainWindow->isVisible(), u"host went away"_s);
     std::printf("automation: all windows opened\n");
