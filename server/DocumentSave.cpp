@@ -131,17 +131,22 @@ public:
 
     qint64 applyDocument(const CheckedDelta &d);
     void applyChildren(const CheckedDelta &d);
+    void finish() { numberNewDocument(); }
     qint64 savedKey() const { return m_savedKey; }
 
 private:
-    qint64 nextKey(const schema::StoredList &list);
+    // Keys for `count` new rows of `list`. Keys may have gaps; numbers may not.
+    QList<qint64> newKeys(const schema::StoredList &list, int count);
     QString nextNumber(const QString &company, const QString &model, const QString &series);
+    // Numbers the new document as the last step, so that the numbering row stays locked only
+    // for the end of the transaction.
+    void numberNewDocument();
     // The stored row of `key`, locked for this transaction; empty when it does not exist.
     std::optional<Values> storedRow(const schema::StoredList &list, qint64 key);
     void requireEditable(qint64 documentKey);
     void requireUnchanged(const schema::StoredList &list, const Values &clientOld,
                           const Values &stored);
-    void insertRow(const schema::StoredList &list, const Values &values);
+    void insertRows(const schema::StoredList &list, const QList<Values> &rows);
     void updateRow(const schema::StoredList &list, qint64 key, const Values &values,
                    const QSet<QString> &skip);
     void deleteRow(const schema::StoredList &list, qint64 key);
@@ -149,46 +154,84 @@ private:
     CallContext &m_ctx;
     bool m_pg;
     qint64 m_newDocument = 0;
+    QString m_newCompany, m_newModel, m_newSeries;
     qint64 m_savedKey = 0;
     QHash<qint64, bool> m_editable;
 };
 
-qint64 Saver::nextKey(const schema::StoredList &list)
+QList<qint64> Saver::newKeys(const schema::StoredList &list, int count)
 {
-    // The counter row serialises concurrent savers: each waits for the row lock of the other.
-    runSql(m_ctx.db,
-           u"INSERT INTO SRVSEQUENCIA (NMSEQUENCIA, NRULTIMO) SELECT :N, COALESCE(MAX(%1), 0) "
-           "FROM %2 WHERE 1 = 1 ON CONFLICT (NMSEQUENCIA) DO NOTHING"_s.arg(list.key, list.table),
-           {{u":N", list.table}});
-    QSqlQuery q = runSql(m_ctx.db,
-                         u"UPDATE SRVSEQUENCIA SET NRULTIMO = NRULTIMO + 1 WHERE NMSEQUENCIA = :N "
-                         "RETURNING NRULTIMO"_s,
-                         {{u":N", list.table}});
-    if (!q.next())
+    QList<qint64> keys;
+    if (count <= 0)
+        return keys;
+    if (m_pg) {
+        // Sequences hand out keys without holding a lock until the commit.
+        QSqlQuery q = runSql(
+            m_ctx.db, u"SELECT nextval('SEQ_%1') FROM generate_series(1, :N)"_s.arg(list.table),
+            {{u":N", count}});
+        while (q.next())
+            keys.append(q.value(0).toLongLong());
+    } else {
+        // SQLite writes one transaction at a time: a counter row is enough.
+        const QList<std::pair<QString, QVariant>> binds {{u":T"_s, list.table}, {u":N"_s, count}};
+        QSqlQuery q = runSql(m_ctx.db,
+                             u"UPDATE SRVSEQUENCIA SET NRULTIMO = NRULTIMO + :N "
+                             "WHERE NMSEQUENCIA = :T RETURNING NRULTIMO"_s,
+                             binds);
+        if (!q.next()) {
+            q = runSql(
+                m_ctx.db,
+                u"INSERT INTO SRVSEQUENCIA (NMSEQUENCIA, NRULTIMO) SELECT :T, "
+                "COALESCE(MAX(%1), 0) + :N FROM %2 RETURNING NRULTIMO"_s.arg(list.key, list.table),
+                binds);
+            q.next();
+        }
+        const qint64 last = q.value(0).toLongLong();
+        for (qint64 k = last - count + 1; k <= last; ++k)
+            keys.append(k);
+    }
+    if (keys.size() != count)
         throw ServerError(srvMsg("CHAVE_FALHA").arg(list.table));
-    return q.value(0).toLongLong();
+    return keys;
 }
 
 QString Saver::nextNumber(const QString &company, const QString &model, const QString &series)
 {
     const QList<std::pair<QString, QVariant>> binds {
         {u":E"_s, company}, {u":M"_s, model}, {u":S"_s, series}};
-    runSql(m_ctx.db,
-           u"INSERT INTO CTENUMERACAO (CDEMPRESA, CDMODDOCFISC, CDSERIECTE, NRULTIMO) "
-           "SELECT :E, :M, :S, COALESCE(MAX(CAST(NRCTE AS BIGINT)), 0) FROM CTE "
-           "WHERE CDEMPRESA = :E AND CDMODDOCFISC = :M AND CDSERIECTE = :S "
-           "ON CONFLICT (CDEMPRESA, CDMODDOCFISC, CDSERIECTE) DO NOTHING"_s,
-           binds);
+    // The counter row is locked until the commit: concurrent savers of the series queue here.
     QSqlQuery q = runSql(m_ctx.db,
                          u"UPDATE CTENUMERACAO SET NRULTIMO = NRULTIMO + 1 WHERE CDEMPRESA = :E "
                          "AND CDMODDOCFISC = :M AND CDSERIECTE = :S RETURNING NRULTIMO"_s,
                          binds);
-    if (!q.next())
-        throw ServerError(srvMsg("CHAVE_FALHA").arg(u"CTENUMERACAO"_s));
+    if (!q.next()) {
+        // First document of the series: two savers may race to create the row; the loser
+        // waits for the winner's commit and then counts on.
+        runSql(m_ctx.db,
+               u"INSERT INTO CTENUMERACAO (CDEMPRESA, CDMODDOCFISC, CDSERIECTE, NRULTIMO) "
+               "SELECT :E, :M, :S, COALESCE(MAX(CAST(NRCTE AS BIGINT)), 0) FROM CTE "
+               "WHERE CDEMPRESA = :E AND CDMODDOCFISC = :M AND CDSERIECTE = :S "
+               "ON CONFLICT (CDEMPRESA, CDMODDOCFISC, CDSERIECTE) DO NOTHING"_s,
+               binds);
+        q = runSql(m_ctx.db,
+                   u"UPDATE CTENUMERACAO SET NRULTIMO = NRULTIMO + 1 WHERE CDEMPRESA = :E "
+                   "AND CDMODDOCFISC = :M AND CDSERIECTE = :S RETURNING NRULTIMO"_s,
+                   binds);
+        if (!q.next())
+            throw ServerError(srvMsg("CHAVE_FALHA").arg(u"CTENUMERACAO"_s));
+    }
     const qint64 number = q.value(0).toLongLong();
     if (number > 999999999)
         throw ServerError(srvMsg("NUMERACAO_ESGOTADA").arg(series));
     return u"%1"_s.arg(number, 9, 10, QLatin1Char('0'));
+}
+
+void Saver::numberNewDocument()
+{
+    if (m_newDocument == 0)
+        return;
+    runSql(m_ctx.db, u"UPDATE CTE SET NRCTE = :N WHERE CDCTE = :K"_s,
+           {{u":N", nextNumber(m_newCompany, m_newModel, m_newSeries)}, {u":K", m_newDocument}});
 }
 
 std::optional<Values> Saver::storedRow(const schema::StoredList &list, qint64 key)
@@ -237,19 +280,30 @@ void Saver::requireUnchanged(const schema::StoredList &list, const Values &clien
     }
 }
 
-void Saver::insertRow(const schema::StoredList &list, const Values &values)
+void Saver::insertRows(const schema::StoredList &list, const QList<Values> &rows)
 {
-    QStringList cols, params;
-    QList<std::pair<QString, QVariant>> binds;
-    for (const FieldDef &f : list.fields) {
+    QStringList cols;
+    for (const FieldDef &f : list.fields)
         cols << f.name;
-        params << u":"_s + f.name;
-        binds.append({u":"_s + f.name, packetsql::bindValue(values.value(f.name), f)});
+    // Several rows per statement, within the parameter limits of both databases.
+    const qsizetype perStatement = std::max<qsizetype>(1, 900 / list.fields.size());
+    for (qsizetype start = 0; start < rows.size(); start += perStatement) {
+        QStringList tuples;
+        QList<std::pair<QString, QVariant>> binds;
+        for (qsizetype r = start; r < std::min(rows.size(), start + perStatement); ++r) {
+            QStringList params;
+            for (const FieldDef &f : list.fields) {
+                const QString name = u":%1_%2"_s.arg(f.name).arg(r);
+                params << name;
+                binds.append({name, packetsql::bindValue(rows.at(r).value(f.name), f)});
+            }
+            tuples << u"("_s + params.join(u", "_s) + u")"_s;
+        }
+        runSql(m_ctx.db,
+               u"INSERT INTO %1 (%2) VALUES %3"_s.arg(list.table, cols.join(u", "_s),
+                                                      tuples.join(u", "_s)),
+               binds);
     }
-    runSql(m_ctx.db,
-           u"INSERT INTO %1 (%2) VALUES (%3)"_s.arg(list.table, cols.join(u", "_s),
-                                                    params.join(u", "_s)),
-           binds);
 }
 
 void Saver::updateRow(const schema::StoredList &list, qint64 key, const Values &values,
@@ -290,16 +344,18 @@ qint64 Saver::applyDocument(const CheckedDelta &d)
             const QString model = v.value(u"CDMODDOCFISC"_s).toString().trimmed();
             if (company.isEmpty() || series.isEmpty() || model.isEmpty())
                 throw ServerError(srvMsg("DOCUMENTO_SEM_NUMERACAO"));
-            const qint64 key = nextKey(list);
+            const qint64 key = newKeys(list, 1).first();
             for (const QString &f : serverOwnedDocumentFields())
                 v.remove(f);
             v.insert(u"CDCTE"_s, double(key));
             v.insert(u"CDEMPRESA"_s, company);
             v.insert(u"CDSERIECTE"_s, series);
             v.insert(u"CDMODDOCFISC"_s, model);
-            v.insert(u"NRCTE"_s, nextNumber(company, model, series));
             v.insert(u"IDSTATUSCTE"_s, u"P"_s);
-            insertRow(list, v);
+            insertRows(list, {v});
+            m_newCompany = company;
+            m_newModel = model;
+            m_newSeries = series;
             m_newDocument = key;
             m_savedKey = key;
             break;
@@ -341,6 +397,7 @@ qint64 Saver::applyDocument(const CheckedDelta &d)
 void Saver::applyChildren(const CheckedDelta &d)
 {
     const schema::StoredList &list = *d.list;
+    QList<Values> inserts;
     for (const Change &ch : d.delta.changes) {
         qint64 document = 0;
         switch (ch.kind) {
@@ -353,8 +410,7 @@ void Saver::applyChildren(const CheckedDelta &d)
                 throw ServerError(srvMsg("FILHO_SEM_DOCUMENTO").arg(list.dataset));
             requireEditable(document);
             v.insert(u"CDCTE"_s, double(document));
-            v.insert(list.key, double(nextKey(list)));
-            insertRow(list, v);
+            inserts.append(v);
             break;
         }
         case Change::Kind::Update:
@@ -377,6 +433,10 @@ void Saver::applyChildren(const CheckedDelta &d)
         if (m_savedKey == 0)
             m_savedKey = document;
     }
+    const QList<qint64> keys = newKeys(list, int(inserts.size()));
+    for (qsizetype i = 0; i < inserts.size(); ++i)
+        inserts[i].insert(list.key, double(keys.at(i)));
+    insertRows(list, inserts);
 }
 
 } // namespace
@@ -389,22 +449,22 @@ void setSavePauseMs(int ms)
 QVariant AplicaAlteracoes(CallContext &ctx, const Args &args)
 {
     const QList<schema::StoredList> &lists = schema::documentLists();
-    QList<std::optional<CheckedDelta>> deltas;
+    // A list without changes comes as null and stays without a checked delta (list null).
+    QList<CheckedDelta> deltas(lists.size());
     for (qsizetype i = 0; i < lists.size(); ++i) {
-        if (args.at(i).isNull())
-            deltas.append(std::nullopt);
-        else
-            deltas.append(checkDelta(args.at(i).value<Delta>(), lists.at(i)));
+        if (!args.at(i).isNull())
+            deltas[i] = checkDelta(args.at(i).value<Delta>(), lists.at(i));
     }
 
     SqlTransaction tx(ctx.db);
     Saver saver(ctx);
-    if (deltas.at(0))
-        saver.applyDocument(*deltas.at(0));
+    if (deltas.at(0).list)
+        saver.applyDocument(deltas.at(0));
     for (qsizetype i = 1; i < deltas.size(); ++i) {
-        if (deltas.at(i))
-            saver.applyChildren(*deltas.at(i));
+        if (deltas.at(i).list)
+            saver.applyChildren(deltas.at(i));
     }
+    saver.finish();
     if (const int pause = g_savePauseMs; pause > 0) {
         qInfo("AplicaAlteracoes: pausing %d ms before commit", pause);
         QThread::msleep(ulong(pause));

@@ -116,10 +116,18 @@ QStringList migrationStep(int version, bool pg)
             << u"CREATE TABLE CTELOTEDOC (NRLOTE BIGINT NOT NULL REFERENCES CTELOTE (NRLOTE), "
                "CDCTE BIGINT NOT NULL REFERENCES CTE (CDCTE), PRIMARY KEY (NRLOTE, CDCTE))"_s;
     }
+    if (version == 2 && pg) {
+        // Keys from sequences: concurrent saves do not queue on a counter row.
+        for (const StoredList &list : documentLists()) {
+            sql << u"CREATE SEQUENCE SEQ_%1"_s.arg(list.table)
+                << u"SELECT setval('SEQ_%1', COALESCE((SELECT MAX(%2) FROM %1), 0) + 1, false)"_s
+                       .arg(list.table, list.key);
+        }
+    }
     return sql;
 }
 
-constexpr int kCurrentVersion = 1;
+constexpr int kCurrentVersion = 2;
 
 } // namespace
 

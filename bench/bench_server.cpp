@@ -1,0 +1,371 @@
+// Application-server figures: the list load end to end against plain SQL, and saves per second
+// on PostgreSQL with one and with four sessions.
+//   list_load_vs_raw_sql   (server query, packets, HTTP, six datasets loaded) / (same rows by SQL)
+//   saves_per_s_1, saves_per_s_4
+#include "CTeRecord.h"
+#include "ClientDataSet.h"
+#include "DbConnection.h"
+#include "DemoData.h"
+#include "HostDb.h"
+#include "NetConnection.h"
+#include "RpcProtocol.h"
+#include "Schema.h"
+#include "Sessions.h"
+#include "SqlSupport.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <httplib.h>
+
+#include <algorithm>
+#include <atomic>
+#include <functional>
+#include <thread>
+
+using namespace Qt::StringLiterals;
+using contracts::FieldDef;
+using contracts::FieldType;
+
+namespace {
+
+QTextStream out(stdout);
+const QString kPassword = u"senha-do-benchmark"_s;
+
+double bestOf(int runs, const std::function<void()> &body)
+{
+    double best = 1e300;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer t;
+        t.start();
+        body();
+        best = std::min(best, double(t.nsecsElapsed()) / 1e9);
+    }
+    return best;
+}
+
+QVariant sampleValue(const FieldDef &f, int doc, int row)
+{
+    switch (f.type) {
+    case FieldType::Float:
+        return double((doc * 7 + row * 3) % 5000) + 0.25;
+    case FieldType::DateTime:
+        return QDateTime(QDate(2026, 11, 1).addDays(doc % 30), QTime(9, doc % 60));
+    default:
+        return QString(u"%1%2"_s.arg(f.name.left(4)).arg(doc * 31 + row)).left(std::max(1, f.size));
+    }
+}
+
+// Fills the store with `documents` documents of company 01, each with one tax, two components,
+// two fiscal documents, five cargo rows and one observation, every field filled.
+void fillStore(const QSqlDatabase &db, int documents)
+{
+    const QList<schema::StoredList> &lists = schema::documentLists();
+    const int perDocument[] = {1, 1, 2, 2, 5, 1};
+    SqlTransaction tx(db);
+    qint64 childKey = 1000000;
+    for (qsizetype l = 0; l < lists.size(); ++l) {
+        const schema::StoredList &list = lists.at(l);
+        QStringList cols, params;
+        for (const FieldDef &f : list.fields) {
+            cols << f.name;
+            params << u"?"_s;
+        }
+        QSqlQuery q(db);
+        q.prepare(u"INSERT INTO %1 (%2) VALUES (%3)"_s.arg(list.table, cols.join(u','),
+                                                           params.join(u',')));
+        for (int d = 1; d <= documents; ++d) {
+            for (int r = 0; r < perDocument[l]; ++r) {
+                for (qsizetype i = 0; i < list.fields.size(); ++i) {
+                    const FieldDef &f = list.fields.at(i);
+                    QVariant v = sampleValue(f, d, r);
+                    if (f.name == u"CDCTE")
+                        v = qint64(100000 + d);
+                    else if (f.name == list.key)
+                        v = ++childKey;
+                    else if (f.name == u"CDEMPRESA")
+                        v = u"01"_s;
+                    else if (f.name == u"NRINSESTEMIT")
+                        v = u"244187365112"_s;
+                    else if (f.name == u"IDSTATUSCTE")
+                        v = u"P"_s;
+                    else if (f.name == u"CDSERIECTE")
+                        v = u"9"_s;
+                    else if (f.name == u"NRCTE")
+                        v = u"%1"_s.arg(d, 9, 10, QLatin1Char('0'));
+                    else if (f.name == u"CDMODDOCFISC")
+                        v = u"57"_s;
+                    q.bindValue(int(i), v);
+                }
+                if (!q.exec())
+                    qFatal("fill: %s", qPrintable(q.lastError().text()));
+            }
+        }
+    }
+    tx.commit();
+}
+
+QVariantList selection()
+{
+    QVariantList a {u"01"_s,
+                    u"244187365112"_s,
+                    u"X"_s,
+                    QString(),
+                    QString(),
+                    QDate(2026, 10, 1),
+                    QDate(2026, 12, 31),
+                    u"_A_C_D_P_R_T_"_s,
+                    u"T"_s};
+    for (int i = 0; i < 4; ++i)
+        a << u"X"_s << QString() << QString();
+    return a;
+}
+
+struct Server
+{
+    QProcess process;
+    QTemporaryDir logDir;
+    int port = -1;
+
+    // The per-request log goes to a file: a pipe nobody drains would stall the server.
+    Server(const QString &connection, int threads)
+    {
+        const QString logFile = logDir.filePath(u"server.log"_s);
+        process.setStandardOutputFile(QProcess::nullDevice());
+        process.setStandardErrorFile(logFile);
+        process.start(
+            QCoreApplication::applicationDirPath() + u"/../server/cte-server"_s,
+            {u"--db"_s, connection, u"--port"_s, u"0"_s, u"--threads"_s, QString::number(threads)});
+        static const QRegularExpression re(u"listening on 127\\.0\\.0\\.1:(\\d+)"_s);
+        while (port < 0 && process.state() != QProcess::NotRunning) {
+            process.waitForFinished(50);
+            QFile f(logFile);
+            if (f.open(QIODevice::ReadOnly)) {
+                const auto m = re.match(QString::fromUtf8(f.readAll()));
+                if (m.hasMatch())
+                    port = m.captured(1).toInt();
+            }
+        }
+    }
+    // The shortest time the server logged for `operation`, in milliseconds.
+    double bestLoggedMs(const QString &operation)
+    {
+        QFile f(logDir.filePath(u"server.log"_s));
+        f.open(QIODevice::ReadOnly);
+        const QRegularExpression re(u"op=%1 .* ms=([0-9.]+)"_s.arg(operation));
+        double best = -1;
+        for (auto it = re.globalMatch(QString::fromUtf8(f.readAll())); it.hasNext();) {
+            const double ms = it.next().captured(1).toDouble();
+            best = best < 0 ? ms : std::min(best, ms);
+        }
+        return best;
+    }
+    ~Server()
+    {
+        process.terminate();
+        process.waitForFinished();
+    }
+};
+
+void prepare(const QSqlDatabase &db)
+{
+    HostDb::CreateHostSchema(db);
+    HostDb::LoadHostDemoData(db);
+    schema::createOrUpgrade(db);
+    demodata::load(db);
+    sessions::createOrUpdateUser(db, u"bench"_s, kPassword);
+}
+
+void listLoad()
+{
+    QTemporaryDir dir;
+    const QString connection = u"sqlite:"_s + dir.filePath(u"bench.db"_s);
+    setServerConnectionString(connection);
+    QSqlDatabase db = OpenConnection(connection, u"bench-list"_s);
+    prepare(db);
+    fillStore(db, 10000);
+
+    Server server(connection, 4);
+    TNetConnection net;
+    net.SetPort(server.port);
+    net.Connect(u"bench"_s, kPassword);
+    int documents = 0;
+    const double endToEnd = bestOf(3, [&] {
+        const QVariantList reply = net.AppServer(u"GetDadosGerais"_s, selection()).toList();
+        TClientDataSet sets[6];
+        const int elements[] = {1, 4, 5, 7, 9, 10};
+        for (int i = 0; i < 6; ++i)
+            sets[i].SetData(reply.at(elements[i]));
+        documents = sets[0].RecordCount();
+    });
+
+    // The same rows and columns read by plain SQL in this process.
+    qint64 values = 0;
+    const double raw = bestOf(3, [&] {
+        for (const schema::StoredList &list : schema::documentLists()) {
+            QStringList cols;
+            for (const FieldDef &f : list.fields)
+                cols << u"X."_s + f.name;
+            const QString where = u"D.CDEMPRESA = '01' AND D.NRINSESTEMIT = '244187365112'"_s;
+            const QString sql = list.table == u"CTE"
+                ? u"SELECT %1 FROM CTE X JOIN CTE D ON D.CDCTE = X.CDCTE "
+                  "WHERE %2 ORDER BY X.CDCTE"_s.arg(cols.join(u','), where)
+                : u"SELECT %1 FROM %2 X WHERE X.CDCTE IN (SELECT D.CDCTE "
+                  "FROM CTE D WHERE %3) ORDER BY X.%4"_s.arg(cols.join(u','), list.table, where,
+                                                             list.key);
+            QSqlQuery q(db);
+            q.setForwardOnly(true);
+            q.exec(sql);
+            const int n = int(list.fields.size());
+            while (q.next()) {
+                for (int i = 0; i < n; ++i)
+                    values += q.value(i).isValid() ? 1 : 0;
+            }
+        }
+    });
+    out << "list_load_documents " << documents << "\n";
+    out << "list_load_ms " << QString::number(endToEnd * 1000, 'f', 1) << "\n";
+    out << "list_load_server_ms "
+        << QString::number(server.bestLoggedMs(u"GetDadosGerais"_s), 'f', 1) << "\n";
+    out << "list_load_raw_sql_ms " << QString::number(raw * 1000, 'f', 1) << "\n";
+    out << "list_load_vs_raw_sql " << QString::number(endToEnd / raw, 'f', 2) << "\n";
+    out.flush();
+    net.Disconnect();
+}
+
+// Saves of new documents for `seconds` from `sessions` clients at once; saves per second.
+double savesPerSecond(int port, int sessions, double seconds)
+{
+    QList<QVariant> args;
+    {
+        QHash<QString, QVariant> v;
+        for (const FieldDef &f : contracts::cte::documentFields())
+            v.insert(f.name, sampleValue(f, 7, 0));
+        v.insert(u"CDCTE"_s, 0.0);
+        v.insert(u"CDEMPRESA"_s, u"01"_s);
+        v.insert(u"CDSERIECTE"_s, u"5"_s);
+        v.insert(u"CDMODDOCFISC"_s, u"57"_s);
+        auto delta = [](const QList<FieldDef> &fields, int rows,
+                        const std::function<QVariant(const FieldDef &, int)> &value) {
+            contracts::Delta d;
+            d.fields = fields;
+            for (int r = 0; r < rows; ++r) {
+                contracts::Row row;
+                for (const FieldDef &f : fields)
+                    row.append(value(f, r));
+                d.changes.append({contracts::Change::Kind::Insert, {}, row});
+            }
+            return QVariant::fromValue(d);
+        };
+        auto child = [](const FieldDef &f, int r) {
+            return f.name.startsWith(u"CDCTE"_s) ? QVariant(0.0) : sampleValue(f, 3, r);
+        };
+        args << delta(contracts::cte::documentFields(), 1,
+                      [&](const FieldDef &f, int) { return v.value(f.name); })
+             << delta(contracts::cte::taxFields(), 1, child)
+             << delta(contracts::cte::valueComponentFields(), 2, child)
+             << delta(contracts::cte::fiscalDocumentFields(), 2, child)
+             << delta(contracts::cte::cargoQuantityFields(), 5, child)
+             << delta(contracts::cte::additionalDataFields(), 1, child);
+    }
+    const std::string body = contracts::encodeCall(args).toStdString();
+    std::atomic<bool> stop {false};
+    std::atomic<int> saves {0};
+    std::atomic<int> failures {0};
+    std::vector<std::thread> threads;
+    for (int s = 0; s < sessions; ++s) {
+        threads.emplace_back([&] {
+            httplib::Client client("127.0.0.1", port);
+            client.set_tcp_nodelay(true);
+            client.set_keep_alive(true);
+            const std::string login = contracts::encodeCall({u"bench"_s, kPassword}).toStdString();
+            auto r = client.Post("/rdmCTe/Login", login, "application/json");
+            QString error;
+            const QString token = r
+                ? contracts::decodeReply(QByteArray::fromStdString(r->body), &error)
+                      ->toList()
+                      .value(1)
+                      .toString()
+                : QString();
+            const httplib::Headers headers {{contracts::kSessionHeader, token.toStdString()}};
+            while (!stop) {
+                auto res
+                    = client.Post("/rdmCTe/AplicaAlteracoes", headers, body, "application/json");
+                if (res && res->body.rfind("[\"S\"", 0) == 0)
+                    ++saves;
+                else if (++failures == 1)
+                    qWarning("bench_server: a save failed: %s",
+                             res ? res->body.c_str() : httplib::to_string(res.error()).c_str());
+            }
+        });
+    }
+    QElapsedTimer t;
+    t.start();
+    std::this_thread::sleep_for(std::chrono::milliseconds(qint64(seconds * 1000)));
+    stop = true;
+    for (std::thread &th : threads)
+        th.join();
+    const double elapsed = double(t.nsecsElapsed()) / 1e9;
+    if (failures > 0)
+        qWarning("bench_server: %d saves failed", int(failures));
+    return saves / elapsed;
+}
+
+int freePort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost);
+    return probe.serverPort();
+}
+
+void saves()
+{
+    QTemporaryDir dir;
+    const QString script = QString::fromUtf8(CTE_SOURCE_DIR) + u"/tests/support/pg-cluster"_s;
+    const int pgPort = freePort();
+    QProcess pg;
+    pg.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    pg.start(script, {u"start"_s, dir.path(), QString::number(pgPort)});
+    pg.waitForFinished(-1);
+    if (pg.exitCode() != 0) {
+        out << "saves_per_s_1 n/a\nsaves_per_s_4 n/a\n";
+        return;
+    }
+    const QString connection = u"postgresql://postgres@127.0.0.1:%1/ctetest"_s.arg(pgPort);
+    {
+        setServerConnectionString(connection);
+        QSqlDatabase db = OpenConnection(connection, u"bench-pg"_s);
+        prepare(db);
+        Server server(connection, 8);
+        savesPerSecond(server.port, 1, 1.0); // warm-up
+        out << "saves_per_s_1 " << QString::number(savesPerSecond(server.port, 1, 5.0), 'f', 0)
+            << "\n";
+        out << "saves_per_s_4 " << QString::number(savesPerSecond(server.port, 4, 5.0), 'f', 0)
+            << "\n";
+        out.flush();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(u"bench-pg"_s);
+    QProcess stop;
+    stop.start(script, {u"stop"_s, dir.path()});
+    stop.waitForFinished(-1);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    listLoad();
+    saves();
+    return 0;
+}
