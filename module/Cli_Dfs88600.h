@@ -4,6 +4,7 @@
 #include <QPointer>
 
 class QVBoxLayout;
+class TDBGrid;
 class TMessages;
 
 // The return-detail window: the per-document result of the DACTE generation, from the editor's
@@ -16,7 +17,12 @@ public:
     explicit TfrmDetalheRetorno(QWidget *parent = nullptr);
 
     TMessages *msgPadrao = nullptr;
+    // Read-only; shows the editor's dtsDetalheRetorno (bound each time the window is shown).
+    TDBGrid *dbgDetalheRetorno = nullptr;
     QVBoxLayout *ClientLayout() const { return m_layout; }
+
+protected:
+    void showEvent(QShowEvent *event) override;
 
 private:
     QVBoxLayout *m_layout = nullptr;

@@ -4,10 +4,12 @@
 #include <QPointer>
 
 class QVBoxLayout;
+class TDBGrid;
 class TMessages;
 
 // The result-list window: the per-document result of a transmission, from the editor's data.
-// A plain dialog centred on the screen; closing only hides it, and it is shown again as it is.
+// A plain dialog centred on the screen; closing (also Esc) only hides it, and it is shown again
+// as it is.
 class TfrmObservacao : public QDialog
 {
     Q_OBJECT
@@ -15,7 +17,12 @@ public:
     explicit TfrmObservacao(QWidget *parent = nullptr);
 
     TMessages *msgPadrao = nullptr;
+    // Read-only; shows the editor's dtsResultNotaFiscal (bound each time the window is shown).
+    TDBGrid *dbgObservacao = nullptr;
     QVBoxLayout *ClientLayout() const { return m_layout; }
+
+protected:
+    void showEvent(QShowEvent *event) override;
 
 private:
     QVBoxLayout *m_layout = nullptr;

@@ -6,6 +6,9 @@
 #include "Cli_Dfs88500.h"
 #include "Cli_Dfs88600.h"
 #include "Cli_Dfs88700.h"
+#include "ClientDataSet.h"
+#include "DBGrid.h"
+#include "DataSource.h"
 #include "HostWindow.h"
 #include "ModalHelper.h"
 #include "RecordingMessageSink.h"
@@ -286,6 +289,46 @@ private slots:
         Cli_Dfs88300::CriaDACTE(1);
         QCOMPARE(sink.entries().size(), 1);
         QVERIFY(sink.lastText().contains(u"DFS890"_s));
+    }
+
+    // The result windows show datasets that belong to the editor window.
+    void resultWindowsShowTheEditorsData_data()
+    {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QString>("grid");
+        QTest::newRow("return-detail") << u"dtsDetalheRetorno"_s << u"dbgDetalheRetorno"_s;
+        QTest::newRow("result-list") << u"dtsResultNotaFiscal"_s << u"dbgObservacao"_s;
+    }
+    void resultWindowsShowTheEditorsData()
+    {
+        QFETCH(QString, source);
+        QFETCH(QString, grid);
+        Cli_Dfs88000::CriaCTe();
+        auto *ds = new TClientDataSet(Cli_Dfs88000::frmCTe, u"cdsResultado"_s);
+        ds->AddField(u"DSRETORNO"_s, contracts::FieldType::String, 40);
+        ds->CreateDataSet();
+        for (const QString &text : {u"CT-e 1 autorizado"_s, u"CT-e 2 rejeitado"_s}) {
+            ds->Append();
+            ds->FieldByName(u"DSRETORNO"_s)->SetAsString(text);
+            ds->Post();
+        }
+        auto *dts = new TDataSource(Cli_Dfs88000::frmCTe, source);
+        dts->SetDataSet(ds);
+
+        int rows = -1;
+        bool readOnly = false;
+        WhenModal([&](QWidget *w) {
+            auto *g = w->findChild<TDBGrid *>(grid);
+            rows = g ? g->DataModel()->rowCount() : -1;
+            readOnly = g && g->ReadOnly();
+            QTest::keyClick(w, Qt::Key_Escape);
+        });
+        if (source == u"dtsDetalheRetorno")
+            Cli_Dfs88600::CriaDetalheRetorno();
+        else
+            Cli_Dfs88700::CriaObservacao();
+        QCOMPARE(rows, 2);
+        QVERIFY(readOnly);
     }
 
 private:
