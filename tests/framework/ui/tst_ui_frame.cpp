@@ -196,6 +196,10 @@ private slots:
     // Enter and exit of containers, and an exit check that refuses the move.
     void containerEnterAndExit()
     {
+        // Declared before the window: its destruction moves the focus and runs the handlers.
+        RecordingMessageSink sink;
+        QStringList events;
+        bool refuseExit = false;
         QWidget window;
         auto *layout = new QVBoxLayout(&window);
         auto *outside = new QLineEdit;
@@ -215,9 +219,6 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&window));
         outside->setFocus();
 
-        RecordingMessageSink sink;
-        QStringList events;
-        bool refuseExit = false;
         ContainerFocus::Watch(
             panA, [&] { events << u"enterA"_s; },
             [&] {
