@@ -36,6 +36,7 @@ TDBNavigator::TDBNavigator(QWidget *parent, const QString &name)
     : QWidget(parent)
 {
     setObjectName(name.isEmpty() ? u"dbnPadrao"_s : name);
+    setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(1);

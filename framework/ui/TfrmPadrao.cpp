@@ -153,7 +153,7 @@ TfrmPadrao::TfrmPadrao(QWidget *parent)
     dbnPadrao->SetVisibleButtons(
         {TDBNavigator::nbFirst, TDBNavigator::nbPrior, TDBNavigator::nbNext, TDBNavigator::nbLast});
     dbnPadrao->SetDataSource(dtsPadrao);
-    panNavigatorLayout->addWidget(dbnPadrao);
+    panNavigatorLayout->addWidget(dbnPadrao, 0, Qt::AlignLeft);
     DataStateChanged();
 }
 
