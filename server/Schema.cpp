@@ -168,11 +168,11 @@ const QList<StoredList> &documentLists()
 void createOrUpgrade(const QSqlDatabase &db)
 {
     const bool pg = isPostgres(db);
-    runSql(db, u"CREATE TABLE IF NOT EXISTS SRVVERSAO (NRVERSAO INTEGER NOT NULL)"_s);
     SqlTransaction tx(db);
-    // Servers starting together take turns; the loser finds the work done.
+    // Servers starting together take turns; the later ones find the work done.
     if (pg)
         runSql(db, u"SELECT pg_advisory_xact_lock(880000)"_s);
+    runSql(db, u"CREATE TABLE IF NOT EXISTS SRVVERSAO (NRVERSAO INTEGER NOT NULL)"_s);
     QSqlQuery q = runSql(db, u"SELECT MAX(NRVERSAO) FROM SRVVERSAO"_s);
     const int version = q.next() ? q.value(0).toInt() : 0;
     q.finish();

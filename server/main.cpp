@@ -12,20 +12,16 @@
 #include <QFile>
 #include <QTextStream>
 
+#include <atomic>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <pthread.h>
+#include <thread>
 
 using namespace Qt::StringLiterals;
 
 namespace {
-
-RpcServer *g_server = nullptr;
-
-void stopOnSignal(int)
-{
-    if (g_server)
-        g_server->stop();
-}
 
 // The first line of a file, or of the standard input for "-".
 std::optional<QString> readPasswordFile(const QString &path)
@@ -45,6 +41,13 @@ std::optional<QString> readPasswordFile(const QString &path)
 
 int main(int argc, char *argv[])
 {
+    // Blocked before any thread starts, so that every thread inherits the mask.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGTERM);
+    sigaddset(&stopSignals, SIGINT);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(u"cte-server"_s);
     qSetMessagePattern(u"%{time yyyy-MM-ddTHH:mm:ss.zzz} %{if-warning}warning: %{endif}"
@@ -119,13 +122,23 @@ int main(int argc, char *argv[])
                      options.port);
         return 1;
     }
-    g_server = &server;
-    std::signal(SIGTERM, stopOnSignal);
-    std::signal(SIGINT, stopOnSignal);
     qInfo().noquote() << u"cte-server listening on %1:%2 database %3"_s.arg(options.host)
                              .arg(port)
                              .arg(parser.value(dbOption).section(u'@', -1));
-    const bool ok = server.serve();
-    g_server = nullptr;
+    // SIGTERM and SIGINT are taken by this thread alone (sigwait), whenever they come: also
+    // before the server loop has started, when a stop would otherwise be lost.
+    std::atomic<bool> finished {false};
+    bool ok = false;
+    std::thread serving([&] {
+        ok = server.serve();
+        finished = true;
+    });
+    int signalNumber = 0;
+    sigwait(&stopSignals, &signalNumber);
+    while (!finished) {
+        server.stop();
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    serving.join();
     return ok ? 0 : 1;
 }

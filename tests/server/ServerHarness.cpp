@@ -9,6 +9,7 @@
 #include "Sessions.h"
 #include "SqlSupport.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QEventLoop>
 #include <QNetworkAccessManager>
@@ -115,8 +116,9 @@ void ServerProcess::kill()
 namespace {
 QNetworkAccessManager &manager()
 {
-    static QNetworkAccessManager m;
-    return m;
+    // Owned by the application, so it goes before the application does.
+    static QNetworkAccessManager *m = new QNetworkAccessManager(QCoreApplication::instance());
+    return *m;
 }
 
 QNetworkRequest request(int port, const QString &operation, const QString &token)

@@ -6,6 +6,7 @@
 #include "RpcProtocol.h"
 #include "ServerHarness.h"
 
+#include "DbConnection.h"
 #include "Exceptions.h"
 
 #include <QDate>
@@ -13,6 +14,7 @@
 #include <QNetworkReply>
 #include <QSet>
 #include <QSqlQuery>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -842,6 +844,29 @@ private slots:
             QCOMPARE(valueOf(products, i, u"CHAVE"_s).toDouble(), double(i + 1));
             QVERIFY(!valueOf(products, i, u"NMPRODUTO"_s).toString().isEmpty());
         }
+    }
+
+    void schemaIsCreatedOrRefusedAtStart()
+    {
+        QTemporaryDir dir;
+        const QString empty = u"sqlite:"_s + dir.filePath(u"vazio.db"_s);
+        {
+            ServerProcess fresh(empty);
+            QVERIFY2(fresh.port() > 0, qPrintable(fresh.log()));
+        }
+        const QString newer = u"sqlite:"_s + dir.filePath(u"novo.db"_s);
+        {
+            QSqlDatabase db = OpenConnection(newer, u"newer"_s);
+            QSqlQuery q(db);
+            QVERIFY(q.exec(u"CREATE TABLE SRVVERSAO (NRVERSAO INTEGER NOT NULL)"_s));
+            QVERIFY(q.exec(u"INSERT INTO SRVVERSAO VALUES (99)"_s));
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(u"newer"_s);
+        ServerProcess refused(newer);
+        QCOMPARE(refused.port(), -1);
+        QVERIFY2(refused.log().contains(u"versão 99 do esquema, mais nova"_s),
+                 qPrintable(refused.log()));
     }
 
     void everyRequestIsLogged()
