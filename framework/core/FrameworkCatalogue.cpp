@@ -44,6 +44,13 @@ FW_PADRAO_CANC|Deseja cancelar as alterações efetuadas?
 FW_PADRAO_EXCL|Confirma a exclusão do registro?
 FW_RELATORIO_INEXISTENTE|Não existe relatório cadastrado com o código %1.
 FW_DATA_INVALIDA|Data inválida: %1.
+FW_DIA_DOMINGO|Domingo
+FW_DIA_SEGUNDA|Segunda
+FW_DIA_TERCA|Terça
+FW_DIA_QUARTA|Quarta
+FW_DIA_QUINTA|Quinta
+FW_DIA_SEXTA|Sexta
+FW_DIA_SABADO|Sábado
 FW_NAV_PRIMEIRO|Primeiro
 FW_NAV_ANTERIOR|Anterior
 FW_NAV_PROXIMO|Próximo

@@ -7,9 +7,13 @@
 
 #include <QAction>
 #include <QCalendarWidget>
+#include <QFrame>
+#include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLocale>
 #include <QStyle>
+#include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
 
@@ -136,13 +140,37 @@ void TDateEditPlus::ShowCalendar()
     if (isReadOnly() || !isEnabled())
         return;
     if (!m_calendar) {
-        m_calendar = new QCalendarWidget(this);
+        // The calendar's own header would show the locale's lower-case day names: the popup
+        // carries the window's names above a calendar without header.
+        auto *frame = new QFrame(this, Qt::Popup);
+        frame->setFrameShape(QFrame::Box);
+        m_popup = frame;
+        m_popup->setObjectName(u"frmCalendario"_s);
+        auto *layout = new QVBoxLayout(m_popup);
+        layout->setContentsMargins(2, 2, 2, 2);
+        layout->setSpacing(0);
+        auto *days = new QHBoxLayout;
+        days->setSpacing(0);
+        static const char16_t *const kDays[]
+            = {u"FW_DIA_DOMINGO", u"FW_DIA_SEGUNDA", u"FW_DIA_TERCA", u"FW_DIA_QUARTA",
+               u"FW_DIA_QUINTA",  u"FW_DIA_SEXTA",   u"FW_DIA_SABADO"};
+        for (int i = 0; i < 7; ++i) {
+            auto *day = new QLabel(FwMsg(QString::fromUtf16(kDays[i])), m_popup);
+            day->setObjectName(u"lblDia%1"_s.arg(i + 1));
+            day->setAlignment(Qt::AlignCenter);
+            days->addWidget(day, 1);
+        }
+        layout->addLayout(days);
+        m_calendar = new QCalendarWidget(m_popup);
         m_calendar->setObjectName(u"calDateEditPlus"_s);
-        m_calendar->setWindowFlags(Qt::Popup);
         m_calendar->setLocale(QLocale(QLocale::Portuguese, QLocale::Brazil));
-        m_calendar->setHorizontalHeaderFormat(QCalendarWidget::LongDayNames);
+        m_calendar->setFirstDayOfWeek(Qt::Sunday);
+        m_calendar->setHorizontalHeaderFormat(QCalendarWidget::NoHorizontalHeader);
+        m_calendar->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+        layout->addWidget(m_calendar);
+        m_popup->resize(420, 230);
         connect(m_calendar, &QCalendarWidget::activated, this, [this](const QDate &date) {
-            m_calendar->hide();
+            m_popup->hide();
             if (m_link->Field()) {
                 SetDate(date);
             } else {
@@ -152,8 +180,8 @@ void TDateEditPlus::ShowCalendar()
         });
     }
     m_calendar->setSelectedDate(GetDate().isValid() ? GetDate() : QDate::currentDate());
-    m_calendar->move(mapToGlobal(QPoint(0, height())));
-    m_calendar->show();
+    m_popup->move(mapToGlobal(QPoint(0, height())));
+    m_popup->show();
 }
 
 void TDateEditPlus::keyPressEvent(QKeyEvent *event)

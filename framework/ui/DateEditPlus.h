@@ -30,7 +30,7 @@ public:
     void SetDataField(const QString &fieldName);
     TFieldDataLink *DataLink() const { return m_link; }
 
-    // Opens the calendar under the edit.
+    // Opens the calendar under the edit (popup "frmCalendario", day names lblDia1..lblDia7).
     void ShowCalendar();
 
 protected:
@@ -43,6 +43,7 @@ private:
     void userEdited();
 
     TFieldDataLink *m_link;
+    QWidget *m_popup = nullptr;
     QCalendarWidget *m_calendar = nullptr;
     bool m_loading = false;
 };

@@ -16,7 +16,9 @@
 
 #include <QAbstractButton>
 #include <QAbstractItemModelTester>
+#include <QCalendarWidget>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QTableWidget>
@@ -290,6 +292,29 @@ private slots:
         QCOMPARE(dep->GetDate(), QDate(2026, 1, 5));
         m_ds->Last();
         QVERIFY(dep->IsEmpty());
+    }
+
+    // The calendar shows the day names from Sunday and types the chosen date.
+    void dateEditCalendar()
+    {
+        auto *dep = new TDateEditPlus(m_window.get(), u"depEmissaoFim"_s);
+        m_layout->addWidget(dep);
+        showWindow();
+        dep->SetDate(QDate(2026, 12, 7));
+        dep->ShowCalendar();
+        auto *popup = dep->findChild<QWidget *>(u"frmCalendario"_s);
+        QVERIFY(popup && popup->isVisible());
+        QStringList days;
+        for (int i = 1; i <= 7; ++i)
+            days << popup->findChild<QLabel *>(u"lblDia%1"_s.arg(i))->text();
+        QCOMPARE(days,
+                 (QStringList {u"Domingo"_s, u"Segunda"_s, u"Terça"_s, u"Quarta"_s, u"Quinta"_s,
+                               u"Sexta"_s, u"Sábado"_s}));
+        auto *calendar = popup->findChild<QCalendarWidget *>();
+        QCOMPARE(calendar->selectedDate(), QDate(2026, 12, 7));
+        emit calendar->activated(QDate(2026, 12, 25));
+        QVERIFY(!popup->isVisible());
+        QCOMPARE(dep->GetDate(), QDate(2026, 12, 25));
     }
 
     void textFollowsTheRow()
