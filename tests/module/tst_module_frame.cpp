@@ -9,8 +9,11 @@
 #include "ClientDataSet.h"
 #include "DBGrid.h"
 #include "DataSource.h"
+#include "DbConnection.h"
+#include "HostDb.h"
 #include "HostWindow.h"
 #include "ModalHelper.h"
+#include "Orvglob.h"
 #include "RecordingMessageSink.h"
 #include "ReportDesigner.h"
 #include "Screen.h"
@@ -19,6 +22,7 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 
@@ -64,6 +68,19 @@ class TestModuleFrame : public QObject
     Q_OBJECT
 
 private slots:
+    // The filter reads the host database when it is created: a demo one, company 01 (one state
+    // registration, so the filter's defaults pass its checks).
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        Orvglob::DBConnection = u"sqlite:"_s + m_dir.filePath(u"host.db"_s);
+        QSqlDatabase db = OpenConnection(Orvglob::DBConnection, u"frame-setup"_s);
+        HostDb::CreateHostSchema(db);
+        HostDb::LoadHostDemoData(db);
+        Orvglob::EmprProc = u"01"_s;
+        Orvglob::DataProc = QDate(2026, 12, 7);
+    }
+
     void init()
     {
         resetUnits();
@@ -332,6 +349,7 @@ private slots:
     }
 
 private:
+    QTemporaryDir m_dir;
     QMdiArea *m_area = nullptr;
 };
 

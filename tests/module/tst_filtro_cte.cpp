@@ -1,0 +1,505 @@
+// The document filter driven through its real window, offscreen, against a demo host database
+// made for each case.
+#include "ADOIBQuery.h"
+#include "Cli_Dfs88100.h"
+#include "ClientDataSet.h"
+#include "DBGrid.h"
+#include "DataSetModel.h"
+#include "DateEditPlus.h"
+#include "DbConnection.h"
+#include "HostDb.h"
+#include "ModalHelper.h"
+#include "Orvglob.h"
+#include "RecordingMessageSink.h"
+#include "SelectionExpression.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStackedWidget>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QDate kDataProc(2026, 12, 7);
+
+template<typename T>
+T *child(QWidget *w, const QString &name)
+{
+    T *c = w->findChild<T *>(name);
+    if (!c)
+        qWarning("control %s not found", qPrintable(name));
+    return c;
+}
+
+QLineEdit *edit(QWidget *w, const QString &name)
+{
+    return child<QLineEdit>(w, name);
+}
+
+void click(QWidget *w, const QString &button)
+{
+    if (auto *b = child<QAbstractButton>(w, button))
+        b->click();
+}
+
+// Puts the focus in `e` (its enter runs), types `text` over what it holds.
+void typeInto(QLineEdit *e, const QString &text)
+{
+    e->setFocus(Qt::TabFocusReason);
+    e->selectAll();
+    QTest::keyClick(e, Qt::Key_Delete);
+    e->clear();
+    QTest::keyClicks(e, text);
+}
+
+// Moves the focus from whatever has it to a neutral control of the window (its exit runs).
+void leave(QWidget *w)
+{
+    if (auto *fim = child<QWidget>(w, u"depEmissaoFim"_s))
+        fim->setFocus(Qt::TabFocusReason);
+}
+
+TRecordFilter filtro()
+{
+    return Cli_Dfs88100::frmFiltroCTe ? Cli_Dfs88100::frmFiltroCTe->Filtro : TRecordFilter();
+}
+
+QVariantList argumentos()
+{
+    return SelectionArguments(Cli_Dfs88100::CodigoEmpresa(), filtro());
+}
+
+// The look-up grid's text at `row`, `column`.
+QString cell(TDBGrid *grid, int row, int column)
+{
+    return grid->DataModel()->index(row, column).data().toString();
+}
+
+} // namespace
+
+class TestFiltroCTe : public QObject
+{
+    Q_OBJECT
+
+    // One visit of the filter through its factory: `act` runs on the shown window; a window still
+    // open afterwards is closed through its frame. Returns what the factory returned.
+    bool visit(const std::function<void(TfrmFiltroCTe *)> &act)
+    {
+        WhenModal([act](QWidget *w) {
+            auto *frm = qobject_cast<TfrmFiltroCTe *>(w);
+            if (frm && QTest::qWaitForWindowActive(frm))
+                act(frm);
+            else
+                qWarning("the filter did not open");
+            if (w->isVisible())
+                w->close();
+        });
+        return Cli_Dfs88100::CriaFiltroCTe();
+    }
+
+    // Runs `act` on the next modal dialog opened over `over` (a look-up list).
+    static void onDialog(QWidget *over, std::function<void(QWidget *)> act)
+    {
+        WhenModal(
+            [act](QWidget *dlg) {
+                act(dlg);
+                if (dlg->isVisible())
+                    dlg->close();
+            },
+            over);
+    }
+
+    QStringList messages() const { return m_sink->texts(); }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        m_template = m_dir.filePath(u"template.db"_s);
+        {
+            QSqlDatabase db = OpenConnection(u"sqlite:"_s + m_template, u"template"_s);
+            HostDb::CreateHostSchema(db);
+            HostDb::LoadHostDemoData(db);
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(u"template"_s);
+    }
+
+    void init()
+    {
+        Cli_Dfs88100::ResetUnit();
+        const QString path = m_dir.filePath(u"case%1.db"_s.arg(++m_case));
+        QVERIFY(QFile::copy(m_template, path));
+        Orvglob::DBConnection = u"sqlite:"_s + path;
+        Orvglob::EmprProc = u"01"_s;
+        Orvglob::DataProc = kDataProc;
+        m_sink = std::make_unique<RecordingMessageSink>();
+    }
+
+    void cleanup()
+    {
+        Cli_Dfs88100::ResetUnit();
+        m_sink.reset();
+        Orvglob::Reset();
+    }
+
+    // --- window, record and checks -------------------------------------------------------------
+
+    // The first visit's defaults, and what confirming them sends.
+    void firstVisitDefaults_data()
+    {
+        QTest::addColumn<QString>("company");
+        QTest::addColumn<QString>("registration");
+        QTest::newRow("one-registration") << u"01"_s << u"244187365112"_s;
+        QTest::newRow("two-registrations") << u"02"_s << QString();
+        QTest::newRow("no-registration") << u"07"_s << QString();
+    }
+    void firstVisitDefaults()
+    {
+        QFETCH(QString, company);
+        QFETCH(QString, registration);
+        Orvglob::EmprProc = company;
+        QString shown, ini, fim;
+        QStringList selectors, pages;
+        bool listButton = true, todos = false;
+        int situations = 0;
+        QWidget *focus = nullptr;
+        TfrmFiltroCTe *window = nullptr;
+        const bool confirmed = visit([&](TfrmFiltroCTe *w) {
+            window = w;
+            shown = edit(w, u"medInscrEstad"_s)->text();
+            focus = QApplication::focusWidget();
+            ini = edit(w, u"depEmissaoIni"_s)->text();
+            fim = edit(w, u"depEmissaoFim"_s)->text();
+            for (const QString &role : {u"Reme"_s, u"Expe"_s, u"Rece"_s, u"Dest"_s, u"Toma"_s})
+                selectors << child<QComboBox>(w, u"cbbSel"_s + role)->currentText();
+            for (const QString &nbk : {u"nbkRemetente"_s, u"nbkExpedidor"_s, u"nbkRecebedor"_s,
+                                       u"nbkDestinatario"_s, u"nbkTomador"_s})
+                pages << QString::number(child<QStackedWidget>(w, nbk)->currentIndex());
+            listButton = child<QToolButton>(w, u"btpTipoOper"_s)->isEnabled();
+            todos = child<QRadioButton>(w, u"rdgTodosTipoOper"_s)->isChecked();
+            for (QCheckBox *c : w->findChildren<QCheckBox *>())
+                situations += c->isChecked();
+            click(w, u"sbtConfirma"_s);
+        });
+        QCOMPARE(shown, registration);
+        QCOMPARE(focus, window ? window->medInscrEstad : nullptr);
+        QCOMPARE(ini, u"01/12/2026"_s);
+        QCOMPARE(fim, u"07/12/2026"_s);
+        QCOMPARE(selectors, QStringList(5, u"Todos"_s));
+        QCOMPARE(pages, QStringList(5, u"2"_s));
+        QVERIFY(!listButton);
+        QVERIFY(todos);
+        QCOMPARE(situations, 6);
+
+        if (registration.isEmpty()) {
+            QVERIFY(!confirmed);
+            QCOMPARE(messages(), QStringList {u"Inscrição estadual deve ser informada."_s});
+            return;
+        }
+        QVERIFY(confirmed);
+        QVERIFY(messages().isEmpty());
+        const QVariantList args = argumentos();
+        QCOMPARE(args.size(), 21);
+        QCOMPARE(args.at(0).toString(), company);
+        QCOMPARE(args.at(1).toString(), registration);
+        for (int letter : {2, 9, 12, 15, 18}) {
+            QCOMPARE(args.at(letter).toString(), u"X"_s);
+            QCOMPARE(args.at(letter + 1).toString(), QString());
+            QCOMPARE(args.at(letter + 2).toString(), QString());
+        }
+        QCOMPARE(args.at(5).toDate(), QDate(2026, 12, 1));
+        QCOMPARE(args.at(6).toDate(), kDataProc);
+        QCOMPARE(args.at(7).toString(), u"_A_C_D_P_R_T_"_s);
+        QCOMPARE(args.at(8).toString(), u"T"_s);
+    }
+
+    // Leaving the registration: empty passes, an unknown code (or another company's) is refused
+    // and keeps the focus.
+    void leavingTheRegistration_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("empty") << QString() << QString();
+        QTest::newRow("registered") << u"244187365112"_s << QString();
+        QTest::newRow("unknown") << u"999"_s << u"Inscrição estadual não cadastrada."_s;
+        QTest::newRow("other-company")
+            << u"0963245178"_s << u"Inscrição estadual não cadastrada."_s;
+    }
+    void leavingTheRegistration()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, message);
+        bool focusKept = false;
+        bool focusLeft = false;
+        QString after;
+        visit([&](TfrmFiltroCTe *w) {
+            QLineEdit *ie = edit(w, u"medInscrEstad"_s);
+            typeInto(ie, typed);
+            leave(w);
+            focusKept = QApplication::focusWidget() == ie;
+            focusLeft = QApplication::focusWidget() == child<QWidget>(w, u"depEmissaoFim"_s);
+            after = ie->text();
+        });
+        if (message.isEmpty()) {
+            QVERIFY(messages().isEmpty());
+            QVERIFY(focusLeft);
+            QCOMPARE(after, typed);
+        } else {
+            QCOMPARE(messages(), QStringList {message});
+            QVERIFY(focusKept);
+        }
+    }
+
+    // The date range on Confirm.
+    void dateRange_data()
+    {
+        QTest::addColumn<QDate>("ini");
+        QTest::addColumn<QDate>("fim");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("equal") << QDate(2026, 11, 20) << QDate(2026, 11, 20) << QString();
+        QTest::newRow("final-day-before")
+            << QDate(2026, 11, 20) << QDate(2026, 11, 19)
+            << u"Data de emissão inicial deve ser menor ou igual a data de emissão final."_s;
+        QTest::newRow("initial-empty")
+            << QDate() << QDate(2026, 11, 19) << u"Data de emissão deve ser informada."_s;
+        QTest::newRow("final-empty")
+            << QDate(2026, 11, 19) << QDate() << u"Data de emissão deve ser informada."_s;
+    }
+    void dateRange()
+    {
+        QFETCH(QDate, ini);
+        QFETCH(QDate, fim);
+        QFETCH(QString, message);
+        const TRecordFilter before = [&] {
+            visit([](TfrmFiltroCTe *) {});
+            return filtro();
+        }();
+        QWidget *focus = nullptr;
+        TDateEditPlus *iniEdit = nullptr;
+        const bool confirmed = visit([&](TfrmFiltroCTe *w) {
+            iniEdit = child<TDateEditPlus>(w, u"depEmissaoIni"_s);
+            iniEdit->SetDate(ini);
+            child<TDateEditPlus>(w, u"depEmissaoFim"_s)->SetDate(fim);
+            child<QWidget>(w, u"chbPendente"_s)->setFocus();
+            click(w, u"sbtConfirma"_s);
+            focus = QApplication::focusWidget();
+        });
+        if (message.isEmpty()) {
+            QVERIFY(confirmed);
+            QCOMPARE(filtro().RecDataSaidIni, ini);
+            QCOMPARE(filtro().RecDataSaidFim, fim);
+            return;
+        }
+        QCOMPARE(messages(), QStringList {message});
+        QCOMPARE(focus, iniEdit);
+        // A Confirm that failed, then the window closed by its frame: not a confirmation, and
+        // the confirmed criteria are untouched.
+        QVERIFY(!confirmed);
+        QCOMPARE(filtro(), before);
+    }
+
+    // Situations: none is refused; the ones ticked make the list the server reads.
+    void situations_data()
+    {
+        QTest::addColumn<QStringList>("ticked");
+        QTest::addColumn<QString>("sent");
+        QTest::newRow("none") << QStringList() << QString();
+        QTest::newRow("pending-rejected")
+            << QStringList {u"chbPendente"_s, u"chbRejeitado"_s} << u"_P_R_"_s;
+        QTest::newRow("accepted-transmitted")
+            << QStringList {u"chbAceito"_s, u"chbTransmitido"_s} << u"_A_T_"_s;
+    }
+    void situations()
+    {
+        QFETCH(QStringList, ticked);
+        QFETCH(QString, sent);
+        QWidget *focus = nullptr;
+        QWidget *aceito = nullptr;
+        const bool confirmed = visit([&](TfrmFiltroCTe *w) {
+            for (QCheckBox *c : w->findChildren<QCheckBox *>())
+                c->setChecked(ticked.contains(c->objectName()));
+            aceito = child<QWidget>(w, u"chbAceito"_s);
+            click(w, u"sbtConfirma"_s);
+            focus = QApplication::focusWidget();
+        });
+        if (sent.isEmpty()) {
+            QVERIFY(!confirmed);
+            QCOMPARE(messages(), QStringList {u"Situação deve ser informada."_s});
+            QCOMPARE(focus, aceito);
+            return;
+        }
+        QVERIFY(confirmed);
+        QCOMPARE(argumentos().at(7).toString(), sent);
+    }
+
+    // "Lista" without a type is refused; the list picked is sent as the server reads it, and
+    // "Todos" sends "T" whatever was picked before.
+    void operationTypes()
+    {
+        QWidget *focus = nullptr;
+        QRadioButton *lista = nullptr;
+        bool enabledOnLista = false, disabledOnTodos = true;
+        bool confirmed = visit([&](TfrmFiltroCTe *w) {
+            lista = child<QRadioButton>(w, u"rdgListaTipoOper"_s);
+            lista->click();
+            enabledOnLista = child<QToolButton>(w, u"btpTipoOper"_s)->isEnabled();
+            child<QRadioButton>(w, u"rdgTodosTipoOper"_s)->click();
+            disabledOnTodos = !child<QToolButton>(w, u"btpTipoOper"_s)->isEnabled();
+            lista->click();
+            click(w, u"sbtConfirma"_s);
+            focus = QApplication::focusWidget();
+        });
+        QVERIFY(enabledOnLista);
+        QVERIFY(disabledOnTodos);
+        QVERIFY(!confirmed);
+        QCOMPARE(messages(), QStringList {u"Tipo de operação deve ser informado."_s});
+        QCOMPARE(focus, lista);
+        m_sink->clear();
+
+        int rows = -1;
+        QString direction, title;
+        confirmed = visit([&](TfrmFiltroCTe *w) {
+            child<QRadioButton>(w, u"rdgListaTipoOper"_s)->click();
+            onDialog(w, [&](QWidget *dlg) {
+                title = dlg->windowTitle();
+                auto *table = child<QTableWidget>(dlg, u"tbwLista"_s);
+                rows = table->rowCount();
+                direction = table->item(0, 1)->text();
+                // Ticked in this order: 03 then 01 (column 2 is the code).
+                for (const QString &code : {u"03"_s, u"01"_s}) {
+                    for (int r = 0; r < table->rowCount(); ++r) {
+                        if (table->item(r, 2)->text() == code)
+                            table->item(r, 0)->setCheckState(Qt::Checked);
+                    }
+                }
+                click(dlg, u"btnOK"_s);
+            });
+            click(w, u"btpTipoOper"_s);
+            click(w, u"sbtConfirma"_s);
+        });
+        QVERIFY(confirmed);
+        QCOMPARE(title, u"Tipo de Operação"_s);
+        QCOMPARE(rows, 5); // outgoing types only
+        QCOMPARE(direction, u"Saída"_s);
+        QCOMPARE(filtro().RecListaTipoOper, u"'S03','S01'"_s);
+        QCOMPARE(argumentos().at(8).toString(), u"'S03','S01'"_s);
+
+        bool listaShown = false;
+        confirmed = visit([&](TfrmFiltroCTe *w) {
+            listaShown = child<QRadioButton>(w, u"rdgListaTipoOper"_s)->isChecked()
+                && child<QToolButton>(w, u"btpTipoOper"_s)->isEnabled();
+            child<QRadioButton>(w, u"rdgTodosTipoOper"_s)->click();
+            click(w, u"sbtConfirma"_s);
+        });
+        QVERIFY(listaShown);
+        QVERIFY(confirmed);
+        QCOMPARE(argumentos().at(8).toString(), u"T"_s);
+        QVERIFY(messages().isEmpty());
+    }
+
+    // Edits of a cancelled visit are forgotten: the next visit shows the confirmed criteria, and
+    // the record the list load reads is unchanged.
+    void cancelThenReopenShowsTheConfirmed_data()
+    {
+        QTest::addColumn<bool>("byCancel"); // else by the window frame's close box
+        QTest::newRow("cancel-button") << true;
+        QTest::newRow("close-box") << false;
+    }
+    void cancelThenReopenShowsTheConfirmed()
+    {
+        QFETCH(bool, byCancel);
+        QVERIFY(visit([](TfrmFiltroCTe *w) {
+            child<TDateEditPlus>(w, u"depEmissaoIni"_s)->SetDate(QDate(2026, 10, 1));
+            child<QCheckBox>(w, u"chbDenegado"_s)->setChecked(false);
+            click(w, u"sbtConfirma"_s);
+        }));
+        const TRecordFilter confirmed = filtro();
+
+        const bool result = visit([&](TfrmFiltroCTe *w) {
+            typeInto(edit(w, u"medInscrEstad"_s), QString());
+            child<TDateEditPlus>(w, u"depEmissaoIni"_s)->SetDate(QDate(2025, 1, 1));
+            child<TDateEditPlus>(w, u"depEmissaoFim"_s)->SetDate(QDate(2025, 1, 2));
+            child<QCheckBox>(w, u"chbDenegado"_s)->setChecked(true);
+            child<QCheckBox>(w, u"chbAceito"_s)->setChecked(false);
+            child<QRadioButton>(w, u"rdgListaTipoOper"_s)->click();
+            child<QComboBox>(w, u"cbbSelToma"_s)->setCurrentIndex(selCliente);
+            if (byCancel)
+                click(w, u"sbtCancel"_s);
+        });
+        QVERIFY(!result);
+        QCOMPARE(filtro(), confirmed);
+
+        QString ie, ini, fim, toma;
+        bool denegado = true, aceito = false, todos = false;
+        visit([&](TfrmFiltroCTe *w) {
+            ie = edit(w, u"medInscrEstad"_s)->text();
+            ini = edit(w, u"depEmissaoIni"_s)->text();
+            fim = edit(w, u"depEmissaoFim"_s)->text();
+            denegado = child<QCheckBox>(w, u"chbDenegado"_s)->isChecked();
+            aceito = child<QCheckBox>(w, u"chbAceito"_s)->isChecked();
+            todos = child<QRadioButton>(w, u"rdgTodosTipoOper"_s)->isChecked();
+            toma = child<QComboBox>(w, u"cbbSelToma"_s)->currentText();
+        });
+        QCOMPARE(ie, u"244187365112"_s);
+        QCOMPARE(ini, u"01/10/2026"_s);
+        QCOMPARE(fim, u"07/12/2026"_s);
+        QVERIFY(!denegado);
+        QVERIFY(aceito);
+        QVERIFY(todos);
+        QCOMPARE(toma, u"Todos"_s);
+        QCOMPARE(argumentos().at(7).toString(), u"_A_C_P_R_T_"_s);
+    }
+
+    // The registration look-up lists the editor's company's registrations with the legal
+    // registration formatted, and the pick fills the edit. The company is the editor's, not the
+    // host's current one.
+    void registrationLookUp()
+    {
+        Cli_Dfs88100::SetCompanySource([] { return u"02"_s; });
+        QStringList rows;
+        QString title, picked;
+        const bool confirmed = visit([&](TfrmFiltroCTe *w) {
+            onDialog(w, [&](QWidget *dlg) {
+                title = dlg->windowTitle();
+                auto *grid = child<TDBGrid>(dlg, u"dbgPesquisa"_s);
+                for (int r = 0; r < grid->DataModel()->rowCount(); ++r)
+                    rows << cell(grid, r, 0) + u' ' + cell(grid, r, 1);
+                grid->DataSet()->SetRecNo(2);
+                click(dlg, u"btnOK"_s);
+            });
+            click(w, u"btnInscrEstad"_s);
+            picked = edit(w, u"medInscrEstad"_s)->text();
+            click(w, u"sbtConfirma"_s);
+        });
+        QCOMPARE(title, u"Empresa"_s);
+        QCOMPARE(
+            rows,
+            (QStringList {u"0963245178 09.317.584/0001-06"_s, u"257894310 09.317.584/0002-89"_s}));
+        QCOMPARE(picked, u"257894310"_s);
+        QVERIFY(confirmed);
+        QCOMPARE(argumentos().mid(0, 2), (QVariantList {u"02"_s, u"257894310"_s}));
+    }
+
+    // --- party criteria ------------------------------------------------------------------------
+
+private:
+    std::unique_ptr<RecordingMessageSink> m_sink;
+    QTemporaryDir m_dir;
+    QString m_template;
+    int m_case = 0;
+};
+
+QTEST_MAIN(TestFiltroCTe)
+#include "tst_filtro_cte.moc"
