@@ -337,6 +337,13 @@ void insertDocuments(const QSqlDatabase &db)
            "DSSTATUSCTE = 'Autorizado o uso do CT-e', NRPROTOCOLCTE = '135260000012345' "
            "WHERE CDCTE = :K"_s,
            {{u":K", keys.first()}});
+    // ... in the batch that took it to the authority.
+    runSql(db,
+           u"INSERT INTO CTELOTE (NRLOTE, CDEMPRESA, CDINSCESTA, DTENVIO, NRRECIBO, IDSITUACAO, "
+           "CDSTATUS, DSSTATUS) VALUES (1, '01', '244187365112', :D, '351000000012345', 'P', "
+           "'104', 'Lote processado')"_s,
+           {{u":D", QDateTime(QDate::currentDate().addDays(-3), QTime(11, 0))}});
+    runSql(db, u"INSERT INTO CTELOTEDOC (NRLOTE, CDCTE) VALUES (1, :K)"_s, {{u":K", keys.first()}});
 }
 
 } // namespace
