@@ -19,6 +19,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QStackedWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -78,6 +79,23 @@ TRecordFilter filtro()
 QVariantList argumentos()
 {
     return SelectionArguments(Cli_Dfs88100::CodigoEmpresa(), filtro());
+}
+
+// The digits of an edit's text (a masked edit reads as its literals when empty).
+QString OnlyDigits(const QString &text)
+{
+    QString out;
+    for (QChar c : text) {
+        if (c.isDigit())
+            out += c;
+    }
+    return out;
+}
+
+// A name box's text as it is, a registration edit's digits.
+QString OnlyDigitsOrName(const QString &text)
+{
+    return text.contains(QRegularExpression(u"[A-Za-z]"_s)) ? text : OnlyDigits(text);
 }
 
 // The look-up grid's text at `row`, `column`.
@@ -493,6 +511,281 @@ private slots:
     }
 
     // --- party criteria ------------------------------------------------------------------------
+
+    // Leaving a registration edit: a registered party shows its legal name and the registration
+    // through the mask of its person type; entering again shows it bare. An unknown one is refused
+    // with the focus kept and no name.
+    void leavingAPartyEdit_data()
+    {
+        QTest::addColumn<QString>("role");
+        QTest::addColumn<int>("selector");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("formatted"); // empty: refused
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("code");
+        QTest::newRow("client-cnpj")
+            << u"Reme"_s << int(selCliente) << u"61348257000123"_s << u"61.348.257/0001-23"_s
+            << u"METALURGICA VALE DO PARAIBA LTDA"_s << u"101"_s;
+        QTest::newRow("client-cpf") << u"Dest"_s << int(selCliente) << u"31874265909"_s
+                                    << u"318.742.659-09"_s << u"JOAO CARLOS PEREIRA"_s << u"105"_s;
+        QTest::newRow("inactive-client-listed")
+            << u"Toma"_s << int(selCliente) << u"46172593000174"_s << u"46.172.593/0001-74"_s
+            << u"AGROPECUARIA CERRADO VERDE LTDA"_s << u"107"_s;
+        QTest::newRow("supplier-cpf")
+            << u"Expe"_s << int(selFornecedor) << u"14592683773"_s << u"145.926.837-73"_s
+            << u"ANTONIO FERREIRA DA SILVA"_s << u"203"_s;
+        QTest::newRow("client-unknown") << u"Rece"_s << int(selCliente) << u"11111111000111"_s
+                                        << QString() << u"Cliente não cadastrado."_s << QString();
+        // A supplier's registration is not a client's.
+        QTest::newRow("supplier-as-client")
+            << u"Reme"_s << int(selCliente) << u"42816397000134"_s << QString()
+            << u"Cliente não cadastrado."_s << QString();
+        QTest::newRow("supplier-unknown")
+            << u"Toma"_s << int(selFornecedor) << u"61348257000123"_s << QString()
+            << u"Fornecedor não cadastrado."_s << QString();
+    }
+    void leavingAPartyEdit()
+    {
+        QFETCH(QString, role);
+        QFETCH(int, selector);
+        QFETCH(QString, typed);
+        QFETCH(QString, formatted);
+        QFETCH(QString, name);
+        QFETCH(QString, code);
+        const QString stem = selector == selCliente ? u"Cliente"_s : u"Fornecedor"_s;
+        QString left, nameShown, entered;
+        bool focusKept = false;
+        visit([&](TfrmFiltroCTe *w) {
+            child<QComboBox>(w, u"cbbSel"_s + role)->setCurrentIndex(selector);
+            QLineEdit *med = edit(w, u"med"_s + stem + role);
+            typeInto(med, typed);
+            leave(w);
+            focusKept = QApplication::focusWidget() == med;
+            left = med->text();
+            nameShown = edit(w, u"edtNm"_s + stem + role)->text();
+            if (!focusKept) {
+                med->setFocus(Qt::TabFocusReason);
+                entered = med->text();
+            }
+        });
+        if (formatted.isEmpty()) {
+            QCOMPARE(messages(), QStringList {name});
+            QVERIFY(focusKept);
+            QCOMPARE(nameShown, QString());
+            return;
+        }
+        QVERIFY(messages().isEmpty());
+        QVERIFY(!focusKept);
+        QCOMPARE(left, formatted);
+        QCOMPARE(nameShown, name);
+        QCOMPARE(entered, typed);
+        QCOMPARE(nameShown, name); // the mask change leaves the name alone
+        const QString working = selector == selCliente
+            ? (role == u"Reme"       ? Cli_Dfs88100::stCdClienteReme
+                   : role == u"Dest" ? Cli_Dfs88100::stCdClienteDest
+                                     : Cli_Dfs88100::stCdClienteToma)
+            : Cli_Dfs88100::stCdFornecedorExpe;
+        QCOMPARE(working, code);
+    }
+
+    // Two clients share a registration: the check takes the first row the database returns.
+    void sharedRegistrationTakesTheFirstRow()
+    {
+        QString nameShown;
+        const bool confirmed = visit([&](TfrmFiltroCTe *w) {
+            child<QComboBox>(w, u"cbbSelRece"_s)->setCurrentIndex(selCliente);
+            typeInto(edit(w, u"medClienteRece"_s), u"75230918000126"_s);
+            leave(w);
+            nameShown = edit(w, u"edtNmClienteRece"_s)->text();
+            click(w, u"sbtConfirma"_s);
+        });
+        QVERIFY(confirmed);
+        QCOMPARE(nameShown, u"TEXTIL BLUMENAU S.A."_s);
+        QCOMPARE(argumentos().mid(15, 3), (QVariantList {u"C"_s, u"108"_s, QString()}));
+    }
+
+    // Confirm checks each role on its selector, also when the focus never left the edit, and sends
+    // the selector letter with the role's codes in the role's places.
+    void confirmSendsTheParties()
+    {
+        const bool confirmed = visit([&](TfrmFiltroCTe *w) {
+            child<QComboBox>(w, u"cbbSelToma"_s)->setCurrentIndex(selFornecedor);
+            typeInto(edit(w, u"medFornecedorToma"_s), u"23478156000188"_s);
+            leave(w);
+            child<QComboBox>(w, u"cbbSelDest"_s)->setCurrentIndex(selCliente);
+            typeInto(edit(w, u"medClienteDest"_s), u"83726154000192"_s);
+            click(w, u"sbtConfirma"_s); // the focus is still in medClienteDest
+        });
+        QVERIFY(confirmed);
+        QVERIFY(messages().isEmpty());
+        const QVariantList args = argumentos();
+        QCOMPARE(args.mid(2, 3), (QVariantList {u"F"_s, QString(), u"206"_s}));
+        QCOMPARE(args.mid(18, 3), (QVariantList {u"C"_s, u"110"_s, QString()}));
+        for (int letter : {9, 12, 15})
+            QCOMPARE(args.at(letter).toString(), u"X"_s);
+    }
+
+    // An unregistered party stops the Confirm: the record keeps the previous criteria.
+    void confirmRefusesAnUnknownParty()
+    {
+        visit([](TfrmFiltroCTe *) {});
+        const TRecordFilter before = filtro();
+        QWidget *focus = nullptr;
+        QLineEdit *med = nullptr;
+        const bool confirmed = visit([&](TfrmFiltroCTe *w) {
+            child<QComboBox>(w, u"cbbSelExpe"_s)->setCurrentIndex(selFornecedor);
+            med = edit(w, u"medFornecedorExpe"_s);
+            typeInto(med, u"99999999999"_s);
+            click(w, u"sbtConfirma"_s);
+            focus = QApplication::focusWidget();
+        });
+        QVERIFY(!confirmed);
+        QCOMPARE(messages(), QStringList {u"Fornecedor não cadastrado."_s});
+        QCOMPARE(focus, med);
+        QCOMPARE(filtro(), before);
+    }
+
+    // A role on client or supplier whose edit is empty sends empty codes (any client, any
+    // supplier), not the party last found in that role.
+    void emptyEditSendsEmptyCodes_data()
+    {
+        QTest::addColumn<int>("selector");
+        QTest::addColumn<QString>("registration");
+        QTest::addColumn<QString>("letter");
+        QTest::newRow("client") << int(selCliente) << u"27451963000168"_s << u"C"_s;
+        QTest::newRow("supplier") << int(selFornecedor) << u"42816397000134"_s << u"F"_s;
+    }
+    void emptyEditSendsEmptyCodes()
+    {
+        QFETCH(int, selector);
+        QFETCH(QString, registration);
+        QFETCH(QString, letter);
+        const QString med = selector == selCliente ? u"medClienteReme"_s : u"medFornecedorReme"_s;
+        const bool confirmed = visit([&](TfrmFiltroCTe *w) {
+            child<QComboBox>(w, u"cbbSelReme"_s)->setCurrentIndex(selector);
+            typeInto(edit(w, med), registration);
+            leave(w); // found: the role's working code is set
+            typeInto(edit(w, med), QString());
+            leave(w);
+            click(w, u"sbtConfirma"_s);
+        });
+        QVERIFY(confirmed);
+        QVERIFY(!(selector == selCliente ? Cli_Dfs88100::stCdClienteReme
+                                         : Cli_Dfs88100::stCdFornecedorReme)
+                     .isEmpty());
+        QCOMPARE(argumentos().mid(9, 3), (QVariantList {letter, QString(), QString()}));
+
+        // The next visit shows the role on its register with nothing typed.
+        QString shown;
+        int page = -1;
+        visit([&](TfrmFiltroCTe *w) {
+            shown = OnlyDigits(edit(w, med)->text());
+            page = child<QStackedWidget>(w, u"nbkRemetente"_s)->currentIndex();
+        });
+        QCOMPARE(shown, QString());
+        QCOMPARE(page, selector);
+    }
+
+    // Switching a role's register empties both edits and both name boxes; the working codes stay.
+    void switchingTheSelectorClearsTheRole()
+    {
+        QStringList after;
+        int page = -1;
+        visit([&](TfrmFiltroCTe *w) {
+            auto *sel = child<QComboBox>(w, u"cbbSelToma"_s);
+            sel->setCurrentIndex(selFornecedor);
+            typeInto(edit(w, u"medFornecedorToma"_s), u"42816397000134"_s);
+            leave(w);
+            sel->setCurrentIndex(selCliente);
+            typeInto(edit(w, u"medClienteToma"_s), u"61348257000123"_s);
+            leave(w);
+            sel->setCurrentIndex(selFornecedor);
+            page = child<QStackedWidget>(w, u"nbkTomador"_s)->currentIndex();
+            for (const QString &name : {u"medClienteToma"_s, u"edtNmClienteToma"_s,
+                                        u"medFornecedorToma"_s, u"edtNmFornecedorToma"_s})
+                after << OnlyDigitsOrName(edit(w, name)->text());
+        });
+        QCOMPARE(page, int(selFornecedor));
+        QCOMPARE(after, QStringList(4, QString()));
+        QCOMPARE(Cli_Dfs88100::stCdClienteToma, u"101"_s);
+        QCOMPARE(Cli_Dfs88100::stCdFornecedorToma, u"201"_s);
+    }
+
+    // A role confirmed on a client that was deleted since shows an empty edit and name; a role
+    // confirmed on "Todos" forgets the role's working party.
+    void reopenRestoresTheParties()
+    {
+        QVERIFY(visit([](TfrmFiltroCTe *w) {
+            child<QComboBox>(w, u"cbbSelToma"_s)->setCurrentIndex(selCliente);
+            typeInto(edit(w, u"medClienteToma"_s), u"61348257000123"_s);
+            child<QComboBox>(w, u"cbbSelRece"_s)->setCurrentIndex(selFornecedor);
+            typeInto(edit(w, u"medFornecedorRece"_s), u"35791426000195"_s);
+            child<QComboBox>(w, u"cbbSelDest"_s)->setCurrentIndex(selCliente);
+            typeInto(edit(w, u"medClienteDest"_s), u"31874265909"_s);
+            leave(w);
+            child<QComboBox>(w, u"cbbSelDest"_s)->setCurrentIndex(selTodos);
+            click(w, u"sbtConfirma"_s);
+        }));
+        QCOMPARE(Cli_Dfs88100::stCdClienteDest, u"105"_s);
+        TADOIBQuery del;
+        del.SetSQL(u"DELETE FROM CLIENTE WHERE CDCLIENTE = :C"_s);
+        del.ParamByName(u"C"_s).SetAsString(u"101"_s);
+        QCOMPARE(del.ExecSQL(), 1);
+
+        QString toma, tomaName, rece, receName;
+        int tomaPage = -1;
+        visit([&](TfrmFiltroCTe *w) {
+            toma = OnlyDigits(edit(w, u"medClienteToma"_s)->text());
+            tomaName = edit(w, u"edtNmClienteToma"_s)->text();
+            tomaPage = child<QStackedWidget>(w, u"nbkTomador"_s)->currentIndex();
+            rece = OnlyDigits(edit(w, u"medFornecedorRece"_s)->text());
+            receName = edit(w, u"edtNmFornecedorRece"_s)->text();
+        });
+        QCOMPARE(tomaPage, int(selCliente));
+        QCOMPARE(toma, QString());
+        QCOMPARE(tomaName, QString());
+        QCOMPARE(rece, u"35791426000195"_s);
+        QCOMPARE(receName, u"POSTO ESTRELA DA SERRA LTDA"_s);
+        QCOMPARE(Cli_Dfs88100::stCdClienteDest, QString());
+        QCOMPARE(filtro().RecCdClienteToma, u"101"_s);
+    }
+
+    // The supplier list: every supplier (inactive too), the person type by name and the
+    // registration through its mask; the pick fills the edit and the name box only.
+    void supplierLookUp()
+    {
+        QStringList rows;
+        QStringList headers;
+        QString title, picked, pickedName;
+        visit([&](TfrmFiltroCTe *w) {
+            child<QComboBox>(w, u"cbbSelToma"_s)->setCurrentIndex(selFornecedor);
+            onDialog(w, [&](QWidget *dlg) {
+                title = dlg->windowTitle();
+                auto *grid = child<TDBGrid>(dlg, u"dbgPesquisa"_s);
+                QAbstractItemModel *model = grid->DataModel();
+                for (int c = 0; c < model->columnCount(); ++c)
+                    headers << model->headerData(c, Qt::Horizontal).toString();
+                for (int r = 0; r < model->rowCount(); ++r)
+                    rows << cell(grid, r, 0) + u'|' + cell(grid, r, 1) + u'|' + cell(grid, r, 2);
+                grid->DataSet()->Locate(u"CDFORNECED"_s, u"203"_s);
+                click(dlg, u"btnOK"_s);
+            });
+            click(w, u"btnFornecedorToma"_s);
+            picked = OnlyDigits(edit(w, u"medFornecedorToma"_s)->text());
+            pickedName = edit(w, u"edtNmFornecedorToma"_s)->text();
+        });
+        QCOMPARE(title, u"Fornecedor"_s);
+        QCOMPARE(headers,
+                 (QStringList {u"Código"_s, u"Tipo"_s, u"Inscrição"_s, u"Razão Social"_s,
+                               u"Nome Fantasia"_s}));
+        QCOMPARE(rows.size(), 6);
+        QVERIFY2(rows.contains(u"203|Física|145.926.837-73"_s), qPrintable(rows.join(u", "_s)));
+        QVERIFY2(rows.contains(u"204|Jurídica|64.920.817/0001-60"_s),
+                 qPrintable(rows.join(u", "_s)));
+        QCOMPARE(picked, u"14592683773"_s);
+        QCOMPARE(pickedName, u"ANTONIO FERREIRA DA SILVA"_s);
+        QCOMPARE(Cli_Dfs88100::stCdFornecedorToma, QString());
+    }
 
 private:
     std::unique_ptr<RecordingMessageSink> m_sink;
