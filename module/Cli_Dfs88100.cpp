@@ -228,6 +228,8 @@ void TfrmFiltroCTe::criaControles()
     medInscrEstad = new TEditFiltro(client, u"medInscrEstad"_s);
     medInscrEstad->setInputMask(TEditMask::Parse(kMascaraInscrEstad).ToQtInputMask());
     StyleAsInput(medInscrEstad);
+    medInscrEstad->setMinimumWidth(
+        medInscrEstad->fontMetrics().horizontalAdvance(u"00000000000000000"_s) + 8);
     medInscrEstad->OnExit = [this] {
         medInscrEstadExit();
     };
@@ -297,7 +299,7 @@ void TfrmFiltroCTe::criaControles()
         parte.cliente.stIdTpIJur = c.stIdTpIJurClie;
         parte.fornecedor.stCd = c.stCdFornecedor;
         parte.fornecedor.stIdTpIJur = c.stIdTpIJurForn;
-        partes->addWidget(parte.grb, i / 2, i % 2);
+        partes->addWidget(parte.grb, i, 0);
     }
     ClientLayout()->addLayout(partes);
 
@@ -308,8 +310,10 @@ void TfrmFiltroCTe::criaControles()
     auto *datas = new QGridLayout(grbData);
     depEmissaoIni = new TDateEditPlus(grbData, u"depEmissaoIni"_s);
     depEmissaoFim = new TDateEditPlus(grbData, u"depEmissaoFim"_s);
-    StyleAsInput(depEmissaoIni);
-    StyleAsInput(depEmissaoFim);
+    for (TDateEditPlus *dep : {depEmissaoIni, depEmissaoFim}) {
+        StyleAsInput(dep);
+        dep->setMinimumWidth(dep->fontMetrics().horizontalAdvance(u"00/00/00000"_s) + 32);
+    }
     datas->addWidget(rotulo(grbData, msgPadrao->Msg(u"ROT_INICIAL"_s)), 0, 0);
     datas->addWidget(depEmissaoIni, 1, 0);
     datas->addWidget(rotulo(grbData, msgPadrao->Msg(u"ROT_FINAL"_s)), 0, 1);
@@ -374,7 +378,7 @@ void TfrmFiltroCTe::carregaLista(TADOIBQuery *qry, TClientDataSet *cds)
     {
         const char16_t *campo;
         const char16_t *rotulo;
-        int largura; // 0: the field's own
+        int largura; // characters
         bool visivel;
     };
     auto colunas = [&](std::initializer_list<Coluna> list) {
@@ -402,7 +406,7 @@ void TfrmFiltroCTe::carregaLista(TADOIBQuery *qry, TClientDataSet *cds)
 
     if (cds == m_cdsPesqInscrEstad) {
         colunas({{u"CDINSCESTA", u"COL_INSCR_ESTAD", 16, true},
-                 {u"NRINSJURIEST", u"COL_INSCR_JURIDICA", 0, true},
+                 {u"NRINSJURIEST", u"COL_INSCR_JURIDICA", 20, true},
                  {u"IDTPIJURIEST", u"COL_TIPO", 0, false}});
         cds->FieldByName(u"NRINSJURIEST"_s)->OnGetText = inscricaoFormatada(u"IDTPIJURIEST"_s);
     } else if (cds == m_cdsPesqTipoOperac) {
@@ -420,7 +424,7 @@ void TfrmFiltroCTe::carregaLista(TADOIBQuery *qry, TClientDataSet *cds)
     } else if (cds == m_cdsPesqCliente) {
         colunas({{u"CDCLIENTE", u"COL_CODIGO", 25, true},
                  {u"IDTPIJURCLIE", u"COL_TIPO", 14, true},
-                 {u"NRINSJURCLIE", u"COL_INSCRICAO", 0, true},
+                 {u"NRINSJURCLIE", u"COL_INSCRICAO", 20, true},
                  {u"NMRAZSOCCLIE", u"COL_RAZAO_SOCIAL", 50, true},
                  {u"NMFANTCLIE", u"COL_NOME_FANTASIA", 50, true}});
         cds->FieldByName(u"IDTPIJURCLIE"_s)->OnGetText = tipoPessoa;
@@ -428,7 +432,7 @@ void TfrmFiltroCTe::carregaLista(TADOIBQuery *qry, TClientDataSet *cds)
     } else if (cds == m_cdsPesqFornecedor) {
         colunas({{u"CDFORNECED", u"COL_CODIGO", 25, true},
                  {u"IDTPIJURFORN", u"COL_TIPO", 14, true},
-                 {u"NRINSJURFORN", u"COL_INSCRICAO", 0, true},
+                 {u"NRINSJURFORN", u"COL_INSCRICAO", 20, true},
                  {u"NMRAZSOCFORN", u"COL_RAZAO_SOCIAL", 40, true},
                  {u"NMFANTFORN", u"COL_NOME_FANTASIA", 40, true}});
         cds->FieldByName(u"IDTPIJURFORN"_s)->OnGetText = tipoPessoa;

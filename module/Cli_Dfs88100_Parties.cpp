@@ -75,6 +75,8 @@ TfrmFiltroCTe::TParteFiltro TfrmFiltroCTe::criaParte(const QString &suffix,
     auto *medTodos = new QLineEdit(msgPadrao->Msg(u"SEL_TODOS"_s), todos);
     medTodos->setObjectName(u"medTodos"_s + suffix);
     auto *btnTodos = new TBtnPesquisa(todos, u"btnTodos"_s + suffix);
+    medTodos->setMinimumWidth(medTodos->fontMetrics().horizontalAdvance(u"00.000.000/0000-000"_s)
+                              + 8);
     auto *edtTodos = new QLineEdit(todos);
     edtTodos->setObjectName(u"edtTodos"_s + suffix);
     for (QWidget *w : std::initializer_list<QWidget *> {medTodos, btnTodos, edtTodos}) {
@@ -105,6 +107,8 @@ TfrmFiltroCTe::TCadastroParte TfrmFiltroCTe::criaCadastro(QWidget *page, const Q
     auto *label = new QLabel(msgPadrao->Msg(u"ROT_INSCRICAO"_s), page);
     cad.med = new TEditFiltro(page, u"med"_s + stem + suffix);
     cad.med->setMaxLength(20);
+    cad.med->setMinimumWidth(cad.med->fontMetrics().horizontalAdvance(u"00.000.000/0000-000"_s)
+                             + 8);
     StyleAsInput(cad.med);
     cad.btn = new TBtnPesquisa(page, u"btn"_s + stem + suffix);
     cad.btn->DataSource = fornecedor ? dtsPesqFornecedor : dtsPesqCliente;
@@ -112,6 +116,7 @@ TfrmFiltroCTe::TCadastroParte TfrmFiltroCTe::criaCadastro(QWidget *page, const Q
     cad.edtNm = new QLineEdit(page);
     cad.edtNm->setObjectName(u"edtNm"_s + stem + suffix);
     cad.edtNm->setReadOnly(true);
+    cad.edtNm->setMinimumWidth(cad.edtNm->fontMetrics().averageCharWidth() * 40);
     StyleAsDisplay(cad.edtNm);
     page->layout()->addWidget(label);
     page->layout()->addWidget(cad.med);

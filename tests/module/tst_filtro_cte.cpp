@@ -7,6 +7,7 @@
 #include "DataSetModel.h"
 #include "DateEditPlus.h"
 #include "DbConnection.h"
+#include "GuiMessageSink.h"
 #include "HostDb.h"
 #include "ModalHelper.h"
 #include "Orvglob.h"
@@ -17,6 +18,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -24,6 +26,7 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 #include <memory>
@@ -586,6 +589,45 @@ private slots:
                                      : Cli_Dfs88100::stCdClienteToma)
             : Cli_Dfs88100::stCdFornecedorExpe;
         QCOMPARE(working, code);
+    }
+
+    // With real message boxes: a refused exit shows one box and the focus comes back to the edit
+    // (the box taking and giving back the focus is no exit of its own); a Confirm refused while
+    // the focus is in the edit shows one box too.
+    void refusedExitWithRealMessageBoxes()
+    {
+        TGuiMessageSink gui;
+        QStringList boxes;
+        QTimer answer;
+        connect(&answer, &QTimer::timeout, this, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible() || box->objectName() != u"msgBox")
+                return;
+            boxes << box->text();
+            if (auto *ok = box->findChild<QAbstractButton *>(u"btnOK"_s))
+                ok->click();
+        });
+        answer.start(5);
+        QWidget *afterExit = nullptr;
+        QWidget *afterConfirm = nullptr;
+        QLineEdit *med = nullptr;
+        QString nameShown = u"?"_s;
+        const bool confirmed = visit([&](TfrmFiltroCTe *w) {
+            child<QComboBox>(w, u"cbbSelReme"_s)->setCurrentIndex(selCliente);
+            med = edit(w, u"medClienteReme"_s);
+            typeInto(med, u"12345678000100"_s);
+            leave(w);
+            afterExit = w->focusWidget();
+            nameShown = edit(w, u"edtNmClienteReme"_s)->text();
+            click(w, u"sbtConfirma"_s);
+            afterConfirm = w->focusWidget();
+        });
+        answer.stop();
+        QVERIFY(!confirmed);
+        QCOMPARE(boxes, QStringList(2, u"Cliente não cadastrado."_s));
+        QCOMPARE(afterExit, med);
+        QCOMPARE(afterConfirm, med);
+        QCOMPARE(nameShown, QString());
     }
 
     // Two clients share a registration: the check takes the first row the database returns.
