@@ -125,7 +125,8 @@ TEditFiltro::TEditFiltro(QWidget *parent, const QString &name)
 void TEditFiltro::focusInEvent(QFocusEvent *event)
 {
     QLineEdit::focusInEvent(event);
-    if (entreJanelas(event) || m_entered)
+    // The control that has the focus when the window opens is entered by the window's activation.
+    if (m_entered)
         return;
     m_entered = true;
     if (OnEnter)

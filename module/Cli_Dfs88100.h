@@ -21,9 +21,9 @@ class TClientDataSet;
 class TDataSource;
 class TDateEditPlus;
 
-// An edit of the filter with enter and exit handlers. They run when the focus moves between
-// controls of the window, not when another window (a message box, a look-up list) takes it for a
-// while. An exit handler that raises keeps the focus in the edit.
+// An edit of the filter with enter and exit handlers. The exit runs when the focus moves to another
+// control of the window, not when another window (a message box, a look-up list) takes it for a
+// while; the enter runs once per stay. An exit handler that raises keeps the focus in the edit.
 class TEditFiltro : public QLineEdit
 {
     Q_OBJECT
