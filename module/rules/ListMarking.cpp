@@ -1,0 +1,93 @@
+#include "ListMarking.h"
+
+#include "ClientDataSet.h"
+#include "DocumentStatus.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Detached for the life of the scope.
+class DetachedHandlers
+{
+public:
+    explicit DetachedHandlers(const TMarkHandlers &handlers)
+        : m_handlers(handlers)
+    {
+        if (m_handlers.detach)
+            m_handlers.detach();
+    }
+    ~DetachedHandlers()
+    {
+        if (m_handlers.reattach)
+            m_handlers.reattach();
+    }
+    DetachedHandlers(const DetachedHandlers &) = delete;
+    DetachedHandlers &operator=(const DetachedHandlers &) = delete;
+
+private:
+    const TMarkHandlers &m_handlers;
+};
+
+void setMark(TClientDataSet *cds, TField *check, const QString &value)
+{
+    cds->Edit();
+    check->SetAsString(value);
+    cds->Post();
+}
+
+} // namespace
+
+TMarkOutcome ToggleMark(TClientDataSet *cds, qint32 &count, const TMarkHandlers &handlers)
+{
+    DetachedHandlers detached(handlers);
+    if (!cds->Active() || cds->IsEmpty() || cds->State() != dsBrowse)
+        return TMarkOutcome::Ignored;
+    TField *check = cds->FieldByName(u"IDCHECK"_s);
+    if (check->AsString() == u"N"_s) {
+        if (!StatusEditable(cds->FieldByName(u"IDSTATUSCTE"_s)->AsString()))
+            return TMarkOutcome::Ignored;
+        if (count >= kSelecaoMax)
+            return TMarkOutcome::LimitReached;
+        setMark(cds, check, u"S"_s);
+        ++count;
+        return TMarkOutcome::Marked;
+    }
+    setMark(cds, check, u"N"_s);
+    --count;
+    return TMarkOutcome::Unmarked;
+}
+
+void ToggleAllMarks(TClientDataSet *cds, qint32 &count, const TMarkHandlers &handlers)
+{
+    DetachedHandlers detached(handlers);
+    if (!cds->Active())
+        return;
+    try {
+        ScopedDisableControls frozen(cds);
+        TField *check = cds->FieldByName(u"IDCHECK"_s);
+        TField *status = cds->FieldByName(u"IDSTATUSCTE"_s);
+        cds->First();
+        if (count <= 0) {
+            while (!cds->Eof() && count != kSelecaoMax) {
+                if (StatusEditable(status->AsString()) && check->AsString() == u"N"_s) {
+                    setMark(cds, check, u"S"_s);
+                    ++count;
+                }
+                cds->Next();
+            }
+        } else {
+            while (!cds->Eof()) {
+                if (check->AsString() == u"S"_s)
+                    setMark(cds, check, u"N"_s);
+                cds->Next();
+            }
+            count = 0;
+        }
+    } catch (...) {
+        if (cds->State() == dsBrowse)
+            cds->First();
+        throw;
+    }
+    cds->First();
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QtGlobal>
+
+#include <functional>
+
+class TClientDataSet;
+
+// Marking documents of the list (IDCHECK "S"/"N") for the batch actions. A mark is a local change
+// of cdsCTe that must be neither validated nor saved: the window hands in how to detach its
+// before-post and after-post handlers and its state-change handler, and these functions detach
+// them for the duration of the marking and re-attach them however it ends.
+
+inline constexpr qint32 kSelecaoMax = 50;
+
+struct TMarkHandlers
+{
+    std::function<void()> detach;
+    std::function<void()> reattach;
+};
+
+enum class TMarkOutcome {
+    Marked,
+    Unmarked,
+    Ignored, // not browsing, empty list, or a document that cannot be marked
+    LimitReached // kSelecaoMax documents are marked already; nothing changed
+};
+
+// Toggles the mark of the current row of `cds` and keeps `count` (the number of marks set since
+// the last load). Only pending and rejected documents are marked; any row not on "N" counts as
+// marked and is unmarked. Errors of the dataset (a before-edit refusal) pass on.
+TMarkOutcome ToggleMark(TClientDataSet *cds, qint32 &count, const TMarkHandlers &handlers);
+
+// With no mark set, marks the first kSelecaoMax eligible rows in list order; otherwise clears
+// every mark and sets `count` to 0. The grid's display is held back meanwhile and the cursor ends
+// on the first row.
+void ToggleAllMarks(TClientDataSet *cds, qint32 &count, const TMarkHandlers &handlers);
