@@ -27,9 +27,9 @@ QJsonValue toJson(const QVariant &value)
     case QMetaType::Float:
         return value.toDouble();
     case QMetaType::QDate:
-        return QJsonObject{{u"$date"_s, value.toDate().toString(Qt::ISODate)}};
+        return QJsonObject {{u"$date"_s, value.toDate().toString(Qt::ISODate)}};
     case QMetaType::QDateTime:
-        return QJsonObject{{u"$datetime"_s, value.toDateTime().toString(Qt::ISODateWithMs)}};
+        return QJsonObject {{u"$datetime"_s, value.toDateTime().toString(Qt::ISODateWithMs)}};
     case QMetaType::QVariantList:
     case QMetaType::QStringList: {
         QJsonArray array;
@@ -41,9 +41,9 @@ QJsonValue toJson(const QVariant &value)
         break;
     }
     if (value.typeId() == qMetaTypeId<DataPacket>())
-        return QJsonObject{{u"$packet"_s, packetToJson(value.value<DataPacket>())}};
+        return QJsonObject {{u"$packet"_s, packetToJson(value.value<DataPacket>())}};
     if (value.typeId() == qMetaTypeId<Delta>())
-        return QJsonObject{{u"$delta"_s, deltaToJson(value.value<Delta>())}};
+        return QJsonObject {{u"$delta"_s, deltaToJson(value.value<Delta>())}};
     return value.toString();
 }
 

@@ -22,7 +22,7 @@ public:
     explicit EMensErro(QString text)
         : m_text(std::move(text))
         , m_utf8(m_text.toUtf8())
-    {}
+    { }
     const QString &text() const { return m_text; }
     const char *what() const noexcept override { return m_utf8.constData(); }
 

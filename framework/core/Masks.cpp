@@ -5,8 +5,15 @@ namespace {
 bool isPlaceholder(QChar c)
 {
     switch (c.unicode()) {
-    case u'0': case u'9': case u'#': case u'L': case u'l':
-    case u'A': case u'a': case u'C': case u'c':
+    case u'0':
+    case u'9':
+    case u'#':
+    case u'L':
+    case u'l':
+    case u'A':
+    case u'a':
+    case u'C':
+    case u'c':
         return true;
     default:
         return false;
@@ -29,15 +36,24 @@ bool isQtMeta(QChar c)
 QChar qtPlaceholder(QChar c)
 {
     switch (c.unicode()) {
-    case u'0': return u'9';
-    case u'9': return u'0';
-    case u'#': return u'#';
-    case u'L': return u'A';
-    case u'l': return u'a';
-    case u'A': return u'N';
-    case u'a': return u'n';
-    case u'C': return u'X';
-    default: return u'x';
+    case u'0':
+        return u'9';
+    case u'9':
+        return u'0';
+    case u'#':
+        return u'#';
+    case u'L':
+        return u'A';
+    case u'l':
+        return u'a';
+    case u'A':
+        return u'N';
+    case u'a':
+        return u'n';
+    case u'C':
+        return u'X';
+    default:
+        return u'x';
     }
 }
 

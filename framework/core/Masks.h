@@ -12,7 +12,7 @@
 // the default when the mask has no second section is to keep them); the third is the blank.
 struct TEditMask
 {
-    QString mask;             // the placeholders and literals, without the sections
+    QString mask; // the placeholders and literals, without the sections
     bool saveLiterals = true; // stored value keeps the literals
     QChar blank = u'_';
 

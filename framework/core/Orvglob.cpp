@@ -11,13 +11,13 @@ QString WebURL = QStringLiteral("127.0.0.1");
 int WebPort = 0;
 QString DBConnection;
 int ModuloAtiv = 88;
-QStringList DBPictures{QStringLiteral("99.999.9999;0;_")};
+QStringList DBPictures {QStringLiteral("99.999.9999;0;_")};
 
 namespace {
 // The host's modules known to this build. The fiscal documents module hosts the CT-e package.
 const QMap<int, QString> &moduleAbbreviations()
 {
-    static const QMap<int, QString> modules{{88, QStringLiteral("DFS")}};
+    static const QMap<int, QString> modules {{88, QStringLiteral("DFS")}};
     return modules;
 }
 } // namespace

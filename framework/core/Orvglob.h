@@ -9,15 +9,15 @@
 // module window opens, read by the module. Never read during static initialisation.
 namespace Orvglob {
 
-extern QString UsuarioProc;   // user name of the session
-extern QString SenhaProc;     // password of the session, kept in memory only
-extern QString EmprProc;      // current company code (two characters, "01")
-extern QString FiliProc;      // current branch code
-extern QDate DataProc;        // processing date of the current branch
-extern QString WebURL;        // application server address (host name or IP)
-extern int WebPort;           // application server port
-extern QString DBConnection;  // connection string of the host database
-extern int ModuloAtiv;        // code of the active module
+extern QString UsuarioProc; // user name of the session
+extern QString SenhaProc; // password of the session, kept in memory only
+extern QString EmprProc; // current company code (two characters, "01")
+extern QString FiliProc; // current branch code
+extern QDate DataProc; // processing date of the current branch
+extern QString WebURL; // application server address (host name or IP)
+extern int WebPort; // application server port
+extern QString DBConnection; // connection string of the host database
+extern int ModuloAtiv; // code of the active module
 extern QStringList DBPictures; // the host's code pictures, DBPict(0) the product-code picture
 
 // The edit mask of picture `index` ("99.999.9999;0;_" for the product tree); empty if unknown.

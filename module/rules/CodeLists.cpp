@@ -9,7 +9,7 @@ namespace {
 TCodeList list(const QString &dataset, int width, const QString &field, const QString &keyStem,
                const QStringList &codes)
 {
-    TCodeList l{dataset, width, field, {}};
+    TCodeList l {dataset, width, field, {}};
     for (const QString &code : codes)
         l.entries.append({code, keyStem + code});
     return l;
@@ -18,7 +18,7 @@ TCodeList list(const QString &dataset, int width, const QString &field, const QS
 TCodeList partySourceList(const QString &dataset, const QString &field, const QString &roleWord,
                           bool withNotInformed)
 {
-    QStringList codes{u"C"_s, u"F"_s};
+    QStringList codes {u"C"_s, u"F"_s};
     if (withNotInformed)
         codes.prepend(u"N"_s);
     return list(dataset, 1, field, u"LISTA_INFORMACAO_CADASTRO_"_s + roleWord + u'_', codes);
@@ -28,7 +28,7 @@ TCodeList partySourceList(const QString &dataset, const QString &field, const QS
 
 const QList<TCodeList> &EditorCodeLists()
 {
-    static const QList<TCodeList> lists{
+    static const QList<TCodeList> lists {
         list(u"cdsListaModal"_s, 2, u"IDMODAL"_s, u"LISTA_MODAL_"_s,
              {u"01"_s, u"02"_s, u"03"_s, u"04"_s, u"05"_s, u"06"_s}),
         list(u"cdsListaTipoDeServico"_s, 1, u"IDTIPOSERVICO"_s, u"LISTA_TIPO_DE_SERVICO_"_s,
@@ -60,6 +60,6 @@ QString UnitOfMeasureKey(const QString &code)
 
 const QStringList &UnitOfMeasureCodes()
 {
-    static const QStringList codes{u"00"_s, u"01"_s, u"02"_s, u"03"_s, u"04"_s, u"05"_s};
+    static const QStringList codes {u"00"_s, u"01"_s, u"02"_s, u"03"_s, u"04"_s, u"05"_s};
     return codes;
 }

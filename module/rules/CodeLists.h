@@ -13,8 +13,8 @@ struct TCodeListEntry
 
 struct TCodeList
 {
-    QString dataset;    // cdsListaModal, …
-    int codeWidth = 1;  // width of CODIGO
+    QString dataset; // cdsListaModal, …
+    int codeWidth = 1; // width of CODIGO
     QString boundField; // the cdsCTe field the drop-down edits
     QList<TCodeListEntry> entries;
 };

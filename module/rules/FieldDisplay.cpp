@@ -10,7 +10,7 @@ const QString kPercent = u"#,##0.00 %"_s;
 const QList<TFieldDisplay> &EditorFieldDisplays()
 {
     using A = TFieldDisplay::Align;
-    static const QList<TFieldDisplay> displays{
+    static const QList<TFieldDisplay> displays {
         {u"cdsCTe"_s, u"IDCHECK"_s, {}, {}, A::Center},
         {u"cdsCTe"_s, u"DTEMISSAO"_s, {}, u"!99/99/0000;1;_"_s, A::Left},
         {u"cdsCTe"_s, u"VRTOTAPRESTSERV"_s, kMoney, {}, A::Right},

@@ -18,8 +18,8 @@ QString SituationList(const TRecordFilter &filter)
 {
     QString list;
     const std::pair<bool, char16_t> situations[] = {
-        {filter.RecSitAceito, u'A'},   {filter.RecSitCancelado, u'C'},
-        {filter.RecSitDenegado, u'D'}, {filter.RecSitPendente, u'P'},
+        {filter.RecSitAceito, u'A'},    {filter.RecSitCancelado, u'C'},
+        {filter.RecSitDenegado, u'D'},  {filter.RecSitPendente, u'P'},
         {filter.RecSitRejeitado, u'R'}, {filter.RecSitTransmitido, u'T'},
     };
     for (const auto &[included, letter] : situations) {
