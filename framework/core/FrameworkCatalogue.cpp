@@ -1,4 +1,5 @@
-// The framework's own user-visible texts, one "KEY|text" line each. %1, %2 are filled by the caller.
+// The framework's own user-visible texts, one "KEY|text" line each. %1, %2 are filled by the
+// caller.
 #include "Messages.h"
 
 namespace {
