@@ -34,16 +34,19 @@ RPC_VALOR_MARCADO_INVALIDO|Valor inválido: objeto "%1" desconhecido ou malforma
 
 QString contractMsg(const char *key)
 {
-    static const QHash<QString, QString> texts = [] {
-        QHash<QString, QString> h;
-        for (const QString &line : QString::fromUtf8(kCatalogue).split(u'\n')) {
-            const qsizetype bar = line.indexOf(u'|');
-            if (bar > 0)
-                h.insert(line.left(bar), line.mid(bar + 1));
-        }
-        return h;
-    }();
+    static const QHash<QString, QString> texts = parseCatalogue(kCatalogue);
     return texts.value(QString::fromLatin1(key));
+}
+
+QHash<QString, QString> parseCatalogue(const char *utf8Lines)
+{
+    QHash<QString, QString> texts;
+    for (const QString &line : QString::fromUtf8(utf8Lines).split(u'\n')) {
+        const qsizetype bar = line.indexOf(u'|');
+        if (bar > 0)
+            texts.insert(line.left(bar), line.mid(bar + 1));
+    }
+    return texts;
 }
 
 } // namespace contracts

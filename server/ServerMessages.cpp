@@ -1,6 +1,8 @@
 // The server's texts, one "KEY|text" line each; %1, %2 are filled by the caller.
 #include "ServerMessages.h"
 
+#include "ContractMessages.h"
+
 #include <QHash>
 #include <QStringList>
 
@@ -48,14 +50,6 @@ PACOTE_PRODUTOS_INVALIDO|Pacote de documentos fiscais inválido: são necessári
 
 QString srvMsg(const char *key)
 {
-    static const QHash<QString, QString> texts = [] {
-        QHash<QString, QString> h;
-        for (const QString &line : QString::fromUtf8(kCatalogue).split(u'\n')) {
-            const qsizetype bar = line.indexOf(u'|');
-            if (bar > 0)
-                h.insert(line.left(bar), line.mid(bar + 1));
-        }
-        return h;
-    }();
+    static const QHash<QString, QString> texts = contracts::parseCatalogue(kCatalogue);
     return texts.value(QString::fromLatin1(key));
 }
