@@ -66,12 +66,28 @@ TfrmCTe::TfrmCTe(QWidget *parent)
 {
     setObjectName(u"frmCTe"_s);
     CarregaCatalogo(msgPadrao, u"Cli_Dfs88000_msgPadrao"_s);
-    setWindowTitle(msgPadrao->Msg(u"TITULO_JANELA"_s));
+    msgListaDados = new TMessages(this, u"msgListaDados"_s);
+    CarregaCatalogo(msgListaDados, u"Cli_Dfs88000_msgListaDados"_s);
+    msgRotulos = new TMessages(this, u"msgRotulos"_s);
+    CarregaCatalogo(msgRotulos, u"Cli_Dfs88000_msgRotulos"_s);
+    setWindowTitle(Texto(u"TITULO_JANELA"_s));
     SetCodTela(QString::fromUtf16(kCodTela));
     resize(1181, 578);
     netCTe = new TNetConnection(this);
     netCTe->setObjectName(u"netCTe"_s);
+
+    criaRegistro();
+    criaListas();
+    criaComandos();
+    criaPainelEmpresa();
+    criaListagem();
+    criaFormulario();
     inCount = 0;
+}
+
+void TfrmCTe::FormShow()
+{
+    CarregaListas();
 }
 
 void TfrmCTe::FormClose(TCloseAction &action)

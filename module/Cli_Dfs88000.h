@@ -3,22 +3,341 @@
 #include "TfrmPadrao.h"
 
 #include <QPointer>
+#include <QSet>
 #include <QStringList>
 
-class TNetConnection;
+#include <array>
 
-// The CT-e editor: an MDI child maintenance window.
+class QAction;
+class QFontMetrics;
+class QGridLayout;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QScrollArea;
+class QTabWidget;
+class QToolButton;
+class TBtnPesquisa;
+class TClientDataSet;
+class TDBCheckBox;
+class TDBEdit;
+class TDBGrid;
+class TDBLookupComboBox;
+class TDBText;
+class TDataSource;
+class TDateEditPlus;
+class TMessages;
+class TNetConnection;
+struct TCodeList;
+struct TColumn;
+
+// The CT-e editor: an MDI child maintenance window over the documents of the current selection.
+//
+// Layout: the company panel above the pages; the list page with the document grid and the access
+// key of the current document; the form page with the page control pgcDados and its ten section
+// pages, each inside a scroll box "scb" + section name whose controls are the direct children of
+// the scroll box's widget(). Input controls carry tag 1 and the tooltip background, display
+// controls tag 0, the window background and are disabled (ControlStyle.h). Every component has
+// its component name as objectName, so handlers can be attached by name.
 class TfrmCTe : public TfrmPadrao
 {
     Q_OBJECT
 public:
     explicit TfrmCTe(QWidget *parent = nullptr);
 
+    // Builds the thirteen code lists in their order from msgListaDados; a list already open is
+    // emptied first, so building again never duplicates entries.
+    void CarregaListas();
+    void CarregaLista(const TCodeList &list);
+    // The dataset of code list `name` (cdsListaModal, …); nullptr when unknown.
+    TClientDataSet *ListaDados(const QString &name) const;
+
+    // The msgPadrao keys the window looked up while building itself.
+    const QSet<QString> &ChavesUsadas() const { return m_chavesUsadas; }
+
     // The application server (host and port set from the login values before each connect).
     TNetConnection *netCTe = nullptr;
+    TMessages *msgListaDados = nullptr;
+    TMessages *msgRotulos = nullptr;
+
+    // --- document record and its child lists
+    TClientDataSet *cdsCTe = nullptr;
+    TClientDataSet *cdsCTeImpostos = nullptr;
+    TClientDataSet *cdsCTeCompValor = nullptr;
+    TClientDataSet *cdsCTeDocFiscais = nullptr;
+    TClientDataSet *cdsCTeInfQtCarga = nullptr;
+    TClientDataSet *cdsCTeDadosAdic = nullptr;
+    TClientDataSet *cdsInscrEstad = nullptr;
+    TDataSource *dtsCTeImpostos = nullptr;
+    TDataSource *dtsCTeCompValor = nullptr;
+    TDataSource *dtsCTeDocFiscais = nullptr;
+    TDataSource *dtsCTeInfQtCarga = nullptr;
+    TDataSource *dtsCTeDadosAdic = nullptr;
+
+    // --- auxiliary datasets (those filled only from server packets are declared without fields)
+    TClientDataSet *cdsEmitente = nullptr;
+    TClientDataSet *cdsCliente = nullptr;
+    TClientDataSet *cdsFornecedor = nullptr;
+    TClientDataSet *cdsCompValorPrest = nullptr;
+    TClientDataSet *cdsPesqCompValorPrest = nullptr;
+    TClientDataSet *cdsCTeImpostosAux = nullptr;
+    TClientDataSet *cdsPesqDocFiscais = nullptr;
+    TClientDataSet *cdsDocFiscais = nullptr;
+    TClientDataSet *cdsDocFiscaisAux = nullptr;
+    TClientDataSet *cdsPesqProdDocFiscais = nullptr;
+    TClientDataSet *cdsUnidProdDocFiscais = nullptr;
+    TClientDataSet *cdsCTeDadosAdicAux = nullptr;
+    TClientDataSet *cdsResultNotaFiscal = nullptr;
+    TClientDataSet *cdsEnvioEmailCTe = nullptr;
+    TClientDataSet *cdsGeraXML = nullptr;
+    TClientDataSet *cdsListaGerarDACTE = nullptr;
+    TClientDataSet *cdsStringStream = nullptr;
+    TClientDataSet *cdsDetalheRetorno = nullptr;
+    TDataSource *dtsPesqCompValorPrest = nullptr;
+    TDataSource *dtsPesqDocFiscais = nullptr;
+    TDataSource *dtsPesqProdDocFiscais = nullptr;
+
+    // --- code lists (CODIGO, DESCRICAO), each feeding one drop-down
+    TClientDataSet *cdsListaModal = nullptr;
+    TClientDataSet *cdsListaTipoDeServico = nullptr;
+    TClientDataSet *cdsListaFinalidade = nullptr;
+    TClientDataSet *cdsListaFormaDeEmissao = nullptr;
+    TClientDataSet *cdsListaGlobalizado = nullptr;
+    TClientDataSet *cdsListaFormaDeImpressao = nullptr;
+    TClientDataSet *cdsListaAmbiente = nullptr;
+    TClientDataSet *cdsListaInfCadReme = nullptr;
+    TClientDataSet *cdsListaInfCadExpe = nullptr;
+    TClientDataSet *cdsListaInfCadRece = nullptr;
+    TClientDataSet *cdsListaInfCadDest = nullptr;
+    TClientDataSet *cdsListaIndicadorTomador = nullptr;
+    TClientDataSet *cdsListaInfCadToma = nullptr;
+
+    // --- command bar and menus
+    QAction *mnuFiltrar = nullptr;
+    QAction *mnuTransCTe = nullptr;
+    QAction *mnuAtualizaLoteCTe = nullptr;
+    QAction *mnuCancelaCTe = nullptr;
+    QMenu *mnuEnviaEmailCTe = nullptr;
+    QAction *mnuEnviaEmailCTeSeleMenu = nullptr;
+    QAction *mnuEnviaEmailCTePendMenu = nullptr;
+    QAction *mnuImprimir = nullptr;
+    // Commands of the two buttons that have no menu item of their own.
+    QAction *actEnviaEmailCTe = nullptr;
+    QAction *actGeraXML = nullptr;
+    QToolButton *sbtTransCTe = nullptr;
+    QToolButton *sbtAtualizaLoteCTe = nullptr;
+    QToolButton *sbtFiltro = nullptr;
+    QToolButton *sbtCancelaCTe = nullptr;
+    QToolButton *sbtEnviaEmailCTe = nullptr;
+    QToolButton *spbGeraXML = nullptr;
+    // Pop-up of the e-mail button; opened by its handler, never by itself.
+    QMenu *pmnEmailCTe = nullptr;
+    QAction *mnuEnviaEmailCTeSeleBotao = nullptr;
+    QAction *mnuEnviaEmailCTePendBotao = nullptr;
+
+    // --- company panel
+    QWidget *panEmpresa = nullptr;
+    QLineEdit *medCdEmpresa = nullptr;
+    TBtnPesquisa *btnEmpresa = nullptr;
+    QLineEdit *edtNmEmpresa = nullptr;
+
+    // --- list page and navigation bar
+    QWidget *panChaveAcesso = nullptr;
+    TDBEdit *dbeChaveAcesso = nullptr;
+    TDBText *dbtNome = nullptr;
+
+    // --- form page
+    QTabWidget *pgcDados = nullptr;
+    QWidget *tshIdentificacao = nullptr;
+    QWidget *tshEmitente = nullptr;
+    QWidget *tshRemetente = nullptr;
+    QWidget *tshExpedidor = nullptr;
+    QWidget *tshRecebedor = nullptr;
+    QWidget *tshDestinatario = nullptr;
+    QWidget *tshTomador = nullptr;
+    QWidget *tshTotais = nullptr;
+    QWidget *tshInfCTeNormalSubstituto = nullptr;
+    QWidget *tshDadosCompl = nullptr;
+    QScrollArea *scbIdentificacao = nullptr;
+    QScrollArea *scbEmitente = nullptr;
+    QScrollArea *scbRemetente = nullptr;
+    QScrollArea *scbExpedidor = nullptr;
+    QScrollArea *scbRecebedor = nullptr;
+    QScrollArea *scbDestinatario = nullptr;
+    QScrollArea *scbTomador = nullptr;
+    QScrollArea *scbTotais = nullptr;
+    QScrollArea *scbInfCTeNormalSubstituto = nullptr;
+    QScrollArea *scbDadosCompl = nullptr;
+
+    // --- Identificação
+    QGroupBox *grbCaracteristicas = nullptr;
+    TDBLookupComboBox *dcbModal = nullptr;
+    TDBLookupComboBox *dcbTipoServico = nullptr;
+    TDBLookupComboBox *dcbFinalidade = nullptr;
+    TDBLookupComboBox *dcbFormaEmissao = nullptr;
+    TDBEdit *dbeCFOP = nullptr;
+    TBtnPesquisa *btpCFOP = nullptr;
+    TDBEdit *dbeNaturezaOperacao = nullptr;
+    TDBEdit *dbeDigestValue = nullptr;
+    TDBLookupComboBox *dcbFormaImpressao = nullptr;
+    TDBLookupComboBox *dcbGlobalizado = nullptr;
+    TDBLookupComboBox *dcbAmbiente = nullptr;
+    TDBEdit *dbeVersaoProcesso = nullptr;
+    TDBEdit *dbeCdTipoOper = nullptr;
+    TBtnPesquisa *btpTipoOper = nullptr;
+    TDBEdit *dbeNmTipoOper = nullptr;
+    QGroupBox *grbInicioPrestaServico = nullptr;
+    TDBEdit *dbeCdPaisIniPrestaServico = nullptr;
+    TBtnPesquisa *btnPaisIniPrestaServico = nullptr;
+    TDBEdit *dbeNmPaisIniPrestaServico = nullptr;
+    TDBEdit *dbeSgEstaIniPrestaServico = nullptr;
+    TBtnPesquisa *btnEstaIniPrestaServico = nullptr;
+    TDBEdit *dbeNmEstaIniPrestaServico = nullptr;
+    TDBEdit *dbeCdMuniIniPrestaServico = nullptr;
+    TBtnPesquisa *btnMuniIniPrestaServico = nullptr;
+    TDBEdit *dbeNmMuniIniPrestaServico = nullptr;
+    QGroupBox *grbTerminoPrestaServico = nullptr;
+    TDBEdit *dbeCdPaisFimPrestaServico = nullptr;
+    TBtnPesquisa *btnPaisFimPrestaServico = nullptr;
+    TDBEdit *dbeNmPaisFimPrestaServico = nullptr;
+    TDBEdit *dbeSgEstaFimPrestaServico = nullptr;
+    TBtnPesquisa *btnEstaFimPrestaServico = nullptr;
+    TDBEdit *dbeNmEstaFimPrestaServico = nullptr;
+    TDBEdit *dbeCdMuniFimPrestaServico = nullptr;
+    TBtnPesquisa *btnMuniFimPrestaServico = nullptr;
+    TDBEdit *dbeNmMuniFimPrestaServico = nullptr;
+    QGroupBox *grbRetirada = nullptr;
+    TDBCheckBox *dckReceRetiraMercadoria = nullptr;
+    TDBEdit *dbeDetRetirada = nullptr;
+    QGroupBox *grbCte = nullptr;
+    TDBEdit *dbeNumeroCTe = nullptr;
+    TDBEdit *dbeSerieCTe = nullptr;
+    TDBEdit *dbeNrAcessoCTe = nullptr;
+    TDBEdit *dbeModDocFiscal = nullptr;
+    TDateEditPlus *depDataEmissao = nullptr;
+    QGroupBox *grbSituacao = nullptr;
+    TDBEdit *dbeEvento = nullptr;
+    TDBEdit *dbeProtocolo = nullptr;
+    TDBEdit *dbeDataAutorizacao = nullptr;
+
+    // --- Emitente and the five party pages (one layout, by role suffix)
+    struct TPaginaParte
+    {
+        QString sufixo; // field suffix: EMIT, REME, EXPE, RECE, DEST, TOMA
+        QString secao; // section name: Emitente, Remetente, …, Destinatario, Tomador
+        QWidget *tsh = nullptr;
+        QScrollArea *scb = nullptr;
+        TDBLookupComboBox *dcbInfCad = nullptr; // none on the emitter's page
+        TDBEdit *dbeNrInsJur = nullptr;
+        QToolButton *btnInsJur = nullptr;
+        QGroupBox *grbEndereco = nullptr;
+        QList<TDBEdit *> exibicao; // the display edits, in page order
+        QList<TBtnPesquisa *> pesquisasEndereco; // disabled, without function
+    };
+    std::array<TPaginaParte, 6> Partes;
+    TDBEdit *dbeNrInsJurEmit = nullptr;
+    QToolButton *btnInsJurEmit = nullptr;
+    TDBEdit *dbeNrInsEstEmit = nullptr;
+    QGroupBox *grbEnderecoEmitente = nullptr;
+    TDBLookupComboBox *dcbInfCadRemetente = nullptr;
+    TDBEdit *dbeNrInsJurReme = nullptr;
+    QToolButton *btnInsJurReme = nullptr;
+    TDBLookupComboBox *dcbInfCadExpedidor = nullptr;
+    TDBEdit *dbeNrInsJurExpe = nullptr;
+    QToolButton *btnInsJurExpe = nullptr;
+    TDBLookupComboBox *dcbInfCadRecebedor = nullptr;
+    TDBEdit *dbeNrInsJurRece = nullptr;
+    QToolButton *btnInsJurRece = nullptr;
+    TDBLookupComboBox *dcbInfCadDestinatario = nullptr;
+    TDBEdit *dbeNrInsJurDest = nullptr;
+    QToolButton *btnInsJurDest = nullptr;
+    TDBLookupComboBox *dcbInfCadTomador = nullptr;
+    TDBLookupComboBox *dcbIndicador = nullptr;
+    TDBEdit *dbeNrInsJurToma = nullptr;
+    QToolButton *btnInsJurToma = nullptr;
+
+    // --- Totais
+    QGroupBox *grbServPrestado = nullptr;
+    QWidget *panServPrestado = nullptr;
+    TDBEdit *dbeCdServPrestado = nullptr;
+    TBtnPesquisa *btnServPrestado = nullptr;
+    TDBEdit *dbeDsServPrestado = nullptr;
+    TDBEdit *dbeValorTotaPrestServ = nullptr;
+    TDBEdit *dbeValorTotaReceber = nullptr;
+    QGroupBox *grbCompValorPrestacao = nullptr;
+    TDBGrid *dbgCompValorPrestacao = nullptr;
+    QGroupBox *grbImposto = nullptr;
+    TDBGrid *dbgImposto = nullptr;
+
+    // --- Informações do CT-e Normal e Substituto
+    QGroupBox *grbCarga = nullptr;
+    TDBEdit *dbeValorTotal = nullptr;
+    TDBEdit *dbeValorAverbacao = nullptr;
+    TDBEdit *dbeProdPredomina = nullptr;
+    TBtnPesquisa *btpProdPredomina = nullptr;
+    TDBEdit *dbeOutrasCaracteristicas = nullptr;
+    QGroupBox *grbQuantidade = nullptr;
+    TDBGrid *dbgQuantidade = nullptr;
+    QGroupBox *grbDocFiscais = nullptr;
+    TDBGrid *dbgDocFiscais = nullptr;
+    QWidget *panDtEmisDoc = nullptr;
+    QGroupBox *grbDataSaida = nullptr;
+    TDateEditPlus *depEmissaoIni = nullptr;
+    TDateEditPlus *depEmissaoFim = nullptr;
+
+    // --- Dados Complementares
+    QGroupBox *grbObsGerais = nullptr;
+    TDBGrid *dbgObsGerais = nullptr;
 
 protected:
+    void FormShow() override;
     void FormClose(TCloseAction &action) override;
+
+private:
+    // Construction, one step per section (files Cli_Dfs88000_<Section>.cpp).
+    void criaRegistro();
+    void criaListas();
+    void criaComandos();
+    void criaPainelEmpresa();
+    void criaListagem();
+    void criaFormulario();
+    void criaIdentificacao();
+    void criaPartes();
+    void criaParte(TPaginaParte &parte);
+    void criaTotais();
+    void criaCarga();
+    void criaDadosCompl();
+
+    // Builders shared by the sections.
+    enum class TTipo { Entrada, Exibicao };
+    QString Texto(const QString &key);
+    QLabel *rotulo(QWidget *parent, const QString &key, const QString &name = {});
+    TDBEdit *criaEdit(QWidget *parent, const QString &name, const QString &field, TTipo tipo,
+                      int caracteres = 0);
+    TDBLookupComboBox *criaCombo(QWidget *parent, const QString &name, const QString &field,
+                                 TTipo tipo);
+    TBtnPesquisa *criaPesquisa(QWidget *parent, const QString &name, const QString &titleKey,
+                               const QString &emptyKey, TTipo tipo);
+    QGroupBox *criaGrupo(QWidget *parent, const QString &name, const QString &key);
+    // Display kind, with its text kept readable.
+    static void exibicao(QWidget *w);
+    static QList<TColumn> ajustaColunas(const QFontMetrics &fm, QList<TColumn> columns,
+                                        const TClientDataSet *dataSet);
+    static TColumn coluna(const QString &field, int width = 0, bool readOnly = false,
+                          bool ellipsis = false);
+    TDBGrid *criaGrade(QWidget *parent, const QString &name, TDataSource *source,
+                       QList<TColumn> columns, int linhas);
+    // A section page of pgcDados with its scroll box; returns the scroll box's widget.
+    QWidget *criaSecao(const QString &secao, const QString &captionKey, QWidget **tsh,
+                       QScrollArea **scb);
+    // Adds `label` and `field` as pair `pair` of row `row` (two grid columns per pair).
+    static void par(QGridLayout *grid, int row, int pair, QLabel *label, QWidget *field,
+                    int pairSpan = 1);
+    static void par(QGridLayout *grid, int row, int pair, QLabel *label, QLayout *field,
+                    int pairSpan = 1);
+
+    QSet<QString> m_chavesUsadas;
 };
 
 namespace Cli_Dfs88000 {
