@@ -38,8 +38,8 @@ struct TColumn;
 // key of the current document; the form page with the page control pgcDados and its ten section
 // pages, each inside a scroll box "scb" + section name whose controls are the direct children of
 // the scroll box's widget(). Input controls carry tag 1 and the tooltip background, display
-// controls tag 0, the window background and are disabled (ControlStyle.h). Every component has
-// its component name as objectName, so handlers can be attached by name.
+// controls tag 0, the window background and are disabled (ControlStyle.h). Every control and
+// component carries its name as objectName, so handlers can be attached by name.
 class TfrmCTe : public TfrmPadrao
 {
     Q_OBJECT

@@ -334,7 +334,7 @@ void TfrmCTe::criaListagem()
     coluna(u"CDSERIECTE"_s, 0);
     coluna(u"DTEMISSAO"_s, 0);
     coluna(u"NRINSJURTOMA"_s, 0);
-    coluna(u"NMRAZSOCTOMA"_s, 0);
+    coluna(u"NMRAZSOCTOMA"_s, 215); // narrower than its 50 characters: the row fits the page
     coluna(u"IDSTATUSCTE"_s, 75);
     coluna(u"CDSTATUSCTE"_s, 0);
     coluna(u"DSSTATUSCTE"_s, 250);

@@ -3,6 +3,7 @@
 // Section pages that scroll are also rendered whole (<page>-inteira.png), to check nothing is
 // cut. Run offscreen (QT_QPA_PLATFORM=offscreen) or under xvfb-run.
 #include "Cli_Dfs88000.h"
+#include "ClientDataSet.h"
 #include "EditorSample.h"
 
 #include <QApplication>
@@ -32,8 +33,11 @@ int main(int argc, char **argv)
         if (!w->grab().save(path))
             qWarning("could not write %s", qPrintable(path));
     };
+    // The list on the accepted document, whose access key shows under the grid.
     editor->pgcPadrao->setCurrentWidget(editor->tshFolhaDados);
+    editor->cdsCTe->Next();
     save(editor, u"lista"_s);
+    editor->cdsCTe->First();
     editor->pgcPadrao->setCurrentWidget(editor->tshFormulario);
     for (int i = 0; i < editor->pgcDados->count(); ++i) {
         editor->pgcDados->setCurrentIndex(i);
