@@ -703,46 +703,37 @@ bool TClientDataSet::IsEditingRow(int row) const
     return d->editing() && row == d->cursor;
 }
 
-QVariant TClientDataSet::ValueAt(int row, const TField *field) const
+// The field reads the row given by readOverride, restored afterwards even when `read` throws.
+template<typename Read>
+auto TClientDataSet::readAtRow(int row, const TField *field, Read read) const
+    -> decltype(read(field))
 {
     const auto &rows = d->view();
     if (!field || row < 0 || row >= int(rows.size()))
         return {};
-    const TDataRecord *saved = d->readOverride;
+    struct Restore
+    {
+        const Private *p;
+        const TDataRecord *saved;
+        ~Restore() { p->readOverride = saved; }
+    } restore {d.get(), d->readOverride};
     d->readOverride = rows[size_t(row)];
-    const QVariant value = field->Value();
-    d->readOverride = saved;
-    return value;
+    return read(field);
+}
+
+QVariant TClientDataSet::ValueAt(int row, const TField *field) const
+{
+    return readAtRow(row, field, [](const TField *f) { return f->Value(); });
 }
 
 QString TClientDataSet::DisplayTextAt(int row, const TField *field) const
 {
-    const auto &rows = d->view();
-    if (!field || row < 0 || row >= int(rows.size()))
-        return {};
-    struct Restore
-    {
-        const Private *p;
-        const TDataRecord *saved;
-        ~Restore() { p->readOverride = saved; }
-    } restore {d.get(), d->readOverride};
-    d->readOverride = rows[size_t(row)];
-    return field->DisplayText();
+    return readAtRow(row, field, [](const TField *f) { return f->DisplayText(); });
 }
 
 QString TClientDataSet::TextAt(int row, const TField *field) const
 {
-    const auto &rows = d->view();
-    if (!field || row < 0 || row >= int(rows.size()))
-        return {};
-    struct Restore
-    {
-        const Private *p;
-        const TDataRecord *saved;
-        ~Restore() { p->readOverride = saved; }
-    } restore {d.get(), d->readOverride};
-    d->readOverride = rows[size_t(row)];
-    return field->Text();
+    return readAtRow(row, field, [](const TField *f) { return f->Text(); });
 }
 
 // ---------------------------------------------------------------- values

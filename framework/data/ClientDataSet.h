@@ -164,6 +164,9 @@ private:
     friend class TField;
     struct Private;
     QVariant readValue(const TField *field) const;
+    // Reads `field` of visible row `row` through `read` without moving the cursor.
+    template<typename Read>
+    auto readAtRow(int row, const TField *field, Read read) const -> decltype(read(field));
     QVariant oldValue(const TField *field) const;
     void writeValue(TField *field, const QVariant &value);
     void loadPacket(contracts::DataPacket &&packet);
