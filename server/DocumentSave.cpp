@@ -143,6 +143,8 @@ private:
     void numberNewDocument();
     // The stored row of `key`, locked for this transaction; empty when it does not exist.
     std::optional<Values> storedRow(const schema::StoredList &list, qint64 key);
+    // The stored row a change read; a row that is gone was deleted by someone else.
+    Values existingRow(const schema::StoredList &list, qint64 key);
     void requireEditable(qint64 documentKey);
     void requireUnchanged(const schema::StoredList &list, const Values &clientOld,
                           const Values &stored);
@@ -247,6 +249,14 @@ std::optional<Values> Saver::storedRow(const schema::StoredList &list, qint64 ke
     for (qsizetype i = 0; i < list.fields.size(); ++i)
         v.insert(list.fields.at(i).name, q.value(int(i)));
     return v;
+}
+
+Values Saver::existingRow(const schema::StoredList &list, qint64 key)
+{
+    auto stored = storedRow(list, key);
+    if (!stored)
+        throw ServerError(srvMsg("ALTERADO_POR_OUTRO").arg(list.dataset, list.key));
+    return *stored;
 }
 
 void Saver::requireEditable(qint64 documentKey)
@@ -363,11 +373,9 @@ qint64 Saver::applyDocument(const CheckedDelta &d)
         case Change::Kind::Update: {
             const Values old = d.values(ch.oldValues);
             const qint64 key = keyOf(old.value(list.key));
-            const auto stored = storedRow(list, key);
-            if (!stored)
-                throw ServerError(srvMsg("ALTERADO_POR_OUTRO").arg(list.dataset, list.key));
+            const Values stored = existingRow(list, key);
             requireEditable(key);
-            requireUnchanged(list, old, *stored);
+            requireUnchanged(list, old, stored);
             updateRow(list, key, d.values(ch.newValues), serverOwnedDocumentFields());
             m_savedKey = key;
             break;
@@ -375,11 +383,9 @@ qint64 Saver::applyDocument(const CheckedDelta &d)
         case Change::Kind::Delete: {
             const Values old = d.values(ch.oldValues);
             const qint64 key = keyOf(old.value(list.key));
-            const auto stored = storedRow(list, key);
-            if (!stored)
-                throw ServerError(srvMsg("ALTERADO_POR_OUTRO").arg(list.dataset, list.key));
+            const Values stored = existingRow(list, key);
             requireEditable(key);
-            requireUnchanged(list, old, *stored);
+            requireUnchanged(list, old, stored);
             const QList<schema::StoredList> &lists = schema::documentLists();
             for (qsizetype i = 1; i < lists.size(); ++i)
                 runSql(m_ctx.db, u"DELETE FROM %1 WHERE CDCTE = :K"_s.arg(lists.at(i).table),
@@ -417,12 +423,10 @@ void Saver::applyChildren(const CheckedDelta &d)
         case Change::Kind::Delete: {
             const Values old = d.values(ch.oldValues);
             const qint64 key = keyOf(old.value(list.key));
-            const auto stored = storedRow(list, key);
-            if (!stored)
-                throw ServerError(srvMsg("ALTERADO_POR_OUTRO").arg(list.dataset, list.key));
-            document = keyOf(stored->value(u"CDCTE"_s));
+            const Values stored = existingRow(list, key);
+            document = keyOf(stored.value(u"CDCTE"_s));
             requireEditable(document);
-            requireUnchanged(list, old, *stored);
+            requireUnchanged(list, old, stored);
             if (ch.kind == Change::Kind::Update)
                 updateRow(list, key, d.values(ch.newValues), {u"CDCTE"_s});
             else
