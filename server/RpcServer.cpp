@@ -161,12 +161,12 @@ RpcServer::Answer RpcServer::handle(const QString &operation, const QByteArray &
         try {
             const QVariant reply = op(ctx, *args);
             return {200, contracts::encodeReply(reply), outcomeOf(reply), ctx.user};
-        } catch (const ServerError &e) {
+        } catch (const EMensErro &e) {
             Answer a = errorAnswer(200, e.text());
             a.user = ctx.user;
             return a;
         }
-    } catch (const ServerError &e) {
+    } catch (const EMensErro &e) {
         return errorAnswer(200, e.text());
     } catch (const std::exception &e) {
         return errorAnswer(500, srvMsg("ERRO_INTERNO").arg(QString::fromUtf8(e.what())));

@@ -1,22 +1,12 @@
 #pragma once
 
-#include <QString>
-
-#include <exception>
+#include "Exceptions.h"
 
 // An operation refused: its text is the reply the caller gets. Thrown anywhere inside an
-// operation; the dispatcher turns it into an error reply and rolls back the transaction.
-class ServerError : public std::exception
+// operation; the dispatcher turns it (and any framework error, such as a failing query) into an
+// error reply and rolls back the transaction.
+class ServerError : public EMensErro
 {
 public:
-    explicit ServerError(QString text)
-        : m_text(std::move(text))
-        , m_utf8(m_text.toUtf8())
-    { }
-    const QString &text() const { return m_text; }
-    const char *what() const noexcept override { return m_utf8.constData(); }
-
-private:
-    QString m_text;
-    QByteArray m_utf8;
+    using EMensErro::EMensErro;
 };

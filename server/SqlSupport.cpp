@@ -37,11 +37,7 @@ const QString &serverConnectionString()
 
 QSqlDatabase workerDatabase()
 {
-    try {
-        return OpenConnection(g_connectionString, connectionNameOfThread());
-    } catch (const EMensErro &e) {
-        throw ServerError(e.text());
-    }
+    return OpenConnection(g_connectionString, connectionNameOfThread());
 }
 
 bool isPostgres(const QSqlDatabase &db)
