@@ -1,4 +1,5 @@
 #include "Cli_Dfs88000.h"
+#include "Cli_Dfs88100.h"
 
 #include "HostWindow.h"
 #include "Messages.h"
@@ -82,17 +83,23 @@ TfrmCTe::TfrmCTe(QWidget *parent)
     criaPainelEmpresa();
     criaListagem();
     criaFormulario();
+    // Behaviour: life cycle, document list, company panel.
+    criaListaDocumentos();
+    criaEmpresa();
+    criaCicloVida();
     inCount = 0;
 }
 
 void TfrmCTe::FormShow()
 {
     CarregaListas();
+    MostraJanela();
 }
 
 void TfrmCTe::FormClose(TCloseAction &action)
 {
     boStCriado = false;
+    Cli_Dfs88100::SetCompanySource({});
     netCTe->Disconnect();
     TfrmPadrao::FormClose(action);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DataSetTypes.h"
 #include "TfrmPadrao.h"
 
 #include <QPointer>
@@ -29,6 +30,11 @@ class TDataSource;
 class TDateEditPlus;
 class TMessages;
 class TNetConnection;
+class QPainter;
+class QPixmap;
+class TADOIBQuery;
+class TField;
+struct TMarkHandlers;
 struct TCodeList;
 struct TColumn;
 
@@ -338,6 +344,89 @@ private:
                     int pairSpan = 1);
 
     QSet<QString> m_chavesUsadas;
+
+public:
+    // --- life cycle, document list and company panel (Cli_Dfs88000_LifeCycle.cpp,
+    //     Cli_Dfs88000_List.cpp, Cli_Dfs88000_Company.cpp)
+    // Loads the list for the company and the filter's confirmed criteria (GetDadosGerais);
+    // raises the server's error with nothing loaded.
+    void CarregaDadosGerais();
+    // Input controls (tag 1) read-only or editable; grids switch row selection and editing.
+    void ModoLeitura(bool Value);
+    void Vd_Empresa(bool boTestaVazio);
+    void Vd_DataEmissao();
+    // The mark picture that list row `row` shows (null when none).
+    QPixmap MarcaDaLinha(int row) const;
+
+    TADOIBQuery *qryPesqEmpresa = nullptr;
+    TADOIBQuery *qryVdEmpresa = nullptr;
+    TClientDataSet *cdsPesqEmpresa = nullptr;
+    TDataSource *dtsPesqEmpresa = nullptr;
+    QLabel *imgUncheck = nullptr;
+    QLabel *imgCheck = nullptr;
+    QLabel *imgGray = nullptr;
+
+    // --- section checks, in the order the validation before a post calls them; the sections
+    //     still to come keep theirs in Cli_Dfs88000_SectionChecks.cpp
+    void Vd_TipoOperac(bool boTestaVazio);
+    void Vd_Pais(bool boTestaVazio, TDBEdit *edit);
+    void Vd_Estado(bool boTestaVazio, TDBEdit *edit);
+    void Vd_Municipio(bool boTestaVazio, TDBEdit *edit);
+    void Vd_Emitente(bool boTestaVazio);
+    void Vd_Remetente(bool boTestaVazio, const QString &kind);
+    void Vd_Expedidor(bool boTestaVazio, const QString &kind);
+    void Vd_Recebedor(bool boTestaVazio, const QString &kind);
+    void Vd_Destinatario(bool boTestaVazio, const QString &kind);
+    void Vd_Tomador(bool boTestaVazio, const QString &kind);
+    void Vd_Produto(bool boTestaVazio);
+    void Vd_InfQtCarga();
+    // The party pages shown for the current source and payer indicators.
+    void AtualizaPartes();
+
+protected:
+    void Incluir() override;
+    void Alterar() override;
+    void Verificar() override;
+    void Cancelar() override;
+    void DataStateChanged() override;
+    void dbgPadraoKeyDown(int &key, Qt::KeyboardModifiers modifiers) override;
+
+private:
+    void criaCicloVida();
+    void criaListaDocumentos();
+    void criaEmpresa();
+    void MostraJanela();
+    void CarregaPesqDocFiscais();
+    void sbtFiltroClick();
+    void mostraIdentificacao();
+    void cdsCTeAfterInsert();
+    void cdsCTeBeforeEditDelete();
+    void cdsCTeBeforePost();
+    void cdsCTeAfterCancel();
+    void cdsCTeAfterScroll();
+    // Shows `page` of the form, focuses `control` and raises the text of `key`.
+    void falha(QWidget *page, QWidget *control, const QString &key);
+    void AplicaAlteracoes(bool exclusao);
+    void RecarregaEm(double cdCte);
+    void AtualizaComandos();
+    void AtualizaColunasChave();
+    void pgcDadosChange();
+    bool dbgPadraoDrawColumnCell(QPainter *painter, const QRect &rect, TField *field, int row,
+                                 int state);
+    TMarkHandlers manipuladoresMarca();
+    void dbgPadraoDblClick();
+    void dbgPadraoTitleClick(int column);
+    void btnEmpresaBeforePesq();
+    void btnEmpresaAfterPesq();
+    bool focoNaJanela() const;
+    void panEmpresaEnter();
+    void panEmpresaExit();
+
+    QList<QPointer<QWidget>> m_controlesLeitura;
+    TDataSetNotifyEvent m_beforePost;
+    TDataSetNotifyEvent m_afterPost;
+    bool m_estadoLigado = false; // the state-change handler of dtsPadrao
+    bool m_empresaForaDaJanela = false; // the panel was left for another window
 };
 
 namespace Cli_Dfs88000 {

@@ -19,10 +19,18 @@ void openEmpty(TClientDataSet *ds)
 
 void row(TClientDataSet *ds, const QList<std::pair<QString, QVariant>> &values)
 {
+    // Sample rows are data as the server sends it: the window's defaults, checks and save stay
+    // out of them.
+    const TDataSetNotifyEvent afterInsert = std::exchange(ds->AfterInsert, nullptr);
+    const TDataSetNotifyEvent beforePost = std::exchange(ds->BeforePost, nullptr);
+    const TDataSetNotifyEvent afterPost = std::exchange(ds->AfterPost, nullptr);
     ds->Append();
     for (const auto &[field, value] : values)
         ds->FieldByName(field)->SetValue(value);
     ds->Post();
+    ds->AfterInsert = afterInsert;
+    ds->BeforePost = beforePost;
+    ds->AfterPost = afterPost;
 }
 
 } // namespace

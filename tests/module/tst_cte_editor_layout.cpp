@@ -167,8 +167,10 @@ private slots:
         cte->Next(); // a move, as the user browses
         if (state == dsInsert)
             cte->Append();
-        else if (state == dsEdit)
+        else if (state == dsEdit) {
+            cte->Last(); // only pending and rejected documents may be altered
             cte->Edit();
+        }
         QCOMPARE(int(cte->State()), state);
         // Every page shown once, as a user walks through them.
         m_frm->pgcPadrao->setCurrentWidget(m_frm->tshFormulario);
@@ -356,7 +358,8 @@ private slots:
         auto *b = control<TBtnPesquisa>(name);
         QVERIFY(b);
         QCOMPARE(Tag(b), tag);
-        QVERIFY(b->isEnabled());
+        // The form page itself stays unavailable until a list is loaded.
+        QVERIFY(b->isEnabledTo(m_frm->tshFormulario));
         QCOMPARE(b->Title, title);
     }
 
@@ -368,7 +371,7 @@ private slots:
             QVERIFY(b);
             QVERIFY(!qobject_cast<TBtnPesquisa *>(b)); // a flat button, not a look-up
             QCOMPARE(Tag(b), 1);
-            QVERIFY(b->isEnabled());
+            QVERIFY(b->isEnabledTo(m_frm->tshFormulario));
             // Beside its registration edit, on the same page.
             auto *edit = control(u"dbeNrInsJur"_s + role);
             QCOMPARE(b->parentWidget(), edit->parentWidget());

@@ -1,0 +1,722 @@
+// The CT-e editor driven through its real window, offscreen, against a real cte-server on a
+// loopback port and a demo database made for the run.
+#include "CTeRecord.h"
+#include "Cli_Dfs88000.h"
+#include "Cli_Dfs88100.h"
+#include "ClientDataSet.h"
+#include "DBEdit.h"
+#include "DBGrid.h"
+#include "DBText.h"
+#include "DataSource.h"
+#include "DateEditPlus.h"
+#include "Exceptions.h"
+#include "ListMarking.h"
+#include "ModalHelper.h"
+#include "NetConnection.h"
+#include "Orvglob.h"
+#include "RecordingMessageSink.h"
+#include "RpcProtocol.h"
+#include "ServerHarness.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRegularExpression>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTabWidget>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+void flushDeletes()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+}
+
+QVariant sql(const QSqlDatabase &db, const QString &text, const QVariantList &args = {})
+{
+    QSqlQuery q(db);
+    q.prepare(text);
+    for (const QVariant &a : args)
+        q.addBindValue(a);
+    if (!q.exec())
+        qFatal("%s: %s", qPrintable(text), qPrintable(q.lastError().text()));
+    return q.next() ? q.value(0) : QVariant();
+}
+
+} // namespace
+
+class TestCTeEditor : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<TestDatabase> m_db;
+    std::unique_ptr<ServerProcess> m_server;
+    std::unique_ptr<RecordingMessageSink> m_sink;
+    TfrmCTe *m_frm = nullptr;
+
+    void login(int port)
+    {
+        Orvglob::WebURL = u"127.0.0.1"_s;
+        Orvglob::WebPort = port;
+    }
+
+    // Opens the editor as the host does; FormShow connects and seeds the company.
+    void open()
+    {
+        Cli_Dfs88000::CriaCTe();
+        m_frm = Cli_Dfs88000::frmCTe;
+        QVERIFY(m_frm);
+        QVERIFY(QTest::qWaitForWindowExposed(m_frm));
+    }
+
+    // Lists as the user does: leaving the company panel opens the filter, whose confirm loads
+    // the list and focuses the grid. Then the filter's record is widened to every document and
+    // the situations given, and the list is loaded again.
+    void listar(const QString &situacoes = u"ACDPRT"_s)
+    {
+        activate();
+        if (m_frm->medCdEmpresa->hasFocus()) {
+            WhenModal([](QWidget *w) {
+                if (auto *b = w->findChild<QAbstractButton *>(u"sbtConfirma"_s))
+                    b->click();
+            });
+            m_frm->dbgPadrao->setFocus();
+            QTRY_VERIFY(m_frm->cdsCTe->Active());
+            activate();
+        }
+        QVERIFY(Cli_Dfs88100::frmFiltroCTe);
+        TRecordFilter &f = Cli_Dfs88100::frmFiltroCTe->Filtro;
+        f.RecDataSaidIni = QDate(2000, 1, 1);
+        f.RecDataSaidFim = QDate::currentDate().addDays(1);
+        f.RecSitAceito = situacoes.contains(u'A');
+        f.RecSitCancelado = situacoes.contains(u'C');
+        f.RecSitDenegado = situacoes.contains(u'D');
+        f.RecSitPendente = situacoes.contains(u'P');
+        f.RecSitRejeitado = situacoes.contains(u'R');
+        f.RecSitTransmitido = situacoes.contains(u'T');
+        Cli_Dfs88000::inCount = 0;
+        m_frm->CarregaDadosGerais();
+        activate();
+    }
+
+    // The offscreen platform gives the activation back to no window once a modal one closes.
+    void activate()
+    {
+        m_frm->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_frm));
+    }
+
+    QAction *acao(const QString &name) { return m_frm->findChild<QAction *>(name); }
+    void trigger(const QString &name)
+    {
+        QAction *a = acao(name);
+        QVERIFY2(a && a->isEnabled(), qPrintable(name));
+        a->trigger();
+    }
+    QString campo(const QString &name) { return m_frm->cdsCTe->FieldByName(name)->AsString(); }
+    bool locate(const QString &status) { return m_frm->cdsCTe->Locate(u"IDSTATUSCTE"_s, status); }
+    QStringList marcas()
+    {
+        QStringList out;
+        const TField *check = m_frm->cdsCTe->FieldByName(u"IDCHECK"_s);
+        for (int row = 0; row < m_frm->cdsCTe->RecordCount(); ++row)
+            out << m_frm->cdsCTe->ValueAt(row, check).toString();
+        return out;
+    }
+    QStringList enabledCommands()
+    {
+        QStringList out;
+        for (const char16_t *n :
+             {u"mnuIncluir", u"mnuAlterar", u"mnuExcluir", u"mnuProcurar", u"mnuVerificar",
+              u"mnuCancelar", u"mnuConfirmar", u"mnuTransCTe", u"mnuCancelaCTe", u"mnuImprimir"}) {
+            if (QAction *a = acao(QString::fromUtf16(n)); a && a->isEnabled())
+                out << QString::fromUtf16(n);
+        }
+        const int form = m_frm->pgcPadrao->indexOf(m_frm->tshFormulario);
+        if (m_frm->pgcPadrao->isTabEnabled(form))
+            out << u"tshFormulario"_s;
+        return out;
+    }
+    // Makes a document ready to be saved by the checks this window runs itself: CFOP, a tax, a
+    // fiscal document and the predominant product.
+    void completa()
+    {
+        TClientDataSet *cte = m_frm->cdsCTe;
+        // The filter lists the documents of its state registration.
+        cte->FieldByName(u"NRINSESTEMIT"_s)->SetAsString(u"244187365112"_s);
+        cte->FieldByName(u"NRINSJUREMIT"_s)->SetAsString(u"18462731000114"_s);
+        cte->FieldByName(u"CDCFOP"_s)->SetAsString(u"5932"_s);
+        cte->FieldByName(u"DSPRODPREDOMINA"_s)->SetAsString(u"MOVEIS"_s);
+        const double key = cte->FieldByName(u"CDCTE"_s)->AsFloat();
+        if (m_frm->cdsCTeImpostos->IsEmpty()) {
+            m_frm->cdsCTeImpostos->Append();
+            m_frm->cdsCTeImpostos->FieldByName(u"CDCTE"_s)->SetAsFloat(key);
+            m_frm->cdsCTeImpostos->FieldByName(u"CDIMPOSTO"_s)->SetAsString(u"01"_s);
+            m_frm->cdsCTeImpostos->Post();
+        }
+        if (m_frm->cdsCTeDocFiscais->IsEmpty()) {
+            m_frm->cdsCTeDocFiscais->Append();
+            m_frm->cdsCTeDocFiscais->FieldByName(u"CDCTE"_s)->SetAsFloat(key);
+            m_frm->cdsCTeDocFiscais->FieldByName(u"NRACESSONFE"_s)
+                ->SetAsString(u"35261218462731000114550010000001231000001230"_s);
+            m_frm->cdsCTeDocFiscais->Post();
+        }
+    }
+    // As the grid runs its handlers: through the framework's guard, which shows what they raise.
+    void dblClick()
+    {
+        FrameworkGuard([this] { m_frm->dbgPadrao->OnDblClick(); });
+    }
+    void titleClick(int column)
+    {
+        FrameworkGuard([this, column] { m_frm->dbgPadrao->OnTitleClick(column); });
+    }
+    int errors() const
+    {
+        int n = 0;
+        for (const auto &e : m_sink->entries())
+            n += e.kind == TMsgKind::Error;
+        return n;
+    }
+
+private slots:
+    // One database and server for the run: the demo documents plus 55 pending ones (enough to
+    // reach the limit of marks) and one rejected.
+    void initTestCase()
+    {
+        m_db = std::make_unique<TestDatabase>();
+        m_server = std::make_unique<ServerProcess>(m_db->connectionString());
+        QVERIFY(m_server->port() > 0);
+        const QString token = rawLogin(m_server->port(), u"tester"_s, TestDatabase::password());
+        for (int i = 0; i < 55; ++i) {
+            const RawAnswer a
+                = rawPost(m_server->port(), u"AplicaAlteracoes"_s,
+                          contracts::encodeCall(
+                              {QVariant::fromValue(insertDelta(contracts::cte::documentFields(),
+                                                               {newDocumentValues()})),
+                               QVariant(), QVariant(), QVariant(), QVariant(), QVariant()}),
+                          token);
+            QVERIFY2(IsReplyOkForTest(a.reply), a.body.constData());
+        }
+        const QSqlDatabase db = m_db->db();
+        sql(db, u"UPDATE CTE SET IDSTATUSCTE = 'R' WHERE CDCTE = (SELECT MAX(CDCTE) FROM CTE)"_s);
+    }
+
+    void init()
+    {
+        Cli_Dfs88000::ResetUnit();
+        Orvglob::Reset();
+        Orvglob::DBConnection = m_db->connectionString();
+        Orvglob::EmprProc = u"01"_s;
+        Orvglob::DataProc = QDate::currentDate();
+        Orvglob::UsuarioProc = u"tester"_s;
+        Orvglob::SenhaProc = TestDatabase::password();
+        login(m_server->port());
+        m_sink = std::make_unique<RecordingMessageSink>();
+        open();
+    }
+
+    void cleanup()
+    {
+        if (m_frm) {
+            if (m_frm->cdsCTe->State() != dsBrowse && m_frm->cdsCTe->Active())
+                m_frm->cdsCTe->Cancel();
+            m_frm->Close();
+        }
+        m_frm = nullptr;
+        flushDeletes();
+        Cli_Dfs88100::ResetUnit();
+        Cli_Dfs88000::ResetUnit();
+        m_sink.reset();
+    }
+
+    void cleanupTestCase()
+    {
+        m_server.reset();
+        m_db.reset();
+    }
+
+    // --- showing the window and the company panel -------------------------------------------
+
+    void showSeedsTheCompany()
+    {
+        QCOMPARE(m_frm->medCdEmpresa->text(), u"01"_s);
+        QVERIFY(!m_frm->edtNmEmpresa->text().isEmpty());
+        QVERIFY(!m_frm->cdsCTe->Active());
+        QVERIFY(m_frm->netCTe->Connected());
+        QCOMPARE(m_frm->pgcPadrao->currentWidget(), m_frm->tshFolhaDados);
+        QCOMPARE(m_frm->pgcDados->currentWidget(), m_frm->tshIdentificacao);
+        QCOMPARE(enabledCommands(), QStringList());
+    }
+
+    void companyCodeOfOneDigit()
+    {
+        m_frm->medCdEmpresa->setText(u"1"_s);
+        m_frm->Vd_Empresa(true);
+        QCOMPARE(m_frm->medCdEmpresa->text(), u"01"_s);
+        const QVariant name
+            = sql(m_db->db(), u"SELECT NMRAZSOCEMPR FROM EMPRESA WHERE CDEMPRESA = '01'"_s);
+        QCOMPARE(m_frm->edtNmEmpresa->text(), name.toString());
+    }
+
+    // Leaving the panel with an unregistered code: the message, the focus back on the code, no
+    // filter and no list.
+    void companyNotRegistered()
+    {
+        m_frm->medCdEmpresa->setFocus();
+        QTRY_VERIFY(m_frm->medCdEmpresa->hasFocus());
+        m_frm->medCdEmpresa->setText(u"99"_s);
+        m_frm->dbgPadrao->setFocus();
+        QTRY_COMPARE(m_sink->lastText(), u"Empresa não cadastrada."_s);
+        QVERIFY(m_frm->medCdEmpresa->hasFocus());
+        QVERIFY(!Cli_Dfs88100::frmFiltroCTe);
+        QVERIFY(!m_frm->cdsCTe->Active());
+        QVERIFY(m_frm->edtNmEmpresa->text().isEmpty());
+    }
+
+    // Leaving the panel opens the filter; its confirm loads the list and the grid gets the focus.
+    void leavingThePanelLists()
+    {
+        m_frm->medCdEmpresa->setFocus();
+        QTRY_VERIFY(m_frm->medCdEmpresa->hasFocus());
+        WhenModal([](QWidget *w) {
+            if (auto *b = w->findChild<QAbstractButton *>(u"sbtConfirma"_s))
+                b->click();
+        });
+        m_frm->dbgPadrao->setFocus();
+        QTRY_VERIFY(m_frm->cdsCTe->Active());
+        activate();
+        QTRY_VERIFY(m_frm->dbgPadrao->hasFocus());
+        QCOMPARE(errors(), 0);
+        // Entering it again closes the list.
+        m_frm->medCdEmpresa->setFocus();
+        QTRY_VERIFY(!m_frm->cdsCTe->Active());
+    }
+
+    // --- the list ----------------------------------------------------------------------------
+
+    void situationTextWithNothingTicked()
+    {
+        listar(u"A"_s);
+        QVERIFY(m_frm->cdsCTe->RecordCount() > 0);
+        for (int row = 0; row < m_frm->cdsCTe->RecordCount(); ++row) {
+            m_frm->cdsCTe->SetRecNo(row + 1);
+            QCOMPARE(campo(u"IDSTATUSCTE"_s), u"A"_s);
+        }
+        // "_" alone is a valid situation list that selects nothing: any other text with no
+        // letter is refused by the server.
+        listar(QString());
+        QCOMPARE(errors(), 0);
+        QVERIFY(m_frm->cdsCTe->Active());
+        QCOMPARE(m_frm->cdsCTe->RecordCount(), 0);
+        QVERIFY(m_server->log().contains(u"op=GetDadosGerais"_s));
+    }
+
+    void listTextsAndFooter()
+    {
+        listar();
+        QVERIFY(locate(u"A"_s));
+        QCOMPARE(m_frm->cdsCTe->FieldByName(u"IDSTATUSCTE"_s)->DisplayText(), u"Aceito"_s);
+        QCOMPARE(m_frm->cdsCTe->FieldByName(u"IDEMAILCTE"_s)->DisplayText(), u"Pendente"_s);
+        QVERIFY(locate(u"R"_s));
+        QCOMPARE(m_frm->cdsCTe->FieldByName(u"IDSTATUSCTE"_s)->DisplayText(), u"Rejeitado"_s);
+        const QString footer
+            = u"Código: %1 - Número: %2"_s.arg(campo(u"CDCTE"_s), campo(u"NRCTE"_s));
+        QTRY_COMPARE(m_frm->dbtNome->text(), footer);
+        QCOMPARE(m_frm->cdsCTe->FieldByName(u"RODAPE"_s)->DisplayText(), footer);
+        listar(QString());
+        QCOMPARE(m_frm->cdsCTe->FieldByName(u"RODAPE"_s)->DisplayText(), QString());
+    }
+
+    void footerOfDocument123Number456()
+    {
+        const QSqlDatabase db = m_db->db();
+        const double key
+            = sql(db, u"SELECT MIN(CDCTE) FROM CTE WHERE IDSTATUSCTE = 'P'"_s).toDouble();
+        sql(db, u"UPDATE CTE SET NRCTE = '456' WHERE CDCTE = ?"_s, {key});
+        listar();
+        QVERIFY(m_frm->cdsCTe->Locate(u"NRCTE"_s, u"456"_s));
+        QCOMPARE(m_frm->cdsCTe->FieldByName(u"RODAPE"_s)->DisplayText(),
+                 u"Código: %1 - Número: 456"_s.arg(qint64(key)));
+    }
+
+    void statusGatesAndReadOnly()
+    {
+        listar();
+        QVERIFY(locate(u"R"_s));
+        QVERIFY(!Cli_Dfs88000::boModoLeitura);
+        QVERIFY(m_frm->dbeCdTipoOper->isEnabled());
+        QVERIFY(m_frm->dbgQuantidade->Editing());
+        QVERIFY(acao(u"mnuAlterar"_s)->isEnabled());
+        QVERIFY(acao(u"mnuExcluir"_s)->isEnabled());
+
+        QVERIFY(locate(u"A"_s));
+        QVERIFY(Cli_Dfs88000::boModoLeitura);
+        QVERIFY(!m_frm->dbeCdTipoOper->isEnabled());
+        QVERIFY(!m_frm->depDataEmissao->isEnabled());
+        QVERIFY(!m_frm->dbgQuantidade->Editing());
+        QVERIFY(m_frm->dbgQuantidade->RowSelect());
+        QVERIFY(!acao(u"mnuAlterar"_s)->isEnabled());
+        QVERIFY(!acao(u"mnuExcluir"_s)->isEnabled());
+        QVERIFY(acao(u"mnuCancelaCTe"_s)->isEnabled());
+        // The gate holds even when the edit is asked for directly.
+        QVERIFY_THROWS_EXCEPTION(EMensErro, m_frm->cdsCTe->Edit());
+        QCOMPARE(m_frm->cdsCTe->State(), dsBrowse);
+        // Display controls stay disabled whatever the mode.
+        QVERIFY(locate(u"P"_s));
+        QVERIFY(!m_frm->dbeNumeroCTe->isEnabled());
+    }
+
+    void commandsInEachState()
+    {
+        listar(QString());
+        QCOMPARE(enabledCommands(), QStringList {u"mnuIncluir"_s});
+
+        listar();
+        QVERIFY(locate(u"P"_s));
+        QCOMPARE(enabledCommands(),
+                 (QStringList {u"mnuIncluir"_s, u"mnuAlterar"_s, u"mnuExcluir"_s, u"mnuProcurar"_s,
+                               u"mnuVerificar"_s, u"tshFormulario"_s}));
+        trigger(u"mnuAlterar"_s);
+        QCOMPARE(m_frm->cdsCTe->State(), dsEdit);
+        QCOMPARE(m_frm->pgcPadrao->currentWidget(), m_frm->tshFormulario);
+        QCOMPARE(enabledCommands(),
+                 (QStringList {u"mnuCancelar"_s, u"mnuConfirmar"_s, u"tshFormulario"_s}));
+        QVERIFY(!m_frm->pgcPadrao->isTabEnabled(m_frm->pgcPadrao->indexOf(m_frm->tshFolhaDados)));
+        m_sink->queueAnswer(mbYes);
+        trigger(u"mnuCancelar"_s);
+        QCOMPARE(m_frm->cdsCTe->State(), dsBrowse);
+
+        QVERIFY(locate(u"P"_s));
+        m_frm->dbgPadrao->setFocus();
+        QTest::keyClick(m_frm->dbgPadrao, Qt::Key_Space);
+        QCOMPARE(Cli_Dfs88000::inCount, 1);
+        QCOMPARE(enabledCommands(), (QStringList {u"mnuVerificar"_s, u"mnuTransCTe"_s}));
+    }
+
+    // --- marking -----------------------------------------------------------------------------
+
+    void fiftyMarksThenTheLimit()
+    {
+        listar(u"PR"_s);
+        const int rows = m_frm->cdsCTe->RecordCount();
+        QVERIFY(rows > 51);
+        m_frm->dbgPadrao->setFocus();
+        for (int i = 1; i <= 50; ++i) {
+            m_frm->cdsCTe->SetRecNo(i);
+            dblClick();
+        }
+        QCOMPARE(Cli_Dfs88000::inCount, 50);
+        const qsizetype saves = m_server->log().count(u"op=AplicaAlteracoes"_s);
+        m_frm->cdsCTe->SetRecNo(51);
+        m_sink->clear();
+        dblClick(); // the guard shows the refusal
+        QCOMPARE(m_sink->lastText(),
+                 u"Operação Bloqueada! Não é permitido selecionar mais de 50 Conhecimentos."_s);
+        QCOMPARE(Cli_Dfs88000::inCount, 50);
+        QCOMPARE(campo(u"IDCHECK"_s), u"N"_s);
+        QCOMPARE(m_frm->cdsCTe->State(), dsBrowse);
+
+        m_frm->cdsCTe->SetRecNo(3);
+        dblClick();
+        m_frm->cdsCTe->SetRecNo(51);
+        dblClick();
+        QCOMPARE(Cli_Dfs88000::inCount, 50);
+        QCOMPARE(campo(u"IDCHECK"_s), u"S"_s);
+        QCOMPARE(marcas().count(u"S"_s), 50);
+        // Marks are neither validated nor saved: nothing was asked of the server.
+        QCOMPARE(m_server->log().count(u"op=AplicaAlteracoes"_s), saves);
+        // A reload discards them.
+        trigger(u"mnuVerificar"_s);
+        QCOMPARE(marcas().count(u"S"_s), 0);
+        QCOMPARE(Cli_Dfs88000::inCount, 0);
+    }
+
+    void titleClickMarksTheFirstFiftyEligible()
+    {
+        listar();
+        QStringList expected;
+        int taken = 0;
+        const TField *status = m_frm->cdsCTe->FieldByName(u"IDSTATUSCTE"_s);
+        for (int row = 0; row < m_frm->cdsCTe->RecordCount(); ++row) {
+            const QString s = m_frm->cdsCTe->ValueAt(row, status).toString();
+            const bool take = (s == u"P"_s || s == u"R"_s) && taken < 50;
+            taken += take;
+            expected << (take ? u"S"_s : u"N"_s);
+        }
+        QCOMPARE(taken, 50);
+        m_frm->cdsCTe->Last();
+        const int markColumn = IndiceCol(m_frm->dbgPadrao, u"IDCHECK"_s);
+        QVERIFY(markColumn >= 0);
+        titleClick(markColumn);
+        QCOMPARE(marcas(), expected);
+        QCOMPARE(Cli_Dfs88000::inCount, 50);
+        QCOMPARE(m_frm->cdsCTe->RecNo(), 1);
+        // Another title changes nothing.
+        titleClick(IndiceCol(m_frm->dbgPadrao, u"NRCTE"_s));
+        QCOMPARE(marcas(), expected);
+        titleClick(markColumn);
+        QCOMPARE(marcas().count(u"S"_s), 0);
+        QCOMPARE(Cli_Dfs88000::inCount, 0);
+    }
+
+    void spaceBarIsDoubleClick()
+    {
+        listar();
+        QVERIFY(locate(u"P"_s));
+        const int recNo = m_frm->cdsCTe->RecNo();
+        m_frm->dbgPadrao->setFocus();
+        QTest::keyClick(m_frm->dbgPadrao, Qt::Key_Space);
+        QCOMPARE(m_frm->cdsCTe->RecNo(), recNo);
+        QCOMPARE(campo(u"IDCHECK"_s), u"S"_s);
+        QTest::keyClick(m_frm->dbgPadrao, Qt::Key_Space);
+        QCOMPARE(campo(u"IDCHECK"_s), u"N"_s);
+        QCOMPARE(Cli_Dfs88000::inCount, 0);
+    }
+
+    // An accepted document shows the grey picture, marked or not, and cannot be marked.
+    void acceptedIsGreyAndUnmarkable()
+    {
+        listar();
+        QVERIFY(locate(u"A"_s));
+        const int row = m_frm->cdsCTe->RecNo() - 1;
+        dblClick();
+        QCOMPARE(campo(u"IDCHECK"_s), u"N"_s);
+        QCOMPARE(Cli_Dfs88000::inCount, 0);
+
+        auto *gray = m_frm->findChild<QLabel *>(u"imgGray"_s);
+        auto *uncheck = m_frm->findChild<QLabel *>(u"imgUncheck"_s);
+        QVERIFY(gray && uncheck);
+        const int markColumn = IndiceCol(m_frm->dbgPadrao, u"IDCHECK"_s);
+        const auto pictureAt = [&](int r) {
+            m_frm->dbgPadrao->scrollTo(m_frm->dbgPadrao->DataModel()->index(r, markColumn));
+            const QRect cell
+                = m_frm->dbgPadrao->visualRect(m_frm->dbgPadrao->DataModel()->index(r, markColumn));
+            const QImage shot = m_frm->dbgPadrao->viewport()->grab().toImage();
+            return shot.copy(cell.left() + 4, cell.top(), 16, qMin(16, cell.height()));
+        };
+        const QImage grey = gray->pixmap().toImage();
+        const QImage drawn = pictureAt(row);
+        // The box's inside (no olive there) is copied as it is.
+        for (const QPoint p : {QPoint(5, 5), QPoint(8, 3), QPoint(11, 6)})
+            QCOMPARE(drawn.pixelColor(p).rgb(), grey.pixelColor(p).rgb());
+        QVERIFY(locate(u"P"_s));
+        const QImage white = pictureAt(m_frm->cdsCTe->RecNo() - 1);
+        QCOMPARE(white.pixelColor(QPoint(5, 5)).rgb(),
+                 uncheck->pixmap().toImage().pixelColor(QPoint(5, 5)).rgb());
+        QVERIFY(white.pixelColor(QPoint(5, 5)) != drawn.pixelColor(QPoint(5, 5)));
+    }
+
+    // --- a new document, alter, cancel, save -------------------------------------------------
+
+    void newDocumentStartsWithFiveCargoRows()
+    {
+        listar();
+        trigger(u"mnuIncluir"_s);
+        QCOMPARE(m_frm->cdsCTe->State(), dsInsert);
+        QCOMPARE(m_frm->pgcPadrao->currentWidget(), m_frm->tshFormulario);
+        QCOMPARE(m_frm->pgcDados->currentWidget(), m_frm->tshIdentificacao);
+        QCOMPARE(campo(u"IDSTATUSCTE"_s), u"P"_s);
+        QCOMPARE(campo(u"CDEMPRESA"_s), u"01"_s);
+        QVERIFY(campo(u"IDVERPROCESSO"_s).startsWith(u"ORV_"_s));
+        QVERIFY(!campo(u"CDSERIECTE"_s).isEmpty());
+        TClientDataSet *carga = m_frm->cdsCTeInfQtCarga;
+        QCOMPARE(carga->RecordCount(), 5);
+        carga->First();
+        QCOMPARE(carga->FieldByName(u"DSTIPOMEDIDA"_s)->AsString(), u"PESO BRUTO"_s);
+        QCOMPARE(carga->FieldByName(u"IDGERADAAUTO"_s)->AsString(), u"S"_s);
+        int automatic = 0;
+        for (int row = 0; row < 5; ++row)
+            automatic += carga->ValueAt(row, carga->FieldByName(u"IDGERADAAUTO"_s)) == u"S"_s;
+        QCOMPARE(automatic, 1);
+    }
+
+    void validationStopsOnTheRightPage()
+    {
+        listar();
+        trigger(u"mnuIncluir"_s);
+        m_sink->clear();
+        trigger(u"mnuConfirmar"_s);
+        QCOMPARE(m_sink->lastText(),
+                 u"CFOP deve ser informado. Favor verificar o serviço e sua parametrização "
+                 u"fiscal centralizada."_s);
+        QCOMPARE(m_frm->cdsCTe->State(), dsInsert);
+        QCOMPARE(m_frm->pgcDados->currentWidget(), m_frm->tshTotais);
+        m_frm->cdsCTe->FieldByName(u"CDCFOP"_s)->SetAsString(u"5932"_s);
+        trigger(u"mnuConfirmar"_s);
+        QCOMPARE(m_sink->lastText(),
+                 u"Imposto deve ser informado. Favor verificar o serviço e sua parametrização "
+                 u"fiscal centralizada."_s);
+    }
+
+    void cancelInAChildGridCancelsOnlyThatRow()
+    {
+        listar();
+        QVERIFY(locate(u"P"_s));
+        trigger(u"mnuAlterar"_s);
+        m_frm->pgcDados->setCurrentWidget(m_frm->tshTotais);
+        TClientDataSet *comp = m_frm->cdsCTeCompValor;
+        const int before = comp->RecordCount();
+        m_frm->dbgCompValorPrestacao->setFocus();
+        QTRY_VERIFY(m_frm->dbgCompValorPrestacao->hasFocus());
+        comp->Append();
+        m_sink->clear();
+        trigger(u"mnuCancelar"_s);
+        QCOMPARE(comp->State(), dsBrowse);
+        QCOMPARE(comp->RecordCount(), before);
+        QCOMPARE(m_frm->cdsCTe->State(), dsEdit);
+        QVERIFY(m_sink->entries().isEmpty());
+    }
+
+    // A save that changes only the record sends null for every child list: the request's size
+    // in the server's log is that of exactly these six arguments.
+    void unchangedChildListsTravelAsNull()
+    {
+        listar();
+        QVERIFY(locate(u"P"_s));
+        const double key = campo(u"CDCTE"_s).toDouble();
+        trigger(u"mnuAlterar"_s);
+        completa();
+        // The rows the checks need are taken as loaded: only the record changes.
+        for (TClientDataSet *child : {m_frm->cdsCTeImpostos, m_frm->cdsCTeDocFiscais})
+            child->MergeChangeLog();
+        m_frm->cdsCTe->FieldByName(u"DSOUTCARCARGA"_s)->SetAsString(u"FRAGIL"_s);
+        QVariantList sent;
+        const TDataSetNotifyEvent save = m_frm->cdsCTe->AfterPost;
+        m_frm->cdsCTe->AfterPost = [&](TClientDataSet *ds) {
+            sent = {
+                m_frm->cdsCTe->Delta(), QVariant(), QVariant(), QVariant(), QVariant(), QVariant()};
+            for (TClientDataSet *child :
+                 {m_frm->cdsCTeImpostos, m_frm->cdsCTeCompValor, m_frm->cdsCTeDocFiscais,
+                  m_frm->cdsCTeInfQtCarga, m_frm->cdsCTeDadosAdic})
+                QCOMPARE(child->ChangeCount(), 0);
+            save(ds);
+        };
+        trigger(u"mnuConfirmar"_s);
+        m_frm->cdsCTe->AfterPost = save;
+        QCOMPARE(errors(), 0);
+        const QRegularExpression line(u"op=AplicaAlteracoes user=tester .* bytes=(\\d+)/"_s);
+        QRegularExpressionMatch last;
+        for (auto it = line.globalMatch(m_server->log()); it.hasNext();)
+            last = it.next();
+        QVERIFY(last.hasMatch());
+        QCOMPARE(last.captured(1).toLongLong(), qint64(contracts::encodeCall(sent).size()));
+        QCOMPARE(sql(m_db->db(), u"SELECT DSOUTCARCARGA FROM CTE WHERE CDCTE = ?"_s, {key}),
+                 QVariant(u"FRAGIL"_s));
+        QCOMPARE(campo(u"CDCTE"_s).toDouble(), key);
+    }
+
+    // The server refuses the save: the error shows and the document stays in edit with what was
+    // typed; once the cause is gone the same Confirm saves it.
+    void refusedSaveKeepsTheWork()
+    {
+        listar();
+        QVERIFY(locate(u"R"_s));
+        const double key = campo(u"CDCTE"_s).toDouble();
+        trigger(u"mnuAlterar"_s);
+        completa();
+        m_frm->cdsCTe->FieldByName(u"DSOUTCARCARGA"_s)->SetAsString(u"REFRIGERADA"_s);
+        m_frm->pgcDados->setCurrentWidget(m_frm->tshDadosCompl);
+        // Meanwhile the authority accepted it.
+        const QSqlDatabase db = m_db->db();
+        sql(db, u"UPDATE CTE SET IDSTATUSCTE = 'A' WHERE CDCTE = ?"_s, {key});
+        m_sink->clear();
+        trigger(u"mnuConfirmar"_s);
+        QVERIFY(m_sink->lastText().startsWith(u"Operação bloqueada."_s));
+        QCOMPARE(m_frm->cdsCTe->State(), dsEdit);
+        QCOMPARE(campo(u"DSOUTCARCARGA"_s), u"REFRIGERADA"_s);
+        QCOMPARE(campo(u"CDCTE"_s).toDouble(), key);
+        QCOMPARE(m_frm->pgcPadrao->currentWidget(), m_frm->tshFormulario);
+        QCOMPARE(m_frm->pgcDados->currentWidget(), m_frm->tshDadosCompl);
+        QCOMPARE(m_frm->cdsCTeDocFiscais->RecordCount(), 1);
+
+        sql(db, u"UPDATE CTE SET IDSTATUSCTE = 'R' WHERE CDCTE = ?"_s, {key});
+        m_sink->clear();
+        trigger(u"mnuConfirmar"_s);
+        QCOMPARE(errors(), 0);
+        QCOMPARE(m_frm->cdsCTe->State(), dsBrowse);
+        QCOMPARE(campo(u"CDCTE"_s).toDouble(), key);
+        QCOMPARE(sql(db, u"SELECT DSOUTCARCARGA FROM CTE WHERE CDCTE = ?"_s, {key}),
+                 QVariant(u"REFRIGERADA"_s));
+        QCOMPARE(sql(db, u"SELECT COUNT(*) FROM CTEDOCFISCAIS WHERE CDCTE = ?"_s, {key}).toInt(),
+                 1);
+    }
+
+    // The server is gone while a new document is saved: it stays with what was typed and its
+    // five cargo rows; with a server back, Confirm saves it and the editor moves to it.
+    void newDocumentSurvivesANetworkFault()
+    {
+        listar();
+        trigger(u"mnuIncluir"_s);
+        completa();
+        m_frm->cdsCTe->FieldByName(u"DSOUTCARCARGA"_s)->SetAsString(u"NOVO"_s);
+        m_server->kill();
+        m_sink->clear();
+        trigger(u"mnuConfirmar"_s);
+        QCOMPARE(errors(), 1);
+        QCOMPARE(m_frm->cdsCTe->State(), dsEdit);
+        QCOMPARE(campo(u"DSOUTCARCARGA"_s), u"NOVO"_s);
+        QCOMPARE(m_frm->cdsCTeInfQtCarga->RecordCount(), 5);
+
+        m_server = std::make_unique<ServerProcess>(m_db->connectionString());
+        QVERIFY(m_server->port() > 0);
+        m_frm->netCTe->SetPort(m_server->port());
+        login(m_server->port());
+        m_sink->clear();
+        trigger(u"mnuConfirmar"_s);
+        QCOMPARE(errors(), 0);
+        QCOMPARE(m_frm->cdsCTe->State(), dsBrowse);
+        QCOMPARE(campo(u"DSOUTCARCARGA"_s), u"NOVO"_s);
+        QVERIFY(campo(u"CDCTE"_s).toDouble() > 0);
+        QVERIFY(!campo(u"NRCTE"_s).isEmpty());
+        QCOMPARE(m_frm->cdsCTeInfQtCarga->RecordCount(), 5);
+    }
+
+    void cancelReloadsAndStaysOnTheDocument()
+    {
+        listar();
+        QVERIFY(locate(u"R"_s));
+        const QString key = campo(u"CDCTE"_s);
+        trigger(u"mnuAlterar"_s);
+        m_frm->cdsCTe->FieldByName(u"DSOUTCARCARGA"_s)->SetAsString(u"DESCARTADO"_s);
+        m_sink->queueAnswer(mbYes);
+        trigger(u"mnuCancelar"_s);
+        QCOMPARE(m_frm->cdsCTe->State(), dsBrowse);
+        QCOMPARE(campo(u"CDCTE"_s), key);
+        QVERIFY(campo(u"DSOUTCARCARGA"_s) != u"DESCARTADO"_s);
+        QCOMPARE(m_frm->pgcPadrao->currentWidget(), m_frm->tshFolhaDados);
+    }
+
+    void deleteSavesAndReloads()
+    {
+        listar();
+        trigger(u"mnuIncluir"_s);
+        completa();
+        trigger(u"mnuConfirmar"_s);
+        QCOMPARE(errors(), 0);
+        const double key = campo(u"CDCTE"_s).toDouble();
+        const int rows = m_frm->cdsCTe->RecordCount();
+        m_sink->queueAnswer(mbYes);
+        trigger(u"mnuExcluir"_s);
+        QCOMPARE(errors(), 0);
+        QCOMPARE(m_frm->cdsCTe->RecordCount(), rows - 1);
+        QVERIFY(!m_frm->cdsCTe->Locate(u"CDCTE"_s, key));
+        QCOMPARE(sql(m_db->db(), u"SELECT COUNT(*) FROM CTE WHERE CDCTE = ?"_s, {key}).toInt(), 0);
+    }
+
+private:
+    static bool IsReplyOkForTest(const QVariant &reply)
+    {
+        return reply.typeId() == QMetaType::QVariantList
+            && reply.toList().value(0).toString() == u"S"_s;
+    }
+};
+
+QTEST_MAIN(TestCTeEditor)
+#include "tst_cte_editor.moc"
