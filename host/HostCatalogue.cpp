@@ -51,6 +51,7 @@ HOST_OPT_SERVIDOR|Servidor de aplicação, ENDEREÇO:PORTA.
 HOST_OPT_BANCO|Endereço do banco de dados (sqlite:ARQUIVO ou postgresql://...).
 HOST_OPT_AUTOMACAO|Biblioteca de automação: é carregada após o login e o programa termina com o seu resultado.
 HOST_OPT_PACOTE|Caminho do pacote do CT-e (padrão: ao lado do executável).
+HOST_OPT_ABRIR_EDITOR|Abre o editor de CT-e logo após o login.
 )";
 
 } // namespace

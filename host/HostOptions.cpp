@@ -45,7 +45,9 @@ bool THostOptions::Parse(const QStringList &arguments, THostOptions *options, QS
     const QCommandLineOption automation(u"automation"_s, HostMsg(u"HOST_OPT_AUTOMACAO"_s),
                                         u"path"_s);
     const QCommandLineOption package(u"package"_s, HostMsg(u"HOST_OPT_PACOTE"_s), u"path"_s);
-    parser.addOptions({user, passwordFile, company, branch, date, server, db, automation, package});
+    const QCommandLineOption openEditor(u"open-editor"_s, HostMsg(u"HOST_OPT_ABRIR_EDITOR"_s));
+    parser.addOptions(
+        {user, passwordFile, company, branch, date, server, db, automation, package, openEditor});
 
     if (!parser.parse(arguments)) {
         *error = parser.errorText();
@@ -93,6 +95,7 @@ bool THostOptions::Parse(const QStringList &arguments, THostOptions *options, QS
         o.database = parser.value(db);
     o.automation = parser.value(automation);
     o.packagePath = parser.value(package);
+    o.openEditor = parser.isSet(openEditor);
     if (!parser.positionalArguments().isEmpty()) {
         *error = HostMsg(u"HOST_OPCAO_INVALIDA"_s).arg(parser.positionalArguments().join(u' '));
         return false;

@@ -20,6 +20,7 @@ struct THostOptions
     std::optional<QString> database;
     QString automation; // plug-in library; empty when none
     QString packagePath; // package library; empty for the default
+    bool openEditor = false; // open the CT-e editor once logged in
     QString helpText; // set when --help was asked: print it and stop
 
     // The dialog is skipped under automation, or when user and company come from the command line.

@@ -10,7 +10,9 @@
 #include "Messages.h"
 #include "PackageLoader.h"
 
+#include <QAction>
 #include <QSettings>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -56,6 +58,13 @@ int main(int argc, char *argv[])
     TMainWindow window(&package);
     window.show();
 
+    if (options.openEditor) {
+        // Through the menu's own action, so a failure is shown as any menu failure is.
+        QTimer::singleShot(0, &window, [&window] {
+            if (auto *open = window.findChild<QAction *>(u"actEditorCTe"_s))
+                open->trigger();
+        });
+    }
     if (!options.automation.isEmpty() && !StartAutomation(options.automation, &window, &error)) {
         std::fprintf(stderr, "%s\n", qPrintable(error));
         return 125;

@@ -13,6 +13,7 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 
@@ -91,7 +92,22 @@ int allWindows(QWidget *mainWindow)
         return mainWindow->findChild<QAction *>(name);
     };
 
-    // The editor, twice: one MDI child, restored.
+    // The editor, twice: one MDI child, restored. There is no server at the address given, so
+    // opening it shows an error that names the address; every box it raises is answered.
+    QStringList editorMessages;
+    auto *answerer = new QTimer(qApp);
+    QObject::connect(answerer, &QTimer::timeout, answerer, [&editorMessages] {
+        QPointer<QMessageBox> box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible() || box->property("answered").toBool())
+            return;
+        box->setProperty("answered", true);
+        editorMessages << box->text();
+        QTimer::singleShot(0, qApp, [box] {
+            if (box)
+                press(box, u"btnOK"_s);
+        });
+    });
+    answerer->start(5);
     action(u"actEditorCTe"_s)->trigger();
     expect(10, area->subWindowList().size() == 1, u"no editor child"_s);
     if (g_failed)
@@ -105,6 +121,12 @@ int allWindows(QWidget *mainWindow)
     action(u"actEditorCTe"_s)->trigger();
     expect(14, area->subWindowList().size() == 1, u"a second editor"_s);
     expect(15, !editor->isMinimized(), u"editor not restored"_s);
+    answerer->stop();
+    answerer->deleteLater();
+    expect(16,
+           std::any_of(editorMessages.cbegin(), editorMessages.cend(),
+                       [](const QString &m) { return m.contains(u"127.0.0.1:1"_s); }),
+           u"no connection error naming the server: "_s + editorMessages.join(u" | "_s));
 
     // The batch status window, modal, closed with Cancelar.
     QString title;

@@ -82,6 +82,16 @@ private slots:
         QCOMPARE(o.date.value_or(QDate()), date);
     }
 
+    void openEditorOption()
+    {
+        THostOptions o;
+        QString error;
+        QVERIFY(THostOptions::Parse({u"host"_s}, &o, &error));
+        QVERIFY(!o.openEditor);
+        QVERIFY(THostOptions::Parse({u"host"_s, u"--open-editor"_s}, &o, &error));
+        QVERIFY(o.openEditor);
+    }
+
     // The login is remembered without its password; the command line overrides what was
     // remembered; publishing fills the values the package reads.
     void loginRememberedWithoutPassword()
