@@ -49,6 +49,13 @@ public:
 
     void remove(QWidget *container) { m_watched.remove(container); }
 
+    void removeWithin(const QWidget *window)
+    {
+        m_watched.removeIf([window](const auto &entry) {
+            return !entry.value().container || inside(window, entry.value().container);
+        });
+    }
+
 private:
     void focusMoved(QWidget *old, QWidget *now)
     {
@@ -125,6 +132,11 @@ void Watch(QWidget *container, Handler onEnter, Handler onExit)
 void Unwatch(QWidget *container)
 {
     watcher().remove(container);
+}
+
+void UnwatchWithin(const QWidget *window)
+{
+    watcher().removeWithin(window);
 }
 
 } // namespace ContainerFocus

@@ -22,5 +22,8 @@ using Handler = std::function<void()>;
 // Registers `container`'s handlers (either may be empty); they are dropped with the container.
 void Watch(QWidget *container, Handler onEnter, Handler onExit);
 void Unwatch(QWidget *container);
+// Drops every container inside `window`. Windows call it from their destructor: the focus leaves
+// them while QWidget's destructor runs, when their handlers' object is already gone.
+void UnwatchWithin(const QWidget *window);
 
 } // namespace ContainerFocus

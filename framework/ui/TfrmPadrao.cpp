@@ -1,5 +1,7 @@
 #include "TfrmPadrao.h"
 
+#include "ContainerFocus.h"
+
 #include "ClientDataSet.h"
 #include "DBGrid.h"
 #include "DBNavigator.h"
@@ -368,4 +370,11 @@ void TfrmPadrao::closeEvent(QCloseEvent *event)
     } else if (action == caFree) {
         deleteLater();
     }
+}
+
+TfrmPadrao::~TfrmPadrao()
+{
+    // The focus leaves the window while QWidget's destructor runs; by then a descendant's
+    // container handlers would call into an object that no longer exists.
+    ContainerFocus::UnwatchWithin(this);
 }

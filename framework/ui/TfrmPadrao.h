@@ -33,6 +33,7 @@ class TfrmPadrao : public QWidget
     Q_OBJECT
 public:
     explicit TfrmPadrao(QWidget *parent = nullptr);
+    ~TfrmPadrao() override;
 
     // Shows the window as an MDI child (not modal) and brings it to the front.
     void Show();

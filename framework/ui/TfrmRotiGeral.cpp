@@ -1,5 +1,7 @@
 #include "TfrmRotiGeral.h"
 
+#include "ContainerFocus.h"
+
 #include "Exceptions.h"
 #include "Messages.h"
 #include "Screen.h"
@@ -130,4 +132,11 @@ void TfrmRotiGeral::closeEvent(QCloseEvent *event)
     QDialog::done(m_pendingResult);
     if (action == caFree)
         deleteLater();
+}
+
+TfrmRotiGeral::~TfrmRotiGeral()
+{
+    // The focus leaves the window while QWidget's destructor runs; by then a descendant's
+    // container handlers would call into an object that no longer exists.
+    ContainerFocus::UnwatchWithin(this);
 }

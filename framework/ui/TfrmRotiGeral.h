@@ -21,6 +21,7 @@ class TfrmRotiGeral : public QDialog
     Q_OBJECT
 public:
     explicit TfrmRotiGeral(QWidget *parent = nullptr);
+    ~TfrmRotiGeral() override;
 
     // Shows the window modally and waits until it closes; returns its modal result.
     int ShowModal();

@@ -248,6 +248,43 @@ private slots:
         QCOMPARE(sink.lastText(), u"Empresa inválida."_s);
     }
 
+    // A maintenance window destroyed while the focus is inside one of its watched containers:
+    // QWidget's destructor moves the focus away, when the descendant that owns the handlers is
+    // already gone; no handler may run then.
+    void containerHandlersDroppedWithTheWindow()
+    {
+        struct Owner : TfrmPadrao
+        {
+            QWidget *pan = new QWidget(this);
+            QLineEdit *edit = new QLineEdit(pan);
+            bool *alive;
+            int *calledDead;
+            Owner(bool *a, int *d)
+                : alive(a)
+                , calledDead(d)
+            {
+                ContainerFocus::Watch(
+                    pan, [this] { check(); }, [this] { check(); });
+            }
+            ~Owner() override { *alive = false; }
+            void check()
+            {
+                if (!*alive)
+                    ++*calledDead;
+            }
+        };
+        bool alive = true;
+        int calledDead = 0;
+        auto *window = new Owner(&alive, &calledDead);
+        window->Show();
+        QVERIFY(QTest::qWaitForWindowActive(window->window()));
+        window->edit->setFocus();
+        QCOMPARE(QApplication::focusWidget(), window->edit);
+        delete window;
+        QVERIFY(!alive);
+        QCOMPARE(calledDead, 0);
+    }
+
     // The animation keeps turning while a synchronous wait spins a local loop.
     void busyAnimationKeepsPainting()
     {
