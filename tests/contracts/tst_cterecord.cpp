@@ -23,10 +23,10 @@ private:
 private slots:
     void namesAreUniqueInEveryList()
     {
-        const QList<QList<FieldDef>> lists{cte::documentFields(),      cte::taxFields(),
-                                           cte::valueComponentFields(), cte::fiscalDocumentFields(),
-                                           cte::cargoQuantityFields(),  cte::additionalDataFields(),
-                                           cte::establishmentFields()};
+        const QList<QList<FieldDef>> lists {
+            cte::documentFields(),       cte::taxFields(),           cte::valueComponentFields(),
+            cte::fiscalDocumentFields(), cte::cargoQuantityFields(), cte::additionalDataFields(),
+            cte::establishmentFields()};
         for (const auto &list : lists) {
             QSet<QString> seen;
             for (const FieldDef &f : list) {
@@ -46,10 +46,10 @@ private slots:
             if (!f.hidden)
                 visible << f.name;
         }
-        QCOMPARE(visible, (QStringList{u"NRCTE"_s, u"CDSERIECTE"_s, u"NRACESSOCTE"_s,
-                                       u"DTEMISSAO"_s, u"IDSTATUSCTE"_s, u"CDSTATUSCTE"_s,
-                                       u"DSSTATUSCTE"_s, u"IDEMAILCTE"_s, u"NRINSJURTOMA"_s,
-                                       u"NMRAZSOCTOMA"_s}));
+        QCOMPARE(visible,
+                 (QStringList {u"NRCTE"_s, u"CDSERIECTE"_s, u"NRACESSOCTE"_s, u"DTEMISSAO"_s,
+                               u"IDSTATUSCTE"_s, u"CDSTATUSCTE"_s, u"DSSTATUSCTE"_s,
+                               u"IDEMAILCTE"_s, u"NRINSJURTOMA"_s, u"NMRAZSOCTOMA"_s}));
     }
 
     void partyAndEmitterWidths_data()
@@ -94,11 +94,11 @@ private slots:
     void childListsCarryTheDocumentKey()
     {
         for (const auto &[name, fields] :
-             {std::pair{u"cdsCTeImpostos"_s, cte::taxFields()},
-              std::pair{u"cdsCTeCompValor"_s, cte::valueComponentFields()},
-              std::pair{u"cdsCTeDocFiscais"_s, cte::fiscalDocumentFields()},
-              std::pair{u"cdsCTeInfQtCarga"_s, cte::cargoQuantityFields()},
-              std::pair{u"cdsCTeDadosAdic"_s, cte::additionalDataFields()}}) {
+             {std::pair {u"cdsCTeImpostos"_s, cte::taxFields()},
+              std::pair {u"cdsCTeCompValor"_s, cte::valueComponentFields()},
+              std::pair {u"cdsCTeDocFiscais"_s, cte::fiscalDocumentFields()},
+              std::pair {u"cdsCTeInfQtCarga"_s, cte::cargoQuantityFields()},
+              std::pair {u"cdsCTeDadosAdic"_s, cte::additionalDataFields()}}) {
             QCOMPARE(fields.at(0).name, cte::childKeyField(name));
             QCOMPARE(fields.at(1).name, u"CDCTE"_s);
         }

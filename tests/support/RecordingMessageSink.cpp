@@ -2,7 +2,7 @@
 
 RecordingMessageSink::RecordingMessageSink()
     : m_previous(SetMessageSink(this))
-{}
+{ }
 
 RecordingMessageSink::~RecordingMessageSink()
 {

@@ -27,7 +27,8 @@ private slots:
         QCOMPARE(msg.Msg(u"TEXTO_COM_BARRA"_s), u"a|b"_s);
         QCOMPARE(msg.Msg(u"SEM_TEXTO"_s), QString());
         QCOMPARE(msg.Msg(u"NAO_EXISTE"_s), QString());
-        QCOMPARE(msg.Keys(), (QStringList{u"EMPRESA_DEVE"_s, u"TEXTO_COM_BARRA"_s, u"SEM_TEXTO"_s}));
+        QCOMPARE(msg.Keys(),
+                 (QStringList {u"EMPRESA_DEVE"_s, u"TEXTO_COM_BARRA"_s, u"SEM_TEXTO"_s}));
     }
 
     void showMsgGoesThroughTheSink()
@@ -40,7 +41,7 @@ private slots:
         // Without a queued answer the default button is chosen: the first in OK, Yes, No order.
         QCOMPARE(ShowMsg(TMsgKind::Question, u"x"_s, mbNo | mbYes), int(mbYes));
         QCOMPARE(ShowMsg(TMsgKind::Question, u"x"_s, mbNo | mbYes, mbNo), int(mbNo));
-        QCOMPARE(sink.texts(), (QStringList{u"Deseja continuar?"_s, u"x"_s, u"x"_s}));
+        QCOMPARE(sink.texts(), (QStringList {u"Deseja continuar?"_s, u"x"_s, u"x"_s}));
         QCOMPARE(sink.entries().first().kind, TMsgKind::Question);
     }
 
@@ -147,8 +148,8 @@ private slots:
                                    << false << u"11.222.333/0001-81"_s << u"11222333000181"_s;
         QTest::newRow("product-tree") << u"99.999.9999;0;_"_s << u"00.000.0000;_"_s << false
                                       << u"01.001.0001"_s << u"010010001"_s;
-        QTest::newRow("escaped-literal") << u"\\A-00;1;_"_s << u"\\A-99;_"_s << true << u"A-12"_s
-                                         << u"A-12"_s;
+        QTest::newRow("escaped-literal")
+            << u"\\A-00;1;_"_s << u"\\A-99;_"_s << true << u"A-12"_s << u"A-12"_s;
         QTest::newRow("no-sections") << u"00"_s << u"99;_"_s << true << u"12"_s << u"12"_s;
     }
     void editMasks()
@@ -167,19 +168,21 @@ private slots:
     void serverReplies()
     {
         RecordingMessageSink sink;
-        const QVariant ok = QVariantList{u"S"_s, 42};
+        const QVariant ok = QVariantList {u"S"_s, 42};
         QCOMPARE(CheckResultServ(ok), ok);
         QVERIFY(IsReplyOk(ok));
 
         QVERIFY(!FrameworkGuard([] { CheckResultServ(u"Servidor fora do ar"_s); }));
         QCOMPARE(sink.lastText(), u"Servidor fora do ar"_s);
-        QVERIFY(!FrameworkGuard([] { CheckResultServ(QVariantList{u"N"_s, u"Número repetido"_s}); }));
+        QVERIFY(!FrameworkGuard([] {
+            CheckResultServ(QVariantList {u"N"_s, u"Número repetido"_s});
+        }));
         QCOMPARE(sink.lastText(), u"Número repetido"_s);
         // A reply in no known form is an error too, never a silent success.
         QVERIFY(!FrameworkGuard([] { CheckResultServ(QVariant()); }));
         QVERIFY(!sink.lastText().isEmpty());
         // Without raising, the error is shown and the reply comes back for the caller.
-        const QVariant failed = QVariantList{u"N"_s, u"x"_s};
+        const QVariant failed = QVariantList {u"N"_s, u"x"_s};
         QCOMPARE(CheckResultServ(failed, false), failed);
         QCOMPARE(sink.lastText(), u"x"_s);
     }

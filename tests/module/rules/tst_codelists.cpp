@@ -28,13 +28,12 @@ private slots:
         for (const TCodeList &l : EditorCodeLists())
             names << l.dataset;
         QCOMPARE(names,
-                 (QStringList{u"cdsListaModal"_s, u"cdsListaTipoDeServico"_s,
-                              u"cdsListaFinalidade"_s, u"cdsListaFormaDeEmissao"_s,
-                              u"cdsListaGlobalizado"_s, u"cdsListaFormaDeImpressao"_s,
-                              u"cdsListaAmbiente"_s, u"cdsListaInfCadReme"_s,
-                              u"cdsListaInfCadExpe"_s, u"cdsListaInfCadRece"_s,
-                              u"cdsListaInfCadDest"_s, u"cdsListaIndicadorTomador"_s,
-                              u"cdsListaInfCadToma"_s}));
+                 (QStringList {
+                     u"cdsListaModal"_s, u"cdsListaTipoDeServico"_s, u"cdsListaFinalidade"_s,
+                     u"cdsListaFormaDeEmissao"_s, u"cdsListaGlobalizado"_s,
+                     u"cdsListaFormaDeImpressao"_s, u"cdsListaAmbiente"_s, u"cdsListaInfCadReme"_s,
+                     u"cdsListaInfCadExpe"_s, u"cdsListaInfCadRece"_s, u"cdsListaInfCadDest"_s,
+                     u"cdsListaIndicadorTomador"_s, u"cdsListaInfCadToma"_s}));
     }
 
     void everyEntryHasItsTextStartingWithItsCode()

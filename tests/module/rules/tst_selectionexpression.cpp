@@ -47,23 +47,24 @@ private slots:
         f.RecSelDestinatario = selCliente;
         f.RecCdClienteDest = u"D1"_s;
         const QVariantList a = SelectionArguments(u"02"_s, f);
-        QCOMPARE(a.mid(2, 3), (QVariantList{u"C"_s, u"T1"_s, QString()}));
-        QCOMPARE(a.mid(9, 3), (QVariantList{u"F"_s, QString(), u"R2"_s}));
-        QCOMPARE(a.mid(12, 3), (QVariantList{u"C"_s, u"E1"_s, QString()}));
-        QCOMPARE(a.mid(15, 3), (QVariantList{u"F"_s, QString(), u"C2"_s}));
-        QCOMPARE(a.mid(18, 3), (QVariantList{u"C"_s, u"D1"_s, QString()}));
+        QCOMPARE(a.mid(2, 3), (QVariantList {u"C"_s, u"T1"_s, QString()}));
+        QCOMPARE(a.mid(9, 3), (QVariantList {u"F"_s, QString(), u"R2"_s}));
+        QCOMPARE(a.mid(12, 3), (QVariantList {u"C"_s, u"E1"_s, QString()}));
+        QCOMPARE(a.mid(15, 3), (QVariantList {u"F"_s, QString(), u"C2"_s}));
+        QCOMPARE(a.mid(18, 3), (QVariantList {u"C"_s, u"D1"_s, QString()}));
     }
 
     void situations_data()
     {
         QTest::addColumn<QList<bool>>("ticked"); // A C D P R T
         QTest::addColumn<QString>("expected");
-        QTest::newRow("all") << QList<bool>{true, true, true, true, true, true} << u"_A_C_D_P_R_T_"_s;
-        QTest::newRow("pending-rejected") << QList<bool>{false, false, false, true, true, false}
-                                          << u"_P_R_"_s;
-        QTest::newRow("accepted-pending") << QList<bool>{true, false, false, true, false, false}
-                                          << u"_A_P_"_s;
-        QTest::newRow("none") << QList<bool>{false, false, false, false, false, false} << u"_"_s;
+        QTest::newRow("all") << QList<bool> {true, true, true, true, true, true}
+                             << u"_A_C_D_P_R_T_"_s;
+        QTest::newRow("pending-rejected")
+            << QList<bool> {false, false, false, true, true, false} << u"_P_R_"_s;
+        QTest::newRow("accepted-pending")
+            << QList<bool> {true, false, false, true, false, false} << u"_A_P_"_s;
+        QTest::newRow("none") << QList<bool> {false, false, false, false, false, false} << u"_"_s;
     }
     void situations()
     {
@@ -90,7 +91,7 @@ private slots:
         QCOMPARE(OperationTypeCriterion(f), u"'S01','S05'"_s);
         bool ok = false;
         QCOMPARE(contracts::splitSelectionList(OperationTypeCriterion(f), &ok),
-                 (QStringList{u"S01"_s, u"S05"_s}));
+                 (QStringList {u"S01"_s, u"S05"_s}));
         QVERIFY(ok);
     }
 
