@@ -1,5 +1,6 @@
 #include "TestDatabases.h"
 
+#include "ADOIBQuery.h"
 #include "DbConnection.h"
 #include "Exceptions.h"
 
@@ -70,3 +71,19 @@ QString Fresh(const QString &backend, const QString &name, const QString &dir)
 }
 
 } // namespace TestDatabases
+
+QStringList OpenAndCollect(TADOIBQuery &query, const QStringList &params, const QString &field)
+{
+    for (const QString &p : params) {
+        const qsizetype eq = p.indexOf(u'=');
+        if (eq < 0)
+            query.ParamByName(p).Clear();
+        else
+            query.ParamByName(p.left(eq)).SetAsString(p.mid(eq + 1));
+    }
+    query.Open();
+    QStringList got;
+    for (query.First(); !query.Eof(); query.Next())
+        got.append(query.FieldByName(field).AsString());
+    return got;
+}

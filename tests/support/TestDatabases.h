@@ -19,3 +19,9 @@ QString PgServer();
 QString Fresh(const QString &backend, const QString &name, const QString &dir);
 
 } // namespace TestDatabases
+
+class TADOIBQuery;
+
+// Binds `params` ("NAME=value" sets a text, a bare "NAME" a null), opens `query` and returns the
+// column `field` of every row, in the order the query gives them.
+QStringList OpenAndCollect(TADOIBQuery &query, const QStringList &params, const QString &field);

@@ -174,17 +174,7 @@ private slots:
         QFETCH(QString, field);
         QFETCH(QStringList, values);
         auto q = query(backend, sql);
-        for (const QString &p : params) {
-            const qsizetype eq = p.indexOf(u'=');
-            if (eq < 0)
-                q->ParamByName(p).Clear();
-            else
-                q->ParamByName(p.left(eq)).SetAsString(p.mid(eq + 1));
-        }
-        q->Open();
-        QStringList got;
-        for (q->First(); !q->Eof(); q->Next())
-            got.append(q->FieldByName(field).AsString());
+        QStringList got = OpenAndCollect(*q, params, field);
         if (!sql.contains(u"ORDER BY"_s))
             got.sort();
         QCOMPARE(got, values);
