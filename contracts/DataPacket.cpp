@@ -1,9 +1,11 @@
 #include "DataPacket.h"
 
 #include "ContractMessages.h"
+#include "JsonText.h"
 
 #include <QDateTime>
 #include <QJsonArray>
+#include <QJsonDocument>
 
 #include <QSet>
 
@@ -64,6 +66,33 @@ QJsonValue valueToJson(const QVariant &value, FieldType type)
         return value.toDateTime().toString(Qt::ISODateWithMs);
     default:
         return value.toString();
+    }
+}
+
+// valueToJson's text form.
+void appendValueJson(QByteArray &out, const QVariant &value, FieldType type)
+{
+    if (value.isNull()) {
+        jsontext::appendNull(out);
+        return;
+    }
+    switch (type) {
+    case FieldType::Float:
+        jsontext::appendDouble(out, value.toDouble());
+        return;
+    case FieldType::Integer:
+        jsontext::appendInteger(out, value.toLongLong());
+        return;
+    case FieldType::DateTime:
+        jsontext::appendString(out, value.toDateTime().toString(Qt::ISODateWithMs));
+        return;
+    default:
+        // Text values are QString already: read them in place.
+        if (value.typeId() == QMetaType::QString)
+            jsontext::appendString(out, *static_cast<const QString *>(value.constData()));
+        else
+            jsontext::appendString(out, value.toString());
+        return;
     }
 }
 
@@ -269,6 +298,32 @@ QJsonObject packetToJson(const DataPacket &packet)
     for (const Row &row : packet.rows)
         rows.append(rowToJson(row, packet.fields));
     return {{u"fields"_s, fieldsToJson(packet.fields)}, {u"rows"_s, rows}};
+}
+
+void appendPacketJson(QByteArray &out, const DataPacket &packet)
+{
+    // Keys in QJsonObject order (sorted): "fields", then "rows".
+    out.append("{\"fields\":", 10);
+    out.append(QJsonDocument(fieldsToJson(packet.fields)).toJson(QJsonDocument::Compact));
+    out.append(",\"rows\":[", 9);
+    QList<FieldType> types;
+    types.reserve(packet.fields.size());
+    for (const FieldDef &f : packet.fields)
+        types.append(f.type);
+    const QVariant null;
+    for (qsizetype r = 0; r < packet.rows.size(); ++r) {
+        if (r > 0)
+            out.append(',');
+        out.append('[');
+        const Row &row = packet.rows.at(r);
+        for (qsizetype i = 0; i < types.size(); ++i) {
+            if (i > 0)
+                out.append(',');
+            appendValueJson(out, i < row.size() ? row.at(i) : null, types.at(i));
+        }
+        out.append(']');
+    }
+    out.append("]}", 2);
 }
 
 QJsonObject deltaToJson(const Delta &delta)

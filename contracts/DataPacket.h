@@ -61,6 +61,9 @@ struct Delta
 // Encoding. Values are written by their field's type; a date-time as ISO text with milliseconds.
 QJsonObject packetToJson(const DataPacket &packet);
 QJsonObject deltaToJson(const Delta &delta);
+// The packet's compact JSON text, the same bytes as QJsonDocument(packetToJson(packet)) gives,
+// written without building the JSON tree.
+void appendPacketJson(QByteArray &out, const DataPacket &packet);
 
 // Decoding checks everything: a missing or unknown part, a field without a name or with an unknown
 // type, a duplicated field name, a row of the wrong length or a value of the wrong type. On error

@@ -115,10 +115,9 @@ std::optional<QList<QVariant>> checkArguments(const OperationSignature &signatur
 
 QByteArray encodeCall(const QList<QVariant> &args)
 {
-    QJsonArray array;
-    for (const QVariant &v : args)
-        array.append(toJson(v));
-    return QJsonDocument(array).toJson(QJsonDocument::Compact);
+    QByteArray out;
+    appendJson(out, QVariant(args));
+    return out;
 }
 
 std::optional<QList<QVariant>> decodeCall(const QByteArray &body, QString *error)
@@ -150,11 +149,9 @@ std::optional<QList<QVariant>> decodeCall(const QByteArray &body, QString *error
 
 QByteArray encodeReply(const QVariant &reply)
 {
-    // A bare scalar is not a JSON document to QJsonDocument: write it inside an array and strip
-    // the brackets.
-    const QByteArray wrapped
-        = QJsonDocument(QJsonArray {toJson(reply)}).toJson(QJsonDocument::Compact);
-    return wrapped.mid(1, wrapped.size() - 2);
+    QByteArray out;
+    appendJson(out, reply);
+    return out;
 }
 
 std::optional<QVariant> decodeReply(const QByteArray &body, QString *error)

@@ -2,9 +2,11 @@
 
 #include "ContractMessages.h"
 #include "DataPacket.h"
+#include "JsonText.h"
 
 #include <QDateTime>
 #include <QJsonArray>
+#include <QJsonDocument>
 #include <QJsonObject>
 
 using namespace Qt::StringLiterals;
@@ -45,6 +47,68 @@ QJsonValue toJson(const QVariant &value)
     if (value.typeId() == qMetaTypeId<Delta>())
         return QJsonObject {{u"$delta"_s, deltaToJson(value.value<Delta>())}};
     return value.toString();
+}
+
+void appendJson(QByteArray &out, const QVariant &value)
+{
+    if (value.isNull()) {
+        jsontext::appendNull(out);
+        return;
+    }
+    switch (value.typeId()) {
+    case QMetaType::Bool:
+        out.append(value.toBool() ? "true" : "false");
+        return;
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+        jsontext::appendInteger(out, value.toLongLong());
+        return;
+    case QMetaType::Double:
+    case QMetaType::Float:
+        jsontext::appendDouble(out, value.toDouble());
+        return;
+    case QMetaType::QDate:
+        out.append("{\"$date\":", 9);
+        jsontext::appendString(out, value.toDate().toString(Qt::ISODate));
+        out.append('}');
+        return;
+    case QMetaType::QDateTime:
+        out.append("{\"$datetime\":", 13);
+        jsontext::appendString(out, value.toDateTime().toString(Qt::ISODateWithMs));
+        out.append('}');
+        return;
+    case QMetaType::QVariantList:
+    case QMetaType::QStringList: {
+        out.append('[');
+        bool first = true;
+        for (const QVariant &item : value.toList()) {
+            if (!first)
+                out.append(',');
+            first = false;
+            appendJson(out, item);
+        }
+        out.append(']');
+        return;
+    }
+    default:
+        break;
+    }
+    if (value.typeId() == qMetaTypeId<DataPacket>()) {
+        out.append("{\"$packet\":", 11);
+        appendPacketJson(out, *static_cast<const DataPacket *>(value.constData()));
+        out.append('}');
+        return;
+    }
+    if (value.typeId() == qMetaTypeId<Delta>()) {
+        out.append("{\"$delta\":", 10);
+        out.append(QJsonDocument(deltaToJson(*static_cast<const Delta *>(value.constData())))
+                       .toJson(QJsonDocument::Compact));
+        out.append('}');
+        return;
+    }
+    jsontext::appendString(out, value.toString());
 }
 
 std::optional<QVariant> fromJson(const QJsonValue &json, QString *error)

@@ -13,6 +13,9 @@
 namespace contracts {
 
 QJsonValue toJson(const QVariant &value);
+// The compact JSON text of toJson(value), written straight into `out` (replies with large
+// packets would otherwise go through a JSON tree first).
+void appendJson(QByteArray &out, const QVariant &value);
 
 // Reads a value; an untagged object or a malformed tagged one gives nothing and `error` says why.
 std::optional<QVariant> fromJson(const QJsonValue &json, QString *error);

@@ -17,6 +17,10 @@ QVariant readValue(const QVariant &stored, const FieldDef &field)
 {
     if (stored.isNull())
         return QVariant();
+    // Values the driver already gives in the field's type are shared, not rebuilt.
+    const int id = stored.typeId();
+    if (field.type == FieldType::Float && id == QMetaType::Double)
+        return stored;
     if (field.type == FieldType::Float || field.type == FieldType::Integer) {
         bool ok = false;
         const double d = stored.toDouble(&ok);
@@ -25,11 +29,13 @@ QVariant readValue(const QVariant &stored, const FieldDef &field)
         return field.type == FieldType::Integer ? QVariant(qint64(d)) : QVariant(d);
     }
     if (field.type == FieldType::DateTime) {
-        if (stored.typeId() == QMetaType::QDateTime)
+        if (id == QMetaType::QDateTime)
             return stored;
         auto v = contracts::coerceValue(stored, FieldType::DateTime);
         return v ? *v : QVariant();
     }
+    if (id == QMetaType::QString)
+        return stored;
     return QVariant(stored.toString());
 }
 
