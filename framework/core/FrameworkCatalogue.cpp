@@ -43,6 +43,7 @@ FW_MNU_LISTAGEM|Listagem
 FW_MNU_CONF_IMPRESSORA|Configurar Impressora
 FW_PADRAO_CANC|Deseja cancelar as alterações efetuadas?
 FW_PADRAO_EXCL|Confirma a exclusão do registro?
+FW_GRADE_EXCLUIR|Excluir o registro?
 FW_RELATORIO_INEXISTENTE|Não existe relatório cadastrado com o código %1.
 FW_DATA_INVALIDA|Data inválida: %1.
 FW_DIA_DOMINGO|Domingo

@@ -11,10 +11,31 @@ class QPainter;
 // Cell state passed to OnDrawColumnCell.
 enum TGridDrawState : int { gdSelected = 0x1, gdFocused = 0x2 };
 
+// Options of a data-aware grid, combinable.
+enum TDBGridOption : int {
+    dgEditing = 0x01, // cells can be edited, rows inserted and deleted from the keyboard
+    dgRowSelect = 0x02, // the whole row is selected; no cell editing
+    dgTabs = 0x04, // Tab and Shift+Tab move between columns instead of leaving the grid
+    dgConfirmDelete = 0x08, // Ctrl+Delete asks before deleting the row
+    dgInsertRows = 0x10, // Insert, and moving down past the last row, add a row
+    dgDeleteRows = 0x20, // Ctrl+Delete deletes the current row
+};
+inline constexpr int dgDefaultOptions
+    = dgEditing | dgTabs | dgConfirmDelete | dgInsertRows | dgDeleteRows;
+
 // A data-aware grid over a data source. Row selection (dgRowSelect) or cell editing (dgEditing);
-// typing in an editable cell puts the dataset in edit state; a read-only column, field or grid
-// takes no input. Columns may offer a pick list or an ellipsis button. Clicking a title only
-// raises OnTitleClick: the grid never sorts. Every handler runs through FrameworkGuard.
+// a read-only column, field or grid takes no input. Columns may offer a pick list or an ellipsis
+// button (OnEditButtonClick opens the column's look-up). Clicking a title only raises
+// OnTitleClick: the grid never sorts. Every handler runs through FrameworkGuard.
+//
+// Keys while editing is allowed: typing or F2 edits the cell (the row enters edit state); Enter
+// keeps the cell's text; Esc reverts a changed cell, or cancels the row's edit when the cell is
+// unchanged or no cell editor is open; Tab and Shift+Tab leave the column (OnColExit; an error
+// there keeps the cell where it was), wrapping to the next row and appending past the last one;
+// Insert inserts a row before the current one; Down on the last row appends one (not while a new
+// row is still untouched); Ctrl+Delete deletes the current row after the question of
+// dgConfirmDelete. OnKeyDown sees every key first, also those typed in a cell editor, and can
+// swallow any of them.
 class TDBGrid : public QTableView
 {
     Q_OBJECT
@@ -35,10 +56,14 @@ public:
 
     using QTableView::edit;
 
-    void SetRowSelect(bool rowSelect);
-    bool RowSelect() const { return m_rowSelect; }
-    void SetEditing(bool editing);
-    bool Editing() const { return m_editing; }
+    void SetOptions(int options);
+    int Options() const { return m_options; }
+    void SetOption(TDBGridOption option, bool on);
+    bool HasOption(TDBGridOption option) const { return (m_options & option) != 0; }
+    void SetRowSelect(bool rowSelect) { SetOption(dgRowSelect, rowSelect); }
+    bool RowSelect() const { return HasOption(dgRowSelect); }
+    void SetEditing(bool editing) { SetOption(dgEditing, editing); }
+    bool Editing() const { return HasOption(dgEditing); }
     void SetReadOnly(bool readOnly);
     bool ReadOnly() const { return m_model->ReadOnly(); }
 
@@ -60,16 +85,31 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
     bool edit(const QModelIndex &index, EditTrigger trigger, QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint) override;
 
 private:
     void applyOptions();
     void applyWidths();
     void followDataSet(int row);
+    void linkSource();
+    // True when the key was one of the grid's own and is done with.
+    bool gridKey(int key, Qt::KeyboardModifiers modifiers);
+    bool canModify() const;
+    void moveColumn(bool forward);
+    void appendRow();
+    void deleteRow();
+    void cancelRow();
+    QWidget *openEditor() const;
+    void commitEditor();
+    void dropEditor();
 
     TDataSetModel *m_model;
-    bool m_rowSelect = false;
-    bool m_editing = true;
+    int m_options = dgDefaultOptions;
     bool m_following = false;
+    bool m_restoring = false;
+    int m_column = 0; // the column of the last current cell
+    QList<QMetaObject::Connection> m_sourceConnections;
 };
 
 // The display text of the current row in the column showing `fieldName`; empty when the grid has

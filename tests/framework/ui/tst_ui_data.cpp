@@ -16,6 +16,7 @@
 
 #include <QAbstractButton>
 #include <QAbstractItemModelTester>
+#include <QApplication>
 #include <QCalendarWidget>
 #include <QHeaderView>
 #include <QLabel>
@@ -487,6 +488,179 @@ private slots:
         QCOMPARE(pick->count(), 2);
     }
 
+    // Row keys: Insert, Down past the last row, Ctrl+Delete with its question; options and
+    // OnKeyDown can take each of them away.
+    void gridRowKeys_data()
+    {
+        QTest::addColumn<QStringList>("script");
+        QTest::addColumn<int>("options");
+        QTest::addColumn<QList<int>>("answers");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("state");
+        QTest::addColumn<int>("recNo");
+        QTest::addColumn<int>("questions");
+        const int all = dgDefaultOptions;
+        const QList<int> none;
+        QTest::newRow("insert-before-current") << QStringList {u"cell:1,1"_s, u"Insert"_s} << all
+                                               << none << 4 << int(dsInsert) << 2 << 0;
+        QTest::newRow("insert-not-allowed")
+            << QStringList {u"cell:1,1"_s, u"Insert"_s} << (all & ~dgInsertRows) << none << 3
+            << int(dsBrowse) << 2 << 0;
+        QTest::newRow("down-in-the-middle-moves") << QStringList {u"cell:0,1"_s, u"Down"_s} << all
+                                                  << none << 3 << int(dsBrowse) << 2 << 0;
+        QTest::newRow("down-on-last-appends") << QStringList {u"cell:2,1"_s, u"Down"_s} << all
+                                              << none << 4 << int(dsInsert) << 4 << 0;
+        QTest::newRow("down-on-untouched-new-row-stays")
+            << QStringList {u"cell:2,1"_s, u"Down"_s, u"Down"_s} << all << none << 4
+            << int(dsInsert) << 4 << 0;
+        QTest::newRow("down-after-typing-posts-and-appends")
+            << QStringList {u"cell:2,1"_s, u"Down"_s, u"type:NOVO"_s, u"Down"_s} << all << none << 5
+            << int(dsInsert) << 5 << 0;
+        QTest::newRow("ctrl-delete-confirmed")
+            << QStringList {u"cell:1,1"_s, u"Ctrl+Delete"_s} << all << QList<int> {mbOK} << 2
+            << int(dsBrowse) << 2 << 1;
+        QTest::newRow("ctrl-delete-refused")
+            << QStringList {u"cell:1,1"_s, u"Ctrl+Delete"_s} << all << QList<int> {mbCancel} << 3
+            << int(dsBrowse) << 2 << 1;
+        QTest::newRow("ctrl-delete-without-question")
+            << QStringList {u"cell:1,1"_s, u"Ctrl+Delete"_s} << (all & ~dgConfirmDelete) << none
+            << 2 << int(dsBrowse) << 2 << 0;
+        QTest::newRow("ctrl-delete-not-allowed")
+            << QStringList {u"cell:1,1"_s, u"Ctrl+Delete"_s} << (all & ~dgDeleteRows) << none << 3
+            << int(dsBrowse) << 2 << 0;
+        QTest::newRow("ctrl-delete-from-a-cell-editor")
+            << QStringList {u"cell:1,1"_s, u"F2"_s, u"Ctrl+Delete"_s} << all << QList<int> {mbOK}
+            << 2 << int(dsBrowse) << 2 << 1;
+        QTest::newRow("read-only-grid-takes-none")
+            << QStringList {u"readonly"_s, u"cell:2,1"_s, u"Insert"_s, u"Down"_s, u"Ctrl+Delete"_s}
+            << all << none << 3 << int(dsBrowse) << 3 << 0;
+        QTest::newRow("swallowed-by-the-window")
+            << QStringList {u"swallow"_s, u"cell:2,1"_s, u"Insert"_s, u"Down"_s, u"Ctrl+Delete"_s}
+            << all << none << 3 << int(dsBrowse) << 3 << 0;
+        QTest::newRow("empty-grid-down-appends")
+            << QStringList {u"empty"_s, u"Down"_s} << all << none << 1 << int(dsInsert) << 1 << 0;
+    }
+    void gridRowKeys()
+    {
+        QFETCH(QStringList, script);
+        QFETCH(int, options);
+        QFETCH(QList<int>, answers);
+        QFETCH(int, count);
+        QFETCH(int, state);
+        QFETCH(int, recNo);
+        QFETCH(int, questions);
+        RecordingMessageSink sink;
+        for (int a : answers)
+            sink.queueAnswer(a);
+        auto *grid = gridWithColumns();
+        grid->SetOptions(options);
+        showWindow();
+        grid->setFocus();
+        runGridScript(grid, script);
+        QCOMPARE(m_ds->RecordCount(), count);
+        QCOMPARE(int(m_ds->State()), state);
+        QCOMPARE(m_ds->RecNo(), recNo);
+        QCOMPARE(grid->currentIndex().row(), recNo - 1);
+        int asked = 0;
+        for (const auto &e : sink.entries()) {
+            if (e.kind == TMsgKind::Question) {
+                QCOMPARE(e.text, FwMsg(u"FW_GRADE_EXCLUIR"_s));
+                ++asked;
+            }
+        }
+        QCOMPARE(asked, questions);
+    }
+
+    // Cell keys: F2 or typing edits, Enter keeps the text, Esc reverts a changed cell and then
+    // cancels the row, Tab leaves the column (refused by an erring OnColExit) and appends past
+    // the last cell, a post takes the open editor's text, OnKeyDown sees the editor's keys.
+    void gridCellKeys_data()
+    {
+        QTest::addColumn<QStringList>("script");
+        QTest::addColumn<QString>("names"); // NMCLIENTE of every row
+        QTest::addColumn<int>("state");
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QStringList>("events");
+        const QString stored = u"ALFA TRANSPORTES|BETA LOGISTICA|GAMA CARGAS"_s;
+        QTest::newRow("f2-edits-enter-keeps")
+            << QStringList {u"cell:1,1"_s, u"F2"_s, u"selectall"_s, u"type:BETA NOVA"_s,
+                            u"Return"_s}
+            << u"ALFA TRANSPORTES|BETA NOVA|GAMA CARGAS"_s << int(dsEdit) << 1 << QStringList {};
+        QTest::newRow("typing-replaces-the-cell")
+            << QStringList {u"cell:0,1"_s, u"type:X"_s, u"Return"_s}
+            << u"X|BETA LOGISTICA|GAMA CARGAS"_s << int(dsEdit) << 1 << QStringList {};
+        QTest::newRow("esc-reverts-a-changed-cell-first")
+            << QStringList {u"cell:0,1"_s, u"type:X"_s, u"Escape"_s} << stored << int(dsEdit) << 1
+            << QStringList {};
+        QTest::newRow("second-esc-cancels-the-row")
+            << QStringList {u"cell:0,1"_s, u"type:X"_s, u"Return"_s, u"Escape"_s} << stored
+            << int(dsBrowse) << 1 << QStringList {};
+        QTest::newRow("esc-in-an-unchanged-cell-cancels-the-row")
+            << QStringList {u"cell:0,1"_s, u"type:X"_s, u"Return"_s, u"F2"_s, u"Escape"_s} << stored
+            << int(dsBrowse) << 1 << QStringList {};
+        QTest::newRow("tab-keeps-the-text-and-leaves-the-column")
+            << QStringList {u"cell:0,1"_s, u"type:Y"_s, u"Tab"_s}
+            << u"Y|BETA LOGISTICA|GAMA CARGAS"_s << int(dsEdit) << 2
+            << QStringList {u"colexit:1"_s};
+        QTest::newRow("backtab-goes-back") << QStringList {u"cell:0,2"_s, u"Backtab"_s} << stored
+                                           << int(dsBrowse) << 1 << QStringList {u"colexit:2"_s};
+        QTest::newRow("refused-column-exit-keeps-the-cell")
+            << QStringList {u"refuse:1"_s, u"cell:0,1"_s, u"type:Y"_s, u"Tab"_s}
+            << u"Y|BETA LOGISTICA|GAMA CARGAS"_s << int(dsEdit) << 1
+            << QStringList {u"colexit:1"_s, u"error"_s};
+        QTest::newRow("tab-past-the-last-cell-appends")
+            << QStringList {u"cell:2,3"_s, u"Tab"_s} << stored + u"|"_s << int(dsInsert) << 0
+            << QStringList {u"colexit:3"_s};
+        QTest::newRow("post-takes-the-open-editor")
+            << QStringList {u"cell:2,1"_s, u"type:OMEGA"_s, u"post"_s}
+            << u"ALFA TRANSPORTES|BETA LOGISTICA|OMEGA"_s << int(dsBrowse) << 1 << QStringList {};
+        QTest::newRow("cancel-closes-the-open-editor")
+            << QStringList {u"cell:2,1"_s, u"type:OMEGA"_s, u"cancel"_s, u"post"_s} << stored
+            << int(dsBrowse) << 1 << QStringList {};
+        QTest::newRow("window-sees-keys-typed-in-the-editor")
+            << QStringList {u"cell:0,3"_s, u"F2"_s, u"F9"_s} << stored << int(dsEdit) << 3
+            << QStringList {u"f9:3"_s};
+    }
+    void gridCellKeys()
+    {
+        QFETCH(QStringList, script);
+        QFETCH(QString, names);
+        QFETCH(int, state);
+        QFETCH(int, column);
+        QFETCH(QStringList, events);
+        RecordingMessageSink sink;
+        auto *grid = gridWithColumns();
+        QStringList seen;
+        int refused = -1;
+        grid->OnColExit = [&](int c) {
+            if (m_placing)
+                return;
+            seen << u"colexit:%1"_s.arg(c);
+            if (c == refused)
+                MensErro(u"Coluna recusada."_s, true);
+        };
+        grid->OnKeyDown = [&](int &key, Qt::KeyboardModifiers) {
+            if (key == Qt::Key_F9) {
+                seen << u"f9:%1"_s.arg(grid->SelectedIndex());
+                key = 0;
+            }
+        };
+        showWindow();
+        grid->setFocus();
+        if (script.first().startsWith(u"refuse:"))
+            refused = script.takeFirst().mid(7).toInt();
+        runGridScript(grid, script);
+        if (sink.texts().contains(u"Coluna recusada."_s))
+            seen << u"error"_s;
+        QStringList stored;
+        for (int row = 0; row < m_ds->RecordCount(); ++row)
+            stored << m_ds->TextAt(row, m_ds->FieldByName(u"NMCLIENTE"_s));
+        QCOMPARE(stored.join(u'|'), names);
+        QCOMPARE(int(m_ds->State()), state);
+        QCOMPARE(grid->SelectedIndex(), column);
+        QCOMPARE(seen, events);
+    }
+
     void gridTextAndColumnIndex()
     {
         auto *grid = gridWithColumns();
@@ -666,6 +840,60 @@ private:
         QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
     }
 
+    // Runs grid steps: "cell:R,C" makes a cell current, "type:TEXT" types into the focused
+    // widget, a key name sends that key, "post"/"cancel" act on the dataset, "readonly",
+    // "swallow" (OnKeyDown eats every key) and "empty" prepare the grid.
+    void runGridScript(TDBGrid *grid, const QStringList &script)
+    {
+        const QHash<QString, QPair<int, Qt::KeyboardModifiers>> keys {
+            {u"Insert"_s, {Qt::Key_Insert, Qt::NoModifier}},
+            {u"Down"_s, {Qt::Key_Down, Qt::NoModifier}},
+            {u"Up"_s, {Qt::Key_Up, Qt::NoModifier}},
+            {u"Ctrl+Delete"_s, {Qt::Key_Delete, Qt::ControlModifier}},
+            {u"F2"_s, {Qt::Key_F2, Qt::NoModifier}},
+            {u"F9"_s, {Qt::Key_F9, Qt::NoModifier}},
+            {u"Return"_s, {Qt::Key_Return, Qt::NoModifier}},
+            {u"Escape"_s, {Qt::Key_Escape, Qt::NoModifier}},
+            {u"Tab"_s, {Qt::Key_Tab, Qt::NoModifier}},
+            {u"Backtab"_s, {Qt::Key_Backtab, Qt::ShiftModifier}},
+        };
+        for (const QString &step : script) {
+            QWidget *focus = QApplication::focusWidget() ? QApplication::focusWidget() : grid;
+            if (step.startsWith(u"cell:")) {
+                const QStringList rc = step.mid(5).split(u',');
+                m_placing = true;
+                grid->setCurrentIndex(grid->DataModel()->index(rc.at(0).toInt(), rc.at(1).toInt()));
+                m_placing = false;
+            } else if (step.startsWith(u"type:")) {
+                // The first key opens the cell editor, which takes the following ones.
+                for (const QChar c : step.mid(5)) {
+                    QWidget *target
+                        = QApplication::focusWidget() ? QApplication::focusWidget() : grid;
+                    QTest::keyClicks(target, QString(c));
+                }
+            } else if (step == u"selectall") {
+                auto *line = qobject_cast<QLineEdit *>(focus);
+                QVERIFY(line);
+                line->selectAll();
+            } else if (step == u"post") {
+                m_ds->Post();
+            } else if (step == u"cancel") {
+                m_ds->Cancel();
+            } else if (step == u"readonly") {
+                grid->SetReadOnly(true);
+            } else if (step == u"swallow") {
+                grid->OnKeyDown = [](int &key, Qt::KeyboardModifiers) {
+                    key = 0;
+                };
+            } else if (step == u"empty") {
+                m_ds->EmptyDataSet();
+            } else {
+                QVERIFY2(keys.contains(step), qPrintable(step));
+                QTest::keyClick(focus, Qt::Key(keys.value(step).first), keys.value(step).second);
+            }
+        }
+    }
+
     TDBGrid *gridWithColumns()
     {
         auto *grid = new TDBGrid(m_window.get(), u"dbgCliente"_s);
@@ -684,6 +912,7 @@ private:
     std::unique_ptr<QWidget> m_window;
     QVBoxLayout *m_layout = nullptr;
     QLineEdit *m_other = nullptr;
+    bool m_placing = false; // a test step, not the user, is moving the cell
 };
 
 QTEST_MAIN(TestUiData)
