@@ -21,6 +21,7 @@ function(cte_add_test)
     add_test(NAME ${T_NAME} COMMAND ${T_NAME})
     set(env QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR=${CMAKE_BINARY_DIR}/xdg-runtime
             CTE_SOURCE_DIR=${PROJECT_SOURCE_DIR} CTE_BINARY_DIR=${CMAKE_BINARY_DIR}
+            CTE_SCHEMA_DIR=${CTE_SCHEMA_DIR}
             ${T_ENVIRONMENT})
     set_tests_properties(${T_NAME} PROPERTIES ENVIRONMENT "${env}")
     if(T_LABELS)

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <memory>
+
+struct _xmlSchema;
+
+// An XML schema compiled once and shared by every thread; each validation has its own context.
+class SchemaValidator
+{
+public:
+    // Compiles the schema at `path` (its includes and imports are read beside it, never from the
+    // network); raises ServerError when it cannot be read or compiled.
+    explicit SchemaValidator(const QString &path);
+    ~SchemaValidator();
+    SchemaValidator(const SchemaValidator &) = delete;
+    SchemaValidator &operator=(const SchemaValidator &) = delete;
+
+    // Empty when `xml` is valid, else the first problem in words (element and reason).
+    QString validate(const QByteArray &xml) const;
+
+    // The validator of the CT-e schema under `directory`, compiled on first use and kept for
+    // the life of the process.
+    static std::shared_ptr<const SchemaValidator> cteSchema(const QString &directory);
+
+private:
+    _xmlSchema *m_schema = nullptr;
+};

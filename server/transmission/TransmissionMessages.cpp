@@ -1,0 +1,40 @@
+// The transmission's texts, one "KEY|text" line each; %1, %2 are filled by the caller.
+#include "TransmissionMessages.h"
+
+#include "ContractMessages.h"
+
+#include <QHash>
+
+namespace {
+const char *const kCatalogue = R"(
+XML_EMITENTE_INSCRICAO|CNPJ ou CPF do emitente inválido: informe o emitente do conhecimento.
+XML_CHAVE_INCOMPLETA|Não foi possível montar a chave de acesso: confira estado do emitente, data de emissão, modelo, série, número e forma de emissão.
+XML_SEM_ICMS|O conhecimento não tem ICMS: informe os impostos do serviço.
+XML_DOCUMENTOS_MISTOS|Um conhecimento não pode relacionar NF-e e outros documentos fiscais ao mesmo tempo.
+XML_DOCUMENTO_MODELO|NOTA FISCAL MODELO %1
+CERTIFICADO_NAO_CONFIGURADO|Certificado digital não configurado no servidor de aplicação (arquivo PKCS#12 e senha).
+CERTIFICADO_ARQUIVO|Não foi possível ler o certificado digital %1: %2
+CERTIFICADO_INVALIDO|O arquivo %1 não é um certificado digital PKCS#12 (A1) válido.
+CERTIFICADO_SENHA|Não foi possível abrir o certificado digital %1: senha incorreta ou arquivo danificado.
+CERTIFICADO_INCOMPLETO|O certificado digital %1 não contém a chave privada e o certificado.
+CERTIFICADO_VENCIDO|O certificado digital "%1" venceu em %2. Instale um certificado válido antes de transmitir.
+CERTIFICADO_AINDA_INVALIDO|O certificado digital "%1" só é válido a partir de %2.
+CERTIFICADO_OUTRO_CNPJ|O certificado digital "%1" pertence ao CNPJ %2, que não é da empresa emitente %3.
+ASSINATURA_XML_INVALIDO|Não foi possível assinar: o XML do conhecimento está mal formado.
+ASSINATURA_SEM_ID|Não foi possível assinar: o XML não tem o elemento identificado a assinar.
+ASSINATURA_FALHA|Não foi possível assinar o XML com o certificado digital.
+SCHEMA_XSD_FALHA|Não foi possível carregar o schema %1: %2
+SCHEMA_XML_MAL_FORMADO|XML mal formado.
+SCHEMA_INVALIDO_SEM_DETALHE|XML recusado pelo schema.
+SCHEMA_RECUSADO|Não enviado: XML recusado pelo schema (%1)
+SCHEMAS_NAO_CONFIGURADOS|Pasta dos schemas do CT-e não configurada no servidor de aplicação.
+AUTORIDADE_NAO_CONFIGURADA|Endereço da recepção da SEFAZ não configurado no servidor de aplicação.
+EMITENTE_SEM_PARAMETROS|Parâmetros de CT-e do estabelecimento %1 não cadastrados (RNTRC e regime tributário).
+)";
+} // namespace
+
+QString txMsg(const char *key)
+{
+    static const QHash<QString, QString> texts = contracts::parseCatalogue(kCatalogue);
+    return texts.value(QString::fromLatin1(key));
+}
