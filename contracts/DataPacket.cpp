@@ -1,6 +1,7 @@
 #include "DataPacket.h"
 
 #include "ContractMessages.h"
+#include "IsoDateTime.h"
 #include "JsonText.h"
 
 #include <QDateTime>
@@ -19,6 +20,9 @@ namespace {
 
 // Integers travel as JSON numbers (doubles): beyond 2^53 they are no longer exact.
 constexpr double kMaxExactInteger = 9007199254740992.0;
+
+// Every process that reads packets converts date-times to local time; see pinLocalTimeZone.
+[[maybe_unused]] const bool kLocalTimeZonePinned = (pinLocalTimeZone(), true);
 
 struct TypeName
 {
@@ -151,47 +155,60 @@ bool fieldsFromJson(const QJsonValue &json, QList<FieldDef> *fields, QString *er
     return true;
 }
 
-// Reads one JSON value of a row. Strings longer than the field are refused: the server's
-// columns and the client's fields have the same widths, so a longer text is a broken packet.
-std::optional<QVariant> valueFromJson(const QJsonValue &json, const FieldDef &field)
+// Reads one JSON value of a row into `row`. Strings longer than the field are refused: the
+// server's columns and the client's fields have the same widths, so a longer text is a broken
+// packet. The value is read through the array's reference, without a QJsonValue copy.
+bool appendValueFromJson(Row &row, const QJsonValueConstRef json, const FieldDef &field)
 {
-    if (json.isNull())
-        return QVariant();
+    const QJsonValue::Type type = json.type();
+    if (type == QJsonValue::Null) {
+        row.emplaceBack();
+        return true;
+    }
     switch (field.type) {
     case FieldType::String:
     case FieldType::FixedString:
-        if (!json.isString() || json.toString().size() > field.size)
-            return std::nullopt;
-        return QVariant(json.toString());
-    case FieldType::Memo:
-        if (!json.isString())
-            return std::nullopt;
-        return QVariant(json.toString());
+    case FieldType::Memo: {
+        if (type != QJsonValue::String)
+            return false;
+        QString text = json.toString();
+        if (field.type != FieldType::Memo && text.size() > field.size)
+            return false;
+        row.emplaceBack(std::move(text));
+        return true;
+    }
     case FieldType::Float:
-        if (!json.isDouble())
-            return std::nullopt;
-        return QVariant(json.toDouble());
+        if (type != QJsonValue::Double)
+            return false;
+        row.emplaceBack(json.toDouble());
+        return true;
     case FieldType::Integer: {
-        if (!json.isDouble())
-            return std::nullopt;
+        if (type != QJsonValue::Double)
+            return false;
         const double d = json.toDouble();
         if (d != std::floor(d) || std::fabs(d) > kMaxExactInteger)
-            return std::nullopt;
-        return QVariant(qint64(d));
+            return false;
+        row.emplaceBack(qint64(d));
+        return true;
     }
-    case FieldType::DateTime:
-        if (!json.isString())
-            return std::nullopt;
-        return coerceValue(json.toString(), FieldType::DateTime);
+    case FieldType::DateTime: {
+        if (type != QJsonValue::String)
+            return false;
+        auto value = coerceValue(json.toString(), FieldType::DateTime);
+        if (!value)
+            return false;
+        row.append(std::move(*value));
+        return true;
     }
-    return std::nullopt;
+    }
+    return false;
 }
 
-bool rowFromJson(const QJsonValue &json, const QList<FieldDef> &fields, Row *row, QString *error,
-                 qsizetype rowNumber)
+// `values` is the row's JSON value as an array (empty when it was not one).
+bool rowFromJson(const QJsonArray &values, bool isArray, const QList<FieldDef> &fields, Row *row,
+                 QString *error, qsizetype rowNumber)
 {
-    const QJsonArray values = json.toArray();
-    if (!json.isArray() || values.size() != fields.size()) {
+    if (!isArray || values.size() != fields.size()) {
         *error = contractMsg("PACOTE_LINHA_TAMANHO")
                      .arg(rowNumber + 1)
                      .arg(values.size())
@@ -199,13 +216,12 @@ bool rowFromJson(const QJsonValue &json, const QList<FieldDef> &fields, Row *row
         return false;
     }
     row->reserve(fields.size());
-    for (qsizetype i = 0; i < fields.size(); ++i) {
-        const auto value = valueFromJson(values.at(i), fields.at(i));
-        if (!value) {
+    auto it = values.constBegin();
+    for (qsizetype i = 0; i < fields.size(); ++i, ++it) {
+        if (!appendValueFromJson(*row, *it, fields.at(i))) {
             *error = contractMsg("PACOTE_VALOR_INVALIDO").arg(fields.at(i).name).arg(rowNumber + 1);
             return false;
         }
-        row->append(*value);
     }
     return true;
 }
@@ -281,6 +297,8 @@ std::optional<QVariant> coerceValue(const QVariant &value, FieldType type)
         if (value.typeId() == QMetaType::QDate)
             return QVariant(value.toDate().startOfDay());
         const QString text = value.toString();
+        if (auto fast = readIsoLocalDateTime(text))
+            return QVariant(std::move(*fast));
         QDateTime dt = QDateTime::fromString(text, Qt::ISODateWithMs);
         if (!dt.isValid())
             dt = QDate::fromString(text, Qt::ISODate).startOfDay();
@@ -366,9 +384,10 @@ std::optional<DataPacket> packetFromJson(const QJsonObject &json, QString *error
     }
     const QJsonArray array = rows.toArray();
     packet.rows.reserve(array.size());
-    for (qsizetype r = 0; r < array.size(); ++r) {
+    qsizetype r = 0;
+    for (auto it = array.constBegin(); it != array.constEnd(); ++it, ++r) {
         Row row;
-        if (!rowFromJson(array.at(r), packet.fields, &row, error, r))
+        if (!rowFromJson((*it).toArray(), (*it).isArray(), packet.fields, &row, error, r))
             return std::nullopt;
         packet.rows.append(std::move(row));
     }
@@ -404,10 +423,12 @@ std::optional<Delta> deltaFromJson(const QJsonObject &json, QString *error)
             return std::nullopt;
         }
         if (c.kind != Change::Kind::Insert
-            && !rowFromJson(obj.value(u"old"_s), delta.fields, &c.oldValues, error, i))
+            && !rowFromJson(obj.value(u"old"_s).toArray(), obj.value(u"old"_s).isArray(),
+                            delta.fields, &c.oldValues, error, i))
             return std::nullopt;
         if (c.kind != Change::Kind::Delete
-            && !rowFromJson(obj.value(u"new"_s), delta.fields, &c.newValues, error, i))
+            && !rowFromJson(obj.value(u"new"_s).toArray(), obj.value(u"new"_s).isArray(),
+                            delta.fields, &c.newValues, error, i))
             return std::nullopt;
         delta.changes.append(std::move(c));
     }

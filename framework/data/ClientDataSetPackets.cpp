@@ -31,7 +31,7 @@ bool toStoredStrict(QVariant &value, const contracts::FieldDef &def)
     case FieldType::FixedString: {
         if (typeId != QMetaType::QString)
             return false;
-        const QString text = value.toString();
+        const QString &text = *static_cast<const QString *>(value.constData());
         if (text.size() > def.size)
             return false;
         if (text.isEmpty())
@@ -43,7 +43,7 @@ bool toStoredStrict(QVariant &value, const contracts::FieldDef &def)
     case FieldType::Memo:
         if (typeId != QMetaType::QString)
             return false;
-        if (value.toString().isEmpty())
+        if (static_cast<const QString *>(value.constData())->isEmpty())
             value = QVariant();
         return true;
     case FieldType::Float:
@@ -232,6 +232,10 @@ void TClientDataSet::SetData(const QVariant &data)
 
 void TClientDataSet::LoadFromJson(const QByteArray &json)
 {
+    if (auto packet = contracts::readPacketJsonText(json)) {
+        LoadFromPacket(std::move(*packet));
+        return;
+    }
     QJsonParseError parseError;
     const QJsonDocument doc = QJsonDocument::fromJson(json, &parseError);
     if (parseError.error != QJsonParseError::NoError || !doc.isObject())
