@@ -1,6 +1,9 @@
 // Application-server figures: the list load end to end against plain SQL, and saves per second
 // on PostgreSQL with one and with four sessions.
 //   list_load_vs_raw_sql   (server query, packets, HTTP, six datasets loaded) / (same rows by SQL)
+//   list_load_vs_sqlite    the same end to end / (same rows through SQLite's C interface), and
+//                          the share of each step: server query, JSON writing, HTTP, client
+//                          parse, dataset load
 //   saves_per_s_1, saves_per_s_4
 #include "CTeRecord.h"
 #include "ClientDataSet.h"
@@ -8,6 +11,7 @@
 #include "DemoData.h"
 #include "HostDb.h"
 #include "NetConnection.h"
+#include "Operations.h"
 #include "RpcProtocol.h"
 #include "Schema.h"
 #include "Sessions.h"
@@ -21,11 +25,13 @@
 #include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTextStream>
 
 #include <httplib.h>
+#include <sqlite3.h>
 
 #include <algorithm>
 #include <atomic>
@@ -185,6 +191,63 @@ void prepare(const QSqlDatabase &db)
     sessions::createOrUpdateUser(db, u"bench"_s, kPassword);
 }
 
+// The SQL that reads each document list of company 01's documents, as the server's query does.
+QStringList listQueries()
+{
+    QStringList queries;
+    for (const schema::StoredList &list : schema::documentLists()) {
+        QStringList cols;
+        for (const FieldDef &f : list.fields)
+            cols << u"X."_s + f.name;
+        const QString where = u"D.CDEMPRESA = '01' AND D.NRINSESTEMIT = '244187365112'"_s;
+        queries << (list.table == u"CTE" ? u"SELECT %1 FROM CTE X JOIN CTE D ON D.CDCTE = X.CDCTE "
+                                           "WHERE %2 ORDER BY X.CDCTE"_s.arg(cols.join(u','), where)
+                                         : u"SELECT %1 FROM %2 X WHERE X.CDCTE IN (SELECT D.CDCTE "
+                                           "FROM CTE D WHERE %3) ORDER BY X.%4"_s.arg(
+                                               cols.join(u','), list.table, where, list.key));
+    }
+    return queries;
+}
+
+// The rows read through SQLite's own interface, each value fetched in its stored type: the
+// least any server on this store could spend. Returns the number of non-null values; `sum`
+// takes in what was read.
+qint64 readWithSqlite(sqlite3 *db, const QStringList &queries, double &sum)
+{
+    qint64 values = 0;
+    for (const QString &sql : queries) {
+        sqlite3_stmt *stmt = nullptr;
+        if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &stmt, nullptr) != SQLITE_OK)
+            qFatal("sqlite: %s", sqlite3_errmsg(db));
+        const int n = sqlite3_column_count(stmt);
+        while (sqlite3_step(stmt) == SQLITE_ROW) {
+            for (int i = 0; i < n; ++i) {
+                switch (sqlite3_column_type(stmt, i)) {
+                case SQLITE_INTEGER:
+                    sum += double(sqlite3_column_int64(stmt, i));
+                    break;
+                case SQLITE_FLOAT:
+                    sum += sqlite3_column_double(stmt, i);
+                    break;
+                case SQLITE_NULL:
+                    continue;
+                default:
+                    sum += sqlite3_column_text(stmt, i)[0] + sqlite3_column_bytes(stmt, i);
+                    break;
+                }
+                ++values;
+            }
+        }
+        sqlite3_finalize(stmt);
+    }
+    return values;
+}
+
+QString share(double part, double whole)
+{
+    return QString::number(part / whole, 'f', 2);
+}
+
 void listLoad()
 {
     QTemporaryDir dir;
@@ -209,35 +272,80 @@ void listLoad()
     });
 
     // The same rows and columns read by plain SQL in this process.
+    const QStringList queries = listQueries();
     qint64 values = 0;
     const double raw = bestOf(3, [&] {
-        for (const schema::StoredList &list : schema::documentLists()) {
-            QStringList cols;
-            for (const FieldDef &f : list.fields)
-                cols << u"X."_s + f.name;
-            const QString where = u"D.CDEMPRESA = '01' AND D.NRINSESTEMIT = '244187365112'"_s;
-            const QString sql = list.table == u"CTE"
-                ? u"SELECT %1 FROM CTE X JOIN CTE D ON D.CDCTE = X.CDCTE "
-                  "WHERE %2 ORDER BY X.CDCTE"_s.arg(cols.join(u','), where)
-                : u"SELECT %1 FROM %2 X WHERE X.CDCTE IN (SELECT D.CDCTE "
-                  "FROM CTE D WHERE %3) ORDER BY X.%4"_s.arg(cols.join(u','), list.table, where,
-                                                             list.key);
+        for (const QString &sql : queries) {
             QSqlQuery q(db);
             q.setForwardOnly(true);
             q.exec(sql);
-            const int n = int(list.fields.size());
+            const int n = q.record().count();
             while (q.next()) {
                 for (int i = 0; i < n; ++i)
                     values += q.value(i).isValid() ? 1 : 0;
             }
         }
     });
+    sqlite3 *lite = nullptr;
+    if (sqlite3_open_v2(dir.filePath(u"bench.db"_s).toUtf8().constData(), &lite,
+                        SQLITE_OPEN_READONLY, nullptr)
+        != SQLITE_OK)
+        qFatal("sqlite: cannot open the store");
+    qint64 liteValues = 0;
+    double liteSum = 0;
+    const double rawSqlite
+        = bestOf(3, [&] { liteValues = readWithSqlite(lite, queries, liteSum); });
+    sqlite3_close(lite);
+    if (liteValues == 0 || liteSum == 0)
+        qFatal("sqlite: no rows read");
+
+    // The steps of the end-to-end load, each timed alone in this process: the operation the
+    // server runs, its reply written as JSON, the reply read back as the client does, and the
+    // six datasets loaded. What remains of the end-to-end time is HTTP (and the server's own
+    // dispatch).
+    QString error;
+    const auto signature = contracts::findOperation(u"GetDadosGerais"_s);
+    const auto call = contracts::decodeCall(contracts::encodeCall(selection()), &error);
+    const auto args
+        = call && signature ? contracts::checkArguments(*signature, *call, &error) : std::nullopt;
+    if (!args)
+        qFatal("list load: %s", qPrintable(error));
+    CallContext ctx {db, u"bench"_s};
+    QVariant reply;
+    const double query = bestOf(3, [&] { reply = GetDadosGerais(ctx, *args); });
+    QByteArray body;
+    const double writing = bestOf(3, [&] { body = contracts::encodeReply(reply); });
+    QVariant decoded;
+    const double parse = bestOf(3, [&] {
+        const auto r = contracts::decodeReply(body, &error);
+        if (!r)
+            qFatal("list load: %s", qPrintable(error));
+        decoded = *r;
+    });
+    const double load = bestOf(3, [&] {
+        const QVariantList list = decoded.toList();
+        TClientDataSet sets[6];
+        const int elements[] = {1, 4, 5, 7, 9, 10};
+        for (int i = 0; i < 6; ++i)
+            sets[i].SetData(list.at(elements[i]));
+        if (sets[0].RecordCount() != documents)
+            qFatal("list load: the datasets differ from the end-to-end load");
+    });
+    const double http = std::max(0.0, endToEnd - query - writing - parse - load);
+
     out << "list_load_documents " << documents << "\n";
     out << "list_load_ms " << QString::number(endToEnd * 1000, 'f', 1) << "\n";
     out << "list_load_server_ms "
         << QString::number(server.bestLoggedMs(u"GetDadosGerais"_s), 'f', 1) << "\n";
     out << "list_load_raw_sql_ms " << QString::number(raw * 1000, 'f', 1) << "\n";
     out << "list_load_vs_raw_sql " << QString::number(endToEnd / raw, 'f', 2) << "\n";
+    out << "list_load_raw_sqlite_ms " << QString::number(rawSqlite * 1000, 'f', 1) << "\n";
+    out << "list_load_vs_sqlite " << QString::number(endToEnd / rawSqlite, 'f', 2) << "\n";
+    out << "list_load_share_server_query " << share(query, endToEnd) << "\n";
+    out << "list_load_share_json_writing " << share(writing, endToEnd) << "\n";
+    out << "list_load_share_http " << share(http, endToEnd) << "\n";
+    out << "list_load_share_client_parse " << share(parse, endToEnd) << "\n";
+    out << "list_load_share_dataset_load " << share(load, endToEnd) << "\n";
     out.flush();
     net.Disconnect();
 }
