@@ -75,12 +75,12 @@ bool Scanner::takeKey(QByteArrayView key)
     return take(':');
 }
 
-bool Scanner::takeNull()
+bool Scanner::takeWord(QByteArrayView word)
 {
     skipSpace();
-    if (m_end - m_pos < 4 || QByteArrayView(m_pos, 4) != "null")
+    if (m_end - m_pos < word.size() || QByteArrayView(m_pos, word.size()) != word)
         return false;
-    m_pos += 4;
+    m_pos += word.size();
     return true;
 }
 

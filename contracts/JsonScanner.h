@@ -29,8 +29,9 @@ public:
     }
     // Skips white space, then takes the object key `key` and its colon.
     bool takeKey(QByteArrayView key);
-    // Skips white space, then takes `null` when it comes next.
-    bool takeNull();
+    // Skips white space, then takes the word `word` (null, true, false) when it comes next.
+    bool takeWord(QByteArrayView word);
+    bool takeNull() { return takeWord("null"); }
     // The next byte after white space, or 0 at the end.
     char peek()
     {

@@ -1,7 +1,5 @@
 // A packet read from its JSON text without building a JSON tree: large lists arrive this way.
-#include "DataPacket.h"
-
-#include "JsonScanner.h"
+#include "PacketJsonText.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -85,9 +83,8 @@ std::optional<QList<FieldDef>> readFields(jsontext::Scanner &in)
 
 } // namespace
 
-std::optional<DataPacket> readPacketJsonText(QByteArrayView json)
+std::optional<DataPacket> readPacket(jsontext::Scanner &in)
 {
-    jsontext::Scanner in(json);
     if (!in.take('{') || !in.takeKey("fields"))
         return std::nullopt;
     DataPacket packet;
@@ -115,7 +112,16 @@ std::optional<DataPacket> readPacketJsonText(QByteArrayView json)
         if (!in.take(']'))
             return std::nullopt;
     }
-    if (!in.take('}') || !in.atEnd())
+    if (!in.take('}'))
+        return std::nullopt;
+    return packet;
+}
+
+std::optional<DataPacket> readPacketJsonText(QByteArrayView json)
+{
+    jsontext::Scanner in(json);
+    auto packet = readPacket(in);
+    if (!packet || !in.atEnd())
         return std::nullopt;
     return packet;
 }

@@ -156,6 +156,8 @@ QByteArray encodeReply(const QVariant &reply)
 
 std::optional<QVariant> decodeReply(const QByteArray &body, QString *error)
 {
+    if (auto value = readJsonText(body))
+        return value;
     QJsonParseError parseError;
     const QJsonDocument doc = QJsonDocument::fromJson("[" + body + "]", &parseError);
     if (parseError.error != QJsonParseError::NoError || doc.array().size() != 1) {

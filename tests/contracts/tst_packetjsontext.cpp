@@ -2,7 +2,9 @@
 // value; texts it does not take must be left to the tree, which names their fault.
 #include "DataPacket.h"
 #include "IsoDateTime.h"
+#include "RpcValue.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QTest>
 
@@ -35,6 +37,39 @@ bool sameValue(const QVariant &a, const QVariant &b)
         return a.toDateTime() == b.toDateTime()
             && a.toDateTime().timeSpec() == b.toDateTime().timeSpec();
     return a == b;
+}
+
+// Values the same through and through: lists item by item, packets field by field and value by
+// value.
+bool sameReply(const QVariant &a, const QVariant &b)
+{
+    if (a.typeId() != b.typeId())
+        return false;
+    if (a.typeId() == QMetaType::QVariantList) {
+        const QVariantList x = a.toList(), y = b.toList();
+        if (x.size() != y.size())
+            return false;
+        for (qsizetype i = 0; i < x.size(); ++i) {
+            if (!sameReply(x.at(i), y.at(i)))
+                return false;
+        }
+        return true;
+    }
+    if (a.typeId() == qMetaTypeId<DataPacket>()) {
+        const auto x = a.value<DataPacket>(), y = b.value<DataPacket>();
+        if (x.fields != y.fields || x.rows.size() != y.rows.size())
+            return false;
+        for (qsizetype r = 0; r < x.rows.size(); ++r) {
+            if (x.rows.at(r).size() != y.rows.at(r).size())
+                return false;
+            for (qsizetype i = 0; i < x.rows.at(r).size(); ++i) {
+                if (!sameValue(x.rows.at(r).at(i), y.rows.at(r).at(i)))
+                    return false;
+            }
+        }
+        return true;
+    }
+    return sameValue(a, b);
 }
 
 const QByteArray kFields
@@ -147,6 +182,49 @@ private slots:
                     qPrintable(u"row %1 value %2: %3 / %4"_s.arg(r).arg(i).arg(
                         direct->rows.at(r).at(i).toString(), tree->rows.at(r).at(i).toString())));
         }
+    }
+
+    void replySameAsTree_data()
+    {
+        QTest::addColumn<QByteArray>("json");
+        QTest::addColumn<bool>("read"); // taken without the tree
+        const QByteArray packet = packetText(R"([["ab",1.5,2,"2026-12-07T10:15:00.005","x"]])");
+        const struct
+        {
+            const char *name;
+            QByteArray json;
+            bool read;
+        } rows[] = {
+            {"list reply",
+             R"(["S",{"$packet":)" + packet + R"(},"1.0",null,true,false,-0,2.5,[],[[1]]])", true},
+            {"refusal", R"("Sessão expirada")", true},
+            {"spaced", R"( [ "S" , { "$packet" : )" + packet + " } ] ", true},
+            {"null", "null", true},
+            {"bare number", "5", false},
+            {"date", R"(["S",{"$date":"2026-12-07"}])", false},
+            {"delta", R"(["S",{"$delta":{"fields":[],"changes":[]}}])", false},
+            {"untagged object", R"(["S",{"a":1}])", false},
+            {"packet and more", R"([{"$packet":)" + packet + R"(,"x":1}])", false},
+            {"bad packet", R"([{"$packet":{"fields":[],"rows":[[1]]}}])", false},
+            {"two values", R"("S" "T")", false},
+            {"cut short", R"(["S",)", false},
+        };
+        for (const auto &r : rows)
+            QTest::newRow(r.name) << r.json << r.read;
+    }
+    void replySameAsTree()
+    {
+        QFETCH(QByteArray, json);
+        QFETCH(bool, read);
+        const auto direct = readJsonText(json);
+        QCOMPARE(direct.has_value(), read);
+        if (!direct)
+            return;
+        const QJsonDocument doc = QJsonDocument::fromJson("[" + json + "]");
+        QCOMPARE(doc.array().size(), 1);
+        const auto tree = fromJson(doc.array().first(), nullptr);
+        QVERIFY(tree);
+        QVERIFY(sameReply(*direct, *tree));
     }
 
     // What the writer produces is always taken, and comes back as it went.
