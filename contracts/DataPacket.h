@@ -69,10 +69,6 @@ void appendPacketJson(QByteArray &out, const DataPacket &packet);
 // type, a duplicated field name, a row of the wrong length or a value of the wrong type. On error
 // nothing is returned and `error` names the problem (in the system's language).
 std::optional<DataPacket> packetFromJson(const QJsonObject &json, QString *error);
-// Reads a packet's JSON text straight from the bytes, with no JSON tree in between, when it has
-// the shape appendPacketJson writes and is sound. Otherwise nothing: the caller then reads the
-// text through QJsonDocument and packetFromJson, which give the same packet or name the fault.
-std::optional<DataPacket> readPacketJsonText(QByteArrayView json);
 std::optional<Delta> deltaFromJson(const QJsonObject &json, QString *error);
 
 // Converts one value to its field's type: accepted when it is null, already of the type, or text

@@ -2,6 +2,7 @@
 
 #include "ContractMessages.h"
 #include "DataPacket.h"
+#include "PacketJsonText.h"
 #include "RpcValue.h"
 
 #include <QDateTime>

@@ -19,9 +19,5 @@ void appendJson(QByteArray &out, const QVariant &value);
 
 // Reads a value; an untagged object or a malformed tagged one gives nothing and `error` says why.
 std::optional<QVariant> fromJson(const QJsonValue &json, QString *error);
-// Reads a value straight from its JSON text, with no JSON tree in between, when it holds only
-// plain values and packets in the written shape and is sound. Otherwise nothing: the caller
-// then reads it through QJsonDocument and fromJson, which give the same value or name the fault.
-std::optional<QVariant> readJsonText(QByteArrayView json);
 
 } // namespace contracts

@@ -1,8 +1,8 @@
 // RPC values read from their JSON text without building a JSON tree: list replies carry large
 // packets.
-#include "RpcValue.h"
-
 #include "PacketJsonText.h"
+
+#include "RpcValue.h"
 
 namespace contracts {
 

@@ -5,6 +5,7 @@
 #include "DataValues.h"
 #include "Exceptions.h"
 #include "Messages.h"
+#include "PacketJsonText.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>

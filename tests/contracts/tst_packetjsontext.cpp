@@ -2,6 +2,7 @@
 // value; texts it does not take must be left to the tree, which names their fault.
 #include "DataPacket.h"
 #include "IsoDateTime.h"
+#include "PacketJsonText.h"
 #include "RpcValue.h"
 
 #include <QJsonArray>
