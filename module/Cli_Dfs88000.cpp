@@ -87,6 +87,7 @@ TfrmCTe::TfrmCTe(QWidget *parent)
     criaListaDocumentos();
     criaEmpresa();
     criaCicloVida();
+    criaRegrasCarga();
     inCount = 0;
 }
 

@@ -383,6 +383,14 @@ public:
     // The party pages shown for the current source and payer indicators.
     void AtualizaPartes();
 
+    // --- fiscal documents, cargo quantities and observations (Cli_Dfs88000_Cargo.cpp)
+    // Checks the fiscal-document row being edited against the server and fills it; with
+    // boTestaVazio a row naming no document is refused.
+    void Vd_DocFiscais(bool boTestaVazio);
+    TADOIBQuery *qryPesqMensagem = nullptr;
+    TClientDataSet *cdsPesqMensagem = nullptr;
+    TDataSource *dtsPesqMensagem = nullptr;
+
 protected:
     void Incluir() override;
     void Alterar() override;
@@ -422,11 +430,37 @@ private:
     void panEmpresaEnter();
     void panEmpresaExit();
 
+    void criaRegrasCarga();
+    void colocaDocumentoEmEdicao();
+    void estadoFilhoMudou(TDataSource *dts);
+    void focaColuna(QWidget *page, TDBGrid *grade, const QString &field);
+    QStringList textosUnidade() const;
+    void panDtEmisDocExit();
+    void dbgDocFiscaisEnter();
+    void carregaListaDocFiscais();
+    void dbgDocFiscaisEditButtonClick();
+    void dbgDocFiscaisColExit(int column);
+    void cdsCTeDocFiscaisAfterInsert();
+    void cdsCTeDocFiscaisBeforePost();
+    void cdsCTeDocFiscaisBeforeDelete();
+    void btpProdPredominaBeforePesq();
+    void btpProdPredominaAfterPesq();
+    void cdsCTeInfQtCargaAfterInsert();
+    void dbgQuantidadeKeyPress(QChar &key);
+    void dbgQuantidadeColExit(int column);
+    void dbgObsGeraisEditButtonClick();
+    void cdsCTeDadosAdicAfterInsert();
+    void cdsCTeDadosAdicBeforePost();
+
     QList<QPointer<QWidget>> m_controlesLeitura;
     TDataSetNotifyEvent m_beforePost;
     TDataSetNotifyEvent m_afterPost;
     bool m_estadoLigado = false; // the state-change handler of dtsPadrao
     bool m_empresaForaDaJanela = false; // the panel was left for another window
+    bool m_docFiscaisForaDaJanela = false; // the fiscal-document grid was left for a dialog
+    bool m_dataForaDaJanela = false; // the date panel was left for another window
+    QString m_textoUnidade; // the text last typed in a unit cell, until its column is left
+    int m_linhaUnidade = -1; // the row it was typed in
 };
 
 namespace Cli_Dfs88000 {

@@ -2,21 +2,37 @@
 // documents and the date window of their search) and "Dados Complementares" (observations).
 #include "Cli_Dfs88000.h"
 
+#include "ADOIBQuery.h"
 #include "BtnPesquisa.h"
+#include "BusyAnimation.h"
+#include "CargoQuantities.h"
+#include "ClientDataSet.h"
 #include "CodeLists.h"
+#include "ContainerFocus.h"
 #include "ControlStyle.h"
 #include "DBEdit.h"
 #include "DBGrid.h"
+#include "DataSource.h"
 #include "DateEditPlus.h"
+#include "Exceptions.h"
+#include "FieldDisplay.h"
+#include "ListLoad.h"
+#include "Lookup.h"
 #include "Messages.h"
+#include "NetConnection.h"
+#include "StrUtils.h"
 
+#include <QApplication>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
+#include <QTabWidget>
 #include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
+using namespace Cli_Dfs88000;
 
 void TfrmCTe::criaCarga()
 {
@@ -115,4 +131,531 @@ void TfrmCTe::criaDadosCompl()
     obs->addWidget(dbgObsGerais);
     pageLayout->addWidget(grbObsGerais);
     pageLayout->addStretch(1);
+}
+
+// --- behaviour --------------------------------------------------------------------------------
+
+namespace {
+
+// The fields a fiscal document brings into the CT-e's row, from the look-up list or the server.
+const QStringList &camposDocFiscal()
+{
+    static const QStringList campos {
+        u"NRACESSONFE"_s, u"CDFILIAL"_s,     u"NRLANCTONF"_s, u"NRINSJURNF"_s,   u"NMRAZSOCNF"_s,
+        u"CDSERIE"_s,     u"NRNOTAFISC"_s,   u"DTEMISSAO"_s,  u"CDMODDOCFISC"_s, u"VRNOTAFISC"_s,
+        u"VRPRODUTOS"_s,  u"VRPBRUTOVOLU"_s, u"VRPLIQUVOLU"_s};
+    return campos;
+}
+
+void copiaDocFiscal(const TClientDataSet *origem, TClientDataSet *destino)
+{
+    for (const QString &campo : camposDocFiscal())
+        destino->FieldByName(campo)->SetValue(origem->FieldByName(campo)->Value());
+}
+
+bool editando(const TClientDataSet *cds)
+{
+    return cds->State() == dsEdit || cds->State() == dsInsert;
+}
+
+QString texto(const TClientDataSet *cds, const QString &field)
+{
+    return cds->FieldByName(field)->AsString();
+}
+
+// Loads a packet into a dataset that may not be open yet.
+void carrega(TClientDataSet *cds, const QVariant &packet)
+{
+    if (cds->Active())
+        cds->EmptyDataSet();
+    cds->SetData(packet);
+}
+
+// A look-up grid's column: label from msgRotulos, width in characters (0 keeps the field's),
+// hidden when not visible.
+struct TColunaPesquisa
+{
+    const char16_t *campo;
+    int largura;
+    bool visivel;
+};
+
+// Labels (msgRotulos), widths and visibility of a look-up list filled from a server packet.
+void rotula(TClientDataSet *cds, const TMessages *rotulos,
+            std::initializer_list<TColunaPesquisa> colunas)
+{
+    for (const TColunaPesquisa &c : colunas) {
+        TField *f = cds->FindField(QString::fromUtf16(c.campo));
+        if (!f)
+            continue;
+        f->SetDisplayLabel(rotulos->Msg(FieldLabelKey(cds->objectName(), f->FieldName())));
+        if (c.largura > 0)
+            f->SetDisplayWidth(c.largura);
+        f->SetVisible(c.visivel);
+    }
+}
+
+// A look-up wrote the field while a cell editor was open over it: the editor shows the new value,
+// or it would write its old text back when it closes.
+void atualizaEditor(TDBGrid *grade, const QString &field)
+{
+    TClientDataSet *cds = grade->DataSet();
+    if (!cds || !cds->Active() || cds->IsEmpty())
+        return;
+    for (QLineEdit *edit : grade->findChildren<QLineEdit *>(u"edtCelula"_s)) {
+        if (edit->isVisible())
+            edit->setText(cds->FieldByName(field)->Text());
+    }
+}
+
+} // namespace
+
+void TfrmCTe::criaRegrasCarga()
+{
+    // The date window of the look-up list.
+    ContainerFocus::Watch(panDtEmisDoc, {}, [this] { panDtEmisDocExit(); });
+
+    // Fiscal documents.
+    ContainerFocus::Watch(
+        dbgDocFiscais, [this] { dbgDocFiscaisEnter(); },
+        [this] {
+            // A look-up or a message taking the focus for a while is no new entry on return.
+            m_docFiscaisForaDaJanela = !focoNaJanela();
+        });
+    dbgDocFiscais->OnEditButtonClick = [this](int) {
+        dbgDocFiscaisEditButtonClick();
+    };
+    dbgDocFiscais->OnColExit = [this](int column) {
+        dbgDocFiscaisColExit(column);
+    };
+    cdsCTeDocFiscais->AfterInsert = [this](TClientDataSet *) {
+        cdsCTeDocFiscaisAfterInsert();
+    };
+    cdsCTeDocFiscais->BeforePost = [this](TClientDataSet *) {
+        cdsCTeDocFiscaisBeforePost();
+    };
+    cdsCTeDocFiscais->BeforeDelete = [this](TClientDataSet *) {
+        cdsCTeDocFiscaisBeforeDelete();
+    };
+    btpProdPredomina->OnBeforePesq = [this](TBtnPesquisa *, bool &) {
+        btpProdPredominaBeforePesq();
+    };
+    btpProdPredomina->OnAfterPesq = [this](TBtnPesquisa *) {
+        btpProdPredominaAfterPesq();
+    };
+
+    // Cargo quantities: the system's rows refuse the user.
+    cdsCTeInfQtCarga->AfterInsert = [this](TClientDataSet *) {
+        cdsCTeInfQtCargaAfterInsert();
+    };
+    cdsCTeInfQtCarga->BeforeEdit = [this](TClientDataSet *cds) {
+        if (texto(cds, u"IDGERADAAUTO"_s) == u"S")
+            MensErro(msgPadrao->Msg(u"INF_CARGA_N_ALTERAR"_s));
+    };
+    cdsCTeInfQtCarga->BeforeDelete = [this](TClientDataSet *cds) {
+        if (texto(cds, u"IDGERADAAUTO"_s) == u"S")
+            MensErro(msgPadrao->Msg(u"INF_CARGA_N_EXCLUIR"_s));
+    };
+    cdsCTeInfQtCarga->BeforePost = [this](TClientDataSet *) {
+        Vd_InfQtCarga();
+    };
+    TField *unidade = cdsCTeInfQtCarga->FieldByName(u"CDUNIDMEDIDA"_s);
+    unidade->OnGetText = [this](TField *sender, QString &text, bool) {
+        text = UnitDisplayText(sender->AsString(), textosUnidade());
+    };
+    unidade->OnSetText = [this](TField *sender, const QString &text) {
+        m_textoUnidade = text;
+        m_linhaUnidade = sender->DataSet()->CurrentRow();
+        if (const std::optional<QString> code = UnitCodeForText(text, textosUnidade()))
+            sender->SetAsString(*code);
+    };
+    dbgQuantidade->OnKeyPress = [this](QChar &key) {
+        dbgQuantidadeKeyPress(key);
+    };
+    dbgQuantidade->OnColExit = [this](int column) {
+        dbgQuantidadeColExit(column);
+    };
+
+    // Observations and the registered messages they may come from.
+    qryPesqMensagem = new TADOIBQuery(this, u"qryPesqMensagem"_s);
+    qryPesqMensagem->SetSQL(QStringList {u"SELECT CDMENSAGEM, DSMENSAGEM"_s, u"  FROM MENSAGEM"_s,
+                                         u" WHERE IDSITUACAOMENS = 'A'"_s, u" ORDER BY 1"_s});
+    cdsPesqMensagem = new TClientDataSet(this, u"cdsPesqMensagem"_s);
+    dtsPesqMensagem = new TDataSource(this, u"dtsPesqMensagem"_s);
+    dtsPesqMensagem->SetDataSet(cdsPesqMensagem);
+    dbgObsGerais->OnEditButtonClick = [this](int) {
+        dbgObsGeraisEditButtonClick();
+    };
+    cdsCTeDadosAdic->AfterInsert = [this](TClientDataSet *) {
+        cdsCTeDadosAdicAfterInsert();
+    };
+    cdsCTeDadosAdic->BeforePost = [this](TClientDataSet *) {
+        cdsCTeDadosAdicBeforePost();
+    };
+
+    // A change in any of the three lists is a change of the document.
+    for (TClientDataSet *cds : {cdsCTeDocFiscais, cdsCTeInfQtCarga, cdsCTeDadosAdic}) {
+        cds->AfterEdit = [this](TClientDataSet *) {
+            colocaDocumentoEmEdicao();
+        };
+        cds->AfterDelete = [this](TClientDataSet *) {
+            colocaDocumentoEmEdicao();
+        };
+    }
+    for (TDataSource *dts : {dtsCTeDocFiscais, dtsCTeInfQtCarga, dtsCTeDadosAdic}) {
+        dts->OnStateChange = [this](TDataSource *sender) {
+            estadoFilhoMudou(sender);
+        };
+    }
+}
+
+void TfrmCTe::colocaDocumentoEmEdicao()
+{
+    if (cdsCTe->State() == dsBrowse)
+        cdsCTe->Edit();
+}
+
+void TfrmCTe::estadoFilhoMudou(TDataSource *dts)
+{
+    if (dts->State() == dsEdit || dts->State() == dsInsert)
+        colocaDocumentoEmEdicao();
+    DataStateChanged();
+}
+
+void TfrmCTe::focaColuna(QWidget *page, TDBGrid *grade, const QString &field)
+{
+    MostrarFormulario();
+    pgcDados->setCurrentWidget(page);
+    const int coluna = IndiceCol(grade, field);
+    if (coluna >= 0)
+        grade->SetSelectedIndex(coluna);
+    grade->setFocus(Qt::OtherFocusReason);
+}
+
+QStringList TfrmCTe::textosUnidade() const
+{
+    QStringList textos;
+    for (const QString &code : UnitOfMeasureCodes())
+        textos << msgListaDados->Msg(UnitOfMeasureKey(code));
+    return textos;
+}
+
+// --- A. the date window -----------------------------------------------------------------------
+
+void TfrmCTe::panDtEmisDocExit()
+{
+    // Only a move inside this window leaves the panel: a message or a look-up does not.
+    if (!focoNaJanela()) {
+        m_dataForaDaJanela = true;
+        return;
+    }
+    m_dataForaDaJanela = false;
+    Vd_DataEmissao();
+}
+
+// --- B and C. the fiscal-document look-up --------------------------------------------------------
+
+void TfrmCTe::dbgDocFiscaisEnter()
+{
+    if (std::exchange(m_docFiscaisForaDaJanela, false))
+        return;
+    carregaListaDocFiscais();
+}
+
+// The look-up list of the date window now typed; an empty date leaves that side open.
+void TfrmCTe::carregaListaDocFiscais()
+{
+    const QVariant reply = netCTe->AppServer(
+        u"GetDocFiscais"_s,
+        {u"T"_s, u"T"_s, u"T"_s, depEmissaoIni->GetDate(), depEmissaoFim->GetDate(), u"N"_s});
+    CheckReply(reply);
+    carrega(cdsPesqDocFiscais, reply.toList().value(1));
+}
+
+void TfrmCTe::dbgDocFiscaisEditButtonClick()
+{
+    const int coluna = dbgDocFiscais->SelectedIndex();
+    if (coluna < 0 || dbgDocFiscais->Columns().at(coluna).FieldName != u"NRACESSONFE")
+        return;
+    if (!cdsPesqDocFiscais->Active())
+        carregaListaDocFiscais();
+    cdsPesqDocFiscais->First();
+    rotula(cdsPesqDocFiscais, msgRotulos,
+           {{u"NRACESSONFE", 52, true},
+            {u"CDFILIAL", 0, true},
+            {u"NRLANCTONF", 0, true},
+            {u"CDSERIE", 0, true},
+            {u"NRNOTAFISC", 0, true},
+            {u"NRINSJURNF", 0, true},
+            {u"NMRAZSOCNF", 0, true},
+            {u"VRNOTAFISC", 0, true},
+            {u"DTEMISSAOSTR", 0, true},
+            {u"CDMODDOCFISC", 0, true},
+            {u"DTEMISSAO", 0, false},
+            {u"VRPRODUTOS", 0, false},
+            {u"VRPBRUTOVOLU", 0, false},
+            {u"VRPLIQUVOLU", 0, false}});
+    if (!Pesquisar(dtsPesqDocFiscais,
+                   msgPadrao->Msg(u"DOC_FISCAIS"_s) + u"|"_s
+                       + msgPadrao->Msg(u"DOC_FISCAIS_EMPTY"_s)))
+        return;
+    if (!editando(cdsCTeDocFiscais))
+        cdsCTeDocFiscais->Edit();
+    copiaDocFiscal(cdsPesqDocFiscais, cdsCTeDocFiscais);
+    atualizaEditor(dbgDocFiscais, u"NRACESSONFE"_s);
+}
+
+void TfrmCTe::dbgDocFiscaisColExit(int column)
+{
+    if (column < 0 || column >= dbgDocFiscais->Columns().size()
+        || dbgDocFiscais->Columns().at(column).FieldName != u"NRACESSONFE")
+        return;
+    if (editando(cdsCTeDocFiscais))
+        cdsCTeDocFiscais->Post();
+}
+
+void TfrmCTe::cdsCTeDocFiscaisAfterInsert()
+{
+    colocaDocumentoEmEdicao();
+    cdsCTeDocFiscais->FieldByName(u"CDCTEDOCFISCAIS"_s)->SetAsFloat(0);
+    cdsCTeDocFiscais->FieldByName(u"CDCTE"_s)
+        ->SetAsFloat(cdsCTe->FieldByName(u"CDCTE"_s)->AsFloat());
+}
+
+// --- D. checking a fiscal document ---------------------------------------------------------------
+
+void TfrmCTe::Vd_DocFiscais(bool boTestaVazio)
+{
+    TClientDataSet *cds = cdsCTeDocFiscais;
+    if (!editando(cds))
+        return;
+    try {
+        const TFiscalDocumentCriteria criterios = CriteriaToAdd(
+            texto(cds, u"NRACESSONFE"_s), texto(cds, u"CDFILIAL"_s), texto(cds, u"NRLANCTONF"_s));
+        if (criterios.IsEmpty()) {
+            if (boTestaVazio)
+                MensErro(msgPadrao->Msg(u"DOC_FISCAIS_DEVE"_s));
+            return;
+        }
+        // A row being altered is already listed under the key it was loaded with.
+        QStringList outros = slCTeDocFiscais;
+        if (cds->State() == dsEdit) {
+            const QString proprio
+                = CriteriaToAdd(cds->FieldByName(u"NRACESSONFE"_s)->OldValue().toString(),
+                                cds->FieldByName(u"CDFILIAL"_s)->OldValue().toString(),
+                                cds->FieldByName(u"NRLANCTONF"_s)->OldValue().toString())
+                      .ListKey();
+            outros.removeOne(proprio);
+        }
+        if (outros.contains(criterios.ListKey()))
+            MensErro(msgPadrao->Msg(u"DOC_FISCAIS_JA_CAD"_s));
+
+        const TFiscalDocumentCriteria servidor = criterios.WithAnyForEmpty();
+        ActiveShowAvi(6);
+        const QVariant reply
+            = netCTe->AppServer(u"GetDocFiscais"_s,
+                                {servidor.accessKey, servidor.branch, servidor.entry,
+                                 depEmissaoIni->GetDate(), depEmissaoFim->GetDate(), u"S"_s});
+        DeactiveShowAvi();
+        CheckReply(reply);
+        carrega(cdsDocFiscais, reply.toList().value(1));
+        if (cdsDocFiscais->IsEmpty())
+            MensErro(msgPadrao->Msg(u"DOC_FISCAIS_N_CADASTRADO"_s));
+        // The same document named the other way (key, or branch and entry) is no new one either.
+        const QString encontrado = CriteriaToAdd(texto(cdsDocFiscais, u"NRACESSONFE"_s),
+                                                 texto(cdsDocFiscais, u"CDFILIAL"_s),
+                                                 texto(cdsDocFiscais, u"NRLANCTONF"_s))
+                                       .ListKey();
+        if (outros.contains(encontrado))
+            MensErro(msgPadrao->Msg(u"DOC_FISCAIS_JA_CAD"_s));
+        copiaDocFiscal(cdsDocFiscais, cds);
+
+        carrega(cdsUnidProdDocFiscais, reply.toList().value(2));
+        if (!cdsUnidProdDocFiscais->IsEmpty())
+            ApplyDocumentQuantities(cdsCTeInfQtCarga, cdsUnidProdDocFiscais,
+                                    cdsCTe->FieldByName(u"CDCTE"_s)->AsFloat(), +1);
+    } catch (...) {
+        DeactiveShowAvi();
+        focaColuna(tshInfCTeNormalSubstituto, dbgDocFiscais, u"NRACESSONFE"_s);
+        throw;
+    }
+}
+
+void TfrmCTe::cdsCTeDocFiscaisBeforePost()
+{
+    const bool novo = cdsCTeDocFiscais->State() == dsInsert;
+    Vd_DocFiscais(true);
+    if (!novo)
+        return;
+    const QString chave = CriteriaToAdd(texto(cdsCTeDocFiscais, u"NRACESSONFE"_s),
+                                        texto(cdsCTeDocFiscais, u"CDFILIAL"_s),
+                                        texto(cdsCTeDocFiscais, u"NRLANCTONF"_s))
+                              .ListKey();
+    if (!chave.isEmpty())
+        slCTeDocFiscais.append(chave);
+}
+
+// --- F. removing a fiscal document --------------------------------------------------------------
+
+void TfrmCTe::cdsCTeDocFiscaisBeforeDelete()
+{
+    TClientDataSet *cds = cdsCTeDocFiscais;
+    const QString chave = texto(cds, u"NRACESSONFE"_s);
+    const QString filial = texto(cds, u"CDFILIAL"_s);
+    const QString lancamento = texto(cds, u"NRLANCTONF"_s);
+    const TFiscalDocumentCriteria criterios = CriteriaToRemove(chave, filial, lancamento);
+    try {
+        ActiveShowAvi(6);
+        const QVariant reply
+            = netCTe->AppServer(u"GetDocFiscais"_s,
+                                {criterios.accessKey, criterios.branch, criterios.entry,
+                                 depEmissaoIni->GetDate(), depEmissaoFim->GetDate(), u"S"_s});
+        DeactiveShowAvi();
+        CheckReply(reply);
+        carrega(cdsUnidProdDocFiscais, reply.toList().value(2));
+        if (!cdsUnidProdDocFiscais->IsEmpty())
+            ApplyDocumentQuantities(cdsCTeInfQtCarga, cdsUnidProdDocFiscais,
+                                    cdsCTe->FieldByName(u"CDCTE"_s)->AsFloat(), -1);
+        slCTeDocFiscais.removeOne(CriteriaToAdd(chave, filial, lancamento).ListKey());
+    } catch (...) {
+        DeactiveShowAvi();
+        throw;
+    }
+}
+
+// --- G. the predominant product -----------------------------------------------------------------
+
+void TfrmCTe::btpProdPredominaBeforePesq()
+{
+    try {
+        if (editando(cdsCTeDocFiscais))
+            cdsCTeDocFiscais->Post();
+        FillProductRequest(cdsDocFiscaisAux, slCTeDocFiscais);
+        ActiveShowAvi(6);
+        const QVariant reply
+            = netCTe->AppServer(u"GetProdDocFiscais"_s, {cdsDocFiscaisAux->Data()});
+        DeactiveShowAvi();
+        CheckReply(reply);
+        carrega(cdsPesqProdDocFiscais, reply.toList().value(1));
+        rotula(cdsPesqProdDocFiscais, msgRotulos,
+               {{u"CHAVE", 0, true},
+                {u"CDPRODUTO", 15, true},
+                {u"NMPRODUTO", 50, true},
+                {u"QTITEMPROD", 0, true},
+                {u"SGUNIDADE", 0, true},
+                {u"VRUNITITEM", 0, true},
+                {u"VRTOTAITEM", 0, true}});
+        cdsPesqProdDocFiscais->First();
+    } catch (...) {
+        DeactiveShowAvi();
+        throw;
+    }
+}
+
+void TfrmCTe::btpProdPredominaAfterPesq()
+{
+    if (cdsCTe->State() == dsBrowse)
+        cdsCTe->Edit();
+    cdsCTe->FieldByName(u"DSPRODPREDOMINA"_s)
+        ->SetAsString(texto(cdsPesqProdDocFiscais, u"NMPRODUTO"_s).left(60));
+}
+
+// --- H. cargo quantities ------------------------------------------------------------------------
+
+void TfrmCTe::cdsCTeInfQtCargaAfterInsert()
+{
+    colocaDocumentoEmEdicao();
+    cdsCTeInfQtCarga->FieldByName(u"CDCTEINFQTCARGA"_s)->SetAsFloat(0);
+    cdsCTeInfQtCarga->FieldByName(u"CDCTE"_s)
+        ->SetAsFloat(cdsCTe->FieldByName(u"CDCTE"_s)->AsFloat());
+    cdsCTeInfQtCarga->FieldByName(u"IDGERADAAUTO"_s)->SetAsString(u"N"_s);
+}
+
+void TfrmCTe::dbgQuantidadeKeyPress(QChar &key)
+{
+    const int coluna = dbgQuantidade->SelectedIndex();
+    if (coluna < 0)
+        return;
+    const QString campo = dbgQuantidade->Columns().at(coluna).FieldName;
+    if (campo == u"CDUNIDMEDIDA" && !UnitKeyAccepted(key))
+        key = QChar();
+    else if (campo == u"DSTIPOMEDIDA")
+        key = key.toUpper();
+}
+
+void TfrmCTe::dbgQuantidadeColExit(int column)
+{
+    QString typed = std::exchange(m_textoUnidade, QString());
+    if (m_linhaUnidade != cdsCTeInfQtCarga->CurrentRow())
+        typed.clear();
+    if (column < 0 || column >= dbgQuantidade->Columns().size()
+        || dbgQuantidade->Columns().at(column).FieldName != u"CDUNIDMEDIDA"
+        || !editando(cdsCTeInfQtCarga))
+        return;
+    // The cell's text: what was typed in it, or what it shows.
+    const QString celula = typed.isEmpty() ? GridText(dbgQuantidade, u"CDUNIDMEDIDA"_s) : typed;
+    if (UnitCellRefused(celula)) {
+        focaColuna(tshInfCTeNormalSubstituto, dbgQuantidade, u"CDUNIDMEDIDA"_s);
+        MensErro(msgPadrao->Msg(u"COD_UNID_MEDIDA_INVALIDO"_s));
+    }
+}
+
+void TfrmCTe::Vd_InfQtCarga()
+{
+    TClientDataSet *cds = cdsCTeInfQtCarga;
+    const auto falhaEm = [this](const QString &campo, const QString &key) {
+        focaColuna(tshInfCTeNormalSubstituto, dbgQuantidade, campo);
+        MensErro(msgPadrao->Msg(key));
+    };
+    const bool linha = cds->Active() && !cds->IsEmpty();
+    if (!linha || EmptyString(texto(cds, u"CDUNIDMEDIDA"_s)))
+        falhaEm(u"CDUNIDMEDIDA"_s, u"UNID_MEDIDA_QT_CARGA_DEVE"_s);
+    if (EmptyString(texto(cds, u"DSTIPOMEDIDA"_s)))
+        falhaEm(u"DSTIPOMEDIDA"_s, u"TIPO_MEDIDA_QT_CARGA_DEVE"_s);
+    if (cds->FieldByName(u"QTCARGA"_s)->IsNull())
+        falhaEm(u"QTCARGA"_s, u"QTD_CARGA"_s);
+}
+
+// --- I. observations ----------------------------------------------------------------------------
+
+void TfrmCTe::dbgObsGeraisEditButtonClick()
+{
+    const int coluna = dbgObsGerais->SelectedIndex();
+    if (coluna < 0 || dbgObsGerais->Columns().at(coluna).FieldName != u"DSDADOADIC")
+        return;
+    qryPesqMensagem->Close();
+    qryPesqMensagem->Open();
+    cdsPesqMensagem->LoadFromPacket(qryPesqMensagem->ToPacket());
+    rotula(cdsPesqMensagem, msgRotulos, {{u"CDMENSAGEM", 0, true}, {u"DSMENSAGEM", 0, true}});
+    if (!Pesquisar(dtsPesqMensagem,
+                   msgPadrao->Msg(u"MENSAGEM"_s) + u"|"_s + msgPadrao->Msg(u"MENSAGEM_EMPTY"_s))) {
+        if (editando(cdsCTeDadosAdic))
+            cdsCTeDadosAdic->Cancel();
+        return;
+    }
+    if (!editando(cdsCTeDadosAdic))
+        cdsCTeDadosAdic->Edit();
+    cdsCTeDadosAdic->FieldByName(u"CDMENSAGEM"_s)
+        ->SetAsString(texto(cdsPesqMensagem, u"CDMENSAGEM"_s));
+    cdsCTeDadosAdic->FieldByName(u"DSDADOADIC"_s)
+        ->SetAsString(texto(cdsPesqMensagem, u"DSMENSAGEM"_s));
+    atualizaEditor(dbgObsGerais, u"DSDADOADIC"_s);
+}
+
+void TfrmCTe::cdsCTeDadosAdicAfterInsert()
+{
+    colocaDocumentoEmEdicao();
+    cdsCTeDadosAdic->FieldByName(u"CDCTEDADOSADIC"_s)->SetAsFloat(0);
+    cdsCTeDadosAdic->FieldByName(u"CDCTE"_s)
+        ->SetAsFloat(cdsCTe->FieldByName(u"CDCTE"_s)->AsFloat());
+}
+
+void TfrmCTe::cdsCTeDadosAdicBeforePost()
+{
+    if (EmptyString(texto(cdsCTeDadosAdic, u"DSDADOADIC"_s))) {
+        MostrarFormulario();
+        pgcDados->setCurrentWidget(tshDadosCompl);
+        dbgObsGerais->setFocus(Qt::OtherFocusReason);
+        MensErro(msgPadrao->Msg(u"MENSAGEM_DEVE"_s));
+    }
 }

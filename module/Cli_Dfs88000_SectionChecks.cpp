@@ -14,5 +14,4 @@ void TfrmCTe::Vd_Recebedor(bool, const QString &) { }
 void TfrmCTe::Vd_Destinatario(bool, const QString &) { }
 void TfrmCTe::Vd_Tomador(bool, const QString &) { }
 void TfrmCTe::Vd_Produto(bool) { }
-void TfrmCTe::Vd_InfQtCarga() { }
 void TfrmCTe::AtualizaPartes() { }

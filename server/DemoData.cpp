@@ -89,14 +89,16 @@ void insertInvoices(const QSqlDatabase &db)
 {
     struct Invoice
     {
-        const char16_t *shipperCnpj, *uf, *recipientCnpj, *recipientName;
+        const char16_t *company, *branch, *shipperCnpj, *uf, *recipientCnpj, *recipientName;
         int daysAgo;
         double value, weight, volumes;
         QList<std::tuple<const char16_t *, const char16_t *, double, const char16_t *, double>>
             items;
     };
     const Invoice invoices[] = {
-        {u"61348257000123",
+        {u"01",
+         u"0001",
+         u"61348257000123",
          u"35",
          u"27451963000168",
          u"COMERCIAL DE ALIMENTOS BOA MESA LTDA",
@@ -106,7 +108,9 @@ void insertInvoices(const QSqlDatabase &db)
          12,
          {{u"MV-1010", u"CHAPA DE ACO LAMINADO 2MM", 40, u"UN", 312.50},
           {u"MV-2040", u"PERFIL METALICO U 100MM", 25, u"UN", 250.00}}},
-        {u"61348257000123",
+        {u"01",
+         u"0001",
+         u"61348257000123",
          u"35",
          u"83726154000192",
          u"SUPERMERCADOS RECIFE CENTER LTDA",
@@ -115,7 +119,9 @@ void insertInvoices(const QSqlDatabase &db)
          610.0,
          8,
          {{u"MV-3300", u"PRATELEIRA DE ACO 5 NIVEIS", 30, u"UN", 314.00}}},
-        {u"38104726000147",
+        {u"01",
+         u"0001",
+         u"38104726000147",
          u"43",
          u"19583746000101",
          u"FARMACEUTICA GUANABARA LTDA",
@@ -125,7 +131,9 @@ void insertInvoices(const QSqlDatabase &db)
          40,
          {{u"MS-0110", u"ARMARIO DE MDF 2 PORTAS", 20, u"UN", 980.00},
           {u"MS-0220", u"MESA DE ESCRITORIO 1,20M", 30, u"UN", 433.33}}},
-        {u"75230918000126",
+        {u"01",
+         u"0001",
+         u"75230918000126",
          u"42",
          u"52916384000190",
          u"DISTRIBUIDORA NORTE AMAZONIA LTDA",
@@ -134,7 +142,9 @@ void insertInvoices(const QSqlDatabase &db)
          980.0,
          55,
          {{u"TB-7001", u"TECIDO DE ALGODAO CRU (M)", 3000, u"M", 5.10}}},
-        {u"70821439000160",
+        {u"01",
+         u"0001",
+         u"70821439000160",
          u"35",
          u"27451963000168",
          u"COMERCIAL DE ALIMENTOS BOA MESA LTDA",
@@ -143,7 +153,9 @@ void insertInvoices(const QSqlDatabase &db)
          3200.0,
          100,
          {{u"CL-0045", u"PISO CERAMICO 45X45 (CX)", 100, u"CX", 78.00}}},
-        {u"61348257000123",
+        {u"01",
+         u"0001",
+         u"61348257000123",
          u"35",
          u"70821439000160",
          u"CERAMICA LITORAL PAULISTA LTDA",
@@ -152,6 +164,43 @@ void insertInvoices(const QSqlDatabase &db)
          400.0,
          4,
          {{u"MV-1010", u"CHAPA DE ACO LAMINADO 2MM", 16, u"UN", 318.75}}},
+        // Company 02: invoices recorded by its Porto Alegre (0002) and Joinville (0003) branches.
+        {u"02",
+         u"0002",
+         u"38104726000147",
+         u"43",
+         u"83726154000192",
+         u"SUPERMERCADOS RECIFE CENTER LTDA",
+         1,
+         21480.00,
+         1830.0,
+         36,
+         {{u"MS-0310",
+           u"CONJUNTO DE ESTANTES DE ACO GALVANIZADO COM SEIS PRATELEIRAS REGULAVEIS E SAPATAS", 24,
+           u"UN", 545.00},
+          {u"MS-0110", u"ARMARIO DE MDF 2 PORTAS", 8, u"UN", 1050.00}}},
+        {u"02",
+         u"0002",
+         u"38104726000147",
+         u"43",
+         u"27451963000168",
+         u"COMERCIAL DE ALIMENTOS BOA MESA LTDA",
+         4,
+         6900.00,
+         720.0,
+         15,
+         {{u"MS-0220", u"MESA DE ESCRITORIO 1,20M", 15, u"UN", 460.00}}},
+        {u"02",
+         u"0003",
+         u"75230918000126",
+         u"42",
+         u"19583746000101",
+         u"FARMACEUTICA GUANABARA LTDA",
+         2,
+         11220.00,
+         640.0,
+         22,
+         {{u"TB-7002", u"TECIDO DE ALGODAO TINTO (M)", 1700, u"M", 6.60}}},
     };
     const QDate today = QDate::currentDate();
     int number = 4100;
@@ -170,9 +219,11 @@ void insertInvoices(const QSqlDatabase &db)
         runSql(db,
                u"INSERT INTO NOTAFISCAL (CDFILIAL, NRLANCTONF, CDEMPRESA, NRACESSONFE, NRINSJURNF, "
                "NMRAZSOCNF, CDSERIE, NRNOTAFISC, DTEMISSAO, CDMODDOCFISC, VRNOTAFISC, VRPRODUTOS, "
-               "VRPBRUTOVOLU, VRPLIQUVOLU, QTVOLUMES) VALUES ('0001', :L, '01', :K, :J, :N, '1', "
+               "VRPBRUTOVOLU, VRPLIQUVOLU, QTVOLUMES) VALUES (:F, :L, :E, :K, :J, :N, '1', "
                ":NR, :D, '55', :V, :VP, :PB, :PL, :Q)"_s,
-               {{u":L", entry},
+               {{u":F", QString::fromUtf16(inv.branch)},
+                {u":L", entry},
+                {u":E", QString::fromUtf16(inv.company)},
                 {u":K", key},
                 {u":J", QString::fromUtf16(inv.recipientCnpj)},
                 {u":N", QString::fromUtf16(inv.recipientName)},
@@ -187,9 +238,10 @@ void insertInvoices(const QSqlDatabase &db)
         for (const auto &[code, name, qty, unit, price] : inv.items) {
             runSql(db,
                    u"INSERT INTO NOTAFISCALITEM (CDFILIAL, NRLANCTONF, NRITEM, CDPRODUTO, "
-                   "NMPRODUTO, QTITEMPROD, SGUNIDADE, VRUNITITEM, VRTOTAITEM) VALUES ('0001', :L, "
+                   "NMPRODUTO, QTITEMPROD, SGUNIDADE, VRUNITITEM, VRTOTAITEM) VALUES (:F, :L, "
                    ":I, :C, :N, :Q, :U, :P, :T)"_s,
-                   {{u":L", entry},
+                   {{u":F", QString::fromUtf16(inv.branch)},
+                    {u":L", entry},
                     {u":I", ++itemNo},
                     {u":C", QString::fromUtf16(code)},
                     {u":N", QString::fromUtf16(name)},

@@ -127,6 +127,8 @@ QVariant GetDocFiscais(CallContext &ctx, const Args &args)
     DataPacket units;
     units.fields = {
         {u"REFERENCIA"_s, FieldType::FixedString, 2}, str(u"SGUNIDADE"_s, 10), num(u"QTUNIDADE"_s)};
+    // Found by its key, or by branch and entry, whatever the date window: a document added
+    // under one window and removed under another still gives back what it added.
     if (!c.any) {
         QSqlQuery q = runSql(ctx.db,
                              u"SELECT %1, N.QTVOLUMES FROM NOTAFISCAL N WHERE %2 "
@@ -139,10 +141,13 @@ QVariant GetDocFiscais(CallContext &ctx, const Args &args)
             invoice.rows.append(row);
             const QVariant weight = row.at(invoice.indexOf(u"VRPBRUTOVOLU"_s));
             const QVariant volumes = q.value(int(invoiceFields().size()));
+            const QVariant netWeight = row.at(invoice.indexOf(u"VRPLIQUVOLU"_s));
             if (!weight.isNull())
                 units.rows.append({u"NF"_s, u"KG"_s, weight.toDouble()});
             if (!volumes.isNull())
                 units.rows.append({u"VL"_s, u"UN"_s, volumes.toDouble()});
+            if (!netWeight.isNull())
+                units.rows.append({u"PL"_s, u"KG"_s, netWeight.toDouble()});
         }
     }
     return contracts::okReply({QVariant::fromValue(invoice), QVariant::fromValue(units)});

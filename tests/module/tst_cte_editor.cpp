@@ -161,11 +161,22 @@ class TestCTeEditor : public QObject
             m_frm->cdsCTeImpostos->Post();
         }
         if (m_frm->cdsCTeDocFiscais->IsEmpty()) {
+            // Taken as it is: the look-up of the document on the server is not what is tested.
+            const TDataSetNotifyEvent check
+                = std::exchange(m_frm->cdsCTeDocFiscais->BeforePost, nullptr);
             m_frm->cdsCTeDocFiscais->Append();
             m_frm->cdsCTeDocFiscais->FieldByName(u"CDCTE"_s)->SetAsFloat(key);
             m_frm->cdsCTeDocFiscais->FieldByName(u"NRACESSONFE"_s)
                 ->SetAsString(u"35261218462731000114550010000001231000001230"_s);
             m_frm->cdsCTeDocFiscais->Post();
+            m_frm->cdsCTeDocFiscais->BeforePost = check;
+        }
+        if (m_frm->cdsCTeInfQtCarga->IsEmpty()) {
+            m_frm->cdsCTeInfQtCarga->Append();
+            m_frm->cdsCTeInfQtCarga->FieldByName(u"CDUNIDMEDIDA"_s)->SetAsString(u"01"_s);
+            m_frm->cdsCTeInfQtCarga->FieldByName(u"DSTIPOMEDIDA"_s)->SetAsString(u"PESO"_s);
+            m_frm->cdsCTeInfQtCarga->FieldByName(u"QTCARGA"_s)->SetAsFloat(1);
+            m_frm->cdsCTeInfQtCarga->Post();
         }
     }
     // As the grid runs its handlers: through the framework's guard, which shows what they raise.
@@ -584,7 +595,8 @@ private slots:
         trigger(u"mnuAlterar"_s);
         completa();
         // The rows the checks need are taken as loaded: only the record changes.
-        for (TClientDataSet *child : {m_frm->cdsCTeImpostos, m_frm->cdsCTeDocFiscais})
+        for (TClientDataSet *child :
+             {m_frm->cdsCTeImpostos, m_frm->cdsCTeDocFiscais, m_frm->cdsCTeInfQtCarga})
             child->MergeChangeLog();
         m_frm->cdsCTe->FieldByName(u"DSOUTCARCARGA"_s)->SetAsString(u"FRAGIL"_s);
         QVariantList sent;

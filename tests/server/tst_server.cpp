@@ -10,12 +10,15 @@
 #include "Exceptions.h"
 
 #include <QDate>
+#include <QDateTime>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QSet>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <cmath>
 
 using namespace Qt::StringLiterals;
 using contracts::DataPacket;
@@ -791,59 +794,147 @@ private slots:
         }
     }
 
-    void fiscalDocuments()
+    // The demo invoices were issued 1, 2, 3, 5, 8 and 40 days ago (company 01) and 1, 2 and 4
+    // days ago (company 02).
+    void fiscalDocumentWindow_data()
     {
+        QTest::addColumn<int>("fromDaysAgo");
+        QTest::addColumn<int>("toDaysAgo");
+        QTest::addColumn<int>("rows");
+        QTest::newRow("last eight days") << 8 << 0 << 8;
+        QTest::newRow("yesterday only") << 1 << 1 << 2;
+        QTest::newRow("forty days ago") << 40 << 40 << 1;
+        QTest::newRow("today, none issued") << 0 << 0 << 0;
+        QTest::newRow("no dates: every invoice") << -1 << -1 << 9;
+    }
+    void fiscalDocumentWindow()
+    {
+        QFETCH(int, fromDaysAgo);
+        QFETCH(int, toDaysAgo);
+        QFETCH(int, rows);
         const QDate today = QDate::currentDate();
-        // The date window: five of the six demo invoices are from the last eight days.
-        const DataPacket window = packetAt(
-            call(u"GetDocFiscais"_s, {u"T"_s, u"T"_s, u"T"_s, today.addDays(-8), today, u"N"_s}),
-            1);
-        QCOMPARE(window.rows.size(), 5);
+        const QVariant from = fromDaysAgo < 0 ? QVariant() : QVariant(today.addDays(-fromDaysAgo));
+        const QVariant to = toDaysAgo < 0 ? QVariant() : QVariant(today.addDays(-toDaysAgo));
+        const DataPacket window
+            = packetAt(call(u"GetDocFiscais"_s, {u"T"_s, u"T"_s, u"T"_s, from, to, u"N"_s}), 1);
+        QCOMPARE(window.rows.size(), rows);
         QCOMPARE(window.fields.at(8).name, u"DTEMISSAOSTR"_s);
-        QCOMPARE(valueOf(window, 0, u"DTEMISSAOSTR"_s).toString(),
-                 valueOf(window, 0, u"DTEMISSAO"_s).toDateTime().toString(u"dd/MM/yy"_s));
-        const QString key = valueOf(window, 0, u"NRACESSONFE"_s).toString();
-        const QString branch = valueOf(window, 0, u"CDFILIAL"_s).toString();
-        const QString entry = valueOf(window, 0, u"NRLANCTONF"_s).toString();
-        QCOMPARE(key.size(), 44);
-
-        // One invoice by its key, and by branch and entry, with its unit quantities.
-        for (const QVariantList &criteria :
-             {QVariantList {key, u"T"_s, u"T"_s}, QVariantList {u"T"_s, branch, entry}}) {
-            const QVariantList r = asList(
-                call(u"GetDocFiscais"_s, criteria + QVariantList {QVariant(), QVariant(), u"S"_s}));
-            const DataPacket one = packetAt(r, 1);
-            QCOMPARE(one.rows.size(), 1);
-            QCOMPARE(valueOf(one, 0, u"NRACESSONFE"_s).toString(), key);
-            const DataPacket units = packetAt(r, 2);
-            QCOMPARE(units.rows.size(), 2);
-            QCOMPARE(valueOf(units, 0, u"REFERENCIA"_s).toString(), u"NF"_s);
-            QCOMPARE(valueOf(units, 0, u"QTUNIDADE"_s).toDouble(),
-                     valueOf(one, 0, u"VRPBRUTOVOLU"_s).toDouble());
-            QCOMPARE(valueOf(units, 1, u"REFERENCIA"_s).toString(), u"VL"_s);
+        for (int i = 0; i < window.rows.size(); ++i) {
+            const QDateTime issued = valueOf(window, i, u"DTEMISSAO"_s).toDateTime();
+            QCOMPARE(valueOf(window, i, u"DTEMISSAOSTR"_s).toString(),
+                     issued.toString(u"dd/MM/yy"_s));
+            if (fromDaysAgo >= 0)
+                QVERIFY(issued.date() >= today.addDays(-fromDaysAgo));
+            QCOMPARE(valueOf(window, i, u"NRACESSONFE"_s).toString().size(), 44);
         }
-        const DataPacket none = packetAt(
-            call(u"GetDocFiscais"_s, {u"T"_s, u"9999"_s, u"1"_s, QVariant(), QVariant(), u"S"_s}),
-            1);
-        QCOMPARE(none.rows.size(), 0);
-        QVERIFY(call(u"GetDocFiscais"_s, {u"T"_s, u"T"_s, u"T"_s, QVariant(), QVariant(), u"X"_s})
-                    .toString()
-                    .contains(u"inválido"_s));
+    }
 
-        // Products of a set of invoices: by branch and entry, and by key.
+    // One invoice with its unit quantities, by key or by branch and entry, whatever the window.
+    void fiscalDocumentOne_data()
+    {
+        QTest::addColumn<QString>("by");
+        QTest::addColumn<int>("windowFromDaysAgo"); // -1: no window
+        QTest::newRow("key, no window") << u"key"_s << -1;
+        QTest::newRow("branch and entry, no window") << u"entry"_s << -1;
+        QTest::newRow("key, window that leaves it out") << u"key"_s << 0;
+        QTest::newRow("branch and entry, window that leaves it out") << u"entry"_s << 0;
+    }
+    void fiscalDocumentOne()
+    {
+        QFETCH(QString, by);
+        QFETCH(int, windowFromDaysAgo);
+        const QDate today = QDate::currentDate();
+        // The invoice of 40 days ago.
+        const DataPacket all = packetAt(
+            call(u"GetDocFiscais"_s,
+                 {u"T"_s, u"T"_s, u"T"_s, today.addDays(-40), today.addDays(-40), u"N"_s}),
+            1);
+        QCOMPARE(all.rows.size(), 1);
+        const QString key = valueOf(all, 0, u"NRACESSONFE"_s).toString();
+        const QString branch = valueOf(all, 0, u"CDFILIAL"_s).toString();
+        const QString entry = valueOf(all, 0, u"NRLANCTONF"_s).toString();
+        const QVariantList criteria = by == u"key" ? QVariantList {key, u"T"_s, u"T"_s}
+                                                   : QVariantList {u"T"_s, branch, entry};
+        const QVariant from
+            = windowFromDaysAgo < 0 ? QVariant() : QVariant(today.addDays(-windowFromDaysAgo));
+        const QVariantList r
+            = asList(call(u"GetDocFiscais"_s, criteria + QVariantList {from, from, u"S"_s}));
+        QCOMPARE(r.value(0).toString(), u"S"_s);
+        const DataPacket one = packetAt(r, 1);
+        QCOMPARE(one.rows.size(), 1);
+        QCOMPARE(valueOf(one, 0, u"NRACESSONFE"_s).toString(), key);
+        QCOMPARE(valueOf(one, 0, u"CDFILIAL"_s).toString(), branch);
+        QCOMPARE(valueOf(one, 0, u"NRLANCTONF"_s).toString(), entry);
+        const DataPacket units = packetAt(r, 2);
+        QCOMPARE(units.rows.size(), 3);
+        const QStringList references {u"NF"_s, u"VL"_s, u"PL"_s};
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(valueOf(units, i, u"REFERENCIA"_s).toString(), references.at(i));
+        QCOMPARE(valueOf(units, 0, u"QTUNIDADE"_s).toDouble(),
+                 valueOf(one, 0, u"VRPBRUTOVOLU"_s).toDouble());
+        QCOMPARE(valueOf(units, 1, u"QTUNIDADE"_s).toDouble(), 4.0);
+        QCOMPARE(valueOf(units, 2, u"QTUNIDADE"_s).toDouble(),
+                 valueOf(one, 0, u"VRPLIQUVOLU"_s).toDouble());
+    }
+
+    void fiscalDocumentRefusals_data()
+    {
+        QTest::addColumn<QVariantList>("args");
+        QTest::addColumn<QString>("answer"); // "none": success without a row; else error part
+        QTest::newRow("unknown branch and entry")
+            << QVariantList {u"T"_s, u"9999"_s, u"1"_s, QVariant(), QVariant(), u"S"_s}
+            << u"none"_s;
+        QTest::newRow("unknown key")
+            << QVariantList {QString(44, u'1'), u"T"_s, u"T"_s, QVariant(), QVariant(), u"S"_s}
+            << u"none"_s;
+        QTest::newRow("no criterion")
+            << QVariantList {u"T"_s, u"T"_s, u"T"_s, QVariant(), QVariant(), u"S"_s} << u"none"_s;
+        QTest::newRow("unknown mode")
+            << QVariantList {u"T"_s, u"T"_s, u"T"_s, QVariant(), QVariant(), u"X"_s}
+            << u"inválido"_s;
+    }
+    void fiscalDocumentRefusals()
+    {
+        QFETCH(QVariantList, args);
+        QFETCH(QString, answer);
+        const QVariant reply = call(u"GetDocFiscais"_s, args);
+        if (answer == u"none") {
+            QCOMPARE(packetAt(reply, 1).rows.size(), 0);
+            QCOMPARE(packetAt(reply, 2).rows.size(), 0);
+        } else {
+            QVERIFY2(reply.toString().contains(answer), qPrintable(reply.toString()));
+        }
+    }
+
+    // Products of a set of invoices: by branch and entry, and by key, in request order.
+    void fiscalDocumentProducts()
+    {
+        const DataPacket window = packetAt(
+            call(u"GetDocFiscais"_s, {u"T"_s, u"T"_s, u"T"_s, QVariant(), QVariant(), u"N"_s}), 1);
+        QVERIFY(window.rows.size() >= 2);
+        const auto itemsOf = [](int row, const DataPacket &w) {
+            return valueOf(w, row, u"VRPRODUTOS"_s).toDouble();
+        };
         DataPacket request;
         request.fields = {{u"NRACESSONFE"_s, contracts::FieldType::String, 50},
                           {u"CDFILIAL"_s, contracts::FieldType::String, 30},
                           {u"NRLANCTONF"_s, contracts::FieldType::String, 10}};
-        request.rows = {{QString(), branch, entry},
-                        {valueOf(window, 1, u"NRACESSONFE"_s).toString(), QString(), QString()}};
+        request.rows = {{QString(), valueOf(window, 0, u"CDFILIAL"_s).toString(),
+                         valueOf(window, 0, u"NRLANCTONF"_s).toString()},
+                        {valueOf(window, 1, u"NRACESSONFE"_s).toString(), QString(), QString()},
+                        {QString(), QString(), QString()}};
         const DataPacket products
             = packetAt(call(u"GetProdDocFiscais"_s, {QVariant::fromValue(request)}), 1);
         QVERIFY(products.rows.size() >= 2);
+        double total = 0;
         for (int i = 0; i < products.rows.size(); ++i) {
             QCOMPARE(valueOf(products, i, u"CHAVE"_s).toDouble(), double(i + 1));
             QVERIFY(!valueOf(products, i, u"NMPRODUTO"_s).toString().isEmpty());
+            total += valueOf(products, i, u"VRTOTAITEM"_s).toDouble();
         }
+        // Every item of both invoices, and none of a row naming nothing.
+        QCOMPARE(std::round(total * 100),
+                 std::round((itemsOf(0, window) + itemsOf(1, window)) * 100));
     }
 
     void schemaIsCreatedOrRefusedAtStart()
