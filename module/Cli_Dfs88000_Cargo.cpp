@@ -15,7 +15,6 @@
 #include "DataSource.h"
 #include "DateEditPlus.h"
 #include "Exceptions.h"
-#include "FieldDisplay.h"
 #include "ListLoad.h"
 #include "Lookup.h"
 #include "Messages.h"
@@ -171,27 +170,27 @@ void carrega(TClientDataSet *cds, const QVariant &packet)
     cds->SetData(packet);
 }
 
-// A look-up grid's column: label from msgRotulos, width in characters (0 keeps the field's),
-// hidden when not visible.
+// A column of a look-up list filled from a server packet: its caption (msgPadrao key), width in
+// characters (0 keeps the field's); no caption hides it.
 struct TColunaPesquisa
 {
     const char16_t *campo;
-    int largura;
-    bool visivel;
+    const char16_t *chave;
+    int largura = 0;
 };
 
-// Labels (msgRotulos), widths and visibility of a look-up list filled from a server packet.
-void rotula(TClientDataSet *cds, const TMessages *rotulos,
+void rotula(TClientDataSet *cds, const TMessages *textos,
             std::initializer_list<TColunaPesquisa> colunas)
 {
     for (const TColunaPesquisa &c : colunas) {
         TField *f = cds->FindField(QString::fromUtf16(c.campo));
         if (!f)
             continue;
-        f->SetDisplayLabel(rotulos->Msg(FieldLabelKey(cds->objectName(), f->FieldName())));
+        f->SetVisible(c.chave != nullptr);
+        if (c.chave)
+            f->SetDisplayLabel(textos->Msg(QString::fromUtf16(c.chave)));
         if (c.largura > 0)
             f->SetDisplayWidth(c.largura);
-        f->SetVisible(c.visivel);
     }
 }
 
@@ -380,21 +379,21 @@ void TfrmCTe::dbgDocFiscaisEditButtonClick()
     if (!cdsPesqDocFiscais->Active())
         carregaListaDocFiscais();
     cdsPesqDocFiscais->First();
-    rotula(cdsPesqDocFiscais, msgRotulos,
-           {{u"NRACESSONFE", 52, true},
-            {u"CDFILIAL", 0, true},
-            {u"NRLANCTONF", 0, true},
-            {u"CDSERIE", 0, true},
-            {u"NRNOTAFISC", 0, true},
-            {u"NRINSJURNF", 0, true},
-            {u"NMRAZSOCNF", 0, true},
-            {u"VRNOTAFISC", 0, true},
-            {u"DTEMISSAOSTR", 0, true},
-            {u"CDMODDOCFISC", 0, true},
-            {u"DTEMISSAO", 0, false},
-            {u"VRPRODUTOS", 0, false},
-            {u"VRPBRUTOVOLU", 0, false},
-            {u"VRPLIQUVOLU", 0, false}});
+    rotula(cdsPesqDocFiscais, msgPadrao,
+           {{u"NRACESSONFE", u"COL_DOC_FISCAIS_CHAVE", 52},
+            {u"CDFILIAL", u"COL_DOC_FISCAIS_FILIAL"},
+            {u"NRLANCTONF", u"COL_DOC_FISCAIS_LANCAMENTO"},
+            {u"CDSERIE", u"COL_DOC_FISCAIS_SERIE"},
+            {u"NRNOTAFISC", u"COL_DOC_FISCAIS_NUMERO"},
+            {u"NRINSJURNF", u"COL_DOC_FISCAIS_INSCRICAO"},
+            {u"NMRAZSOCNF", u"COL_DOC_FISCAIS_RAZAO"},
+            {u"VRNOTAFISC", u"COL_DOC_FISCAIS_VALOR"},
+            {u"DTEMISSAOSTR", u"COL_DOC_FISCAIS_EMISSAO"},
+            {u"CDMODDOCFISC", u"COL_DOC_FISCAIS_MODELO"},
+            {u"DTEMISSAO", nullptr},
+            {u"VRPRODUTOS", nullptr},
+            {u"VRPBRUTOVOLU", nullptr},
+            {u"VRPLIQUVOLU", nullptr}});
     if (!Pesquisar(dtsPesqDocFiscais,
                    msgPadrao->Msg(u"DOC_FISCAIS"_s) + u"|"_s
                        + msgPadrao->Msg(u"DOC_FISCAIS_EMPTY"_s)))
@@ -537,14 +536,14 @@ void TfrmCTe::btpProdPredominaBeforePesq()
         DeactiveShowAvi();
         CheckReply(reply);
         carrega(cdsPesqProdDocFiscais, reply.toList().value(1));
-        rotula(cdsPesqProdDocFiscais, msgRotulos,
-               {{u"CHAVE", 0, true},
-                {u"CDPRODUTO", 15, true},
-                {u"NMPRODUTO", 50, true},
-                {u"QTITEMPROD", 0, true},
-                {u"SGUNIDADE", 0, true},
-                {u"VRUNITITEM", 0, true},
-                {u"VRTOTAITEM", 0, true}});
+        rotula(cdsPesqProdDocFiscais, msgPadrao,
+               {{u"CHAVE", u"COL_PRODUTO_CHAVE"},
+                {u"CDPRODUTO", u"COL_PRODUTO_CODIGO", 15},
+                {u"NMPRODUTO", u"COL_PRODUTO_NOME", 50},
+                {u"QTITEMPROD", u"COL_PRODUTO_QUANTIDADE"},
+                {u"SGUNIDADE", u"COL_PRODUTO_UNIDADE"},
+                {u"VRUNITITEM", u"COL_PRODUTO_VALOR_UNITARIO"},
+                {u"VRTOTAITEM", u"COL_PRODUTO_VALOR_TOTAL"}});
         cdsPesqProdDocFiscais->First();
     } catch (...) {
         DeactiveShowAvi();
@@ -626,7 +625,8 @@ void TfrmCTe::dbgObsGeraisEditButtonClick()
     qryPesqMensagem->Close();
     qryPesqMensagem->Open();
     cdsPesqMensagem->LoadFromPacket(qryPesqMensagem->ToPacket());
-    rotula(cdsPesqMensagem, msgRotulos, {{u"CDMENSAGEM", 0, true}, {u"DSMENSAGEM", 0, true}});
+    rotula(cdsPesqMensagem, msgPadrao,
+           {{u"CDMENSAGEM", u"COL_MENSAGEM_CODIGO"}, {u"DSMENSAGEM", u"COL_MENSAGEM_TEXTO"}});
     if (!Pesquisar(dtsPesqMensagem,
                    msgPadrao->Msg(u"MENSAGEM"_s) + u"|"_s + msgPadrao->Msg(u"MENSAGEM_EMPTY"_s))) {
         if (editando(cdsCTeDadosAdic))

@@ -2,6 +2,7 @@
 
 #include "Cli_Dfs88000.h"
 #include "ClientDataSet.h"
+#include "DataSource.h"
 
 #include <QDateTime>
 
@@ -38,6 +39,10 @@ void row(TClientDataSet *ds, const QList<std::pair<QString, QVariant>> &values)
 void FillEditorSample(TfrmCTe *editor)
 {
     TClientDataSet *cte = editor->cdsCTe;
+    // A child row being added would otherwise put the document into edit.
+    QList<std::pair<TDataSource *, std::function<void(TDataSource *)>>> estados;
+    for (TDataSource *dts : editor->findChildren<TDataSource *>())
+        estados.append({dts, std::exchange(dts->OnStateChange, nullptr)});
     for (TClientDataSet *ds :
          {cte, editor->cdsCTeImpostos, editor->cdsCTeCompValor, editor->cdsCTeDocFiscais,
           editor->cdsCTeInfQtCarga, editor->cdsCTeDadosAdic})
@@ -165,5 +170,7 @@ void FillEditorSample(TfrmCTe *editor)
         {{u"CDCTEDADOSADIC"_s, 1.0},
          {u"CDCTE"_s, 1.0},
          {u"DSDADOADIC"_s, u"ENTREGA EM HORÁRIO COMERCIAL"_s}});
+    for (auto &[dts, handler] : estados)
+        dts->OnStateChange = std::move(handler);
     cte->First();
 }
