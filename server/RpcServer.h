@@ -5,14 +5,21 @@
 
 #include <memory>
 
-// The HTTP side of the server: POST /rdmCTe/<Operation> on a pool of worker threads, sessions
-// checked on every call, one log line per request.
+struct HttpRoute;
+
+// The server's calls: POST /rdmCTe/<Operation>, sessions checked before a call's body is read,
+// one log line per request. The network side is HttpFront (any number of client connections on
+// one thread); the work runs on a pool of `threads` workers, each with its own database
+// connection.
 struct ServerOptions
 {
     QString host = QStringLiteral("127.0.0.1");
     int port = 8850; // 0: any free port
-    int threads = 8;
+    int threads = 16;
     qsizetype maxBodyBytes = 0; // 0: the protocol's limit
+    int idleSeconds = 60;
+    int headerSeconds = 10;
+    qint64 loginDelayMs = 1000; // the first wait after the free failed logins; it doubles
 };
 
 class RpcServer
@@ -21,22 +28,15 @@ public:
     explicit RpcServer(const ServerOptions &options);
     ~RpcServer();
 
-    // Binds the address; the port actually bound, or -1 on failure.
-    int bind();
+    // Another path to answer (a route's `answer` runs on a worker, whose database connection is
+    // workerDatabase()). Routes are tried in the order they were added, the calls' ones first.
+    void addRoute(HttpRoute route);
+
+    // Binds the address; the port actually bound, or -1 with `error` set.
+    int bind(QString *error);
     // Serves until stop() is called.
     bool serve();
     void stop();
-
-    // What a call to `operation` with `body` and `token` answers, and the HTTP status that goes
-    // with it. Public so that the dispatch can be reached without a socket.
-    struct Answer
-    {
-        int status = 200;
-        QByteArray body;
-        QString outcome; // for the log: "S", or the error text
-        QString user;
-    };
-    static Answer handle(const QString &operation, const QByteArray &body, const QString &token);
 
 private:
     struct Impl;

@@ -10,3 +10,19 @@ class ServerError : public EMensErro
 public:
     using EMensErro::EMensErro;
 };
+
+// A failure of the database itself (a statement the database refused, a lost connection). The
+// caller gets a general text; the driver's message and the statement, which may say more than
+// a client should know, only go to the server's log.
+class DatabaseError : public ServerError
+{
+public:
+    DatabaseError(const QString &text, QString detail)
+        : ServerError(text)
+        , m_detail(std::move(detail))
+    { }
+    const QString &detail() const { return m_detail; }
+
+private:
+    QString m_detail;
+};

@@ -8,20 +8,35 @@
 
 namespace {
 const char *const kCatalogue = R"(
-SQL_FALHA|Erro no banco de dados do servidor de aplicação: %1 (comando: %2)
+BANCO_FALHA|Erro no banco de dados do servidor de aplicação: a operação não foi concluída.
+BANCO_INDISPONIVEL|O banco de dados do servidor de aplicação não está acessível: a operação não foi concluída. Tente novamente em instantes.
+REFERENCIA_LOG|O erro foi registrado no log do servidor com a referência %1.
 ALEATORIO_FALHA|Não foi possível gerar um número aleatório seguro.
 SENHA_FALHA_KDF|Não foi possível calcular o resumo da senha.
 USUARIO_NOME_INVALIDO|Nome de usuário inválido: informe de 1 a 40 caracteres.
 SENHA_CURTA|A senha deve ter pelo menos 8 caracteres.
 LOGIN_INVALIDO|Usuário ou senha inválidos.
+LOGIN_ESPERA|Muitas tentativas de login sem sucesso: aguarde %1 segundo(s) e tente novamente.
 LOGIN_ARGUMENTOS|Login inválido: envie o usuário e a senha como uma lista de dois textos.
 SESSAO_AUSENTE|Chamada sem sessão: faça o login no servidor de aplicação antes de chamar operações.
 SESSAO_INVALIDA|Sessão inválida ou expirada: faça o login novamente no servidor de aplicação.
 OPERACAO_DESCONHECIDA|Operação "%1" não disponível neste servidor de aplicação.
 CORPO_GRANDE|Requisição recusada: o corpo excede o limite de %1 bytes.
+CORPO_GRANDE_SEM_SESSAO|Requisição recusada: sem uma sessão válida o corpo não pode exceder %1 bytes.
+CABECALHO_GRANDE|Requisição recusada: os cabeçalhos excedem o limite de %1 bytes.
+TIPO_CONTEUDO|Requisição recusada: tipo de conteúdo "%1" não aceito; envie o corpo como application/json.
+SERVIDOR_OCUPADO|Servidor de aplicação ocupado: tente novamente em instantes.
 CAMINHO_DESCONHECIDO|Endereço "%1" desconhecido: as operações são chamadas por POST /rdmCTe/<Operação>.
 REQUISICAO_INVALIDA|Requisição inválida (HTTP %1).
-ERRO_INTERNO|Erro interno do servidor de aplicação: %1
+ERRO_INTERNO|Erro interno do servidor de aplicação: a operação não foi concluída.
+PORTA_INDISPONIVEL|Não foi possível escutar em %1:%2 (%3). Se outro servidor já usa esta porta, escolha outra com --port.
+OPCAO_INVALIDA|Valor inválido para --%1: "%2" (use um número inteiro de %3 a %4).
+BANCO_INEXISTENTE|O banco de dados %1 não existe. Crie-o com cte-db create e os usuários com cte-server --create-user antes de iniciar o servidor.
+BANCO_PASTA_INEXISTENTE|A pasta %1 do banco de dados não existe.
+BANCO_NAO_ARQUIVO|O caminho %1 do banco de dados não é um arquivo.
+BANCO_CRIADO|O banco de dados %1 não existia e foi criado.
+BANCO_ABERTURA|Não foi possível abrir o banco de dados: %1
+SEM_USUARIOS|Atenção: o banco de dados não tem usuários; ninguém conseguirá fazer login. Crie um com --create-user.
 SCHEMA_MAIS_NOVO|O banco de dados está na versão %1 do esquema, mais nova que a versão %2 deste servidor.
 EMPRESA_DEVE|Empresa deve ser informada.
 SELETOR_INVALIDO|Seleção de participante inválida: "%1" (use C, F ou X).

@@ -86,4 +86,10 @@ void logout(const QSqlDatabase &db, const QString &token)
            {{u":T", passwords::tokenDigest(token)}});
 }
 
+int userCount(const QSqlDatabase &db)
+{
+    QSqlQuery q = runSql(db, u"SELECT COUNT(*) FROM SRVUSUARIO WHERE IDATIVO = 'S'"_s);
+    return q.next() ? q.value(0).toInt() : 0;
+}
+
 } // namespace sessions

@@ -19,4 +19,7 @@ QString validate(const QSqlDatabase &db, const QString &token);
 
 void logout(const QSqlDatabase &db, const QString &token);
 
+// Number of active users.
+int userCount(const QSqlDatabase &db);
+
 } // namespace sessions

@@ -2,9 +2,11 @@
 
 #include "DbConnection.h"
 #include "Exceptions.h"
+#include "LogText.h"
 #include "ServerError.h"
 #include "ServerMessages.h"
 
+#include <QDebug>
 #include <QSqlError>
 #include <QThread>
 
@@ -12,6 +14,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 QString g_connectionString;
+// Whether the calling thread has sent COMMIT for a write transaction since its call began.
+thread_local bool t_writeCommitSent = false;
 
 QString connectionNameOfThread()
 {
@@ -20,8 +24,33 @@ QString connectionNameOfThread()
 
 [[noreturn]] void raiseSqlError(const QSqlQuery &query, const QString &sql)
 {
-    throw ServerError(
-        srvMsg("SQL_FALHA").arg(query.lastError().text(), sql.simplified().left(200)));
+    throw DatabaseError(
+        srvMsg("BANCO_FALHA"),
+        u"%1 (statement: %2)"_s.arg(query.lastError().text(), sql.simplified().left(200)));
+}
+
+void dropWorkerConnection()
+{
+    const QString name = connectionNameOfThread();
+    {
+        QSqlDatabase db = QSqlDatabase::database(name, false);
+        if (db.isValid())
+            db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+
+// Whether the thread's connection still reaches its database.
+bool connectionAlive()
+{
+    const QString name = connectionNameOfThread();
+    if (!QSqlDatabase::contains(name))
+        return false;
+    QSqlDatabase db = QSqlDatabase::database(name, false);
+    if (!db.isOpen())
+        return false;
+    QSqlQuery probe(db);
+    return probe.exec(u"SELECT 1"_s) && probe.next();
 }
 } // namespace
 
@@ -37,7 +66,30 @@ const QString &serverConnectionString()
 
 QSqlDatabase workerDatabase()
 {
-    return OpenConnection(g_connectionString, connectionNameOfThread());
+    try {
+        return OpenConnection(g_connectionString, connectionNameOfThread());
+    } catch (const DatabaseError &) {
+        throw;
+    } catch (const EMensErro &e) {
+        throw DatabaseError(srvMsg("BANCO_INDISPONIVEL"), e.text());
+    }
+}
+
+void runWithReconnect(const std::function<void(const QSqlDatabase &)> &body)
+{
+    t_writeCommitSent = false;
+    try {
+        body(workerDatabase());
+        return;
+    } catch (const DatabaseError &e) {
+        if (t_writeCommitSent || connectionAlive())
+            throw;
+        qWarning().noquote() << logtext::fields(
+            {{"database", u"connection lost, opening it again"_s}, {"detail", e.detail()}});
+    }
+    dropWorkerConnection();
+    t_writeCommitSent = false;
+    body(workerDatabase());
 }
 
 bool isPostgres(const QSqlDatabase &db)
@@ -75,6 +127,7 @@ QSqlQuery runSql(const QSqlDatabase &db, const QString &sql,
 
 SqlTransaction::SqlTransaction(const QSqlDatabase &db, Mode mode)
     : m_db(db)
+    , m_mode(mode)
 {
     QSqlQuery begin(m_db);
     QString sql;
@@ -98,6 +151,8 @@ SqlTransaction::~SqlTransaction()
 
 void SqlTransaction::commit()
 {
+    if (m_mode == Write)
+        t_writeCommitSent = true;
     QSqlQuery commit(m_db);
     if (!commit.exec(u"COMMIT"_s))
         raiseSqlError(commit, u"COMMIT"_s);

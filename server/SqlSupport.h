@@ -5,25 +5,34 @@
 #include <QString>
 #include <QVariant>
 
+#include <functional>
 #include <initializer_list>
 #include <utility>
 
 // Database access of the server: one connection per worker thread, statements that raise
-// ServerError with the driver's text, and transactions that take the write lock up front.
+// DatabaseError (the driver's text goes to the log only), and transactions that take the write
+// lock up front.
 
 // Sets the connection string every worker thread opens (once, before the first request).
 void setServerConnectionString(const QString &connectionString);
 const QString &serverConnectionString();
 
-// The connection of the calling thread, opened on first use.
+// The connection of the calling thread, opened on first use; DatabaseError when it cannot be
+// opened.
 QSqlDatabase workerDatabase();
+
+// Runs `body` with the calling thread's connection. When it fails because the connection itself
+// is gone (the database server restarted, a link dropped), the connection is opened again and
+// `body` runs once more, unless a write transaction had been sent its COMMIT: its outcome is
+// then unknown and the failure is reported.
+void runWithReconnect(const std::function<void(const QSqlDatabase &)> &body);
 
 bool isPostgres(const QSqlDatabase &db);
 
 using SqlBinds = std::initializer_list<std::pair<const char16_t *, QVariant>>;
 
-// Prepares, binds by name and runs `sql`; failures raise ServerError naming the statement's
-// purpose. The query is forward-only.
+// Prepares, binds by name and runs `sql`; failures raise DatabaseError. The query is
+// forward-only.
 QSqlQuery runSql(const QSqlDatabase &db, const QString &sql, SqlBinds binds = {});
 QSqlQuery runSql(const QSqlDatabase &db, const QString &sql,
                  const QList<std::pair<QString, QVariant>> &binds);
@@ -44,5 +53,6 @@ public:
 
 private:
     QSqlDatabase m_db;
+    Mode m_mode;
     bool m_open = false;
 };

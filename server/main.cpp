@@ -1,21 +1,26 @@
 // cte-server: the CT-e application server "Dfs88000.rdmCTe".
+#include "DbConnection.h"
 #include "DemoData.h"
 #include "Operations.h"
 #include "RpcServer.h"
 #include "Schema.h"
 #include "ServerError.h"
+#include "ServerMessages.h"
 #include "Sessions.h"
 #include "SqlSupport.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTextStream>
 
 #include <atomic>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <optional>
 #include <pthread.h>
 #include <thread>
 
@@ -35,6 +40,64 @@ std::optional<QString> readPasswordFile(const QString &path)
     while (line.endsWith(u'\n') || line.endsWith(u'\r'))
         line.chop(1);
     return line;
+}
+
+// An integer option within [low, high]; nothing (and a message) otherwise.
+std::optional<qint64> numberOption(const QCommandLineParser &parser,
+                                   const QCommandLineOption &option, qint64 low, qint64 high)
+{
+    const QString text = parser.value(option).trimmed();
+    bool ok = false;
+    const qint64 value = text.toLongLong(&ok);
+    if (ok && value >= low && value <= high)
+        return value;
+    std::fprintf(stderr, "cte-server: %s\n",
+                 qUtf8Printable(srvMsg("OPCAO_INVALIDA")
+                                    .arg(option.names().constFirst(), text, QString::number(low),
+                                         QString::number(high))));
+    return std::nullopt;
+}
+
+QString describeDatabase(const QString &connection)
+{
+    TDbAddress address;
+    QString error;
+    return TDbAddress::Parse(connection, &address, &error) ? address.Describe() : QString();
+}
+
+// A SQLite file that does not exist would be created empty, where no one can log in: the server
+// refuses to serve it, and says so when an administrative command creates it.
+bool checkDatabaseFile(const QString &connection, bool administering)
+{
+    TDbAddress address;
+    QString error;
+    if (!TDbAddress::Parse(connection, &address, &error)) {
+        std::fprintf(stderr, "cte-server: %s\n", qUtf8Printable(error));
+        return false;
+    }
+    if (address.kind != TDbKind::SQLite)
+        return true;
+    const QFileInfo file(address.path);
+    if (file.exists() && !file.isFile()) {
+        std::fprintf(stderr, "cte-server: %s\n",
+                     qUtf8Printable(srvMsg("BANCO_NAO_ARQUIVO").arg(address.path)));
+        return false;
+    }
+    if (file.exists())
+        return true;
+    if (!administering) {
+        std::fprintf(stderr, "cte-server: %s\n",
+                     qUtf8Printable(srvMsg("BANCO_INEXISTENTE").arg(address.path)));
+        return false;
+    }
+    if (!file.dir().exists()) {
+        std::fprintf(stderr, "cte-server: %s\n",
+                     qUtf8Printable(srvMsg("BANCO_PASTA_INEXISTENTE").arg(file.absolutePath())));
+        return false;
+    }
+    std::fprintf(stderr, "cte-server: %s\n",
+                 qUtf8Printable(srvMsg("BANCO_CRIADO").arg(address.path)));
+    return true;
 }
 
 } // namespace
@@ -62,7 +125,17 @@ int main(int argc, char *argv[])
                                           u"127.0.0.1"_s);
     const QCommandLineOption portOption(u"port"_s, u"Porta (0: qualquer porta livre)"_s, u"PORT"_s,
                                         u"8850"_s);
-    const QCommandLineOption threadsOption(u"threads"_s, u"Threads de trabalho"_s, u"N"_s, u"8"_s);
+    const QCommandLineOption threadsOption(
+        u"threads"_s, u"Threads de trabalho, cada uma com sua conexão ao banco"_s, u"N"_s, u"16"_s);
+    const QCommandLineOption idleOption(
+        u"idle-timeout"_s, u"Segundos que uma conexão ociosa fica aberta"_s, u"S"_s, u"60"_s);
+    const QCommandLineOption headerOption(u"header-timeout"_s,
+                                          u"Segundos para receber os cabeçalhos de um pedido"_s,
+                                          u"S"_s, u"10"_s);
+    const QCommandLineOption loginDelayOption(
+        u"login-delay-ms"_s,
+        u"Espera após as tentativas de login malsucedidas toleradas (dobra a cada nova falha)"_s,
+        u"MS"_s, u"1000"_s);
     const QCommandLineOption maxBodyOption(u"max-body"_s, u"Tamanho máximo do corpo em bytes"_s,
                                            u"BYTES"_s, u"0"_s);
     const QCommandLineOption createUserOption(
@@ -73,11 +146,33 @@ int main(int argc, char *argv[])
     const QCommandLineOption demoOption(
         u"demo"_s,
         u"Carrega os dados de demonstração do servidor (sobre os do cte-db) e termina"_s);
-    parser.addOptions({dbOption, listenOption, portOption, threadsOption, maxBodyOption,
-                       createUserOption, passwordFileOption, demoOption});
+    parser.addOptions({dbOption, listenOption, portOption, threadsOption, idleOption, headerOption,
+                       loginDelayOption, maxBodyOption, createUserOption, passwordFileOption,
+                       demoOption});
     parser.process(app);
 
-    setServerConnectionString(parser.value(dbOption));
+    ServerOptions options;
+    options.host = parser.value(listenOption);
+    const auto port = numberOption(parser, portOption, 0, 65535);
+    const auto threads = numberOption(parser, threadsOption, 1, 1000);
+    const auto idle = numberOption(parser, idleOption, 1, 86400);
+    const auto header = numberOption(parser, headerOption, 1, 3600);
+    const auto maxBody = numberOption(parser, maxBodyOption, 0, 1LL << 40);
+    const auto loginDelay = numberOption(parser, loginDelayOption, 0, 3600 * 1000);
+    if (!port || !threads || !idle || !header || !maxBody || !loginDelay)
+        return 2;
+    options.loginDelayMs = *loginDelay;
+    options.port = int(*port);
+    options.threads = int(*threads);
+    options.idleSeconds = int(*idle);
+    options.headerSeconds = int(*header);
+    options.maxBodyBytes = qsizetype(*maxBody);
+
+    const QString connection = parser.value(dbOption);
+    const bool administering = parser.isSet(demoOption) || parser.isSet(createUserOption);
+    if (!checkDatabaseFile(connection, administering))
+        return 1;
+    setServerConnectionString(connection);
     try {
         schema::createOrUpgrade(workerDatabase());
         if (parser.isSet(demoOption)) {
@@ -102,7 +197,13 @@ int main(int argc, char *argv[])
                          qUtf8Printable(parser.value(createUserOption)));
             return 0;
         }
-    } catch (const ServerError &e) {
+        if (sessions::userCount(workerDatabase()) == 0)
+            std::fprintf(stderr, "cte-server: %s\n", qUtf8Printable(srvMsg("SEM_USUARIOS")));
+    } catch (const DatabaseError &e) {
+        std::fprintf(stderr, "cte-server: %s\n",
+                     qUtf8Printable(srvMsg("BANCO_ABERTURA").arg(e.detail())));
+        return 1;
+    } catch (const EMensErro &e) {
         std::fprintf(stderr, "cte-server: %s\n", qUtf8Printable(e.text()));
         return 1;
     }
@@ -110,21 +211,19 @@ int main(int argc, char *argv[])
     if (const int pause = qEnvironmentVariableIntValue("CTE_SERVER_TEST_SAVE_PAUSE_MS"); pause > 0)
         setSavePauseMs(pause);
 
-    ServerOptions options;
-    options.host = parser.value(listenOption);
-    options.port = parser.value(portOption).toInt();
-    options.threads = parser.value(threadsOption).toInt();
-    options.maxBodyBytes = parser.value(maxBodyOption).toLongLong();
     RpcServer server(options);
-    const int port = server.bind();
-    if (port < 0) {
-        std::fprintf(stderr, "cte-server: cannot listen on %s:%d\n", qUtf8Printable(options.host),
-                     options.port);
+    QString bindError;
+    const int bound = server.bind(&bindError);
+    if (bound < 0) {
+        std::fprintf(
+            stderr, "cte-server: %s\n",
+            qUtf8Printable(srvMsg("PORTA_INDISPONIVEL")
+                               .arg(options.host, QString::number(options.port), bindError)));
         return 1;
     }
-    qInfo().noquote() << u"cte-server listening on %1:%2 database %3"_s.arg(options.host)
-                             .arg(port)
-                             .arg(parser.value(dbOption).section(u'@', -1));
+    qInfo().noquote() << u"cte-server listening on %1:%2 database %3 workers %4"_s.arg(
+        options.host, QString::number(bound), describeDatabase(connection),
+        QString::number(options.threads));
     // SIGTERM and SIGINT are taken by this thread alone (sigwait), whenever they come: also
     // before the server loop has started, when a stop would otherwise be lost.
     std::atomic<bool> finished {false};

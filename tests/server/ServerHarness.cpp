@@ -146,6 +146,88 @@ RawAnswer rawPost(int port, const QString &operation, const QByteArray &body, co
     return a;
 }
 
+RawConnection::RawConnection(int port, const QHostAddress &from)
+{
+    if (!from.isNull())
+        m_socket.bind(from);
+    m_socket.connectToHost(QHostAddress::LocalHost, quint16(port));
+    m_socket.waitForConnected(-1);
+}
+
+void RawConnection::send(const QByteArray &bytes)
+{
+    m_socket.write(bytes);
+    while (m_socket.bytesToWrite() > 0 && m_socket.waitForBytesWritten(-1)) { }
+}
+
+QByteArray RawConnection::request(const QString &operation, const QByteArray &body,
+                                  const QString &token, bool chunked, const QByteArray &contentType)
+{
+    QByteArray r = "POST /rdmCTe/" + operation.toLatin1() + " HTTP/1.1\r\nHost: 127.0.0.1\r\n";
+    if (!contentType.isEmpty())
+        r += "Content-Type: " + contentType + "\r\n";
+    if (!token.isEmpty())
+        r += QByteArray(contracts::kSessionHeader) + ": " + token.toLatin1() + "\r\n";
+    if (!chunked)
+        return r + "Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body;
+    r += "Transfer-Encoding: chunked\r\n\r\n";
+    for (qsizetype at = 0; at < body.size(); at += 65536) {
+        const QByteArray piece = body.mid(at, 65536);
+        r += QByteArray::number(piece.size(), 16) + "\r\n" + piece + "\r\n";
+    }
+    return r + "0\r\n\r\n";
+}
+
+RawAnswer RawConnection::call(const QString &operation, const QByteArray &body,
+                              const QString &token, bool chunked)
+{
+    send(request(operation, body, token, chunked));
+    return readAnswer();
+}
+
+bool RawConnection::fill()
+{
+    if (m_socket.bytesAvailable() == 0 && !m_socket.waitForReadyRead(-1))
+        return false;
+    m_pending += m_socket.readAll();
+    return true;
+}
+
+RawAnswer RawConnection::readAnswer()
+{
+    RawAnswer a;
+    qsizetype headerEnd = -1;
+    while ((headerEnd = m_pending.indexOf("\r\n\r\n")) < 0) {
+        if (!fill())
+            return a;
+    }
+    const QList<QByteArray> lines = m_pending.left(headerEnd).split('\n');
+    a.status = lines.value(0).split(' ').value(1).toInt();
+    qsizetype length = 0;
+    for (const QByteArray &line : lines) {
+        if (line.toLower().startsWith("content-length:"))
+            length = line.mid(15).trimmed().toLongLong();
+    }
+    while (m_pending.size() < headerEnd + 4 + length) {
+        if (!fill())
+            break;
+    }
+    a.body = m_pending.mid(headerEnd + 4, length);
+    m_pending.remove(0, headerEnd + 4 + length);
+    QString error;
+    a.reply = contracts::decodeReply(a.body, &error).value_or(QVariant());
+    return a;
+}
+
+bool RawConnection::waitForClose()
+{
+    while (fill()) {
+        if (m_pending.startsWith("HTTP/"))
+            return false;
+    }
+    return true;
+}
+
 QString rawLogin(int port, const QString &user, const QString &password)
 {
     const RawAnswer a = rawPost(port, u"Login"_s, contracts::encodeCall({user, password}));

@@ -3,10 +3,12 @@
 #include "DataPacket.h"
 
 #include <QByteArray>
+#include <QHostAddress>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QSqlDatabase>
 #include <QStringList>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QVariant>
 
@@ -69,6 +71,31 @@ struct RawAnswer
 };
 RawAnswer rawPost(int port, const QString &operation, const QByteArray &body,
                   const QString &token = {});
+
+// One HTTP/1.1 connection driven by hand, for what a well-behaved client hides: which
+// connection carries a call, requests sent in pieces or never finished, the client's address.
+class RawConnection
+{
+public:
+    explicit RawConnection(int port, const QHostAddress &from = {});
+    bool connected() const { return m_socket.state() == QAbstractSocket::ConnectedState; }
+    void send(const QByteArray &bytes);
+    // Sends one call with a Content-Length body (or a chunked one) and reads its answer.
+    RawAnswer call(const QString &operation, const QByteArray &body, const QString &token = {},
+                   bool chunked = false);
+    static QByteArray request(const QString &operation, const QByteArray &body,
+                              const QString &token = {}, bool chunked = false,
+                              const QByteArray &contentType = "application/json");
+    // Reads one answer; status 0 when the server closed the connection instead.
+    RawAnswer readAnswer();
+    // Reads until the server closes the connection; false if it answered something instead.
+    bool waitForClose();
+
+private:
+    bool fill();
+    QTcpSocket m_socket;
+    QByteArray m_pending;
+};
 QString rawLogin(int port, const QString &user, const QString &password);
 
 // Several calls in flight at once; the replies in the order of the calls.

@@ -11,6 +11,7 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QFile>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QSet>
@@ -940,7 +941,10 @@ private slots:
     void schemaIsCreatedOrRefusedAtStart()
     {
         QTemporaryDir dir;
-        const QString empty = u"sqlite:"_s + dir.filePath(u"vazio.db"_s);
+        QFile emptyFile(dir.filePath(u"vazio.db"_s));
+        QVERIFY(emptyFile.open(QIODevice::WriteOnly));
+        emptyFile.close();
+        const QString empty = u"sqlite:"_s + emptyFile.fileName();
         {
             ServerProcess fresh(empty);
             QVERIFY2(fresh.port() > 0, qPrintable(fresh.log()));

@@ -1,0 +1,424 @@
+// The application server as a network service: many connections at once, idle and half-sent
+// requests, oversized bodies, its port and its database at start, its log, password guessing.
+// A real cte-server process on a loopback port, over a database made for the run.
+#include "RpcProtocol.h"
+#include "ServerHarness.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QString serverProgram()
+{
+    return qEnvironmentVariable("CTE_BINARY_DIR") + u"/server/cte-server"_s;
+}
+
+struct Finished
+{
+    QProcess::ExitStatus status;
+    int code;
+    QString output;
+};
+
+// Runs cte-server to its end (for what must stop it at start).
+Finished runServer(const QStringList &args)
+{
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(serverProgram(), args);
+    p.waitForFinished(-1);
+    return {p.exitStatus(), p.exitCode(), QString::fromUtf8(p.readAll())};
+}
+
+int freePort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost);
+    return probe.serverPort();
+}
+
+QByteArray listCompValor()
+{
+    return contracts::encodeCall({u"3"_s, QString()});
+}
+
+bool succeeded(const RawAnswer &a)
+{
+    return a.status == 200 && a.reply.toList().value(0).toString() == u"S"_s;
+}
+
+} // namespace
+
+class TestServerTransport : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TestDatabase> m_db;
+
+private slots:
+    void initTestCase()
+    {
+        try {
+            m_db = std::make_unique<TestDatabase>();
+        } catch (const std::exception &e) {
+            QFAIL(e.what());
+        }
+    }
+
+    void cleanupTestCase() { m_db.reset(); }
+
+    // More keep-alive clients than workers, each calling again on its own connection: every
+    // call is answered and no connection is dropped to make room for another.
+    void keepAliveClientsOutnumberingWorkersAreAllServed()
+    {
+        ServerProcess server(m_db->connectionString(), {u"--threads"_s, u"2"_s});
+        QVERIFY2(server.port() > 0, qPrintable(server.log()));
+        const QString token = rawLogin(server.port(), u"tester"_s, TestDatabase::password());
+        QVERIFY(!token.isEmpty());
+        std::vector<std::unique_ptr<RawConnection>> clients;
+        for (int i = 0; i < 24; ++i)
+            clients.push_back(std::make_unique<RawConnection>(server.port()));
+        for (int round = 0; round < 3; ++round) {
+            for (auto &c : clients)
+                c->send(RawConnection::request(u"GetCompValorPrest"_s, listCompValor(), token));
+            for (size_t i = 0; i < clients.size(); ++i) {
+                const RawAnswer a = clients[i]->readAnswer();
+                QVERIFY2(succeeded(a),
+                         qPrintable(
+                             u"round %1, client %2: status %3"_s.arg(round).arg(i).arg(a.status)));
+            }
+        }
+        for (auto &c : clients)
+            QVERIFY(c->connected());
+    }
+
+    // Connections that send nothing, or stop in the middle of their header, do not keep a call
+    // on another connection waiting, and are not closed to serve it.
+    void idleAndHalfSentRequestsHoldNoWorker()
+    {
+        ServerProcess server(m_db->connectionString(), {u"--threads"_s, u"2"_s});
+        const QString token = rawLogin(server.port(), u"tester"_s, TestDatabase::password());
+        std::vector<std::unique_ptr<RawConnection>> idle;
+        std::vector<std::unique_ptr<RawConnection>> halfSent;
+        for (int i = 0; i < 6; ++i) {
+            idle.push_back(std::make_unique<RawConnection>(server.port()));
+            halfSent.push_back(std::make_unique<RawConnection>(server.port()));
+            halfSent.back()->send("POST /rdmCTe/GetCompValorPrest HTTP/1.1\r\nHost: 127.0.0.1\r\n");
+        }
+        // Kept alive after a first call, then silent.
+        auto &used = idle.front();
+        QVERIFY(succeeded(used->call(u"GetCompValorPrest"_s, listCompValor(), token)));
+
+        RawConnection late(server.port());
+        QVERIFY(succeeded(late.call(u"GetCompValorPrest"_s, listCompValor(), token)));
+        for (auto &c : idle)
+            QVERIFY(c->connected());
+        for (auto &c : halfSent)
+            QVERIFY(c->connected());
+        QVERIFY(succeeded(used->call(u"GetCompValorPrest"_s, listCompValor(), token)));
+    }
+
+    // A header sent a byte at a time is cut off when the header's time is up, however steadily
+    // the bytes come.
+    void slowHeadersAreCutOff()
+    {
+        ServerProcess server(m_db->connectionString(), {u"--header-timeout"_s, u"1"_s});
+        RawConnection slow(server.port());
+        slow.send("POST /rdmCTe/Login HTTP/1.1\r\n");
+        int sent = 0;
+        for (; sent < 200 && slow.connected(); ++sent) {
+            slow.send("X");
+            QTest::qWait(50);
+        }
+        QVERIFY2(!slow.connected(), "a header trickled for 10 s was still being read");
+        QVERIFY(server.waitForLog(u"closed=header not complete in time"_s));
+        // Nothing else was disturbed.
+        QVERIFY(!rawLogin(server.port(), u"tester"_s, TestDatabase::password()).isEmpty());
+    }
+
+    void bodiesAreLimitedBeforeTheyAreRead_data()
+    {
+        QTest::addColumn<QString>("operation");
+        QTest::addColumn<QString>("session"); // none, forged, valid
+        QTest::addColumn<int>("bytes");
+        QTest::addColumn<bool>("chunked");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("text");
+        const QString anonymous = u"sem uma sessão válida o corpo não pode exceder 16384 bytes"_s;
+        const QString limit = u"o corpo excede o limite de 200000 bytes"_s;
+        QTest::newRow("login, declared large")
+            << u"Login"_s << u"none"_s << 1000000 << false << 413 << anonymous;
+        QTest::newRow("login, chunked")
+            << u"Login"_s << u"none"_s << 1000000 << true << 413 << anonymous;
+        QTest::newRow("call with a forged session")
+            << u"GetCliente"_s << u"forged"_s << 1000000 << false << 401 << u"Sessão inválida"_s;
+        QTest::newRow("call without a session")
+            << u"GetCliente"_s << u"none"_s << 1000000 << true << 401 << u"Chamada sem sessão"_s;
+        QTest::newRow("session, declared over the limit")
+            << u"GetCliente"_s << u"valid"_s << 300000 << false << 413 << limit;
+        QTest::newRow("session, chunked over the limit")
+            << u"GetCliente"_s << u"valid"_s << 300000 << true << 413 << limit;
+        QTest::newRow("session, chunked within the limit")
+            << u"GetCliente"_s << u"valid"_s << 150000 << true << 200 << u"S"_s;
+    }
+    void bodiesAreLimitedBeforeTheyAreRead()
+    {
+        QFETCH(QString, operation);
+        QFETCH(QString, session);
+        QFETCH(int, bytes);
+        QFETCH(bool, chunked);
+        QFETCH(int, status);
+        QFETCH(QString, text);
+        ServerProcess server(m_db->connectionString(), {u"--max-body"_s, u"200000"_s});
+        QString token;
+        if (session == u"valid")
+            token = rawLogin(server.port(), u"tester"_s, TestDatabase::password());
+        else if (session == u"forged")
+            token = QString(64, u'a');
+        // A well-formed call padded with blanks to the size wanted.
+        QByteArray body = operation == u"Login"
+            ? contracts::encodeCall({u"tester"_s, TestDatabase::password()})
+            : contracts::encodeCall({u"101"_s, QString()});
+        body.append(QByteArray(bytes - body.size(), ' '));
+        RawConnection c(server.port());
+        const RawAnswer a = c.call(operation, body, token, chunked);
+        QCOMPARE(a.status, status);
+        const QString reply
+            = status == 200 ? a.reply.toList().value(0).toString() : a.reply.toString();
+        QVERIFY2(reply.contains(text), qPrintable(reply));
+        QVERIFY(
+            succeeded(RawConnection(server.port())
+                          .call(u"GetCompValorPrest"_s, listCompValor(),
+                                rawLogin(server.port(), u"tester"_s, TestDatabase::password()))));
+    }
+
+    void requestsOfTheWrongShapeAreNamed_data()
+    {
+        QTest::addColumn<QByteArray>("request");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("text body")
+            << RawConnection::request(u"Login"_s, "[]", {}, false, "text/plain") << 415
+            << u"tipo de conteúdo \"text/plain\" não aceito"_s;
+        QTest::newRow("no content type") << RawConnection::request(u"Login"_s, "[]", {}, false, {})
+                                         << 415 << u"tipo de conteúdo \"\" não aceito"_s;
+        QTest::newRow("form body") << RawConnection::request(u"GetCliente"_s, "a=1", {}, false,
+                                                             "application/x-www-form-urlencoded")
+                                   << 415 << u"application/x-www-form-urlencoded"_s;
+        QTest::newRow("other path") << QByteArray("GET /admin HTTP/1.1\r\nHost: x\r\n\r\n") << 404
+                                    << u"Endereço \"/admin\" desconhecido"_s;
+        QTest::newRow("GET of a call")
+            << QByteArray("GET /rdmCTe/Login HTTP/1.1\r\nHost: x\r\n\r\n") << 405
+            << u"Endereço \"/rdmCTe/Login\""_s;
+        QTest::newRow("huge header") << QByteArray(
+            "POST /rdmCTe/Login HTTP/1.1\r\nX-Big: " + QByteArray(40000, 'a') + "\r\n\r\n")
+                                     << 431 << u"cabeçalhos excedem"_s;
+    }
+    void requestsOfTheWrongShapeAreNamed()
+    {
+        QFETCH(QByteArray, request);
+        QFETCH(int, status);
+        QFETCH(QString, text);
+        ServerProcess server(m_db->connectionString());
+        RawConnection c(server.port());
+        c.send(request);
+        const RawAnswer a = c.readAnswer();
+        QCOMPARE(a.status, status);
+        QVERIFY2(a.reply.toString().contains(text), qPrintable(a.reply.toString()));
+    }
+
+    void portInUseOrInvalidIsRefused_data()
+    {
+        QTest::addColumn<QString>("port"); // "busy": the port of a running server
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("in use") << u"busy"_s << 1 << u"Não foi possível escutar em 127.0.0.1:"_s;
+        QTest::newRow("not a number") << u"abc"_s << 2 << u"Valor inválido para --port: \"abc\""_s;
+        QTest::newRow("too large") << u"99999"_s << 2 << u"Valor inválido para --port: \"99999\""_s;
+        QTest::newRow("negative") << u"-1"_s << 2 << u"Valor inválido para --port: \"-1\""_s;
+        QTest::newRow("empty") << QString() << 2 << u"Valor inválido para --port"_s;
+    }
+    void portInUseOrInvalidIsRefused()
+    {
+        QFETCH(QString, port);
+        QFETCH(int, exitCode);
+        QFETCH(QString, text);
+        ServerProcess first(m_db->connectionString());
+        QVERIFY(first.port() > 0);
+        if (port == u"busy")
+            port = QString::number(first.port());
+        const Finished f = runServer({u"--db"_s, m_db->connectionString(), u"--port"_s, port});
+        QCOMPARE(f.status, QProcess::NormalExit);
+        QCOMPARE(f.code, exitCode);
+        QVERIFY2(f.output.contains(text), qPrintable(f.output));
+        // The first server still answers all the calls on its port.
+        const QString token = rawLogin(first.port(), u"tester"_s, TestDatabase::password());
+        for (int i = 0; i < 4; ++i)
+            QVERIFY(
+                succeeded(rawPost(first.port(), u"GetCompValorPrest"_s, listCompValor(), token)));
+    }
+
+    void databaseThatCannotBeOpenedStopsTheStart_data()
+    {
+        QTest::addColumn<QString>("database"); // DIR: a temporary folder
+        QTest::addColumn<QString>("text");
+        QTest::newRow("missing folder") << u"sqlite:DIR/nao/existe/cte.db"_s
+                                        << u"O banco de dados DIR/nao/existe/cte.db não existe"_s;
+        QTest::newRow("missing file")
+            << u"sqlite:DIR/cte.db"_s << u"O banco de dados DIR/cte.db não existe"_s;
+        QTest::newRow("a folder") << u"sqlite:DIR"_s
+                                  << u"O caminho DIR do banco de dados não é um arquivo"_s;
+        QTest::newRow("not a database")
+            << u"sqlite:DIR/texto.db"_s << u"Não foi possível abrir o banco de dados"_s;
+        QTest::newRow("postgresql not running") << u"postgresql://postgres@127.0.0.1:PORT/ctetest"_s
+                                                << u"Não foi possível abrir o banco de dados"_s;
+        QTest::newRow("not a connection string") << u"mysql://x/y"_s << u"mysql://x/y"_s;
+    }
+    void databaseThatCannotBeOpenedStopsTheStart()
+    {
+        QFETCH(QString, database);
+        QFETCH(QString, text);
+        QTemporaryDir dir;
+        QFile junk(dir.filePath(u"texto.db"_s));
+        QVERIFY(junk.open(QIODevice::WriteOnly));
+        junk.write(QByteArray(8192, 'x'));
+        junk.close();
+        const QString port = QString::number(freePort());
+        database.replace(u"DIR"_s, dir.path()).replace(u"PORT"_s, port);
+        text.replace(u"DIR"_s, dir.path());
+        const Finished f = runServer({u"--db"_s, database, u"--port"_s, u"0"_s});
+        QCOMPARE(f.status, QProcess::NormalExit);
+        QCOMPARE(f.code, 1);
+        QVERIFY2(f.output.contains(text), qPrintable(f.output));
+        QVERIFY(!QFile::exists(dir.filePath(u"cte.db"_s)));
+    }
+
+    void anEmptyDatabaseIsServedWithAWarning()
+    {
+        QTemporaryDir dir;
+        QFile empty(dir.filePath(u"vazio.db"_s));
+        QVERIFY(empty.open(QIODevice::WriteOnly));
+        empty.close();
+        ServerProcess server(u"sqlite:"_s + empty.fileName());
+        QVERIFY2(server.port() > 0, qPrintable(server.log()));
+        QVERIFY2(server.log().contains(u"o banco de dados não tem usuários"_s),
+                 qPrintable(server.log()));
+    }
+
+    void logLinesCannotBeForged_data()
+    {
+        QTest::addColumn<QByteArray>("request"); // TOKEN: a valid session
+        QTest::addColumn<QString>("escaped"); // what the log shows instead
+        const QString forged = u"op=Login user=root session=- outcome=S"_s;
+        QVariantList situations {u"01"_s,    QString(),           u"X"_s,
+                                 QString(),  QString(),           QVariant(),
+                                 QVariant(), u"_A_\n"_s + forged, u"T"_s};
+        for (int i = 0; i < 4; ++i)
+            situations << u"X"_s << QString() << QString();
+        QTest::newRow("newline in an argument echoed by the reply") << RawConnection::request(
+            u"GetDadosGerais"_s, contracts::encodeCall(situations), u"TOKEN"_s)
+                                                                    << u"_A_\\n"_s + forged;
+        QTest::newRow("carriage return and escape in an argument")
+            << RawConnection::request(u"GetDadosGerais"_s, contracts::encodeCall([&] {
+                                          QVariantList a = situations;
+                                          a[7] = u"_A_\r\x1b[2K"_s + forged;
+                                          return a;
+                                      }()),
+                                      u"TOKEN"_s)
+            << u"_A_\\r\\x1b[2K"_s + forged;
+        QTest::newRow("format sequences in the path")
+            << QByteArray("POST /rdmCTe/Get%1%2%3 HTTP/1.1\r\nHost: x\r\nContent-Type: "
+                          "application/json\r\nX-CTe-Session: TOKEN\r\nContent-Length: 2\r\n\r\n[]")
+            << u"op=Get%1%2%3 "_s;
+        QTest::newRow("encoded newline in the path")
+            << QByteArray("POST /nada%0Aop=Login%20user=root HTTP/1.1\r\nHost: x\r\n\r\n")
+            << u"path=/nada%0Aop=Login%20user=root "_s;
+    }
+    void logLinesCannotBeForged()
+    {
+        QFETCH(QByteArray, request);
+        QFETCH(QString, escaped);
+        ServerProcess server(m_db->connectionString());
+        const QString token = rawLogin(server.port(), u"tester"_s, TestDatabase::password());
+        RawConnection c(server.port());
+        c.send(request.replace("TOKEN", token.toLatin1()));
+        QVERIFY(c.readAnswer().status > 0);
+        QVERIFY(server.waitForLog(escaped));
+        // Every line is the server's: a time stamp first, no control characters inside.
+        static const QRegularExpression lineStart(u"^\\d{4}-\\d\\d-\\d\\dT"_s);
+        const QStringList lines = server.log().split(u'\n', Qt::SkipEmptyParts);
+        for (const QString &line : lines) {
+            QVERIFY2(lineStart.match(line).hasMatch() || line.startsWith(u"cte-server: "_s),
+                     qPrintable(line));
+            for (const QChar ch : line)
+                QVERIFY2(ch.unicode() >= 0x20 && ch.unicode() != 0x7f, qPrintable(line));
+        }
+    }
+
+    // Guessing: from one address, after the free failures every attempt waits, the right
+    // password included; the same user elsewhere waits too, but not at an address where it
+    // logged in before; other users at the guessing address wait as well.
+    void repeatedWrongPasswordsAreSlowedDown_data()
+    {
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("user");
+        QTest::addColumn<int>("status");
+        QTest::newRow("guessing address, right password") << u"127.0.0.3"_s << u"tester"_s << 429;
+        QTest::newRow("guessing address, other user") << u"127.0.0.3"_s << u"ninguem"_s << 429;
+        QTest::newRow("new address, same user") << u"127.0.0.5"_s << u"tester"_s << 429;
+        QTest::newRow("the user's own address") << u"127.0.0.4"_s << u"tester"_s << 200;
+    }
+    void repeatedWrongPasswordsAreSlowedDown()
+    {
+        QFETCH(QString, from);
+        QFETCH(QString, user);
+        QFETCH(int, status);
+        ServerProcess server(m_db->connectionString(), {u"--login-delay-ms"_s, u"60000"_s});
+        auto login = [&](const QString &address, const QString &name, const QString &password) {
+            RawConnection c(server.port(), QHostAddress(address));
+            return c.call(u"Login"_s, contracts::encodeCall({name, password}));
+        };
+        QVERIFY(succeeded(login(u"127.0.0.4"_s, u"tester"_s, TestDatabase::password())));
+        for (int i = 0; i < 6; ++i) {
+            const RawAnswer wrong = login(u"127.0.0.3"_s, u"tester"_s, u"chute-%1"_s.arg(i));
+            QCOMPARE(wrong.reply.toString(), u"Usuário ou senha inválidos."_s);
+        }
+        const RawAnswer a = login(from, user, TestDatabase::password());
+        QCOMPARE(a.status, status);
+        if (status == 429)
+            QVERIFY2(a.reply.toString().startsWith(u"Muitas tentativas de login sem sucesso"_s),
+                     qPrintable(a.reply.toString()));
+        else
+            QVERIFY(succeeded(a));
+    }
+
+    void theWaitEnds()
+    {
+        ServerProcess server(m_db->connectionString(), {u"--login-delay-ms"_s, u"1000"_s});
+        const QHostAddress from(u"127.0.0.6"_s);
+        for (int i = 0; i < 6; ++i)
+            RawConnection(server.port(), from)
+                .call(u"Login"_s, contracts::encodeCall({u"tester"_s, u"chute"_s}));
+        RawConnection early(server.port(), from);
+        QCOMPARE(
+            early.call(u"Login"_s, contracts::encodeCall({u"tester"_s, TestDatabase::password()}))
+                .status,
+            429);
+        QTest::qWait(1100);
+        RawConnection later(server.port(), from);
+        QVERIFY(succeeded(later.call(
+            u"Login"_s, contracts::encodeCall({u"tester"_s, TestDatabase::password()}))));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestServerTransport)
+#include "tst_server_transport.moc"
