@@ -33,11 +33,12 @@ QByteArray HttpRequest::header(const char *name) const
 struct HttpFront::Impl
 {
     HttpLimits limits;
+    // Counted down by connections that the io context below still holds when it goes.
+    std::atomic<int> connections {0};
     // Declared before the pool: the pool's threads post into it until they are joined.
     asio::io_context io {1};
     tcp::acceptor acceptor {io};
     asio::steady_timer acceptPause {io};
-    std::atomic<int> connections {0};
     QList<HttpRoute> routes;
     SessionCheck sessionCheck;
     Refusal refusal;

@@ -15,7 +15,7 @@ struct ServerOptions
 {
     QString host = QStringLiteral("127.0.0.1");
     int port = 8850; // 0: any free port
-    int threads = 16;
+    int threads = 8;
     qsizetype maxBodyBytes = 0; // 0: the protocol's limit
     int idleSeconds = 60;
     int headerSeconds = 10;
