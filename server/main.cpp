@@ -22,6 +22,7 @@
 #include <cstdio>
 #include <optional>
 #include <pthread.h>
+#include <sys/stat.h>
 #include <thread>
 
 using namespace Qt::StringLiterals;
@@ -111,6 +112,8 @@ int main(int argc, char *argv[])
     sigaddset(&stopSignals, SIGINT);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
+    // Database files made here (SQLite, its journal) hold the company's data: owner only.
+    umask(0077);
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(u"cte-server"_s);
     qSetMessagePattern(u"%{time yyyy-MM-ddTHH:mm:ss.zzz} %{if-warning}warning: %{endif}"
@@ -126,7 +129,7 @@ int main(int argc, char *argv[])
     const QCommandLineOption portOption(u"port"_s, u"Porta (0: qualquer porta livre)"_s, u"PORT"_s,
                                         u"8850"_s);
     const QCommandLineOption threadsOption(
-        u"threads"_s, u"Threads de trabalho, cada uma com sua conexão ao banco"_s, u"N"_s, u"16"_s);
+        u"threads"_s, u"Threads de trabalho, cada uma com sua conexão ao banco"_s, u"N"_s, u"8"_s);
     const QCommandLineOption idleOption(
         u"idle-timeout"_s, u"Segundos que uma conexão ociosa fica aberta"_s, u"S"_s, u"60"_s);
     const QCommandLineOption headerOption(u"header-timeout"_s,
