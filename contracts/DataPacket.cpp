@@ -155,11 +155,16 @@ bool fieldsFromJson(const QJsonValue &json, QList<FieldDef> *fields, QString *er
     return true;
 }
 
+enum class ValueProblem { Invalid, Nul, TooLarge };
+
 // Reads one JSON value of a row into `row`. Strings longer than the field are refused: the
 // server's columns and the client's fields have the same widths, so a longer text is a broken
-// packet. The value is read through the array's reference, without a QJsonValue copy.
-bool appendValueFromJson(Row &row, const QJsonValueConstRef json, const FieldDef &field)
+// packet. So are texts with the NUL character and numbers beyond what the columns keep, which no
+// database stores. The value is read through the array's reference, without a QJsonValue copy.
+bool appendValueFromJson(Row &row, const QJsonValueConstRef json, const FieldDef &field,
+                         ValueProblem *problem)
 {
+    *problem = ValueProblem::Invalid;
     const QJsonValue::Type type = json.type();
     if (type == QJsonValue::Null) {
         row.emplaceBack();
@@ -174,20 +179,34 @@ bool appendValueFromJson(Row &row, const QJsonValueConstRef json, const FieldDef
         QString text = json.toString();
         if (field.type != FieldType::Memo && text.size() > field.size)
             return false;
+        if (text.contains(QChar(u'\0'))) {
+            *problem = ValueProblem::Nul;
+            return false;
+        }
         row.emplaceBack(std::move(text));
         return true;
     }
-    case FieldType::Float:
+    case FieldType::Float: {
         if (type != QJsonValue::Double)
             return false;
-        row.emplaceBack(json.toDouble());
+        const double d = json.toDouble();
+        if (!(std::fabs(d) < kMaxStoredNumber)) {
+            *problem = ValueProblem::TooLarge;
+            return false;
+        }
+        row.emplaceBack(d);
         return true;
+    }
     case FieldType::Integer: {
         if (type != QJsonValue::Double)
             return false;
         const double d = json.toDouble();
-        if (d != std::floor(d) || std::fabs(d) > kMaxExactInteger)
+        if (d != std::floor(d))
             return false;
+        if (std::fabs(d) > kMaxExactInteger) {
+            *problem = ValueProblem::TooLarge;
+            return false;
+        }
         row.emplaceBack(qint64(d));
         return true;
     }
@@ -218,8 +237,12 @@ bool rowFromJson(const QJsonArray &values, bool isArray, const QList<FieldDef> &
     row->reserve(fields.size());
     auto it = values.constBegin();
     for (qsizetype i = 0; i < fields.size(); ++i, ++it) {
-        if (!appendValueFromJson(*row, *it, fields.at(i))) {
-            *error = contractMsg("PACOTE_VALOR_INVALIDO").arg(fields.at(i).name).arg(rowNumber + 1);
+        ValueProblem problem;
+        if (!appendValueFromJson(*row, *it, fields.at(i), &problem)) {
+            const char *key = problem == ValueProblem::Nul ? "PACOTE_VALOR_NUL"
+                : problem == ValueProblem::TooLarge        ? "PACOTE_NUMERO_GRANDE"
+                                                           : "PACOTE_VALOR_INVALIDO";
+            *error = contractMsg(key).arg(fields.at(i).name, QString::number(rowNumber + 1));
             return false;
         }
     }

@@ -28,14 +28,15 @@ bool readValue(jsontext::Scanner &in, const FieldDef &field, Row &row)
     case FieldType::FixedString:
     case FieldType::Memo: {
         QString text;
-        if (!in.readString(text) || (field.type != FieldType::Memo && text.size() > field.size))
+        if (!in.readString(text) || (field.type != FieldType::Memo && text.size() > field.size)
+            || text.contains(QChar(u'\0')))
             return false;
         row.emplaceBack(std::move(text));
         return true;
     }
     case FieldType::Float: {
         double d = 0;
-        if (!in.readNumber(d))
+        if (!in.readNumber(d) || !(std::fabs(d) < kMaxStoredNumber))
             return false;
         row.emplaceBack(d);
         return true;

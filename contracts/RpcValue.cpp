@@ -124,8 +124,15 @@ std::optional<QVariant> fromJson(const QJsonValue &json, QString *error)
         return QVariant(json.toBool());
     case QJsonValue::Double:
         return QVariant(json.toDouble());
-    case QJsonValue::String:
-        return QVariant(json.toString());
+    case QJsonValue::String: {
+        // No database stores the NUL character; a text holding one is refused here, by name.
+        QString text = json.toString();
+        if (text.contains(QChar(u'\0'))) {
+            *error = contractMsg("RPC_TEXTO_NUL");
+            return std::nullopt;
+        }
+        return QVariant(std::move(text));
+    }
     case QJsonValue::Array: {
         QVariantList list;
         for (const QJsonValue &item : json.toArray()) {

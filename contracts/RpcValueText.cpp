@@ -25,7 +25,8 @@ bool readValue(jsontext::Scanner &in, QVariant &out, int depth)
         return in.takeWord("false");
     case '"': {
         QString text;
-        if (!in.readString(text))
+        // A text with NUL goes the slow way, which names it.
+        if (!in.readString(text) || text.contains(QChar(u'\0')))
             return false;
         out = QVariant(std::move(text));
         return true;

@@ -146,6 +146,9 @@ private:
     // The stored row a change read; a row that is gone was deleted by someone else.
     Values existingRow(const schema::StoredList &list, qint64 key);
     void requireEditable(qint64 documentKey);
+    // A new document's company, series and model must be those of one of the company's
+    // establishments in the host's tables.
+    void requireKnownNumbering(const QString &company, const QString &series, const QString &model);
     void requireUnchanged(const schema::StoredList &list, const Values &clientOld,
                           const Values &stored);
     void insertRows(const schema::StoredList &list, const QList<Values> &rows);
@@ -278,6 +281,17 @@ void Saver::requireEditable(qint64 documentKey)
     m_editable.insert(documentKey, true);
 }
 
+void Saver::requireKnownNumbering(const QString &company, const QString &series,
+                                  const QString &model)
+{
+    QSqlQuery q = runSql(m_ctx.db,
+                         u"SELECT 1 FROM INSCRESTAD WHERE CDEMPRESA = :E AND CDSERIECTE = :S "
+                         "AND CDMODDOCFISCCTE = :M"_s,
+                         {{u":E", company}, {u":S", series}, {u":M", model}});
+    if (!q.next())
+        throw ServerError(srvMsg("NUMERACAO_DESCONHECIDA").arg(company, series, model));
+}
+
 void Saver::requireUnchanged(const schema::StoredList &list, const Values &clientOld,
                              const Values &stored)
 {
@@ -354,6 +368,7 @@ qint64 Saver::applyDocument(const CheckedDelta &d)
             const QString model = v.value(u"CDMODDOCFISC"_s).toString().trimmed();
             if (company.isEmpty() || series.isEmpty() || model.isEmpty())
                 throw ServerError(srvMsg("DOCUMENTO_SEM_NUMERACAO"));
+            requireKnownNumbering(company, series, model);
             const qint64 key = newKeys(list, 1).first();
             for (const QString &f : serverOwnedDocumentFields())
                 v.remove(f);
@@ -455,10 +470,15 @@ QVariant AplicaAlteracoes(CallContext &ctx, const Args &args)
     const QList<schema::StoredList> &lists = schema::documentLists();
     // A list without changes comes as null and stays without a checked delta (list null).
     QList<CheckedDelta> deltas(lists.size());
+    bool anyChange = false;
     for (qsizetype i = 0; i < lists.size(); ++i) {
-        if (!args.at(i).isNull())
+        if (!args.at(i).isNull()) {
             deltas[i] = checkDelta(args.at(i).value<Delta>(), lists.at(i));
+            anyChange = anyChange || !deltas.at(i).delta.changes.isEmpty();
+        }
     }
+    if (!anyChange)
+        throw ServerError(srvMsg("NADA_A_GRAVAR"));
 
     SqlTransaction tx(ctx.db);
     Saver saver(ctx);

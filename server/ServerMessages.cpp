@@ -52,6 +52,8 @@ DOCUMENTO_NAO_ENCONTRADO|Conhecimento %1 não encontrado: foi excluído por outr
 DOCUMENTO_BLOQUEADO|Operação bloqueada. O conhecimento %1 está com a situação "%2" e não pode ser alterado nem excluído.
 ALTERADO_POR_OUTRO|Registro alterado por outro usuário desde a leitura (%1, campo %2). Nada foi gravado: carregue a lista novamente e refaça a alteração.
 UM_DOCUMENTO_NOVO|Alterações recusadas: inclua um conhecimento novo por vez.
+NUMERACAO_DESCONHECIDA|Alterações recusadas: a empresa "%1" não tem estabelecimento com a série "%2" e o modelo "%3" do CT-e.
+NADA_A_GRAVAR|Alterações recusadas: nenhuma das listas traz alterações; nada foi gravado.
 DOCUMENTO_SEM_NUMERACAO|Alterações recusadas: empresa, série e modelo do conhecimento devem ser informados.
 FILHO_SEM_DOCUMENTO|Alterações recusadas: linha nova de %1 sem conhecimento.
 PARTE_SEM_CRITERIO|Informe o código ou a inscrição para a pesquisa.

@@ -123,6 +123,10 @@ private slots:
             << "{" + f + R"(,"rows":[["a",1,1.5,null]]})" << u"campo QT na linha 1"_s;
         QTest::newRow("integer-out-of-range")
             << "{" + f + R"(,"rows":[["a",1,1e300,null]]})" << u"campo QT na linha 1"_s;
+        QTest::newRow("nul-in-string") << "{" + f + R"(,"rows":[["a\u0000",1,1,null]]})"
+                                       << u"campo NR na linha 1 contém o caractere nulo"_s;
+        QTest::newRow("float-beyond-the-columns") << "{" + f + R"(,"rows":[["a",1e14,1,null]]})"
+                                                  << u"campo VR na linha 1 é grande demais"_s;
         QTest::newRow("string-too-long")
             << "{" + f + R"(,"rows":[["a",1,1,null],["abcd",1,1,null]]})"
             << u"campo NR na linha 2"_s;

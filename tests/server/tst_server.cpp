@@ -267,6 +267,44 @@ private slots:
             << u"AplicaAlteracoes"_s << save(tooLong) << u"excede 3 caracteres"_s;
         QTest::newRow("document without series")
             << u"AplicaAlteracoes"_s << save(noSeries) << u"série e modelo"_s;
+        auto withValue = [](const QString &field, const QVariant &value) {
+            auto v = newDocumentValues();
+            v.insert(field, value);
+            return insertDelta(contracts::cte::documentFields(), {v});
+        };
+        QTest::newRow("series not the establishment's")
+            << u"AplicaAlteracoes"_s << save(withValue(u"CDSERIECTE"_s, u"7"_s))
+            << u"a empresa \"01\" não tem estabelecimento com a série \"7\""_s;
+        QTest::newRow("series a quote")
+            << u"AplicaAlteracoes"_s << save(withValue(u"CDSERIECTE"_s, u"'"_s))
+            << u"série \"'\""_s;
+        QTest::newRow("series an emoji")
+            << u"AplicaAlteracoes"_s << save(withValue(u"CDSERIECTE"_s, u"\U0001F69A"_s))
+            << u"não tem estabelecimento"_s;
+        QTest::newRow("unknown company")
+            << u"AplicaAlteracoes"_s << save(withValue(u"CDEMPRESA"_s, u"99"_s))
+            << u"a empresa \"99\" não tem estabelecimento"_s;
+        QTest::newRow("model of another document")
+            << u"AplicaAlteracoes"_s << save(withValue(u"CDMODDOCFISC"_s, u"55"_s))
+            << u"o modelo \"55\""_s;
+        QTest::newRow("NUL in a text of a delta")
+            << u"AplicaAlteracoes"_s
+            << save(withValue(u"DSPRODPREDOMINA"_s, QString(u"MOVEIS"_s + QChar(0) + u"X"_s)))
+            << u"o texto do campo DSPRODPREDOMINA na linha 1 contém o caractere nulo"_s;
+        QTest::newRow("NUL in a series")
+            << u"AplicaAlteracoes"_s << save(withValue(u"CDSERIECTE"_s, QString(QChar(0))))
+            << u"o texto do campo CDSERIECTE na linha 1 contém o caractere nulo"_s;
+        QTest::newRow("NUL in an argument") << u"GetCliente"_s << QByteArray(R"(["10\u00001", ""])")
+                                            << u"argumento 1: o texto contém o caractere nulo"_s;
+        QTest::newRow("number too large for its column")
+            << u"AplicaAlteracoes"_s << save(withValue(u"VRTOTAPRESTSERV"_s, 1e15))
+            << u"o valor do campo VRTOTAPRESTSERV na linha 1 é grande demais"_s;
+        QTest::newRow("key too large")
+            << u"AplicaAlteracoes"_s << save(withValue(u"CDCTE"_s, 1e300))
+            << u"o valor do campo CDCTE na linha 1 é grande demais"_s;
+        QTest::newRow("six lists without changes")
+            << u"AplicaAlteracoes"_s << QByteArray("[null,null,null,null,null,null]")
+            << u"nenhuma das listas traz alterações"_s;
         QTest::newRow("bad situation list")
             << u"GetDadosGerais"_s << contracts::encodeCall(selection({{7, u"A_C"_s}}))
             << u"Lista de situações"_s;
@@ -290,6 +328,10 @@ private slots:
         const RawAnswer a = rawPost(m_server->port(), operation, body, token);
         QCOMPARE(a.reply.typeId(), QMetaType::QString);
         QVERIFY2(a.reply.toString().contains(expected), qPrintable(a.reply.toString()));
+        // A refusal names the problem in the module's words, never the database's.
+        for (const char16_t *inner : {u"QPSQL", u"QSQLITE", u"SELECT", u"INSERT", u"comando"})
+            QVERIFY2(!a.reply.toString().contains(QString::fromUtf16(inner)),
+                     qPrintable(a.reply.toString()));
         QCOMPARE(count(db, u"SELECT COUNT(*) FROM CTE"_s), documents);
         QCOMPARE(count(db, u"SELECT COUNT(*) FROM CTEIMPOSTOS"_s), taxes);
         // and the server goes on serving
