@@ -136,13 +136,52 @@ QStringList ExistingHostTables(const QSqlDatabase &db)
     return existing;
 }
 
+namespace {
+
+void createTables(QSqlDatabase &db)
+{
+    for (const QString &statement : SplitSqlScript(resourceText(u":/hostdb/host-schema.sql"_s)))
+        exec(db, statement);
+}
+
+void loadDemo(QSqlDatabase &db)
+{
+    const QStringList statements = SplitSqlScript(resourceText(u":/hostdb/host-demo.sql"_s));
+    // Countries come first in the script; Brazil's places need Brazil.
+    qsizetype next = 0;
+    for (; next < statements.size()
+         && statements.at(next).startsWith(u"INSERT INTO PAIS "_s, Qt::CaseInsensitive);
+         ++next)
+        exec(db, statements.at(next));
+    loadBrazilianPlaces(db);
+    for (; next < statements.size(); ++next)
+        exec(db, statements.at(next));
+}
+
+} // namespace
+
 void CreateHostSchema(QSqlDatabase db)
 {
-    const QStringList statements = SplitSqlScript(resourceText(u":/hostdb/host-schema.sql"_s));
+    inTransaction(db, [&] { createTables(db); });
+}
+
+void CreateHostSchemaWithDemo(QSqlDatabase db)
+{
     inTransaction(db, [&] {
-        for (const QString &statement : statements)
-            exec(db, statement);
+        createTables(db);
+        loadDemo(db);
     });
+}
+
+bool HostTablesEmpty(const QSqlDatabase &db)
+{
+    if (ExistingHostTables(db).size() != HostTableNames().size())
+        return false;
+    for (const auto &[table, rows] : HostRowCounts(db)) {
+        if (rows > 0)
+            return false;
+    }
+    return true;
 }
 
 void DropHostSchema(QSqlDatabase db)
@@ -157,18 +196,7 @@ void DropHostSchema(QSqlDatabase db)
 
 void LoadHostDemoData(QSqlDatabase db)
 {
-    const QStringList statements = SplitSqlScript(resourceText(u":/hostdb/host-demo.sql"_s));
-    inTransaction(db, [&] {
-        // Countries come first in the script; Brazil's places need Brazil.
-        qsizetype next = 0;
-        for (; next < statements.size()
-             && statements.at(next).startsWith(u"INSERT INTO PAIS "_s, Qt::CaseInsensitive);
-             ++next)
-            exec(db, statements.at(next));
-        loadBrazilianPlaces(db);
-        for (; next < statements.size(); ++next)
-            exec(db, statements.at(next));
-    });
+    inTransaction(db, [&] { loadDemo(db); });
 }
 
 QList<QPair<QString, int>> HostRowCounts(const QSqlDatabase &db)

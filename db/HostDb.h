@@ -25,6 +25,13 @@ void DropHostSchema(QSqlDatabase db);
 // municipalities of data/ibge-municipios.csv, then sql/host-demo.sql.
 void LoadHostDemoData(QSqlDatabase db);
 
+// Creates every host table and loads the demo content in one transaction: a failure (a full
+// disk, an interruption) leaves no table behind.
+void CreateHostSchemaWithDemo(QSqlDatabase db);
+
+// Whether every host table exists and holds no row (a creation without its demo content).
+bool HostTablesEmpty(const QSqlDatabase &db);
+
 // Number of rows of each host table, in creation order ("TABLE" -> rows).
 QList<QPair<QString, int>> HostRowCounts(const QSqlDatabase &db);
 

@@ -17,6 +17,7 @@ HOSTDB_PARCIAL|O banco %1 tem apenas parte das tabelas do host (%2). Use --force
 HOSTDB_APAGADAS|Tabelas do host apagadas: %1
 HOSTDB_CRIADAS|Tabelas do host criadas em %1: %2
 HOSTDB_DEMO|Dados de demonstração carregados:
+HOSTDB_DEMO_COMPLETADO|As tabelas do host em %1 estavam vazias; dados de demonstração carregados:
 HOSTDB_CONTAGEM|  %1: %2 linha(s)
 HOSTDB_FALHA|cte-db: %1
 )";

@@ -9,6 +9,8 @@
 #include <QCoreApplication>
 #include <QTextStream>
 
+#include <sys/stat.h>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -34,6 +36,15 @@ int create(const Options &options, QTextStream &out)
 
     const QStringList existing = HostDb::ExistingHostTables(db);
     if (!existing.isEmpty() && !options.force) {
+        // Tables left without their demo content (by a run that stopped half-way) are
+        // completed rather than declared done.
+        if (options.demo && HostDb::HostTablesEmpty(db)) {
+            HostDb::LoadHostDemoData(db);
+            out << HostDbMsg(u"HOSTDB_DEMO_COMPLETADO"_s).arg(where) << '\n';
+            for (const auto &[table, rows] : HostDb::HostRowCounts(db))
+                out << HostDbMsg(u"HOSTDB_CONTAGEM"_s).arg(table).arg(rows) << '\n';
+            return 0;
+        }
         if (existing.size() == HostDb::HostTableNames().size()) {
             out << HostDbMsg(u"HOSTDB_JA_EXISTE"_s).arg(where, existing.join(u", "_s)) << '\n';
             return 0;
@@ -44,11 +55,14 @@ int create(const Options &options, QTextStream &out)
         HostDb::DropHostSchema(db);
         out << HostDbMsg(u"HOSTDB_APAGADAS"_s).arg(existing.join(u", "_s)) << '\n';
     }
-    HostDb::CreateHostSchema(db);
+    // With the demo content, one transaction: a run that fails half-way leaves nothing.
+    if (options.demo)
+        HostDb::CreateHostSchemaWithDemo(db);
+    else
+        HostDb::CreateHostSchema(db);
     out << HostDbMsg(u"HOSTDB_CRIADAS"_s).arg(where, HostDb::HostTableNames().join(u", "_s))
         << '\n';
     if (options.demo) {
-        HostDb::LoadHostDemoData(db);
         out << HostDbMsg(u"HOSTDB_DEMO"_s) << '\n';
         for (const auto &[table, rows] : HostDb::HostRowCounts(db))
             out << HostDbMsg(u"HOSTDB_CONTAGEM"_s).arg(table).arg(rows) << '\n';
@@ -60,6 +74,8 @@ int create(const Options &options, QTextStream &out)
 
 int main(int argc, char *argv[])
 {
+    // A database file made here holds the company's data: readable by its owner only.
+    umask(0077);
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
     QTextStream err(stderr);

@@ -9,6 +9,7 @@
 #include "SqlScript.h"
 #include "TestDatabases.h"
 
+#include <QFileInfo>
 #include <QProcess>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -456,6 +457,48 @@ private slots:
         QVERIFY2(out.contains(u"apagadas"_s) && !out.contains(u"MUNICIPIO:"_s), qPrintable(out));
         QCOMPARE(run({u"create"_s, u"--db"_s, u"mysql://x"_s}, &out), 1);
         QCOMPARE(run({u"drop"_s}, &out), 2);
+        // The file holds the company's data: its owner's alone.
+        const QFileInfo file(cs.mid(7));
+        QCOMPARE(file.permissions()
+                     & ~(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser),
+                 QFile::Permissions());
+    }
+
+    // A demo creation that stops half-way (here: the file may not grow past a size, as on a
+    // full disk) leaves nothing that a second run takes for done; and tables left empty by an
+    // earlier run are completed.
+    void interruptedDemoCreationIsCompletedByTheNextRun_data()
+    {
+        QTest::addColumn<QString>("firstRun"); // "full disk", "tables only"
+        QTest::newRow("the disk fills up during the demo content") << u"full disk"_s;
+        QTest::newRow("tables made without their content") << u"tables only"_s;
+    }
+    void interruptedDemoCreationIsCompletedByTheNextRun()
+    {
+        QFETCH(QString, firstRun);
+        const QString exe = qEnvironmentVariable("CTE_DB_EXE");
+        QTemporaryDir dir;
+        const QString cs = u"sqlite:"_s + dir.filePath(u"host.db"_s);
+        if (firstRun == u"full disk") {
+            QProcess p;
+            // 192 KiB: room for the tables, not for the places of Brazil.
+            p.start(u"/bin/bash"_s,
+                    {u"-c"_s, u"ulimit -f 192; exec \"$0\" \"$@\""_s, exe, u"create"_s, u"--db"_s,
+                     cs, u"--demo"_s});
+            p.waitForFinished(-1);
+            QVERIFY(p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0);
+        } else {
+            QProcess p;
+            p.start(exe, {u"create"_s, u"--db"_s, cs});
+            p.waitForFinished(-1);
+            QCOMPARE(p.exitCode(), 0);
+        }
+        QProcess second;
+        second.start(exe, {u"create"_s, u"--db"_s, cs, u"--demo"_s});
+        second.waitForFinished(-1);
+        const QString out = QString::fromUtf8(second.readAll());
+        QCOMPARE(second.exitCode(), 0);
+        QVERIFY2(out.contains(u"MUNICIPIO: 5580"_s), qPrintable(out));
     }
 };
 
