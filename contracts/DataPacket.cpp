@@ -20,6 +20,8 @@ namespace {
 
 // Integers travel as JSON numbers (doubles): beyond 2^53 they are no longer exact.
 constexpr double kMaxExactInteger = 9007199254740992.0;
+// The stored numeric columns keep 14 digits before the decimal point.
+constexpr double kMaxStoredNumber = 1e14;
 
 // Every process that reads packets converts date-times to local time; see pinLocalTimeZone.
 [[maybe_unused]] const bool kLocalTimeZonePinned = (pinLocalTimeZone(), true);

@@ -13,10 +13,6 @@
 // documented in docs/packets.md; both sides use this codec.
 namespace contracts {
 
-// The largest magnitude a float value may have: the stored numeric columns keep 14 digits
-// before the decimal point. Packets with larger values are refused when read.
-inline constexpr double kMaxStoredNumber = 1e14;
-
 enum class FieldType { String, FixedString, Float, Integer, DateTime, Memo };
 
 QString fieldTypeName(FieldType type);

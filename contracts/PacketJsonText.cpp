@@ -13,6 +13,8 @@ namespace contracts {
 namespace {
 
 constexpr double kMaxExactInteger = 9007199254740992.0;
+// The stored numeric columns keep 14 digits before the decimal point.
+constexpr double kMaxStoredNumber = 1e14;
 
 // One value of a row, under the same rules as packetFromJson.
 bool readValue(jsontext::Scanner &in, const FieldDef &field, Row &row)
