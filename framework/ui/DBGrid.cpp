@@ -339,6 +339,8 @@ bool TDBGrid::eventFilter(QObject *watched, QEvent *event)
     case Qt::Key_Escape: {
         // A changed cell goes back to its value; an unchanged one cancels the row's edit.
         auto *line = qobject_cast<QLineEdit *>(watched);
+        if (auto *combo = qobject_cast<QComboBox *>(watched); combo && combo->isEditable())
+            line = combo->lineEdit();
         const bool changed = line && line->text() != currentIndex().data(Qt::EditRole).toString();
         dropEditor();
         if (!changed)
@@ -374,8 +376,24 @@ bool TDBGrid::eventFilter(QObject *watched, QEvent *event)
         gridKey(key, mods);
         return true;
     default:
-        return QTableView::eventFilter(watched, event);
+        break;
     }
+    // A character typed in the cell editor passes by OnKeyPress, which may swallow or turn it.
+    if (OnKeyPress && !m_turningKey && !keyEvent->text().isEmpty()) {
+        QChar ch = keyEvent->text().at(0);
+        FrameworkGuard([&] { OnKeyPress(ch); });
+        if (ch.isNull())
+            return true;
+        if (ch != keyEvent->text().at(0)) {
+            QKeyEvent turned(keyEvent->type(), keyEvent->key(), keyEvent->modifiers(), QString(ch),
+                             keyEvent->isAutoRepeat(), ushort(keyEvent->count()));
+            m_turningKey = true;
+            QCoreApplication::sendEvent(watched, &turned);
+            m_turningKey = false;
+            return true;
+        }
+    }
+    return QTableView::eventFilter(watched, event);
 }
 
 void TDBGrid::closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint)
@@ -404,6 +422,15 @@ void TDBGrid::keyPressEvent(QKeyEvent *event)
         FrameworkGuard([&] { OnKeyPress(ch); });
         if (ch.isNull()) {
             event->accept();
+            return;
+        }
+        if (ch != event->text().at(0)) {
+            // The key as the handler turned it: it is what opens the cell editor and is typed.
+            QKeyEvent turned(event->type(), event->key(), event->modifiers(), QString(ch),
+                             event->isAutoRepeat(), ushort(event->count()));
+            if (!gridKey(turned.key(), turned.modifiers()))
+                QTableView::keyPressEvent(&turned);
+            event->setAccepted(turned.isAccepted());
             return;
         }
     }

@@ -35,7 +35,8 @@ inline constexpr int dgDefaultOptions
 // Insert inserts a row before the current one; Down on the last row appends one (not while a new
 // row is still untouched); Ctrl+Delete deletes the current row after the question of
 // dgConfirmDelete. OnKeyDown sees every key first, also those typed in a cell editor, and can
-// swallow any of them.
+// swallow any of them; OnKeyPress then sees the characters, also those typed in a cell editor,
+// and can swallow or replace them.
 class TDBGrid : public QTableView
 {
     Q_OBJECT
@@ -108,6 +109,7 @@ private:
     int m_options = dgDefaultOptions;
     bool m_following = false;
     bool m_restoring = false;
+    bool m_turningKey = false; // a key turned by OnKeyPress is being typed in the cell editor
     int m_column = 0; // the column of the last current cell
     QList<QMetaObject::Connection> m_sourceConnections;
 };

@@ -54,10 +54,13 @@ QWidget *TDBGridDelegate::createEditor(QWidget *parent, const QStyleOptionViewIt
         return nullptr;
     const TColumn &column = columns.at(index.column());
     if (!column.PickList.isEmpty()) {
+        // The values are offered; a text may be typed too, and the field decides what it takes.
         auto *combo = new QComboBox(parent);
         combo->setObjectName(u"edtPickList"_s);
         combo->addItems(column.PickList);
-        combo->setEditable(false);
+        combo->setEditable(true);
+        combo->setInsertPolicy(QComboBox::NoInsert);
+        combo->setCompleter(nullptr);
         return combo;
     }
     if (column.EllipsisButton) {
@@ -94,6 +97,11 @@ void TDBGridDelegate::setEditorData(QWidget *editor, const QModelIndex &index) c
     const QString text = index.data(Qt::EditRole).toString();
     if (auto *combo = qobject_cast<QComboBox *>(editor)) {
         combo->setCurrentIndex(combo->findText(text));
+        if (combo->isEditable()) {
+            // Typing replaces the text, as in any other cell.
+            combo->setEditText(text);
+            combo->lineEdit()->selectAll();
+        }
         return;
     }
     if (auto *edit = editor->findChild<QLineEdit *>(u"edtCelula"_s);

@@ -18,6 +18,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
 #include <QLineEdit>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -203,11 +204,19 @@ class TestCTeCargo : public QObject
         grade->setCurrentIndex(celula(grade, u"CDSERIE"_s));
     }
 
+    // Removes a fiscal document as the user does: Ctrl+Delete on its row, and OK.
     void remove(const QString &name)
     {
         TClientDataSet *docs = m_frm->cdsCTeDocFiscais;
+        const int rows = docs->RecordCount();
         QVERIFY(docs->Locate(u"NRACESSONFE"_s, invoice(name).key));
-        QVERIFY(FrameworkGuard([&] { docs->Delete(); }));
+        TDBGrid *grade = m_frm->dbgDocFiscais;
+        activate();
+        grade->setFocus();
+        QTRY_VERIFY(grade->hasFocus());
+        m_sink->queueAnswer(mbOK);
+        QTest::keyClick(grade, Qt::Key_Delete, Qt::ControlModifier);
+        QCOMPARE(docs->RecordCount(), rows - 1);
     }
 
     // "gross/volumes" of the rows the system keeps, "-" for one that does not exist.
@@ -463,31 +472,48 @@ private slots:
         QCOMPARE(q->FieldByName(u"CDUNIDMEDIDA"_s)->DisplayText().left(2), stored);
     }
 
-    void keysTypedInTheQuantityGrid_data()
+    // Keys typed in a cell of a user row, then Tab: the unit column takes digits only, the
+    // measure column turns letters to upper case.
+    void typingInTheQuantityGrid_data()
     {
         QTest::addColumn<QString>("column");
-        QTest::addColumn<QChar>("typed");
-        QTest::addColumn<QChar>("taken"); // null: swallowed
-        QTest::newRow("unit: digit") << u"CDUNIDMEDIDA"_s << QChar(u'3') << QChar(u'3');
-        QTest::newRow("unit: backspace") << u"CDUNIDMEDIDA"_s << QChar(u'\b') << QChar(u'\b');
-        QTest::newRow("unit: letter") << u"CDUNIDMEDIDA"_s << QChar(u'k') << QChar();
-        QTest::newRow("unit: minus") << u"CDUNIDMEDIDA"_s << QChar(u'-') << QChar();
-        QTest::newRow("measure: lower case") << u"DSTIPOMEDIDA"_s << QChar(u'p') << QChar(u'P');
-        QTest::newRow("measure: digit") << u"DSTIPOMEDIDA"_s << QChar(u'2') << QChar(u'2');
-        QTest::newRow("quantity: anything") << u"QTCARGA"_s << QChar(u'x') << QChar(u'x');
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("measure in lower case")
+            << u"DSTIPOMEDIDA"_s << u"peso"_s << u"PESO"_s << QString();
+        QTest::newRow("unit: a code") << u"CDUNIDMEDIDA"_s << u"02"_s << u"02"_s << QString();
+        QTest::newRow("unit: letters are swallowed")
+            << u"CDUNIDMEDIDA"_s << u"0k-4"_s << u"04"_s << QString();
+        QTest::newRow("unit: one digit is not taken")
+            << u"CDUNIDMEDIDA"_s << u"3"_s << u"01"_s << QString();
+        QTest::newRow("unit: 07 is refused") << u"CDUNIDMEDIDA"_s << u"07"_s << u"01"_s
+                                             << u"Código da unidade de medida inválido."_s;
+        QTest::newRow("unit: a letter first opens nothing")
+            << u"CDUNIDMEDIDA"_s << u"k"_s << u"01"_s << QString();
     }
-    void keysTypedInTheQuantityGrid()
+    void typingInTheQuantityGrid()
     {
         QFETCH(QString, column);
-        QFETCH(QChar, typed);
-        QFETCH(QChar, taken);
+        QFETCH(QString, typed);
+        QFETCH(QString, stored);
+        QFETCH(QString, error);
         novoDocumento();
         TDBGrid *grade = m_frm->dbgQuantidade;
+        TClientDataSet *q = m_frm->cdsCTeInfQtCarga;
+        QVERIFY(q->Locate(u"DSTIPOMEDIDA"_s, u"PESO AFERIDO"_s));
+        activate();
+        grade->setFocus();
+        QTRY_VERIFY(grade->hasFocus());
         grade->setCurrentIndex(celula(grade, column));
-        QChar key = typed;
-        QVERIFY(grade->OnKeyPress);
-        grade->OnKeyPress(key);
-        QCOMPARE(key, taken);
+        m_sink->clear();
+        for (const QChar c : typed)
+            QTest::keyClicks(QApplication::focusWidget(), QString(c));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(lastError(), error);
+        QCOMPARE(q->FieldByName(column)->AsString(), stored);
+        // A refused unit keeps the cell in its column.
+        QCOMPARE(grade->SelectedIndex() == IndiceCol(grade, column), !error.isEmpty());
     }
 
     // The rows the system keeps refuse the user; the user's rows do not.
