@@ -1,10 +1,15 @@
-// Application-server figures: the list load end to end against plain SQL, and saves per second
-// on PostgreSQL with one and with four sessions.
+// Application-server figures: the list load end to end against plain SQL, saves per second on
+// PostgreSQL with one and with four sessions, and how many users calling once a second one
+// server holds.
 //   list_load_vs_raw_sql   (server query, packets, HTTP, six datasets loaded) / (same rows by SQL)
 //   list_load_vs_sqlite    the same end to end / (same rows through SQLite's C interface), and
 //                          the share of each step: server query, JSON writing, HTTP, client
 //                          parse, dataset load
 //   saves_per_s_1, saves_per_s_4
+//   concurrent_clients_served  the most keep-alive clients, each listing a small selection once
+//                              a second for 10 s, with the 99th-percentile answer under 1 s and
+//                              no error
+//   p99_ms_at_200              that percentile with 200 clients
 #include "CTeRecord.h"
 #include "ClientDataSet.h"
 #include "DbConnection.h"
@@ -35,7 +40,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <functional>
+#include <mutex>
 #include <thread>
 
 using namespace Qt::StringLiterals;
@@ -360,7 +367,7 @@ double savesPerSecond(int port, int sessions, double seconds)
             v.insert(f.name, sampleValue(f, 7, 0));
         v.insert(u"CDCTE"_s, 0.0);
         v.insert(u"CDEMPRESA"_s, u"01"_s);
-        v.insert(u"CDSERIECTE"_s, u"5"_s);
+        v.insert(u"CDSERIECTE"_s, u"1"_s);
         v.insert(u"CDMODDOCFISC"_s, u"57"_s);
         auto delta = [](const QList<FieldDef> &fields, int rows,
                         const std::function<QVariant(const FieldDef &, int)> &value) {
@@ -428,6 +435,102 @@ double savesPerSecond(int port, int sessions, double seconds)
     return saves / elapsed;
 }
 
+struct LoadResult
+{
+    double p99Ms = 0;
+    int calls = 0;
+    int errors = 0;
+};
+
+// `clients` keep-alive connections, each calling GetDadosGerais with a small selection once a
+// second (their starts spread over the first second) for `seconds`.
+LoadResult officeLoad(int port, const QString &token, int clients, double seconds)
+{
+    const std::string body = contracts::encodeCall(selection()).toStdString();
+    const httplib::Headers headers {{contracts::kSessionHeader, token.toStdString()}};
+    std::mutex mutex;
+    std::vector<double> latencies;
+    std::atomic<int> errors {0};
+    std::atomic<bool> reported {false};
+    const auto start = std::chrono::steady_clock::now();
+    const auto end = start + std::chrono::milliseconds(qint64(seconds * 1000));
+    std::vector<std::thread> threads;
+    threads.reserve(size_t(clients));
+    for (int c = 0; c < clients; ++c) {
+        threads.emplace_back([&, c] {
+            httplib::Client client("127.0.0.1", port);
+            client.set_tcp_nodelay(true);
+            client.set_keep_alive(true);
+            client.set_read_timeout(60, 0);
+            std::vector<double> mine;
+            auto next = start + std::chrono::microseconds(qint64(1e6 * c / clients));
+            while (next < end) {
+                std::this_thread::sleep_until(next);
+                const auto t0 = std::chrono::steady_clock::now();
+                auto res = client.Post("/rdmCTe/GetDadosGerais", headers, body, "application/json");
+                const auto t1 = std::chrono::steady_clock::now();
+                if (res && res->status == 200 && res->body.rfind("[\"S\"", 0) == 0) {
+                    mine.push_back(std::chrono::duration<double, std::milli>(t1 - t0).count());
+                } else {
+                    ++errors;
+                    if (!reported.exchange(true))
+                        qWarning("bench_server: a call failed: %s",
+                                 res ? res->body.substr(0, 200).c_str()
+                                     : httplib::to_string(res.error()).c_str());
+                }
+                next += std::chrono::seconds(1);
+            }
+            std::lock_guard lock(mutex);
+            latencies.insert(latencies.end(), mine.begin(), mine.end());
+        });
+    }
+    for (std::thread &t : threads)
+        t.join();
+    LoadResult r;
+    r.calls = int(latencies.size()) + errors;
+    r.errors = errors;
+    if (!latencies.empty()) {
+        std::sort(latencies.begin(), latencies.end());
+        r.p99Ms = latencies.at(std::min(latencies.size() - 1, size_t(latencies.size() * 0.99)));
+    }
+    return r;
+}
+
+// Raises the number of clients step by step until the 99th percentile passes 1 s or a call
+// fails; prints the largest count that held and the percentile at 200.
+void office(int port)
+{
+    // One session, shared by every client (the server checks it on each call).
+    httplib::Client login("127.0.0.1", port);
+    const auto r
+        = login.Post("/rdmCTe/Login", contracts::encodeCall({u"bench"_s, kPassword}).toStdString(),
+                     "application/json");
+    QString error;
+    const QString shared = r ? contracts::decodeReply(QByteArray::fromStdString(r->body), &error)
+                                   ->toList()
+                                   .value(1)
+                                   .toString()
+                             : QString();
+    int held = 0;
+    double p99At200 = -1;
+    for (int clients : {50, 100, 200, 300, 400, 600, 800, 1000}) {
+        const LoadResult result = officeLoad(port, shared, clients, 10.0);
+        qWarning("bench_server: %d clients: %d calls, %d errors, p99 %.1f ms", clients,
+                 result.calls, result.errors, result.p99Ms);
+        if (clients == 200)
+            p99At200 = result.p99Ms;
+        if (result.errors > 0 || result.p99Ms > 1000.0)
+            break;
+        held = clients;
+    }
+    if (p99At200 < 0)
+        p99At200 = officeLoad(port, shared, 200, 10.0).p99Ms;
+    out << "concurrent_clients_served " << held << "\n";
+    out << "p99_ms_at_200 " << (p99At200 < 0 ? u"n/a"_s : QString::number(p99At200, 'f', 1))
+        << "\n";
+    out.flush();
+}
+
 int freePort()
 {
     QTcpServer probe;
@@ -435,7 +538,8 @@ int freePort()
     return probe.serverPort();
 }
 
-void saves()
+// Saves per second and the office load on PostgreSQL; `officeOnly` skips the saves.
+void saves(bool officeOnly)
 {
     QTemporaryDir dir;
     const QString script = QString::fromUtf8(CTE_SOURCE_DIR) + u"/tests/support/pg-cluster"_s;
@@ -445,7 +549,8 @@ void saves()
     pg.start(script, {u"start"_s, dir.path(), QString::number(pgPort)});
     pg.waitForFinished(-1);
     if (pg.exitCode() != 0) {
-        out << "saves_per_s_1 n/a\nsaves_per_s_4 n/a\n";
+        out << "saves_per_s_1 n/a\nsaves_per_s_4 n/a\nconcurrent_clients_served n/a\n"
+               "p99_ms_at_200 n/a\n";
         return;
     }
     const QString connection = u"postgresql://postgres@127.0.0.1:%1/ctetest"_s.arg(pgPort);
@@ -454,12 +559,15 @@ void saves()
         QSqlDatabase db = OpenConnection(connection, u"bench-pg"_s);
         prepare(db);
         Server server(connection, 8);
-        savesPerSecond(server.port, 1, 1.0); // warm-up
-        out << "saves_per_s_1 " << QString::number(savesPerSecond(server.port, 1, 5.0), 'f', 0)
-            << "\n";
-        out << "saves_per_s_4 " << QString::number(savesPerSecond(server.port, 4, 5.0), 'f', 0)
-            << "\n";
-        out.flush();
+        if (!officeOnly) {
+            savesPerSecond(server.port, 1, 1.0); // warm-up
+            out << "saves_per_s_1 " << QString::number(savesPerSecond(server.port, 1, 5.0), 'f', 0)
+                << "\n";
+            out << "saves_per_s_4 " << QString::number(savesPerSecond(server.port, 4, 5.0), 'f', 0)
+                << "\n";
+            out.flush();
+        }
+        office(server.port);
         db.close();
     }
     QSqlDatabase::removeDatabase(u"bench-pg"_s);
@@ -473,7 +581,10 @@ void saves()
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    listLoad();
-    saves();
+    // "office": only the office load (the other figures take minutes in a debug build).
+    const bool officeOnly = app.arguments().contains(u"office"_s);
+    if (!officeOnly)
+        listLoad();
+    saves(officeOnly);
     return 0;
 }
