@@ -162,10 +162,11 @@ QString TEditMask::StoredValue(const QString &typed) const
 
 QString PictPess(const QString &personType)
 {
+    // Registrations are stored as digits only: the literals are for the eye.
     if (personType == u"J")
-        return QStringLiteral("99.999.999/9999-99");
+        return QStringLiteral("99.999.999/9999-99;0;_");
     if (personType == u"F")
-        return QStringLiteral("999.999.999-99");
+        return QStringLiteral("999.999.999-99;0;_");
     return {};
 }
 
@@ -177,6 +178,11 @@ QString FormatMaskText(const QString &editMask, const QString &value)
     // A mask without sections keeps its literals, but the callers of this formatter pass bare
     // digits: insert the literals whenever the value does not already carry them.
     if (value.size() >= parsed.mask.size() && parsed.saveLiterals)
+        return value;
+    // A value that already carries the literals (typed with them while no mask applied) is shown
+    // as it is rather than spread over the placeholders.
+    if (!parsed.saveLiterals && value.size() > parsed.PlaceholderCount()
+        && OnlyAlphanumeric(value).size() <= parsed.PlaceholderCount())
         return value;
     QString out;
     qsizetype v = 0;

@@ -28,11 +28,14 @@ struct TEditMask
     QString StoredValue(const QString &typed) const;
 };
 
-// The registration mask of a person type: "J" CNPJ, "F" CPF, anything else no mask.
+// The registration mask of a person type: "J" CNPJ, "F" CPF, anything else no mask. The masks
+// keep no literals: a registration typed through them is stored as its digits.
 QString PictPess(const QString &personType);
 
 // Formats `value` with `editMask`. When the mask keeps no literals, `value` holds only the typed
-// characters and the literals are inserted between them; otherwise `value` is returned as it is.
+// characters and the literals are inserted between them (unless it already carries them: longer
+// than the placeholders, with no more letters and digits than they take); otherwise `value` is
+// returned as it is.
 // An empty value stays empty; characters beyond the mask are dropped.
 QString FormatMaskText(const QString &editMask, const QString &value);
 

@@ -156,6 +156,8 @@ signals:
     void recordChanged(int row);
     // A field of the current row got a value (edit buffer).
     void fieldChanged(TField *field);
+    // How a field shows its values changed (its edit mask); the values are the same.
+    void fieldDisplayChanged(TField *field);
     void currentChanged(int row);
     // Asked before a post: data-aware controls write their pending text to the field.
     void updateDataRequested();

@@ -28,6 +28,8 @@ void TDataSource::SetDataSet(TClientDataSet *dataSet)
                     [this] { dataChanged(nullptr); }),
             connect(dataSet, &TClientDataSet::fieldChanged, this,
                     [this](TField *field) { dataChanged(field); }),
+            connect(dataSet, &TClientDataSet::fieldDisplayChanged, this,
+                    [this](TField *field) { emit DisplayChange(field); }),
             connect(dataSet, &TClientDataSet::updateDataRequested, this,
                     [this] { emit UpdateData(); }),
             connect(dataSet, &TClientDataSet::structureChanged, this,

@@ -34,6 +34,8 @@ signals:
     void StateChange();
     // `field` is the field whose value changed, nullptr when the whole row or the rows changed.
     void DataChange(TField *field);
+    // `field` shows its values differently now (a new edit mask); the values are the same.
+    void DisplayChange(TField *field);
     // The dataset is about to post: controls write their pending text to the field.
     void UpdateData();
     // The dataset's fields were replaced: controls look their field up again.

@@ -46,6 +46,14 @@ TAlignment TField::Alignment() const
         : TAlignment::taLeftJustify;
 }
 
+void TField::SetEditMask(const QString &mask)
+{
+    if (m_editMask == mask)
+        return;
+    m_editMask = mask;
+    emit m_dataSet->fieldDisplayChanged(this);
+}
+
 QVariant TField::Value() const
 {
     return m_dataSet->readValue(this);

@@ -35,9 +35,10 @@ public:
     void SetDisplayWidth(int width) { m_displayWidth = width; }
     QString DisplayFormat() const { return m_displayFormat; }
     void SetDisplayFormat(const QString &format) { m_displayFormat = format; }
-    // Edit mask in the host's notation (see Masks.h); display text is formatted through it.
+    // Edit mask in the host's notation (see Masks.h); display text is formatted through it. A new
+    // mask is announced to the dataset's listeners, so controls show the value through it.
     QString EditMask() const { return m_editMask; }
-    void SetEditMask(const QString &mask) { m_editMask = mask; }
+    void SetEditMask(const QString &mask);
     bool Visible() const { return m_visible; }
     void SetVisible(bool visible) { m_visible = visible; }
     bool ReadOnly() const { return m_readOnly; }

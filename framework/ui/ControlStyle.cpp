@@ -44,3 +44,8 @@ void StyleAsDisplay(QWidget *w)
     setBackground(w, QPalette::Window);
     w->setEnabled(false);
 }
+
+void SetInputLook(QWidget *w, bool input)
+{
+    setBackground(w, input ? QPalette::ToolTipBase : QPalette::Window);
+}

@@ -14,3 +14,6 @@ void SetTag(QWidget *w, int tag);
 void StyleAsInput(QWidget *w);
 // Tag 0, window background, disabled.
 void StyleAsDisplay(QWidget *w);
+// Only the background: tooltip base for an input the user may type into now, the window's
+// colour for one that waits (the tag stays).
+void SetInputLook(QWidget *w, bool input);

@@ -6,6 +6,7 @@
 #include "FieldDataLink.h"
 #include "Masks.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 
 TDBEdit::TDBEdit(QWidget *parent, const QString &name)
@@ -126,10 +127,20 @@ void TDBEdit::userEdited()
         m_loading = false;
     }
     m_link->SetModified(true);
+    if (OnChange)
+        FrameworkGuard(OnChange);
 }
 
 void TDBEdit::keyPressEvent(QKeyEvent *event)
 {
+    if (OnKeyDown) {
+        int key = event->key();
+        FrameworkGuard([&] { OnKeyDown(key, event->modifiers()); });
+        if (key == 0) {
+            event->accept();
+            return;
+        }
+    }
     if (event->key() == Qt::Key_Escape && m_link->Modified()) {
         m_link->Reset();
         selectAll();
@@ -139,9 +150,25 @@ void TDBEdit::keyPressEvent(QKeyEvent *event)
     QLineEdit::keyPressEvent(event);
 }
 
+namespace {
+
+// A focus move that only visits another window is no move between the window's controls.
+bool otherWindow(const QFocusEvent *event)
+{
+    return event->reason() == Qt::ActiveWindowFocusReason
+        || event->reason() == Qt::PopupFocusReason;
+}
+
+} // namespace
+
 void TDBEdit::focusInEvent(QFocusEvent *event)
 {
     QLineEdit::focusInEvent(event);
+    if (!m_entered) {
+        m_entered = true;
+        if (OnEnter)
+            FrameworkGuard(OnEnter);
+    }
     if (!m_link->Modified())
         load();
 }
@@ -152,6 +179,19 @@ void TDBEdit::focusOutEvent(QFocusEvent *event)
     if (!FrameworkGuard([this] { m_link->UpdateRecord(); })) {
         setFocus();
         return;
+    }
+    if (m_entered && !otherWindow(event)) {
+        m_entered = false;
+        const QWidget *next = QApplication::focusWidget();
+        if (OnExit && !FrameworkGuard(OnExit)) {
+            // Refused: the focus comes back without entering again, unless the handler sent it
+            // to the control to correct.
+            if (QApplication::focusWidget() == next) {
+                m_entered = true;
+                setFocus(Qt::OtherFocusReason);
+            }
+            return;
+        }
     }
     if (!m_link->Modified())
         load();

@@ -25,6 +25,8 @@ void TFieldDataLink::SetDataSource(TDataSource *source)
                         if (OnState)
                             OnState();
                     }),
+            connect(source, &TDataSource::DisplayChange, this,
+                    [this](TField *field) { displayChanged(field); }),
             connect(source, &TDataSource::UpdateData, this,
                     [this] {
                         // Part of the post: an error here must stop it, so it is not caught.
@@ -120,5 +122,15 @@ void TFieldDataLink::dataChanged(TField *field)
         return;
     m_modified = false;
     if (OnLoad)
+        OnLoad();
+}
+
+void TFieldDataLink::displayChanged(TField *field)
+{
+    if (!field || field != Field())
+        return;
+    if (OnDisplay)
+        OnDisplay();
+    else if (!m_modified && OnLoad)
         OnLoad();
 }

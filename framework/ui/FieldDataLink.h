@@ -48,10 +48,14 @@ public:
     std::function<void()> OnLoad; // show Field()'s value (or nothing when unlinked)
     std::function<void()> OnSave; // write the pending value into Field()
     std::function<void()> OnState; // the dataset's state or the link changed
+    // The field's edit mask changed; without a handler the control reloads unless it holds a
+    // pending value.
+    std::function<void()> OnDisplay;
 
 private:
     void relink();
     void dataChanged(TField *field);
+    void displayChanged(TField *field);
 
     QPointer<TDataSource> m_source;
     QString m_fieldName;

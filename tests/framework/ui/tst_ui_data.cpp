@@ -10,6 +10,7 @@
 #include "DateEditPlus.h"
 #include "Exceptions.h"
 #include "Lookup.h"
+#include "Masks.h"
 #include "ModalHelper.h"
 #include "RecordingMessageSink.h"
 #include "TfrmPadrao.h"
@@ -73,6 +74,19 @@ std::unique_ptr<TClientDataSet> personTypes()
         ds->FieldByName(u"DESCRICAO"_s)->SetAsString(text);
         ds->Post();
     }
+    ds->MergeChangeLog();
+    return ds;
+}
+
+// One row with a registration field, as a party section holds it.
+std::unique_ptr<TClientDataSet> registrations(const QString &stored)
+{
+    auto ds = std::make_unique<TClientDataSet>(nullptr, u"cdsParte"_s);
+    ds->AddField(u"NRINSJUR"_s, FieldType::String, 20);
+    ds->CreateDataSet();
+    ds->Append();
+    ds->FieldByName(u"NRINSJUR"_s)->SetAsString(stored);
+    ds->Post();
     ds->MergeChangeLog();
     return ds;
 }
@@ -197,6 +211,133 @@ private slots:
         m_other->setFocus();
         QCOMPARE(m_ds->FieldByName(u"CDARVPROD"_s)->AsString(), u"987654321"_s);
         QCOMPARE(edit->text(), u"98.765.4321"_s);
+    }
+
+    // A registration shown through its person type's mask is stored as digits only, whether it
+    // is typed new or retyped over the shown one.
+    void registrationStoredBare_data()
+    {
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("expected");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("cnpj-new") << u"J"_s << QString() << u"11222333000181"_s
+                                  << u"11222333000181"_s << u"11.222.333/0001-81"_s;
+        QTest::newRow("cnpj-retyped") << u"J"_s << u"11222333000181"_s << u"11222333000181"_s
+                                      << u"11222333000181"_s << u"11.222.333/0001-81"_s;
+        QTest::newRow("cpf-retyped") << u"F"_s << u"52998224725"_s << u"31874265909"_s
+                                     << u"31874265909"_s << u"318.742.659-09"_s;
+    }
+    void registrationStoredBare()
+    {
+        QFETCH(QString, type);
+        QFETCH(QString, stored);
+        QFETCH(QString, typed);
+        QFETCH(QString, expected);
+        QFETCH(QString, shown);
+        auto ds = registrations(stored);
+        TDataSource source;
+        source.SetDataSet(ds.get());
+        ds->FieldByName(u"NRINSJUR"_s)->SetEditMask(PictPess(type));
+        auto *edit = new TDBEdit(m_window.get(), u"dbeNrInsJur"_s);
+        edit->SetDataSource(&source);
+        edit->SetDataField(u"NRINSJUR"_s);
+        m_layout->addWidget(edit);
+        showWindow();
+        edit->setFocus();
+        edit->selectAll();
+        edit->setCursorPosition(0);
+        QTest::keyClicks(edit, typed);
+        m_other->setFocus();
+        QCOMPARE(ds->FieldByName(u"NRINSJUR"_s)->AsString(), expected);
+        QCOMPARE(edit->text(), shown);
+        ds->Post();
+        QCOMPARE(ds->FieldByName(u"NRINSJUR"_s)->AsString(), expected);
+    }
+
+    // A handler that drops the field's mask on entering and restores it on leaving: the edit
+    // shows the bare registration while the user is in it, punctuation typed then stays as typed,
+    // and the mask is back once the focus has gone.
+    void maskDroppedWhileTyping()
+    {
+        auto ds = registrations(u"11222333000181"_s);
+        TDataSource source;
+        source.SetDataSet(ds.get());
+        TField *reg = ds->FieldByName(u"NRINSJUR"_s);
+        reg->SetEditMask(PictPess(u"J"_s));
+        auto *edit = new TDBEdit(m_window.get(), u"dbeNrInsJur"_s);
+        edit->SetDataSource(&source);
+        edit->SetDataField(u"NRINSJUR"_s);
+        QStringList calls;
+        edit->OnEnter = [&] {
+            calls << u"enter"_s;
+            reg->SetEditMask({});
+        };
+        edit->OnExit = [&] {
+            calls << u"exit:"_s + reg->AsString();
+            reg->SetEditMask(PictPess(u"J"_s));
+        };
+        edit->OnChange = [&] {
+            calls << u"change"_s;
+        };
+        m_layout->addWidget(edit);
+        showWindow();
+        QCOMPARE(edit->text(), u"11.222.333/0001-81"_s);
+        edit->setFocus();
+        QCOMPARE(edit->text(), u"11222333000181"_s);
+        QVERIFY(edit->inputMask().isEmpty());
+        edit->selectAll();
+        QTest::keyClicks(edit, u"52.998.224/0001-"_s);
+        QCOMPARE(edit->text(), u"52.998.224/0001-"_s);
+        m_other->setFocus();
+        QCOMPARE(calls.first(), u"enter"_s);
+        QCOMPARE(calls.count(u"change"_s), 16);
+        QCOMPARE(calls.last(), u"exit:52.998.224/0001-"_s);
+        QVERIFY(!edit->inputMask().isEmpty());
+        // Already punctuated: shown as it is, not spread over the mask.
+        QCOMPARE(edit->text(), u"52.998.224/0001-"_s);
+        // A new mask on the field shows at once.
+        ds->Edit();
+        reg->SetAsString(u"52998224725"_s);
+        reg->SetEditMask(PictPess(u"F"_s));
+        QCOMPARE(edit->text(), u"529.982.247-25"_s);
+        // A visit to another window is neither an exit nor an enter.
+        calls.clear();
+        edit->setFocus();
+        QCOMPARE(calls, QStringList {u"enter"_s});
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        m_window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        QCOMPARE(calls, QStringList {u"enter"_s});
+    }
+
+    // F9 reaches the key handler, which may consume it; other keys still type.
+    void keyDownHandler()
+    {
+        auto ds = registrations(QString());
+        TDataSource source;
+        source.SetDataSet(ds.get());
+        auto *edit = new TDBEdit(m_window.get(), u"dbeNrInsJur"_s);
+        edit->SetDataSource(&source);
+        edit->SetDataField(u"NRINSJUR"_s);
+        int f9 = 0;
+        edit->OnKeyDown = [&](int &key, Qt::KeyboardModifiers) {
+            if (key == Qt::Key_F9) {
+                ++f9;
+                key = 0;
+            }
+        };
+        m_layout->addWidget(edit);
+        showWindow();
+        edit->setFocus();
+        QTest::keyClick(edit, Qt::Key_F9);
+        QTest::keyClicks(edit, u"12"_s);
+        QCOMPARE(f9, 1);
+        QCOMPARE(edit->text(), u"12"_s);
     }
 
     void checkBoxStoresItsValues()
