@@ -83,6 +83,61 @@ QString partySourceField(const QString &role)
     return {};
 }
 
+namespace {
+
+QString codeField(const QString &role, const char16_t *end)
+{
+    for (const PartyRole &r : kRoles) {
+        if (role == QStringView(r.suffix))
+            return u"CD"_s + QString::fromUtf16(r.codeStem) + QString::fromUtf16(end);
+    }
+    return {};
+}
+
+} // namespace
+
+QString partyClientCodeField(const QString &role)
+{
+    return codeField(role, u"CLI");
+}
+
+QString partySupplierCodeField(const QString &role)
+{
+    return codeField(role, u"FOR");
+}
+
+const QList<PartyColumn> &partyRegisterColumns()
+{
+    static const QList<PartyColumn> columns {
+        {u"NRINSJUR"_s, u"NRINSJURCLIE"_s, u"NRINSJURFORN"_s},
+        {u"IDTPIJUR"_s, u"IDTPIJURCLIE"_s, u"IDTPIJURFORN"_s},
+        {u"NMRAZSOC"_s, u"NMRAZSOCCLIE"_s, u"NMRAZSOCFORN"_s},
+        {u"NRINSEST"_s, u"NRINSESTCLIE"_s, u"NRINSESTFORN"_s},
+        {u"NMFANT"_s, u"NMFANTCLIE"_s, u"NMFANTFORN"_s},
+        {u"NRTELE"_s, u"NRTELECLIE"_s, u"NRTELEFORN"_s},
+        {u"DSEMAIL"_s, u"DSEMAILCLIE"_s, u"DSEMAILFORN"_s},
+        {u"DSENDE"_s, u"DSENDECLIE"_s, u"DSENDEFORN"_s},
+        {u"DSCOMPEND"_s, u"DSCOMPENDCLI"_s, u"DSCOMPENDFOR"_s},
+        {u"NRCEP"_s, u"NRCEPCLIE"_s, u"NRCEPFORN"_s},
+        {u"CDPAIS"_s, u"CDPAIS"_s, u"CDPAIS"_s},
+        {u"NMPAIS"_s, u"NMPAIS"_s, u"NMPAIS"_s},
+        {u"CDPAISBACEN"_s, u"CDPAISBACEN"_s, u"CDPAISBACEN"_s},
+        {u"SGESTADO"_s, u"SGESTADO"_s, u"SGESTADO"_s},
+        {u"NMESTADO"_s, u"NMESTADO"_s, u"NMESTADO"_s},
+        {u"CDESTADOIBGE"_s, u"CDESTADOIBGE"_s, u"CDESTADOIBGE"_s},
+        {u"CDMUNICIPIO"_s, u"CDMUNICIPIO"_s, u"CDMUNICIPIO"_s},
+        {u"NMMUNICIPIO"_s, u"NMMUNICIPIO"_s, u"NMMUNICIPIO"_s},
+        {u"CDMUNICIBGE"_s, u"CDMUNICIBGE"_s, u"CDMUNICIBGE"_s},
+        {u"NMBAIR"_s, u"NMBAIRCLIE"_s, u"NMBAIRFORN"_s},
+    };
+    return columns;
+}
+
+PartyColumn recipientSuframaColumn()
+{
+    return {u"NRINSCSUFRAMA"_s, u"NRINSCSUFRAMACL"_s, u"NRINSCSUFRAMAFO"_s};
+}
+
 QList<FieldDef> documentFields()
 {
     QList<FieldDef> f;

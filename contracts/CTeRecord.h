@@ -14,6 +14,22 @@ namespace contracts::cte {
 const QStringList &partyRoles();
 // The source-indicator field of a role ("REME" -> "IDCADREMETENTE").
 QString partySourceField(const QString &role);
+// The register codes of a role: client ("CDREMETENTECLI") and supplier ("CDREMETENTEFOR").
+QString partyClientCodeField(const QString &role);
+QString partySupplierCodeField(const QString &role);
+
+// A field of a party section (stem; the role's suffix is appended) and the columns of a client
+// row and of a supplier row (GetCliente, GetFornecedor) it is filled from, in the order a party
+// is copied after its source indicator and register code: NRINSJUR … NMBAIR.
+struct PartyColumn
+{
+    QString stem;
+    QString client;
+    QString supplier;
+};
+const QList<PartyColumn> &partyRegisterColumns();
+// The recipient's SUFRAMA registration, copied last and only for the recipient.
+PartyColumn recipientSuframaColumn();
 
 QList<FieldDef> documentFields(); // cdsCTe (stored fields; the footer RODAPE is the client's)
 QList<FieldDef> taxFields(); // cdsCTeImpostos

@@ -253,9 +253,48 @@ void insertInvoices(const QSqlDatabase &db)
     }
 }
 
+// The first row of a look-up reply's packet as field values, empty when there is none.
+QHash<QString, QVariant> firstRow(const QVariant &reply)
+{
+    QHash<QString, QVariant> values;
+    const contracts::DataPacket packet = reply.toList().value(1).value<contracts::DataPacket>();
+    if (packet.rows.isEmpty())
+        return values;
+    for (qsizetype i = 0; i < packet.fields.size(); ++i)
+        values.insert(packet.fields.at(i).name, packet.rows.first().value(i));
+    return values;
+}
+
+// Copies what the editor would copy into a party: the register row of client (or supplier)
+// `code` into role `role`, the recipient's SUFRAMA registration included.
+void fillParty(CallContext &ctx, QHash<QString, QVariant> &v, const QString &role, bool supplier,
+               const QString &code)
+{
+    using namespace contracts::cte;
+    const QHash<QString, QVariant> row = firstRow(supplier ? GetFornecedor(ctx, {code, QString()})
+                                                           : GetCliente(ctx, {code, QString()}));
+    v.insert(partySourceField(role), supplier ? u"F"_s : u"C"_s);
+    v.insert(supplier ? partySupplierCodeField(role) : partyClientCodeField(role), code);
+    QList<PartyColumn> columns = partyRegisterColumns();
+    if (role == u"DEST")
+        columns << recipientSuframaColumn();
+    for (const PartyColumn &c : std::as_const(columns))
+        v.insert(c.stem + role, row.value(supplier ? c.supplier : c.client));
+}
+
+// The emitter as the editor copies it from the establishment.
+void fillEmitter(CallContext &ctx, QHash<QString, QVariant> &v)
+{
+    const QHash<QString, QVariant> row = firstRow(GetEmitente(
+        ctx, {v.value(u"CDEMPRESA"_s), v.value(u"NRINSESTEMIT"_s), v.value(u"NRINSJUREMIT"_s)}));
+    for (auto it = row.begin(); it != row.end(); ++it)
+        v.insert(it.key(), it.value());
+}
+
 // A document of company 01 from São Paulo state: a sender and recipient among the demo clients.
-contracts::Delta demoDocument(int daysAgo, const QString &sender, const QString &recipient,
-                              const QString &ufEnd, const QString &munEnd, double total)
+contracts::Delta demoDocument(CallContext &ctx, int daysAgo, const QString &sender,
+                              const QString &recipient, const QString &ufEnd, const QString &munEnd,
+                              double total)
 {
     contracts::Delta d;
     d.fields = contracts::cte::documentFields();
@@ -291,15 +330,9 @@ contracts::Delta demoDocument(int daysAgo, const QString &sender, const QString 
         {u"CDPAISBACENFIMSERV"_s, u"1058"_s},
         {u"SGESTADOFIMSERV"_s, ufEnd},
         {u"CDMUNICFIMSERV"_s, munEnd},
-        {u"IDCADREMETENTE"_s, u"C"_s},
-        {u"CDREMETENTECLI"_s, sender},
         {u"IDCADEXPEDIDOR"_s, u"N"_s},
         {u"IDCADRECEBEDOR"_s, u"N"_s},
-        {u"IDCADDESTINATA"_s, u"C"_s},
-        {u"CDDESTINATACLI"_s, recipient},
         {u"IDTOMADOR"_s, u"0"_s},
-        {u"IDCADTOMADOR"_s, u"C"_s},
-        {u"CDTOMADORCLI"_s, sender},
         {u"NRINSJUREMIT"_s, u"18462731000114"_s},
         {u"IDTPIJUREMIT"_s, u"J"_s},
         {u"NMRAZSOCEMIT"_s, u"TRANSPORTES SERRA AZUL LTDA"_s},
@@ -315,6 +348,11 @@ contracts::Delta demoDocument(int daysAgo, const QString &sender, const QString 
         {u"VRTOTACARGA"_s, total * 20},
         {u"DSPRODPREDOMINA"_s, u"PRODUTOS METALURGICOS"_s},
     };
+    // Parties and emitter as the editor fills them: the payer is the sender (indicator 0).
+    fillEmitter(ctx, v);
+    fillParty(ctx, v, u"REME"_s, false, sender);
+    fillParty(ctx, v, u"DEST"_s, false, recipient);
+    fillParty(ctx, v, u"TOMA"_s, false, sender);
     contracts::Row row;
     for (const contracts::FieldDef &f : d.fields)
         row.append(v.value(f.name));
@@ -354,7 +392,7 @@ void insertDocuments(const QSqlDatabase &db)
         const double tax = std::round(doc.total * 12.0) / 100.0;
         const Args args {
             QVariant::fromValue(demoDocument(
-                doc.daysAgo, QString::fromUtf16(doc.sender), QString::fromUtf16(doc.recipient),
+                ctx, doc.daysAgo, QString::fromUtf16(doc.sender), QString::fromUtf16(doc.recipient),
                 QString::fromUtf16(doc.ufEnd), QString::fromUtf16(doc.munEnd), doc.total)),
             QVariant::fromValue(childRows(contracts::cte::taxFields(),
                                           {{{u"CDIMPOSTO"_s, u"01"_s},

@@ -268,7 +268,7 @@ private slots:
                 << u"SELECT CDEMPRESA, NRINSJURIEST, CDINSCESTA FROM INSCRESTAD WHERE CDEMPRESA "
                    "= :P_CDEMPRESA ORDER BY NRINSJURIEST"_s
                 << QStringList {u"P_CDEMPRESA=02"_s} << u"NRINSJURIEST"_s
-                << QStringList {u"09317584000106"_s, u"09317584000289"_s};
+                << QStringList {u"09317584000106"_s, u"09317584000106"_s, u"09317584000289"_s};
             QTest::newRow(p + "registration-check")
                 << b
                 << u"SELECT CDINSCESTA, NRINSJURIEST, IDTPIJURIEST FROM INSCRESTAD WHERE "

@@ -677,6 +677,11 @@ private slots:
             << u"02"_s << u"257894310"_s << QString() << QStringList {u"257894310"_s};
         QTest::newRow("other company's")
             << u"01"_s << QString() << u"09317584000106"_s << QStringList {};
+        QTest::newRow("two establishments with one CNPJ")
+            << u"02"_s << QString() << u"09.317.584/0001-06"_s
+            << QStringList {u"0963245178"_s, u"301872456"_s};
+        QTest::newRow("one of them by its state registration")
+            << u"02"_s << u"301872456"_s << u"09317584000106"_s << QStringList {u"301872456"_s};
         QTest::newRow("registration and wrong state registration")
             << u"02"_s << u"257894310"_s << u"09317584000106"_s << QStringList {};
     }
@@ -718,6 +723,11 @@ private slots:
             << u"GetCliente"_s << QString() << u"627.415.983-55"_s << QStringList {u"106"_s};
         QTest::newRow("supplier by CPF")
             << u"GetFornecedor"_s << QString() << u"145.926.837-73"_s << QStringList {u"203"_s};
+        QTest::newRow("supplier CNPJ shared by two, inactive too")
+            << u"GetFornecedor"_s << QString() << u"35791426000195"_s
+            << QStringList {u"202"_s, u"207"_s};
+        QTest::newRow("supplier by code and shared CNPJ")
+            << u"GetFornecedor"_s << u"202"_s << u"35.791.426/0001-95"_s << QStringList {u"202"_s};
         QTest::newRow("unknown supplier")
             << u"GetFornecedor"_s << QString() << u"11111111111"_s << QStringList {};
     }
