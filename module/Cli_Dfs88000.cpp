@@ -88,6 +88,8 @@ TfrmCTe::TfrmCTe(QWidget *parent)
     criaEmpresa();
     criaCicloVida();
     criaRegrasCarga();
+    criaEmitente();
+    criaPapeis();
     inCount = 0;
 }
 

@@ -382,6 +382,53 @@ public:
     void Vd_InfQtCarga();
     // The party pages shown for the current source and payer indicators.
     void AtualizaPartes();
+    // Resets the service data when what the fiscal result depends on changed (with the product
+    // when boLimpaProduto), emptying the value components and taxes.
+    void LimpaDadosServico(bool boLimpaProduto);
+
+    // --- emitter and parties (Cli_Dfs88000_Emitter.cpp, Cli_Dfs88000_PartyRoles.cpp)
+    // Clears the fields behind the data-bound edits of section `secao` (the scroll box "scb" +
+    // secao and the group "grbEndereco" + secao): the display edits, and with boTodos the
+    // registration too. Only while a document is edited or inserted.
+    void LimpaTexto(const QString &secao, bool boTodos);
+    // F9 searches: the company's state registrations, and the clients or suppliers of role i
+    // (1 sender … 5 payer, as in Partes).
+    void btnInsJurEmitClick();
+    void btnInsJurParteClick(int i);
+    void qryPesqClienteNRINSJURCLIEGetText(TField *sender, QString &text, bool displayText);
+    void qryPesqFornecedorNRINSJURFORNGetText(TField *sender, QString &text, bool displayText);
+    TADOIBQuery *qryPesqEmitente = nullptr;
+    TADOIBQuery *qryPesqCliente = nullptr;
+    TADOIBQuery *qryPesqFornecedor = nullptr;
+    TClientDataSet *cdsPesqEmitente = nullptr;
+    TClientDataSet *cdsPesqCliente = nullptr;
+    TClientDataSet *cdsPesqFornecedor = nullptr;
+    TDataSource *dtsPesqEmitente = nullptr;
+    TDataSource *dtsPesqCliente = nullptr;
+    TDataSource *dtsPesqFornecedor = nullptr;
+
+private:
+    void criaEmitente();
+    void criaPapeis();
+    bool emEdicao() const;
+    // The registration as typed in `edit`; empty when only a mask's literals are there.
+    static QString inscricaoDigitada(const QLineEdit *edit);
+    // Raises a failed reply; loads its packet (element 1) into `cds`.
+    static void carregaParte(const QVariant &reply, TClientDataSet *cds);
+    void dbeNrInsJurEmitEnter();
+    void dbeNrInsJurEmitExit();
+    void dbeNrInsJurEmitChange();
+    void dbeNrInsJurEmitKeyDown(int &key);
+    void cdsCTeNRINSJUREMITChange();
+    void Vd_Parte(int i, bool boTestaVazio, const QString &kind);
+    // The role's section, its register codes and person type (the registration too with boTodos).
+    void LimpaDadosParte(int i, bool boTodos);
+    void carregaPesqParte(bool fornecedor);
+    void dbeNrInsJurParteEnter(int i);
+    void dbeNrInsJurParteExit(int i);
+    void dbeNrInsJurParteChange(int i);
+    void cdsCTeIDCADChange(int i);
+    void cdsCTeIDTOMADORChange();
 
     // --- fiscal documents, cargo quantities and observations (Cli_Dfs88000_Cargo.cpp)
     // Checks the fiscal-document row being edited against the server and fills it; with

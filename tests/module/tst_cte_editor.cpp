@@ -143,14 +143,30 @@ class TestCTeEditor : public QObject
             out << u"tshFormulario"_s;
         return out;
     }
-    // Makes a document ready to be saved by the checks this window runs itself: CFOP, a tax, a
-    // fiscal document and the predominant product.
+    // The emitter and the payer count as accepted, as after leaving their edits (a new emitter
+    // empties the taxes). The filter lists the documents of its state registration.
+    void aceitaEmitenteETomador()
+    {
+        TClientDataSet *cte = m_frm->cdsCTe;
+        if (campo(u"NRINSJUREMIT"_s) != u"18462731000114"_s) {
+            cte->FieldByName(u"NRINSESTEMIT"_s)->SetAsString(u"244187365112"_s);
+            cte->FieldByName(u"NRINSJUREMIT"_s)->SetAsString(u"18462731000114"_s);
+        }
+        Cli_Dfs88000::stNrInsJurEmitAux = campo(u"NRINSJUREMIT"_s);
+        if (campo(u"NRINSJURTOMA"_s).isEmpty()) {
+            cte->FieldByName(u"IDCADTOMADOR"_s)->SetAsString(u"C"_s);
+            cte->FieldByName(u"CDTOMADORCLI"_s)->SetAsString(u"103"_s);
+            cte->FieldByName(u"NRINSJURTOMA"_s)->SetAsString(u"38104726000147"_s);
+            cte->FieldByName(u"NMRAZSOCTOMA"_s)->SetAsString(u"INDUSTRIA DE MOVEIS SERRANA LTDA"_s);
+        }
+        Cli_Dfs88000::stNrInsJurTomaAux = campo(u"NRINSJURTOMA"_s);
+    }
+    // Makes a document ready to be saved by the checks this window runs itself: emitter and
+    // payer, CFOP, a tax, a fiscal document and the predominant product.
     void completa()
     {
         TClientDataSet *cte = m_frm->cdsCTe;
-        // The filter lists the documents of its state registration.
-        cte->FieldByName(u"NRINSESTEMIT"_s)->SetAsString(u"244187365112"_s);
-        cte->FieldByName(u"NRINSJUREMIT"_s)->SetAsString(u"18462731000114"_s);
+        aceitaEmitenteETomador();
         cte->FieldByName(u"CDCFOP"_s)->SetAsString(u"5932"_s);
         cte->FieldByName(u"DSPRODPREDOMINA"_s)->SetAsString(u"MOVEIS"_s);
         const double key = cte->FieldByName(u"CDCTE"_s)->AsFloat();
@@ -553,6 +569,11 @@ private slots:
         listar();
         trigger(u"mnuIncluir"_s);
         m_sink->clear();
+        trigger(u"mnuConfirmar"_s);
+        QCOMPARE(m_sink->lastText(), u"Emitente deve ser informado."_s);
+        QCOMPARE(m_frm->cdsCTe->State(), dsInsert);
+        QCOMPARE(m_frm->pgcDados->currentWidget(), m_frm->tshEmitente);
+        aceitaEmitenteETomador();
         trigger(u"mnuConfirmar"_s);
         QCOMPARE(m_sink->lastText(),
                  u"CFOP deve ser informado. Favor verificar o serviço e sua parametrização "

@@ -507,7 +507,8 @@ private slots:
         QCOMPARE(title, u"Empresa"_s);
         QCOMPARE(
             rows,
-            (QStringList {u"0963245178 09.317.584/0001-06"_s, u"257894310 09.317.584/0002-89"_s}));
+            (QStringList {u"0963245178 09.317.584/0001-06"_s, u"257894310 09.317.584/0002-89"_s,
+                          u"301872456 09.317.584/0001-06"_s}));
         QCOMPARE(picked, u"257894310"_s);
         QVERIFY(confirmed);
         QCOMPARE(argumentos().mid(0, 2), (QVariantList {u"02"_s, u"257894310"_s}));
@@ -820,7 +821,7 @@ private slots:
         QCOMPARE(headers,
                  (QStringList {u"Código"_s, u"Tipo"_s, u"Inscrição"_s, u"Razão Social"_s,
                                u"Nome Fantasia"_s}));
-        QCOMPARE(rows.size(), 6);
+        QCOMPARE(rows.size(), 7);
         QVERIFY2(rows.contains(u"203|Física|145.926.837-73"_s), qPrintable(rows.join(u", "_s)));
         QVERIFY2(rows.contains(u"204|Jurídica|64.920.817/0001-60"_s),
                  qPrintable(rows.join(u", "_s)));
