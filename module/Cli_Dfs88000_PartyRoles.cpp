@@ -105,6 +105,14 @@ void TfrmCTe::criaPapeis()
     cdsCTe->FieldByName(u"IDTOMADOR"_s)->OnChange = [this](TField *) {
         cdsCTeIDTOMADORChange();
     };
+    // The list shows each document's payer through the mask of that payer's own person type.
+    cdsCTe->FieldByName(u"NRINSJURTOMA"_s)->OnGetText
+        = [](TField *sender, QString &text, bool displayText) {
+              if (displayText && !sender->IsNull())
+                  text = FormatMaskText(
+                      PictPess(sender->DataSet()->FieldByName(u"IDTPIJURTOMA"_s)->AsString()),
+                      sender->AsString());
+          };
 }
 
 // --- shared routines ---------------------------------------------------------------------------
@@ -286,9 +294,10 @@ void TfrmCTe::btnInsJurParteClick(int i)
     };
     try {
         carregaPesqParte(fornecedor);
-        const QString titulo = fornecedor ? u"FORNECEDOR"_s : u"CLIENTE"_s;
-        if (Pesquisar(fornecedor ? dtsPesqFornecedor : dtsPesqCliente,
-                      msgPadrao->Msg(titulo) + u'|' + msgPadrao->Msg(u"N_CADASTRO_"_s + titulo))) {
+        const QString titulo = fornecedor
+            ? msgPadrao->Msg(u"FORNECEDOR"_s) + u'|' + msgPadrao->Msg(u"N_CADASTRO_FORNECEDOR"_s)
+            : msgPadrao->Msg(u"CLIENTE"_s) + u'|' + msgPadrao->Msg(u"N_CADASTRO_CLIENTE"_s);
+        if (Pesquisar(fornecedor ? dtsPesqFornecedor : dtsPesqCliente, titulo)) {
             if (!emEdicao())
                 cdsCTe->Edit();
             const TClientDataSet *linha = fornecedor ? cdsPesqFornecedor : cdsPesqCliente;

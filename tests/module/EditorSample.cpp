@@ -26,8 +26,12 @@ void row(TClientDataSet *ds, const QList<std::pair<QString, QVariant>> &values)
     const TDataSetNotifyEvent beforePost = std::exchange(ds->BeforePost, nullptr);
     const TDataSetNotifyEvent afterPost = std::exchange(ds->AfterPost, nullptr);
     ds->Append();
-    for (const auto &[field, value] : values)
-        ds->FieldByName(field)->SetValue(value);
+    for (const auto &[field, value] : values) {
+        TField *f = ds->FieldByName(field);
+        const TFieldNotifyEvent change = std::exchange(f->OnChange, nullptr);
+        f->SetValue(value);
+        f->OnChange = change;
+    }
     ds->Post();
     ds->AfterInsert = afterInsert;
     ds->BeforePost = beforePost;

@@ -661,7 +661,8 @@ private slots:
         sql(db, u"UPDATE CTE SET IDSTATUSCTE = 'A' WHERE CDCTE = ?"_s, {key});
         m_sink->clear();
         trigger(u"mnuConfirmar"_s);
-        QVERIFY(m_sink->lastText().startsWith(u"Operação bloqueada."_s));
+        QVERIFY2(m_sink->lastText().startsWith(u"Operação bloqueada."_s),
+                 qPrintable(m_sink->texts().join(u" | "_s)));
         QCOMPARE(m_frm->cdsCTe->State(), dsEdit);
         QCOMPARE(campo(u"DSOUTCARCARGA"_s), u"REFRIGERADA"_s);
         QCOMPARE(campo(u"CDCTE"_s).toDouble(), key);

@@ -228,7 +228,9 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("field");
-        QTest::addColumn<QString>("kind"); // "in", "out", "in-plain" (input, default look)
+        // "in", "out", "in-plain" (input, default look), "in-waiting" (input its party's kind or
+        // the payer indicator keeps disabled)
+        QTest::addColumn<QString>("kind");
         auto row = [](const QString &name, const QString &field, const QString &kind) {
             QTest::newRow(qPrintable(name)) << name << u"cdsCTe."_s + field << kind;
         };
@@ -268,14 +270,14 @@ private slots:
         row(u"dcbInfCadRemetente"_s, u"IDCADREMETENTE"_s, u"in"_s);
         row(u"dbeNrInsJurReme"_s, u"NRINSJURREME"_s, u"in"_s);
         row(u"dcbInfCadExpedidor"_s, u"IDCADEXPEDIDOR"_s, u"in"_s);
-        row(u"dbeNrInsJurExpe"_s, u"NRINSJUREXPE"_s, u"in"_s);
+        row(u"dbeNrInsJurExpe"_s, u"NRINSJUREXPE"_s, u"in-waiting"_s);
         row(u"dcbInfCadRecebedor"_s, u"IDCADRECEBEDOR"_s, u"in"_s);
-        row(u"dbeNrInsJurRece"_s, u"NRINSJURRECE"_s, u"in"_s);
+        row(u"dbeNrInsJurRece"_s, u"NRINSJURRECE"_s, u"in-waiting"_s);
         row(u"dcbInfCadDestinatario"_s, u"IDCADDESTINATA"_s, u"in"_s);
         row(u"dbeNrInsJurDest"_s, u"NRINSJURDEST"_s, u"in"_s);
-        row(u"dcbInfCadTomador"_s, u"IDCADTOMADOR"_s, u"in"_s);
+        row(u"dcbInfCadTomador"_s, u"IDCADTOMADOR"_s, u"in-waiting"_s);
         row(u"dcbIndicador"_s, u"IDTOMADOR"_s, u"in"_s);
-        row(u"dbeNrInsJurToma"_s, u"NRINSJURTOMA"_s, u"in"_s);
+        row(u"dbeNrInsJurToma"_s, u"NRINSJURTOMA"_s, u"in-waiting"_s);
         // Totais.
         row(u"dbeCdServPrestado"_s, u"CDARVPROD"_s, u"in"_s);
         row(u"dbeDsServPrestado"_s, u"NMPRODUTO"_s, u"out"_s);
@@ -300,7 +302,11 @@ private slots:
         QCOMPARE(binding(w), field);
         const QColor tooltip = w->palette().color(QPalette::Active, QPalette::ToolTipBase);
         const QColor window = m_frm->palette().color(QPalette::Active, QPalette::Window);
-        if (kind.startsWith(u"in")) {
+        if (kind == u"in-waiting") {
+            QCOMPARE(Tag(w), 1);
+            QVERIFY(!w->isEnabled());
+            QCOMPARE(background(w), window);
+        } else if (kind.startsWith(u"in")) {
             QCOMPARE(Tag(w), 1);
             QVERIFY(w->isEnabled());
             if (kind == u"in")

@@ -676,7 +676,8 @@ private slots:
             [this] { m_frm->btnInsJurRece->click(); },
             [](TDBGrid *grid) { QVERIFY(grid->DataSet()->Locate(u"CDFORNECED"_s, u"203"_s)); });
         informa(kDest, u"C"_s, u"27451963000168"_s);
-        atribui(u"IDTOMADOR"_s, u"0"_s);
+        // The receiver pays: a supplier, by CPF.
+        atribui(u"IDTOMADOR"_s, u"2"_s);
         QCOMPARE(m_sink->texts(), QStringList());
         // What the other sections need.
         TClientDataSet *cte = m_frm->cdsCTe;
@@ -701,22 +702,32 @@ private slots:
         QCOMPARE(cte->State(), dsBrowse);
         const double saved = cte->FieldByName(u"CDCTE"_s)->AsFloat();
         QVERIFY(saved > 0);
-        QCOMPARE(campo(u"NRINSJURTOMA"_s), u"61348257000123"_s);
-        QCOMPARE(campo(u"NMRAZSOCTOMA"_s), u"METALURGICA VALE DO PARAIBA LTDA"_s);
+        QCOMPARE(campo(u"NRINSJURTOMA"_s), u"14592683773"_s);
+        QCOMPARE(campo(u"NMRAZSOCTOMA"_s), u"ANTONIO FERREIRA DA SILVA"_s);
         const QSqlDatabase db = m_db->db();
         for (const auto &[f, v] : {std::pair {u"NRINSJUREMIT"_s, u"18462731000114"_s},
                                    {u"NRINSJURREME"_s, u"61348257000123"_s},
                                    {u"NRINSJURRECE"_s, u"14592683773"_s},
                                    {u"CDRECEBEDORFOR"_s, u"203"_s},
                                    {u"NRINSJURDEST"_s, u"27451963000168"_s},
-                                   {u"NRINSJURTOMA"_s, u"61348257000123"_s},
+                                   {u"NRINSJURTOMA"_s, u"14592683773"_s},
+                                   {u"CDTOMADORFOR"_s, u"203"_s},
                                    {u"IDCADEXPEDIDOR"_s, u"N"_s}})
             QCOMPARE(sql(db, u"SELECT %1 FROM CTE WHERE CDCTE = ?"_s.arg(f), {saved}).toString(),
                      v);
-        // The list shows the payer through the mask of its person type.
+        // The list shows each payer through the mask of its own person type.
         const int column = IndiceCol(m_frm->dbgPadrao, u"NRINSJURTOMA"_s);
         QVERIFY(column >= 0);
-        QCOMPARE(cell(m_frm->dbgPadrao, cte->RecNo() - 1, column), u"61.348.257/0001-23"_s);
+        QCOMPARE(cell(m_frm->dbgPadrao, cte->RecNo() - 1, column), u"145.926.837-73"_s);
+        int cnpjs = 0;
+        const TField *type = cte->FieldByName(u"IDTPIJURTOMA"_s);
+        for (int row = 0; row < cte->RecordCount(); ++row) {
+            if (cte->ValueAt(row, type).toString() != u"J"_s)
+                continue;
+            QCOMPARE(cell(m_frm->dbgPadrao, row, column).size(), 18);
+            ++cnpjs;
+        }
+        QVERIFY(cnpjs >= 3);
     }
 
 private:
