@@ -34,17 +34,6 @@ void flushDeletes()
     QCoreApplication::processEvents();
 }
 
-QVariant sql(const QSqlDatabase &db, const QString &text, const QVariantList &args = {})
-{
-    QSqlQuery q(db);
-    q.prepare(text);
-    for (const QVariant &a : args)
-        q.addBindValue(a);
-    if (!q.exec())
-        qFatal("%s: %s", qPrintable(text), qPrintable(q.lastError().text()));
-    return q.next() ? q.value(0) : QVariant();
-}
-
 QString cell(TDBGrid *grid, int row, int column)
 {
     return grid->DataModel()->index(row, column).data().toString();
@@ -661,73 +650,6 @@ private slots:
         QVERIFY(!campo(u"NMRAZSOCEMIT"_s).isEmpty());
         QVERIFY(!campo(u"NMRAZSOCREME"_s).isEmpty());
         QVERIFY(!campo(u"NMRAZSOCDEST"_s).isEmpty());
-    }
-
-    // A new document filled by typing and by F9, saved: the registrations are stored bare and
-    // the list shows the payer.
-    void newDocumentWithItsPartiesIsSaved()
-    {
-        novo();
-        emitente(u"18.462.731/0001-14"_s);
-        informa(kReme, u"C"_s, u"61.348.257/0001-23"_s);
-        atribui(u"IDCADRECEBEDOR"_s, u"F"_s);
-        m_frm->pgcDados->setCurrentWidget(m_frm->tshRecebedor);
-        pesquisa(
-            [this] { m_frm->btnInsJurRece->click(); },
-            [](TDBGrid *grid) { QVERIFY(grid->DataSet()->Locate(u"CDFORNECED"_s, u"203"_s)); });
-        informa(kDest, u"C"_s, u"27451963000168"_s);
-        // The receiver pays: a supplier, by CPF.
-        atribui(u"IDTOMADOR"_s, u"2"_s);
-        QCOMPARE(m_sink->texts(), QStringList());
-        // What the other sections need.
-        TClientDataSet *cte = m_frm->cdsCTe;
-        const double key = cte->FieldByName(u"CDCTE"_s)->AsFloat();
-        atribui(u"CDTIPOOPER"_s, u"01"_s);
-        atribui(u"IDENTRSAIDOP"_s, u"S"_s);
-        atribui(u"CDCFOP"_s, u"5353"_s);
-        atribui(u"DSPRODPREDOMINA"_s, u"CHAPAS DE ACO"_s);
-        m_frm->cdsCTeImpostos->Append();
-        m_frm->cdsCTeImpostos->FieldByName(u"CDCTE"_s)->SetAsFloat(key);
-        m_frm->cdsCTeImpostos->FieldByName(u"CDIMPOSTO"_s)->SetAsString(u"01"_s);
-        m_frm->cdsCTeImpostos->Post();
-        m_frm->cdsCTeDocFiscais->Append();
-        m_frm->cdsCTeDocFiscais->FieldByName(u"CDCTE"_s)->SetAsFloat(key);
-        m_frm->cdsCTeDocFiscais->FieldByName(u"NRACESSONFE"_s)
-            ->SetAsString(u"35261261348257000123550010000041011000041010"_s);
-        m_frm->cdsCTeDocFiscais->Post();
-        m_frm->pgcDados->setCurrentWidget(m_frm->tshTotais);
-        QCOMPARE(m_sink->texts(), QStringList());
-        trigger(u"mnuConfirmar"_s);
-        QCOMPARE(m_sink->texts(), QStringList());
-        QCOMPARE(cte->State(), dsBrowse);
-        const double saved = cte->FieldByName(u"CDCTE"_s)->AsFloat();
-        QVERIFY(saved > 0);
-        QCOMPARE(campo(u"NRINSJURTOMA"_s), u"14592683773"_s);
-        QCOMPARE(campo(u"NMRAZSOCTOMA"_s), u"ANTONIO FERREIRA DA SILVA"_s);
-        const QSqlDatabase db = m_db->db();
-        for (const auto &[f, v] : {std::pair {u"NRINSJUREMIT"_s, u"18462731000114"_s},
-                                   {u"NRINSJURREME"_s, u"61348257000123"_s},
-                                   {u"NRINSJURRECE"_s, u"14592683773"_s},
-                                   {u"CDRECEBEDORFOR"_s, u"203"_s},
-                                   {u"NRINSJURDEST"_s, u"27451963000168"_s},
-                                   {u"NRINSJURTOMA"_s, u"14592683773"_s},
-                                   {u"CDTOMADORFOR"_s, u"203"_s},
-                                   {u"IDCADEXPEDIDOR"_s, u"N"_s}})
-            QCOMPARE(sql(db, u"SELECT %1 FROM CTE WHERE CDCTE = ?"_s.arg(f), {saved}).toString(),
-                     v);
-        // The list shows each payer through the mask of its own person type.
-        const int column = IndiceCol(m_frm->dbgPadrao, u"NRINSJURTOMA"_s);
-        QVERIFY(column >= 0);
-        QCOMPARE(cell(m_frm->dbgPadrao, cte->RecNo() - 1, column), u"145.926.837-73"_s);
-        int cnpjs = 0;
-        const TField *type = cte->FieldByName(u"IDTPIJURTOMA"_s);
-        for (int row = 0; row < cte->RecordCount(); ++row) {
-            if (cte->ValueAt(row, type).toString() != u"J"_s)
-                continue;
-            QCOMPARE(cell(m_frm->dbgPadrao, row, column).size(), 18);
-            ++cnpjs;
-        }
-        QVERIFY(cnpjs >= 3);
     }
 
 private:
