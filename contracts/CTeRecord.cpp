@@ -237,6 +237,16 @@ QList<FieldDef> valueComponentRegisterFields()
     return {num(u"CDCOMPVRPREST"_s, false), str(u"DSCOMPVRPREST"_s, 15, false)};
 }
 
+QList<FieldDef> transmissionResultFields()
+{
+    return {str(u"NRCTE"_s, 9, false),
+            str(u"DSOBSERVACAO"_s, 255, false),
+            {u"DSTEXTOXML"_s, FieldType::Memo, 0, true},
+            str(u"IDGERADO"_s, 1, false),
+            str(u"NRACESSONFE"_s, 50, false),
+            str(u"DSNOMEARQXML"_s, 255)};
+}
+
 QString childKeyField(const QString &datasetName)
 {
     static const QHash<QString, QString> keys {

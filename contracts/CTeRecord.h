@@ -39,6 +39,7 @@ QList<FieldDef> cargoQuantityFields(); // cdsCTeInfQtCarga
 QList<FieldDef> additionalDataFields(); // cdsCTeDadosAdic
 QList<FieldDef> establishmentFields(); // cdsInscrEstad
 QList<FieldDef> valueComponentRegisterFields(); // cdsPesqCompValorPrest
+QList<FieldDef> transmissionResultFields(); // cdsResultNotaFiscal
 
 // The key field of each child list (CDCTEIMPOSTOS, …), by the dataset name of the list.
 QString childKeyField(const QString &datasetName);

@@ -53,6 +53,7 @@ const QList<OperationSignature> &operationSignatures()
         {u"GetCompValorPrest"_s, repeat(A::Text, 2)},
         {u"GetProdDocFiscais"_s, {A::Packet}},
         {u"AplicaAlteracoes"_s, repeat(A::DeltaOrNull, 6)},
+        {u"TransmiteCTe"_s, {A::Packet, A::Text, A::Text}},
     };
     return list;
 }

@@ -452,6 +452,7 @@ bool load(const QSqlDatabase &db)
         tx.commit();
     }
     insertDocuments(db);
+    loadTransmissionDemo(db);
     return true;
 }
 

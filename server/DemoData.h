@@ -11,4 +11,13 @@ namespace demodata {
 // Returns false when the content was already there.
 bool load(const QSqlDatabase &db);
 
+// The transmission's part of the demo (DemoTransmission.cpp): the establishments' CT-e
+// parameters and one complete pending document.
+void loadTransmissionDemo(const QSqlDatabase &db);
+// Saves one more complete pending document of company 01 and gives its key.
+qint64 insertCompleteDemoDocument(const QSqlDatabase &db);
+// Writes the demo issuer's self-signed certificate as PATH.p12, its random password as
+// PATH.password and the certificate alone as PATH.pem.
+bool writeDemoCertificate(const QString &path);
+
 } // namespace demodata

@@ -405,6 +405,9 @@ qint64 Saver::applyDocument(const CheckedDelta &d)
             for (qsizetype i = 1; i < lists.size(); ++i)
                 runSql(m_ctx.db, u"DELETE FROM %1 WHERE CDCTE = :K"_s.arg(lists.at(i).table),
                        {{u":K", key}});
+            // A rejected document was in a transmission batch: the batch keeps its other
+            // documents.
+            runSql(m_ctx.db, u"DELETE FROM CTELOTEDOC WHERE CDCTE = :K"_s, {{u":K", key}});
             deleteRow(list, key);
             m_editable.remove(key);
             m_savedKey = key;

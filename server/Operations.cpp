@@ -16,6 +16,7 @@ Operation findServerOperation(const QString &name)
         {u"GetCompValorPrest"_s, GetCompValorPrest},
         {u"GetDocFiscais"_s, GetDocFiscais},
         {u"GetProdDocFiscais"_s, GetProdDocFiscais},
+        {u"TransmiteCTe"_s, TransmiteCTe},
     };
     return operations.value(name);
 }

@@ -33,6 +33,8 @@ QVariant GetCompValorPrest(CallContext &ctx, const Args &args);
 // The host's fiscal documents and their products.
 QVariant GetDocFiscais(CallContext &ctx, const Args &args);
 QVariant GetProdDocFiscais(CallContext &ctx, const Args &args);
+// Transmission of the marked documents to the authority.
+QVariant TransmiteCTe(CallContext &ctx, const Args &args);
 
 // The operation of `name`, or an empty function when the server does not offer it.
 Operation findServerOperation(const QString &name);

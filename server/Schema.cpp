@@ -124,10 +124,19 @@ QStringList migrationStep(int version, bool pg)
                        .arg(list.table, list.key);
         }
     }
+    if (version == 3) {
+        // Transmission: the signed XML and the authority's protocol of each document, and the
+        // establishment's CT-e parameters that the document record does not carry.
+        sql << u"ALTER TABLE CTE ADD COLUMN DSXMLCTE TEXT"_s
+            << u"ALTER TABLE CTE ADD COLUMN DSXMLPROTOCOLO TEXT"_s
+            << u"CREATE TABLE CTEPARAMEMIT (CDEMPRESA VARCHAR(2) NOT NULL, "
+               "CDINSCESTA VARCHAR(16) NOT NULL, NRRNTRC VARCHAR(8) NOT NULL, "
+               "IDCRT VARCHAR(1) NOT NULL, PRIMARY KEY (CDEMPRESA, CDINSCESTA))"_s;
+    }
     return sql;
 }
 
-constexpr int kCurrentVersion = 2;
+constexpr int kCurrentVersion = 3;
 
 } // namespace
 

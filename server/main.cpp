@@ -8,6 +8,7 @@
 #include "ServerMessages.h"
 #include "Sessions.h"
 #include "SqlSupport.h"
+#include "TransmissionSettings.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -149,9 +150,19 @@ int main(int argc, char *argv[])
     const QCommandLineOption demoOption(
         u"demo"_s,
         u"Carrega os dados de demonstração do servidor (sobre os do cte-db) e termina"_s);
+    const QCommandLineOption settingsOption(
+        u"settings"_s,
+        u"Arquivo de configuração da transmissão (certificado, SEFAZ, schemas; "
+        "docs/transmission.md)"_s,
+        u"FILE"_s);
+    const QCommandLineOption demoCertificateOption(
+        u"demo-certificate"_s,
+        u"Com --demo: grava o certificado A1 de demonstração do emitente demo (ARQUIVO.p12, "
+        "ARQUIVO.password, ARQUIVO.pem)"_s,
+        u"FILE"_s);
     parser.addOptions({dbOption, listenOption, portOption, threadsOption, idleOption, headerOption,
                        loginDelayOption, maxBodyOption, createUserOption, passwordFileOption,
-                       demoOption});
+                       demoOption, settingsOption, demoCertificateOption});
     parser.process(app);
 
     ServerOptions options;
@@ -176,12 +187,27 @@ int main(int argc, char *argv[])
     if (!checkDatabaseFile(connection, administering))
         return 1;
     setServerConnectionString(connection);
+    if (parser.isSet(settingsOption)) {
+        QString error;
+        const TransmissionSettings settings
+            = readTransmissionSettings(parser.value(settingsOption), &error);
+        if (!error.isEmpty()) {
+            std::fprintf(stderr, "cte-server: settings: %s\n", qUtf8Printable(error));
+            return 2;
+        }
+        setTransmissionSettings(settings);
+    }
     try {
         schema::createOrUpgrade(workerDatabase());
         if (parser.isSet(demoOption)) {
             const bool loaded = demodata::load(workerDatabase());
             std::fprintf(stderr, "cte-server: %s\n",
                          loaded ? "demo data loaded" : "demo data already present");
+            if (parser.isSet(demoCertificateOption)
+                && !demodata::writeDemoCertificate(parser.value(demoCertificateOption))) {
+                std::fprintf(stderr, "cte-server: cannot write the demo certificate\n");
+                return 1;
+            }
             if (!parser.isSet(createUserOption))
                 return 0;
         }

@@ -90,6 +90,15 @@ public:
     }
 
     BuiltCte build(const QString &numericCode);
+    // The configured offset, or the one the emission date has where the server runs.
+    QString utcOffset(const QDateTime &emitted) const
+    {
+        if (!m_opt.utcOffset.isEmpty())
+            return m_opt.utcOffset;
+        const int minutes = emitted.offsetFromUtc() / 60;
+        return QString::asprintf("%c%02d:%02d", minutes < 0 ? '-' : '+', std::abs(minutes) / 60,
+                                 std::abs(minutes) % 60);
+    }
 
 private:
     QString f(const QString &name) const { return m_doc.text(name); }
@@ -208,7 +217,7 @@ void Builder::writeIde(const QString &numericCode, const QString &checkDigit)
     m_out.leaf("mod", f(u"CDMODDOCFISC"_s));
     m_out.leafAscii("serie", withoutLeadingZeros(digitsOf(f(u"CDSERIECTE"_s))).toLatin1());
     m_out.leafAscii("nCT", withoutLeadingZeros(digitsOf(f(u"NRCTE"_s))).toLatin1());
-    m_out.leaf("dhEmi", isoLocal(emitted) + m_opt.utcOffset);
+    m_out.leaf("dhEmi", isoLocal(emitted) + utcOffset(emitted));
     m_out.leaf("tpImp", f(u"IDFORMAIMPDACTE"_s));
     m_out.leaf("tpEmis", f(u"IDFORMAEMISSAO"_s));
     m_out.leafAscii("cDV", checkDigit.toLatin1());

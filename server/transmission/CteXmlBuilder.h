@@ -11,8 +11,9 @@ struct CteBuildOptions
 {
     // The authority's public query address that the QR code points to.
     QString qrCodeBaseUrl = QStringLiteral("https://dfe-portal.svrs.rs.gov.br/cte/qrCode");
-    // The time zone of the emission date (the stored date is the issuer's local time).
-    QString utcOffset = QStringLiteral("-03:00");
+    // The time zone of the emission date, as "-03:00"; empty: the stored date is the local time
+    // of the machine the server runs on.
+    QString utcOffset;
 };
 
 struct BuiltCte
@@ -28,6 +29,7 @@ struct BuiltCte
 BuiltCte buildCteXml(const StoredDocument &doc, const IssuerParameters &issuer,
                      const QString &numericCode, const CteBuildOptions &options = {});
 
-// The name the manuals require for every party but the issuer in the homologation environment.
+// The name the manuals require for the sender, dispatcher, receiver and recipient in the
+// homologation environment.
 inline constexpr char16_t kHomologationPartyName[]
     = u"CTE EMITIDO EM AMBIENTE DE HOMOLOGACAO - SEM VALOR FISCAL";

@@ -10,6 +10,13 @@ namespace demodocument {
 
 namespace {
 
+// Whole seconds, a little before now: the authority refuses emission dates ahead of its clock.
+QDateTime emittedMinutesAgo(int minutes)
+{
+    const QDateTime now = QDateTime::currentDateTime().addSecs(-60 * minutes);
+    return QDateTime(now.date(), QTime(now.time().hour(), now.time().minute()));
+}
+
 void addPlace(FieldValues &v, const QString &suffix, const QString &uf, const QString &ufName,
               const QString &ufCode, const QString &code, const QString &name, const QString &ibge,
               bool route)
@@ -54,7 +61,7 @@ StoredDocument complete(const QString &number)
         {u"NRCTE"_s, number},
         {u"CDSERIECTE"_s, u"1"_s},
         {u"CDMODDOCFISC"_s, u"57"_s},
-        {u"DTEMISSAO"_s, QDateTime(QDate::currentDate(), QTime(8, 15))},
+        {u"DTEMISSAO"_s, emittedMinutesAgo(10)},
         {u"IDMODAL"_s, u"01"_s},
         {u"IDTIPOSERVICO"_s, u"0"_s},
         {u"IDTIPOCTE"_s, u"0"_s},

@@ -29,6 +29,22 @@ SCHEMA_INVALIDO_SEM_DETALHE|XML recusado pelo schema.
 SCHEMA_RECUSADO|Não enviado: XML recusado pelo schema (%1)
 SCHEMAS_NAO_CONFIGURADOS|Pasta dos schemas do CT-e não configurada no servidor de aplicação.
 AUTORIDADE_NAO_CONFIGURADA|Endereço da recepção da SEFAZ não configurado no servidor de aplicação.
+SEFAZ_RESPOSTA_ILEGIVEL|a resposta da SEFAZ não pôde ser lida.
+SEFAZ_FALHA_SOAP|a SEFAZ respondeu com uma falha: %1
+SEFAZ_ENDERECO_INVALIDO|endereço da recepção da SEFAZ inválido: %1
+SEFAZ_SEM_RESPOSTA|sem resposta de %1 (%2).
+SEFAZ_HTTP|HTTP %1: %2
+SEFAZ_PENDENTE|Transmitido sem retorno da SEFAZ (%1). Consulte a situação do CT-e.
+STATUS_ENVIANDO|Em transmissão para a SEFAZ.
+AUTORIZADO|%1. Protocolo %2.
+RECUSADO|Não autorizado: %1
+NAO_ENVIADO|Não enviado: %1
+DOC_OUTRA_EMPRESA|Não enviado: o conhecimento não pertence à empresa e inscrição estadual informadas.
+DOC_SITUACAO|Não enviado: o conhecimento %1 está com a situação "%2"; só pendentes e rejeitados são transmitidos.
+DOC_EM_TRANSMISSAO|Não enviado: o conhecimento %1 já foi transmitido por outro usuário.
+EMPRESA_DEVE|Empresa deve ser informada.
+PACOTE_SEM_MARCA|Pacote inválido: são necessários os campos IDCHECK e CDCTE da lista de conhecimentos.
+LOTE_NUMERO_FALHA|Não foi possível numerar o lote de transmissão.
 EMITENTE_SEM_PARAMETROS|Parâmetros de CT-e do estabelecimento %1 não cadastrados (RNTRC e regime tributário).
 )";
 } // namespace

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "A1Certificate.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+
+// The authority's synchronous CT-e reception (SOAP 1.2, the CT-e gzip-compressed and Base64
+// encoded in cteDadosMsg) and its answer.
+struct ReceptionAnswer
+{
+    // Answered: the authority processed the message (cStat and xMotivo say how). Unanswered:
+    // it could not be reached, did not answer in time, or answered something unreadable; the
+    // document may or may not have been processed.
+    bool answered = false;
+    QString problem; // when not answered, why
+    QString status; // cStat of the document's protocol, else of the message
+    QString reason; // xMotivo
+    QString protocol; // nProt
+    QDateTime receivedAt; // dhRecbto
+    QString digestValue; // digVal
+    QByteArray protocolXml; // the protCTe element as received
+};
+
+// Sends one signed CT-e. With an https address the certificate identifies the sender (mutual
+// TLS), as the authority requires.
+ReceptionAnswer sendToReception(const QString &url, const QByteArray &signedCte, int timeoutMs,
+                                const A1Certificate *clientCertificate);
+
+// The SOAP 1.2 request body for a signed CT-e, and the reading of an answer body.
+QByteArray receptionRequestBody(const QByteArray &signedCte);
+ReceptionAnswer readReceptionAnswer(const QByteArray &soapBody);
+
+// gzip (RFC 1952) of `data`.
+QByteArray gzipCompress(const QByteArray &data);

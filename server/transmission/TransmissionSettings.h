@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Where the transmission finds its certificate, the schemas and the authority. Read once at
+// start-up from the server's settings file (never from the repository) and shared by every
+// worker thread.
+struct TransmissionSettings
+{
+    QString certificateFile; // PKCS#12 (A1)
+    QByteArray certificatePassword;
+    QString schemaDir; // folder of cte_v4.00.xsd and its includes
+    QString receptionUrl; // the authority's synchronous reception (SOAP 1.2)
+    int timeoutMs = 30000;
+    QString qrCodeUrl = QStringLiteral("https://dfe-portal.svrs.rs.gov.br/cte/qrCode");
+    QString utcOffset; // empty: the server machine's own
+};
+
+// Reads an INI file:
+//   [certificate] file=…  password=…  or passwordFile=… (first line of that file)
+//   [authority]   reception=http(s)://…  timeoutMs=30000  qrCode=…
+//   [schemas]     dir=…
+//   [issuer]      utcOffset=-03:00
+// Relative paths are taken from the file's folder. Gives the error text when the file cannot
+// be read.
+TransmissionSettings readTransmissionSettings(const QString &path, QString *error);
+
+void setTransmissionSettings(const TransmissionSettings &settings);
+TransmissionSettings transmissionSettings();

@@ -1,0 +1,353 @@
+// TransmiteCTe against the real application server and the real authority stand-in: what is
+// sent, what is stored, and what each document's row says.
+#include "A1Certificate.h"
+#include "CTeRecord.h"
+#include "DemoData.h"
+#include "RpcProtocol.h"
+#include "ServerHarness.h"
+#include "SqlSupport.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSqlQuery>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+using contracts::DataPacket;
+
+namespace {
+
+// The authority stand-in on a free port, trusting the demo certificate and knowing the demo
+// issuer.
+class AuthorityProcess
+{
+public:
+    AuthorityProcess(const QString &dataDir, const QString &trustedPem)
+    {
+        const QString program
+            = qEnvironmentVariable("CTE_BINARY_DIR") + u"/authority-sim/authority-sim"_s;
+        QProcess issuer;
+        issuer.start(program,
+                     {u"issuer"_s, u"--data"_s, dataDir, u"--uf"_s, u"SP"_s, u"--ie"_s,
+                      u"244187365112"_s, u"--cnpj"_s, u"18462731000114"_s});
+        issuer.waitForFinished(-1);
+        m_process.setProcessChannelMode(QProcess::MergedChannels);
+        m_process.start(program,
+                        {u"serve"_s, u"--port"_s, u"0"_s, u"--data"_s, dataDir, u"--schemas"_s,
+                         qEnvironmentVariable("CTE_SCHEMA_DIR"), u"--trusted-root"_s, trustedPem});
+        m_process.waitForStarted(-1);
+        static const QRegularExpression listening(u"listening on http://127\\.0\\.0\\.1:(\\d+)"_s);
+        while (m_port < 0 && m_process.state() == QProcess::Running) {
+            m_process.waitForReadyRead(-1);
+            m_log += m_process.readAll();
+            const auto match = listening.match(QString::fromUtf8(m_log));
+            if (match.hasMatch())
+                m_port = match.captured(1).toInt();
+        }
+    }
+    ~AuthorityProcess()
+    {
+        m_process.terminate();
+        m_process.waitForFinished(-1);
+    }
+    int port() const { return m_port; }
+    QString receptionUrl() const
+    {
+        return u"http://127.0.0.1:%1/ws/CTeRecepcaoSincV4/CTeRecepcaoSincV4.asmx"_s.arg(m_port);
+    }
+
+private:
+    QProcess m_process;
+    QByteArray m_log;
+    int m_port = -1;
+};
+
+DataPacket markedList(const QList<std::pair<qint64, bool>> &documents)
+{
+    DataPacket p;
+    p.fields = {{u"IDCHECK"_s, contracts::FieldType::FixedString, 1},
+                {u"CDCTE"_s, contracts::FieldType::Float, 0}};
+    for (const auto &[key, marked] : documents)
+        p.rows.append({marked ? u"S"_s : u"N"_s, double(key)});
+    return p;
+}
+
+QByteArray transmitBody(const QList<std::pair<qint64, bool>> &documents)
+{
+    return contracts::encodeCall(
+        {QVariant::fromValue(markedList(documents)), u"01"_s, u"244187365112"_s});
+}
+
+struct ResultRow
+{
+    QString number, observation, sent, key, xml;
+};
+
+// The result rows of a successful reply, in order; fails the test for another reply.
+QList<ResultRow> resultRows(const QVariant &reply)
+{
+    QList<ResultRow> rows;
+    const QVariantList list = reply.toList();
+    if (list.value(0).toString() != u"S") {
+        qWarning() << "reply:" << reply;
+        return rows;
+    }
+    const DataPacket p = list.value(1).value<DataPacket>();
+    for (const contracts::Row &r : p.rows) {
+        rows.append({r.value(p.indexOf(u"NRCTE"_s)).toString(),
+                     r.value(p.indexOf(u"DSOBSERVACAO"_s)).toString(),
+                     r.value(p.indexOf(u"IDGERADO"_s)).toString(),
+                     r.value(p.indexOf(u"NRACESSONFE"_s)).toString(),
+                     r.value(p.indexOf(u"DSTEXTOXML"_s)).toString()});
+    }
+    return rows;
+}
+
+} // namespace
+
+class TestTransmission : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void authorisedDocumentIsStored();
+    void onlyMarkedPendingOrRejectedAreSent();
+    void schemaRefusalIsPerDocument();
+    void duplicateNumberIsRejected();
+    void twoTransmissionsSendOnce();
+    void authorityDownLeavesTransmitted();
+    void certificateProblemsStopEverything_data();
+    void certificateProblemsStopEverything();
+
+private:
+    QString status(qint64 key);
+    QString writeSettings(const QString &name, const QString &url, const QString &p12,
+                          const QString &passwordFile);
+    QVariant transmit(ServerProcess &server, const QList<std::pair<qint64, bool>> &documents);
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<TestDatabase> m_db;
+    std::unique_ptr<AuthorityProcess> m_authority;
+    std::unique_ptr<ServerProcess> m_server;
+    QString m_cert;
+};
+
+void TestTransmission::initTestCase()
+{
+    m_db = std::make_unique<TestDatabase>();
+    m_cert = m_dir.filePath(u"demo"_s);
+    QVERIFY(demodata::writeDemoCertificate(m_cert));
+    m_authority
+        = std::make_unique<AuthorityProcess>(m_dir.filePath(u"authority"_s), m_cert + u".pem"_s);
+    QVERIFY2(m_authority->port() > 0, "authority-sim did not start");
+    const QString settings = writeSettings(u"ok"_s, m_authority->receptionUrl(), m_cert + u".p12"_s,
+                                           m_cert + u".password"_s);
+    m_server = std::make_unique<ServerProcess>(m_db->connectionString(),
+                                               QStringList {u"--settings"_s, settings});
+    QVERIFY(m_server->port() > 0);
+}
+
+QString TestTransmission::writeSettings(const QString &name, const QString &url, const QString &p12,
+                                        const QString &passwordFile)
+{
+    const QString path = m_dir.filePath(name + u".ini"_s);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return {};
+    file.write(u"[certificate]\nfile=%1\npasswordFile=%2\n[authority]\nreception=%3\n"
+               "timeoutMs=5000\n[schemas]\ndir=%4\n"_s
+                   .arg(p12, passwordFile, url, qEnvironmentVariable("CTE_SCHEMA_DIR"))
+                   .toUtf8());
+    return path;
+}
+
+QVariant TestTransmission::transmit(ServerProcess &server,
+                                    const QList<std::pair<qint64, bool>> &documents)
+{
+    const QString token = rawLogin(server.port(), u"tester"_s, TestDatabase::password());
+    return rawPost(server.port(), u"TransmiteCTe"_s, transmitBody(documents), token).reply;
+}
+
+QString TestTransmission::status(qint64 key)
+{
+    QSqlQuery q
+        = runSql(m_db->db(), u"SELECT IDSTATUSCTE FROM CTE WHERE CDCTE = :K"_s, {{u":K", key}});
+    return q.next() ? q.value(0).toString() : QString();
+}
+
+void TestTransmission::authorisedDocumentIsStored()
+{
+    const qint64 key = demodata::insertCompleteDemoDocument(m_db->db());
+    const QList<ResultRow> rows = resultRows(transmit(*m_server, {{key, true}}));
+    QCOMPARE(rows.size(), 1);
+    QVERIFY2(rows.at(0).sent == u"S", qPrintable(rows.at(0).observation));
+    QVERIFY(rows.at(0).observation.startsWith(u"100 - "_s));
+    QCOMPARE(rows.at(0).key.size(), 44);
+    QVERIFY(rows.at(0).xml.contains(u"<Signature"_s));
+    QSqlQuery q = runSql(m_db->db(),
+                         u"SELECT IDSTATUSCTE, NRACESSOCTE, NRPROTOCOLCTE, DTAUTORIZACAO, "
+                         "CDDIGESTVALUE, DSXMLCTE, DSXMLPROTOCOLO, CDSTATUSCTE FROM CTE "
+                         "WHERE CDCTE = :K"_s,
+                         {{u":K", key}});
+    QVERIFY(q.next());
+    QCOMPARE(q.value(0).toString(), u"A"_s);
+    QCOMPARE(q.value(1).toString(), rows.at(0).key);
+    QCOMPARE(q.value(2).toString().size(), 15);
+    QVERIFY(!q.value(3).isNull());
+    QCOMPARE(q.value(4).toString().size(), 28);
+    QVERIFY(q.value(5).toString().contains(u"<DigestValue>"_s + q.value(4).toString()));
+    QVERIFY(q.value(6).toString().contains(q.value(2).toString()));
+    QCOMPARE(q.value(7).toString(), u"100"_s);
+    QSqlQuery batch = runSql(m_db->db(),
+                             u"SELECT L.IDSITUACAO, L.CDSTATUS FROM CTELOTE L JOIN CTELOTEDOC D "
+                             "ON D.NRLOTE = L.NRLOTE WHERE D.CDCTE = :K"_s,
+                             {{u":K", key}});
+    QVERIFY(batch.next());
+    QCOMPARE(batch.value(0).toString(), u"P"_s);
+    QCOMPARE(batch.value(1).toString(), u"100"_s);
+}
+
+void TestTransmission::onlyMarkedPendingOrRejectedAreSent()
+{
+    const qint64 accepted = demodata::insertCompleteDemoDocument(m_db->db());
+    runSql(m_db->db(), u"UPDATE CTE SET IDSTATUSCTE = 'A' WHERE CDCTE = :K"_s, {{u":K", accepted}});
+    const qint64 unmarked = demodata::insertCompleteDemoDocument(m_db->db());
+    const qint64 rejected = demodata::insertCompleteDemoDocument(m_db->db());
+    runSql(m_db->db(), u"UPDATE CTE SET IDSTATUSCTE = 'R' WHERE CDCTE = :K"_s, {{u":K", rejected}});
+    const QList<ResultRow> rows
+        = resultRows(transmit(*m_server, {{accepted, true}, {unmarked, false}, {rejected, true}}));
+    QCOMPARE(rows.size(), 2);
+    QCOMPARE(rows.at(0).sent, u"N"_s);
+    QVERIFY2(rows.at(0).observation.contains(u"situação \"A\""_s),
+             qPrintable(rows.at(0).observation));
+    QCOMPARE(rows.at(1).sent, u"S"_s);
+    QCOMPARE(status(accepted), u"A"_s);
+    QCOMPARE(status(unmarked), u"P"_s);
+    QCOMPARE(status(rejected), u"A"_s);
+}
+
+void TestTransmission::schemaRefusalIsPerDocument()
+{
+    const qint64 broken = demodata::insertCompleteDemoDocument(m_db->db());
+    runSql(m_db->db(), u"UPDATE CTE SET CDCFOP = '9999' WHERE CDCTE = :K"_s, {{u":K", broken}});
+    const qint64 good = demodata::insertCompleteDemoDocument(m_db->db());
+    const QList<ResultRow> rows = resultRows(transmit(*m_server, {{broken, true}, {good, true}}));
+    QCOMPARE(rows.size(), 2);
+    QCOMPARE(rows.at(0).sent, u"N"_s);
+    QVERIFY2(rows.at(0).observation.contains(u"schema"_s)
+                 && rows.at(0).observation.contains(u"CFOP"_s),
+             qPrintable(rows.at(0).observation));
+    QCOMPARE(status(broken), u"P"_s);
+    QCOMPARE(rows.at(1).sent, u"S"_s);
+    QCOMPARE(status(good), u"A"_s);
+}
+
+void TestTransmission::duplicateNumberIsRejected()
+{
+    const qint64 key = demodata::insertCompleteDemoDocument(m_db->db());
+    QCOMPARE(resultRows(transmit(*m_server, {{key, true}})).value(0).sent, u"S"_s);
+    // Sent again under a new key, the same number is a duplicate for the authority.
+    runSql(m_db->db(), u"UPDATE CTE SET IDSTATUSCTE = 'R' WHERE CDCTE = :K"_s, {{u":K", key}});
+    const QList<ResultRow> rows = resultRows(transmit(*m_server, {{key, true}}));
+    QCOMPARE(rows.size(), 1);
+    QCOMPARE(rows.at(0).sent, u"N"_s);
+    QVERIFY2(rows.at(0).observation.contains(u"539"_s), qPrintable(rows.at(0).observation));
+    QCOMPARE(status(key), u"R"_s);
+    QSqlQuery q
+        = runSql(m_db->db(), u"SELECT CDSTATUSCTE FROM CTE WHERE CDCTE = :K"_s, {{u":K", key}});
+    QVERIFY(q.next());
+    QCOMPARE(q.value(0).toString(), u"539"_s);
+}
+
+void TestTransmission::twoTransmissionsSendOnce()
+{
+    const qint64 key = demodata::insertCompleteDemoDocument(m_db->db());
+    const QString token = rawLogin(m_server->port(), u"tester"_s, TestDatabase::password());
+    const QByteArray body = transmitBody({{key, true}});
+    const QList<QVariant> replies
+        = concurrentCalls({{m_server->port(), u"TransmiteCTe"_s, token, body},
+                           {m_server->port(), u"TransmiteCTe"_s, token, body}});
+    QStringList sent;
+    for (const QVariant &reply : replies) {
+        const QList<ResultRow> rows = resultRows(reply);
+        QCOMPARE(rows.size(), 1);
+        sent << rows.at(0).sent;
+    }
+    sent.sort();
+    QCOMPARE(sent, (QStringList {u"N"_s, u"S"_s}));
+    QCOMPARE(status(key), u"A"_s);
+}
+
+void TestTransmission::authorityDownLeavesTransmitted()
+{
+    // A port nothing listens on: the connection is refused.
+    QTcpServer probe;
+    QVERIFY(probe.listen(QHostAddress::LocalHost));
+    const int freePort = probe.serverPort();
+    probe.close();
+    const QString settings = writeSettings(
+        u"down"_s,
+        u"http://127.0.0.1:%1/ws/CTeRecepcaoSincV4/CTeRecepcaoSincV4.asmx"_s.arg(freePort),
+        m_cert + u".p12"_s, m_cert + u".password"_s);
+    ServerProcess server(m_db->connectionString(), {u"--settings"_s, settings});
+    QVERIFY(server.port() > 0);
+    const qint64 key = demodata::insertCompleteDemoDocument(m_db->db());
+    const QList<ResultRow> rows = resultRows(transmit(server, {{key, true}}));
+    QCOMPARE(rows.size(), 1);
+    QCOMPARE(rows.at(0).sent, u"N"_s);
+    QVERIFY2(rows.at(0).observation.contains(u"Consulte a situação"_s),
+             qPrintable(rows.at(0).observation));
+    QCOMPARE(status(key), u"T"_s);
+    QSqlQuery q = runSql(m_db->db(), u"SELECT NRACESSOCTE, DSXMLCTE FROM CTE WHERE CDCTE = :K"_s,
+                         {{u":K", key}});
+    QVERIFY(q.next());
+    QCOMPARE(q.value(0).toString(), rows.at(0).key);
+    QVERIFY(q.value(1).toString().contains(u"<Signature"_s));
+}
+
+void TestTransmission::certificateProblemsStopEverything_data()
+{
+    QTest::addColumn<QString>("problem");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("wrong password") << u"password"_s << u"senha incorreta"_s;
+    QTest::newRow("missing file") << u"missing"_s << u"Não foi possível ler"_s;
+    QTest::newRow("expired") << u"expired"_s << u"venceu em"_s;
+}
+
+void TestTransmission::certificateProblemsStopEverything()
+{
+    QFETCH(QString, problem);
+    QFETCH(QString, text);
+    QString p12 = m_cert + u".p12"_s;
+    QString passwordFile = m_cert + u".password"_s;
+    if (problem == u"password") {
+        passwordFile = m_dir.filePath(u"wrong.password"_s);
+        QFile f(passwordFile);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("not-the-password\n");
+    } else if (problem == u"missing") {
+        p12 = m_dir.filePath(u"nowhere.p12"_s);
+    } else {
+        p12 = m_dir.filePath(u"expired.p12"_s);
+        QVERIFY(writeSelfSignedPkcs12(p12, "expired-1", u"18462731000114"_s, u"VENCIDO"_s, -3));
+        passwordFile = m_dir.filePath(u"expired.password"_s);
+        QFile f(passwordFile);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("expired-1\n");
+    }
+    ServerProcess server(
+        m_db->connectionString(),
+        {u"--settings"_s, writeSettings(problem, m_authority->receptionUrl(), p12, passwordFile)});
+    const qint64 key = demodata::insertCompleteDemoDocument(m_db->db());
+    const QVariant reply = transmit(server, {{key, true}});
+    QCOMPARE(reply.typeId(), QMetaType::QString);
+    QVERIFY2(reply.toString().contains(text), qPrintable(reply.toString()));
+    QCOMPARE(status(key), u"P"_s);
+}
+
+QTEST_GUILESS_MAIN(TestTransmission)
+#include "tst_transmission.moc"
