@@ -1,0 +1,159 @@
+#include "AuthorityHarness.h"
+
+#include "GzipBase64.h"
+#include "XmlDocument.h"
+
+#include <QDeadlineTimer>
+#include <QRegularExpression>
+
+#include <httplib.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const char *const kNames[]
+    = {"CTeRecepcaoSincV4", "CTeConsultaV4", "CTeRecepcaoEventoV4", "CTeStatusServicoV4"};
+
+} // namespace
+
+QString AuthorityProcess::program()
+{
+    return qEnvironmentVariable("CTE_BINARY_DIR") + u"/authority-sim/authority-sim"_s;
+}
+
+QString AuthorityProcess::schemaDir()
+{
+    return qEnvironmentVariable("CTE_SCHEMA_DIR");
+}
+
+AuthorityProcess::AuthorityProcess(const QString &dataDir, const QStringList &extraArgs)
+    : m_process(std::make_unique<QProcess>())
+{
+    m_process->setProcessChannelMode(QProcess::MergedChannels);
+    m_process->start(program(),
+                     QStringList {u"serve"_s, u"--port"_s, u"0"_s, u"--data"_s, dataDir,
+                                  u"--schemas"_s, schemaDir()}
+                         + extraArgs);
+    if (!m_process->waitForStarted())
+        return;
+    static const QRegularExpression re(u"listening on https?://127\\.0\\.0\\.1:(\\d+)"_s);
+    while (m_process->state() == QProcess::Running) {
+        m_process->waitForReadyRead(200);
+        m_log += m_process->readAll();
+        const auto match = re.match(QString::fromUtf8(m_log));
+        if (match.hasMatch()) {
+            m_port = match.captured(1).toInt();
+            break;
+        }
+    }
+    m_log += m_process->readAll();
+}
+
+AuthorityProcess::~AuthorityProcess()
+{
+    stop();
+}
+
+bool AuthorityProcess::running() const
+{
+    return m_process->state() == QProcess::Running;
+}
+
+QString AuthorityProcess::log()
+{
+    m_log += m_process->readAll();
+    return QString::fromUtf8(m_log);
+}
+
+void AuthorityProcess::stop()
+{
+    if (m_process->state() != QProcess::NotRunning) {
+        m_process->terminate();
+        if (!m_process->waitForFinished(10000))
+            m_process->kill();
+        m_process->waitForFinished();
+    }
+}
+
+int AuthorityProcess::command(const QString &dataDir, const QStringList &args)
+{
+    QProcess p;
+    p.setProcessChannelMode(QProcess::ForwardedChannels);
+    p.start(program(), args + QStringList {u"--data"_s, dataDir});
+    p.waitForFinished(-1);
+    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+}
+
+QString AuthorityProcess::path(Service service)
+{
+    const QString name = QString::fromLatin1(kNames[service]);
+    return u"/ws/%1/%1.asmx"_s.arg(name);
+}
+
+QString AuthorityProcess::serviceNamespace(Service service)
+{
+    return u"http://www.portalfiscal.inf.br/cte/wsdl/"_s + QString::fromLatin1(kNames[service]);
+}
+
+QByteArray AuthorityProcess::envelope(Service service, const QByteArray &dataContent)
+{
+    QByteArray content = dataContent;
+    if (content.startsWith("<?xml"))
+        content = content.mid(content.indexOf("?>") + 2);
+    return "<?xml version=\"1.0\" encoding=\"utf-8\"?><soap12:Envelope "
+           "xmlns:soap12=\"http://www.w3.org/2003/05/soap-envelope\"><soap12:Body>"
+           "<cteDadosMsg xmlns=\""
+        + serviceNamespace(service).toUtf8() + "\">" + content
+        + "</cteDadosMsg></soap12:Body></soap12:Envelope>";
+}
+
+QByteArray AuthorityProcess::receptionEnvelope(const QByteArray &cteXml)
+{
+    return envelope(Reception, gzipbase64::gzip(cteXml).toBase64());
+}
+
+AuthorityProcess::Reply AuthorityProcess::post(Service service, const QByteArray &body,
+                                               const QString &contentType, const Tls *tls) const
+{
+    Reply reply;
+    std::unique_ptr<httplib::Client> client;
+    if (tls) {
+        client = std::make_unique<httplib::Client>(
+            u"https://127.0.0.1:%1"_s.arg(m_port).toStdString(), tls->clientCertPem.toStdString(),
+            tls->clientKeyPem.toStdString());
+        client->set_ca_cert_path(tls->caPem.toStdString());
+        client->enable_server_certificate_verification(true);
+    } else {
+        client = std::make_unique<httplib::Client>("127.0.0.1", m_port);
+    }
+    client->set_tcp_nodelay(true);
+    client->set_read_timeout(120, 0);
+    auto result
+        = client->Post(path(service).toStdString(), body.toStdString(), contentType.toStdString());
+    if (!result) {
+        reply.transportFailed = true;
+        return reply;
+    }
+    reply.httpStatus = result->status;
+    reply.body = QByteArray::fromStdString(result->body);
+    reply.detail = QString::fromStdString(result->get_header_value("X-Authority-Detail"));
+    return reply;
+}
+
+QString AuthorityProcess::Reply::field(const char *name) const
+{
+    xml::Doc doc = xml::parse(body);
+    if (!doc)
+        return {};
+    return xml::content(xml::find(xmlDocGetRootElement(doc.get()), name));
+}
+
+QString AuthorityProcess::Reply::fault() const
+{
+    xml::Doc doc = xml::parse(body);
+    if (!doc)
+        return {};
+    return xml::content(xml::find(xmlDocGetRootElement(doc.get()), "Text",
+                                  "http://www.w3.org/2003/05/soap-envelope"));
+}
