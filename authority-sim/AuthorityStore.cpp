@@ -244,7 +244,7 @@ QList<Fault> faults()
 void setFault(const Fault &f)
 {
     run(u"INSERT OR REPLACE INTO faults (scope, kind, value) VALUES (?, ?, ?)"_s,
-        {f.scope, f.kind, f.value});
+        {f.scope, f.kind, f.value.isNull() ? u""_s : f.value});
 }
 
 void clearFaults(const QString &scope)

@@ -56,7 +56,7 @@ const QHash<int, QString> &texts()
          u"mensagem ou entre as tags da mensagem"_s},
         {628,
          u"Rejeição: Erro Atributo ID do evento não corresponde a concatenação dos campos "
-         u"(“ID” + tpEvento + chCTe + nSeqEvento)"_s},
+         u"(\"ID\" + tpEvento + chCTe + nSeqEvento)"_s},
         {629, u"Rejeição: O tpEvento informado inválido"_s},
         {630, u"Rejeição: Falha no Schema XML específico para o evento"_s},
         {631, u"Rejeição: Duplicidade de evento"_s},

@@ -40,7 +40,6 @@ Doc extract(xmlNode *node)
     if (!copy)
         return nullptr;
     xmlDocSetRootElement(doc.get(), copy);
-    xmlReconciliateNs(doc.get(), copy);
     return doc;
 }
 

@@ -160,11 +160,15 @@ int main(int argc, char *argv[])
     });
     args.process(app);
     const QString command = args.positionalArguments().value(0, u"serve"_s);
-    if (command == u"serve")
-        return serve(args);
-    if (command == u"issuer")
-        return issuer(args);
-    if (command == u"fault")
-        return fault(args);
+    try {
+        if (command == u"serve")
+            return serve(args);
+        if (command == u"issuer")
+            return issuer(args);
+        if (command == u"fault")
+            return fault(args);
+    } catch (const std::exception &e) {
+        return fail(QString::fromUtf8(e.what()));
+    }
     return fail(u"unknown command %1"_s.arg(command));
 }

@@ -4,6 +4,7 @@
 #include "XmlSigner.h"
 
 #include <QDir>
+#include <QUrl>
 
 #include <libxml/xmlschemas.h>
 
@@ -69,6 +70,11 @@ void firstError(void *data, xmlError *error)
 
 QString validateResult(const QByteArray &soapAnswer, const QString &xsdFile)
 {
+    return validateResult(soapAnswer, QStringList {xsdFile});
+}
+
+QString validateResult(const QByteArray &soapAnswer, const QStringList &xsdFiles)
+{
     xml::Doc answer = xml::parse(soapAnswer);
     if (!answer)
         return u"the answer is not XML"_s;
@@ -86,12 +92,22 @@ QString validateResult(const QByteArray &soapAnswer, const QString &xsdFile)
         return u"no result message in the answer"_s;
     xml::Doc own = xml::extract(message);
 
-    const QByteArray path = QDir(AuthorityProcess::schemaDir()).filePath(xsdFile).toLocal8Bit();
-    xmlSchemaParserCtxtPtr pctx = xmlSchemaNewParserCtxt(path.constData());
+    // One schema over the official files, read in place: a wildcard in one of them may demand
+    // an element declared in another.
+    QByteArray wrapper = "<xs:schema xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" "
+                         "targetNamespace=\"http://www.portalfiscal.inf.br/cte\" "
+                         "elementFormDefault=\"qualified\">";
+    for (const QString &file : xsdFiles)
+        wrapper += "<xs:include schemaLocation=\""
+            + QUrl::fromLocalFile(QDir(AuthorityProcess::schemaDir()).filePath(file)).toEncoded()
+            + "\"/>";
+    wrapper += "</xs:schema>";
+    xmlSchemaParserCtxtPtr pctx
+        = xmlSchemaNewMemParserCtxt(wrapper.constData(), int(wrapper.size()));
     xmlSchemaPtr schema = xmlSchemaParse(pctx);
     xmlSchemaFreeParserCtxt(pctx);
     if (!schema)
-        return u"schema %1 does not compile"_s.arg(xsdFile);
+        return u"schema %1 does not compile"_s.arg(xsdFiles.join(u", "_s));
     QString problem;
     xmlSchemaValidCtxtPtr vctx = xmlSchemaNewValidCtxt(schema);
     xmlSchemaSetValidStructuredErrors(vctx, firstError, &problem);

@@ -43,5 +43,6 @@ private:
 };
 
 // Validates an answer's result message (the element inside the SOAP body's result) against the
-// official schema `xsdFile`; the first problem, or empty.
+// official schemas; the first problem, or empty.
 QString validateResult(const QByteArray &soapAnswer, const QString &xsdFile);
+QString validateResult(const QByteArray &soapAnswer, const QStringList &xsdFiles);

@@ -59,7 +59,7 @@ void addExtension(X509 *cert, X509 *issuer, int nid, const char *value)
 
 X509 *makeCertificate(EVP_PKEY *key, const QString &commonName, X509 *issuer, EVP_PKEY *issuerKey,
                       const QDateTime &notBefore, const QDateTime &notAfter, bool isCa,
-                      const QString &cnpj, long serial)
+                      const QString &cnpj, const QString &ipAddress, long serial)
 {
     X509 *cert = X509_new();
     X509_set_version(cert, 2);
@@ -87,12 +87,15 @@ X509 *makeCertificate(EVP_PKEY *key, const QString &commonName, X509 *issuer, EV
         addExtension(cert, signer, NID_basic_constraints, "critical,CA:FALSE");
         addExtension(cert, signer, NID_key_usage,
                      "critical,digitalSignature,nonRepudiation,keyEncipherment");
-        addExtension(cert, signer, NID_ext_key_usage, "clientAuth,emailProtection");
+        addExtension(cert, signer, NID_ext_key_usage, "serverAuth,clientAuth,emailProtection");
     }
-    if (!cnpj.isEmpty()) {
-        const QByteArray san = "otherName:2.16.76.1.3.3;OCTETSTRING:" + cnpj.toLatin1();
-        addExtension(cert, signer, NID_subject_alt_name, san.constData());
-    }
+    QByteArrayList names;
+    if (!cnpj.isEmpty())
+        names << "otherName:2.16.76.1.3.3;OCTETSTRING:" + cnpj.toLatin1();
+    if (!ipAddress.isEmpty())
+        names << "IP:" + ipAddress.toLatin1();
+    if (!names.isEmpty())
+        addExtension(cert, signer, NID_subject_alt_name, names.join(',').constData());
     X509_sign(cert, issuerKey ? issuerKey : key, EVP_sha256());
     return cert;
 }
@@ -112,7 +115,7 @@ TestPki::TestPki(const QString &rootName)
     const QDateTime now = QDateTime::currentDateTimeUtc();
     d->rootKey = newKey();
     d->rootCert = makeCertificate(d->rootKey, rootName, nullptr, nullptr, now.addDays(-30),
-                                  now.addYears(10), true, {}, 1);
+                                  now.addYears(10), true, {}, {}, 1);
     m_root = {pemOf(d->rootCert), pemOf(d->rootKey), derOf(d->rootCert)};
 }
 
@@ -127,10 +130,11 @@ TestPki::Identity TestPki::issue(const LeafOptions &o) const
     const QDateTime now = QDateTime::currentDateTimeUtc();
     EVP_PKEY *key = newKey();
     const QString commonName = o.cnpj.isEmpty() ? o.name : o.name + u':' + o.cnpj;
-    X509 *cert = makeCertificate(
-        key, commonName, o.selfSigned ? nullptr : d->rootCert, o.selfSigned ? nullptr : d->rootKey,
-        o.notBefore.isValid() ? o.notBefore : now.addDays(-1),
-        o.notAfter.isValid() ? o.notAfter : now.addYears(1), o.isCa, o.cnpj, ++d->serial);
+    X509 *cert = makeCertificate(key, commonName, o.selfSigned ? nullptr : d->rootCert,
+                                 o.selfSigned ? nullptr : d->rootKey,
+                                 o.notBefore.isValid() ? o.notBefore : now.addDays(-30),
+                                 o.notAfter.isValid() ? o.notAfter : now.addYears(1), o.isCa,
+                                 o.cnpj, o.ipAddress, ++d->serial);
     Identity id {pemOf(cert), pemOf(key), derOf(cert)};
     X509_free(cert);
     EVP_PKEY_free(key);

@@ -23,10 +23,11 @@ public:
     {
         QString name = QStringLiteral("EMPRESA TESTE LTDA");
         QString cnpj; // empty: no CNPJ anywhere in the certificate
-        QDateTime notBefore; // default: one day ago
+        QDateTime notBefore; // default: thirty days ago
         QDateTime notAfter; // default: in a year
         bool isCa = false;
         bool selfSigned = false; // signed by its own key instead of the root's
+        QString ipAddress; // a server certificate for this address
     };
 
     explicit TestPki(const QString &rootName = QStringLiteral("AC RAIZ DE TESTE"));
