@@ -1,7 +1,7 @@
 #include "AuthorityFixture.h"
 
+#include "IssuerSigner.h"
 #include "XmlDocument.h"
-#include "XmlSigner.h"
 
 #include <QDir>
 #include <QUrl>
@@ -38,7 +38,7 @@ QByteArray AuthorityFixture::sign(const QByteArray &xml, const char *element) co
 QByteArray AuthorityFixture::sign(const QByteArray &xml, const TestPki::Identity &identity,
                                   const char *element) const
 {
-    return xmlsigner::sign(xml, element, identity.keyPem, identity.certificatePem);
+    return issuersigner::sign(xml, element, identity.keyPem, identity.certificatePem);
 }
 
 AuthorityProcess::Reply AuthorityFixture::transmit(const SampleCte &cte)

@@ -1,4 +1,4 @@
-#include "XmlSigner.h"
+#include "IssuerSigner.h"
 
 #include "XmlCanonical.h"
 #include "XmlDocument.h"
@@ -11,7 +11,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace xmlsigner {
+namespace issuersigner {
 
 namespace {
 
@@ -119,4 +119,4 @@ QByteArray sign(const QByteArray &input, const char *signedElement, const QByteA
     return xml::serialize(doc.get());
 }
 
-} // namespace xmlsigner
+} // namespace issuersigner
