@@ -124,6 +124,10 @@ public:
     contracts::Delta DeltaPacket() const;
     void MergeChangeLog();
     void CancelUpdates();
+    // Off: posts store their values without entering the change log (a row already logged keeps
+    // the logged change as it was, so the unlogged value never reaches the delta). On by default.
+    bool LogChanges() const;
+    void SetLogChanges(bool log);
 
     // --- packets: all rows, filter ignored
     QVariant Data() const; // holds contracts::DataPacket

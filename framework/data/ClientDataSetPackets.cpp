@@ -334,6 +334,16 @@ void TClientDataSet::MergeChangeLog()
     d->deleted.clear();
 }
 
+bool TClientDataSet::LogChanges() const
+{
+    return d->logChanges;
+}
+
+void TClientDataSet::SetLogChanges(bool log)
+{
+    d->logChanges = log;
+}
+
 void TClientDataSet::CancelUpdates()
 {
     d->checkActive();

@@ -57,6 +57,7 @@ struct TClientDataSet::Private
     int cursorBeforeInsert = -1;
     quint64 nextId = 1;
     quint64 changeSeq = 0;
+    bool logChanges = true;
 
     // Cursor and state
     TDataSetState state = dsInactive;

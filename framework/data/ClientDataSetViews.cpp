@@ -247,7 +247,10 @@ void TClientDataSet::Private::commitInsert(TDataRecord *rec)
     auto &rows = view();
     rows.erase(rows.begin() + cursor);
     rec->values = std::move(buffer);
-    rec->changeSeq = ++changeSeq;
+    if (logChanges)
+        rec->changeSeq = ++changeSeq;
+    else
+        rec->status = TDataRecord::Status::Unchanged;
     assignOrder(rec);
     hashAdd(rec);
     insertSorted(sorted, rec);
@@ -268,7 +271,13 @@ void TClientDataSet::Private::commitEdit(TDataRecord *rec)
         keyMoved
             = DataValues::Compare(rec->values.at(slot), newValues.at(slot), indexTypes.at(i)) != 0;
     }
-    if (rec->status == TDataRecord::Status::Unchanged) {
+    if (!logChanges && rec->status == TDataRecord::Status::Modified) {
+        // The logged change stays what it was: the unlogged values count as original ones.
+        for (qsizetype i = 0; i < newValues.size(); ++i) {
+            if (rec->values.at(i) != newValues.at(i))
+                rec->original[i] = newValues.at(i);
+        }
+    } else if (logChanges && rec->status == TDataRecord::Status::Unchanged) {
         rec->original = rec->values;
         rec->status = TDataRecord::Status::Modified;
         rec->changeSeq = ++changeSeq;
@@ -317,8 +326,8 @@ void TClientDataSet::Private::removeRecord(int row)
         [](const std::unique_ptr<TDataRecord> &r, quint64 order) { return r->order < order; });
     std::unique_ptr<TDataRecord> owned = std::move(*it);
     natural.erase(it);
-    if (owned->status == TDataRecord::Status::Inserted)
-        return; // never sent: the insert and the delete cancel out
+    if (owned->status == TDataRecord::Status::Inserted || !logChanges)
+        return; // never sent: the insert and the delete cancel out, or nothing is logged
     owned->changeSeq = ++changeSeq;
     deleted.push_back(std::move(owned));
 }

@@ -29,11 +29,20 @@ private:
     const TMarkHandlers &m_handlers;
 };
 
+// A mark is stored in the row but never logged: it must not travel in the next save.
 void setMark(TClientDataSet *cds, TField *check, const QString &value)
 {
-    cds->Edit();
-    check->SetAsString(value);
-    cds->Post();
+    const bool logged = cds->LogChanges();
+    cds->SetLogChanges(false);
+    try {
+        cds->Edit();
+        check->SetAsString(value);
+        cds->Post();
+    } catch (...) {
+        cds->SetLogChanges(logged);
+        throw;
+    }
+    cds->SetLogChanges(logged);
 }
 
 } // namespace

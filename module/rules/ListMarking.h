@@ -6,10 +6,11 @@
 
 class TClientDataSet;
 
-// Marking documents of the list (IDCHECK "S"/"N") for the batch actions. A mark is a local change
-// of cdsCTe that must be neither validated nor saved: the window hands in how to detach its
-// before-post and after-post handlers and its state-change handler, and these functions detach
-// them for the duration of the marking and re-attach them however it ends.
+// Marking documents of the list (IDCHECK "S"/"N") for the batch actions. A mark is a local value
+// of cdsCTe that must be neither validated nor saved: it is stored outside the change log, and
+// the window hands in how to detach its before-post and after-post handlers and its state-change
+// handler, which these functions detach for the duration of the marking and re-attach however it
+// ends.
 
 inline constexpr qint32 kSelecaoMax = 50;
 

@@ -265,6 +265,14 @@ private slots:
             << u"edit 3 X;append N;delete 1"_s
             << QStringList {u"update:C->X"_s, u"insert:->N"_s, u"delete:A->"_s};
         QTest::newRow("cancelled-edit-logs-nothing") << u"cancel 2 X"_s << QStringList {};
+        // Without the log: values are stored, nothing reaches the delta, a logged change stays.
+        QTest::newRow("unlogged-edit") << u"nolog;edit 2 X"_s << QStringList {};
+        QTest::newRow("unlogged-insert") << u"nolog;append N"_s << QStringList {};
+        QTest::newRow("unlogged-delete") << u"nolog;delete 1"_s << QStringList {};
+        QTest::newRow("unlogged-edit-of-another-row")
+            << u"edit 3 X;nolog;edit 2 Y"_s << QStringList {u"update:C->X"_s};
+        QTest::newRow("logged-again")
+            << u"nolog;edit 2 Y;log;edit 1 Z"_s << QStringList {u"update:A->Z"_s};
     }
 
     void changeLog()
@@ -275,6 +283,10 @@ private slots:
         TField *nome = ds->FieldByName(u"NOME"_s);
         for (const QString &step : script.split(u';', Qt::SkipEmptyParts)) {
             const QStringList w = step.split(u' ');
+            if (w[0] == u"nolog" || w[0] == u"log") {
+                ds->SetLogChanges(w[0] == u"log");
+                continue;
+            }
             if (w[0] == u"append") {
                 ds->Append();
                 ds->FieldByName(u"ID"_s)->SetAsInteger(ds->RecordCount());

@@ -159,11 +159,23 @@ private slots:
         QCOMPARE(marks(), u"N"_s);
     }
 
-    void marksAreLocalChanges()
+    // A mark lives in the rows (the batch actions send the packet with it) but never in the
+    // change log, marked or unmarked, one by one or all at once.
+    void marksStayOutOfTheChangeLog()
     {
-        makeList(u"PP"_s);
+        makeList(u"PPRP"_s);
         toggleAt(2);
-        QCOMPARE(m_cds->ChangeCount(), 1);
+        QCOMPARE(marks(), u"NSNN"_s);
+        QCOMPARE(m_cds->ChangeCount(), 0);
+        QVERIFY(m_cds->Delta().isNull());
+        toggleAt(2);
+        QCOMPARE(m_cds->ChangeCount(), 0);
+        ToggleAllMarks(m_cds.get(), m_count, m_handlers);
+        QCOMPARE(marks(), u"SSSS"_s);
+        QCOMPARE(m_cds->ChangeCount(), 0);
+        ToggleAllMarks(m_cds.get(), m_count, m_handlers);
+        QCOMPARE(m_cds->ChangeCount(), 0);
+        QVERIFY(m_cds->LogChanges());
     }
 
     void markAllTakesTheFirstFiftyEligible()
