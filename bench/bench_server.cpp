@@ -34,6 +34,7 @@
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTextStream>
+#include <QUuid>
 
 #include <httplib.h>
 #include <sqlite3.h>
@@ -392,7 +393,9 @@ double savesPerSecond(int port, int sessions, double seconds)
              << delta(contracts::cte::cargoQuantityFields(), 5, child)
              << delta(contracts::cte::additionalDataFields(), 1, child);
     }
-    const std::string body = contracts::encodeCall(args).toStdString();
+    // Every save is a new one: the request identifier (the last argument) differs per call.
+    std::string head = contracts::encodeCall(args).toStdString();
+    head.pop_back();
     std::atomic<bool> stop {false};
     std::atomic<int> saves {0};
     std::atomic<int> failures {0};
@@ -413,6 +416,8 @@ double savesPerSecond(int port, int sessions, double seconds)
                 : QString();
             const httplib::Headers headers {{contracts::kSessionHeader, token.toStdString()}};
             while (!stop) {
+                const std::string body = head + ",\""
+                    + QUuid::createUuid().toString(QUuid::WithoutBraces).toStdString() + "\"]";
                 auto res
                     = client.Post("/rdmCTe/AplicaAlteracoes", headers, body, "application/json");
                 if (res && res->body.rfind("[\"S\"", 0) == 0)

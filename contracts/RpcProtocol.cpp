@@ -52,7 +52,8 @@ const QList<OperationSignature> &operationSignatures()
         {u"GetDadosServico"_s, repeat(A::Text, 11) + QList<A> {A::Number} + repeat(A::Text, 3)},
         {u"GetCompValorPrest"_s, repeat(A::Text, 2)},
         {u"GetProdDocFiscais"_s, {A::Packet}},
-        {u"AplicaAlteracoes"_s, repeat(A::DeltaOrNull, 6)},
+        // The six deltas, then the save's request identifier.
+        {u"AplicaAlteracoes"_s, repeat(A::DeltaOrNull, 6) + QList<A> {A::Text}},
         {u"TransmiteCTe"_s, {A::Packet, A::Text, A::Text}},
     };
     return list;

@@ -8,6 +8,7 @@
 #include <QDate>
 #include <QDateTime>
 #include <QHash>
+#include <QUuid>
 
 using namespace Qt::StringLiterals;
 
@@ -291,9 +292,17 @@ void fillEmitter(CallContext &ctx, QHash<QString, QVariant> &v)
         v.insert(it.key(), it.value());
 }
 
-// A document of company 01 from São Paulo state: a sender and recipient among the demo clients.
-contracts::Delta demoDocument(CallContext &ctx, int daysAgo, const QString &sender,
-                              const QString &recipient, const QString &ufEnd, const QString &munEnd,
+// A party of a demo document: "C" a client, "F" a supplier, and its code.
+struct DemoParty
+{
+    const char16_t *kind;
+    const char16_t *code;
+};
+
+// A document of company 01 from São Paulo state: a sender and a recipient among the demo clients
+// or suppliers, the sender pays; a dispatcher only when given.
+contracts::Delta demoDocument(CallContext &ctx, int daysAgo, DemoParty sender, DemoParty recipient,
+                              DemoParty dispatcher, const QString &ufEnd, const QString &munEnd,
                               double total)
 {
     contracts::Delta d;
@@ -349,10 +358,15 @@ contracts::Delta demoDocument(CallContext &ctx, int daysAgo, const QString &send
         {u"DSPRODPREDOMINA"_s, u"PRODUTOS METALURGICOS"_s},
     };
     // Parties and emitter as the editor fills them: the payer is the sender (indicator 0).
+    const auto party = [&ctx, &v](const QString &role, DemoParty p) {
+        if (p.kind)
+            fillParty(ctx, v, role, QString::fromUtf16(p.kind) == u"F", QString::fromUtf16(p.code));
+    };
     fillEmitter(ctx, v);
-    fillParty(ctx, v, u"REME"_s, false, sender);
-    fillParty(ctx, v, u"DEST"_s, false, recipient);
-    fillParty(ctx, v, u"TOMA"_s, false, sender);
+    party(u"REME"_s, sender);
+    party(u"EXPE"_s, dispatcher);
+    party(u"DEST"_s, recipient);
+    party(u"TOMA"_s, sender);
     contracts::Row row;
     for (const contracts::FieldDef &f : d.fields)
         row.append(v.value(f.name));
@@ -381,19 +395,26 @@ void insertDocuments(const QSqlDatabase &db)
     struct Doc
     {
         int daysAgo;
-        const char16_t *sender, *recipient, *ufEnd, *munEnd;
+        DemoParty sender, recipient, dispatcher;
+        const char16_t *ufEnd, *munEnd;
         double total;
     };
-    const Doc docs[] = {{3, u"101", u"102", u"MG", u"0620", 1850.00},
-                        {2, u"112", u"110", u"PE", u"1160", 2740.50},
-                        {1, u"101", u"111", u"RJ", u"0455", 980.00}};
+    // Clients for the most part; one sent by a supplier (with a supplier dispatching it) and one
+    // delivered to a supplier.
+    const Doc docs[] = {
+        {3, {u"C", u"101"}, {u"C", u"102"}, {}, u"MG", u"0620", 1850.00},
+        {2, {u"C", u"112"}, {u"C", u"110"}, {}, u"PE", u"1160", 2740.50},
+        {1, {u"C", u"101"}, {u"C", u"111"}, {}, u"RJ", u"0455", 980.00},
+        {2, {u"F", u"201"}, {u"C", u"103"}, {u"F", u"206"}, u"RS", u"0210", 1320.00},
+        {1, {u"C", u"104"}, {u"F", u"202"}, {}, u"RS", u"0510", 640.00},
+    };
     QList<qint64> keys;
     for (const Doc &doc : docs) {
         const double tax = std::round(doc.total * 12.0) / 100.0;
         const Args args {
-            QVariant::fromValue(demoDocument(
-                ctx, doc.daysAgo, QString::fromUtf16(doc.sender), QString::fromUtf16(doc.recipient),
-                QString::fromUtf16(doc.ufEnd), QString::fromUtf16(doc.munEnd), doc.total)),
+            QVariant::fromValue(demoDocument(ctx, doc.daysAgo, doc.sender, doc.recipient,
+                                             doc.dispatcher, QString::fromUtf16(doc.ufEnd),
+                                             QString::fromUtf16(doc.munEnd), doc.total)),
             QVariant::fromValue(childRows(contracts::cte::taxFields(),
                                           {{{u"CDIMPOSTO"_s, u"01"_s},
                                             {u"SGIMPOSTO"_s, u"ICMS"_s},
@@ -417,6 +438,7 @@ void insertDocuments(const QSqlDatabase &db)
                                             {u"QTCARGA"_s, 10.0},
                                             {u"IDGERADAAUTO"_s, u"N"_s}}})),
             QVariant(),
+            QUuid::createUuid().toString(QUuid::WithoutBraces),
         };
         const QVariantList reply = AplicaAlteracoes(ctx, args).toList();
         keys.append(qint64(reply.value(1).toDouble()));

@@ -5,6 +5,7 @@
 
 #include "PacketSql.h"
 #include "RpcProtocol.h"
+#include "SaveRequests.h"
 #include "Schema.h"
 #include "ServerError.h"
 #include "ServerMessages.h"
@@ -27,6 +28,8 @@ using contracts::FieldType;
 namespace {
 
 std::atomic<int> g_savePauseMs {0};
+// How long a save's request identifier is remembered.
+constexpr int kRequestDays = 2;
 
 // Fields of the document that only the server writes: keys, number, numbering key, status and
 // what the tax authority returns.
@@ -471,6 +474,12 @@ void setSavePauseMs(int ms)
 QVariant AplicaAlteracoes(CallContext &ctx, const Args &args)
 {
     const QList<schema::StoredList> &lists = schema::documentLists();
+    // A repeated save is answered with the first outcome and applied no second time.
+    const QString request = args.at(lists.size()).toString();
+    saverequests::checkIdentifier(request);
+    if (auto first = saverequests::firstOutcome(ctx.db, request, ctx.user))
+        return *first;
+
     // A list without changes comes as null and stays without a checked delta (list null).
     QList<CheckedDelta> deltas(lists.size());
     bool anyChange = false;
@@ -483,19 +492,37 @@ QVariant AplicaAlteracoes(CallContext &ctx, const Args &args)
     if (!anyChange)
         throw ServerError(srvMsg("NADA_A_GRAVAR"));
 
-    SqlTransaction tx(ctx.db);
-    Saver saver(ctx);
-    if (deltas.at(0).list)
-        saver.applyDocument(deltas.at(0));
-    for (qsizetype i = 1; i < deltas.size(); ++i) {
-        if (deltas.at(i).list)
-            saver.applyChildren(deltas.at(i));
+    QVariant reply;
+    {
+        SqlTransaction tx(ctx.db);
+        // Taken first: a concurrent save of the same identifier waits here for this one's end.
+        if (!saverequests::claim(ctx.db, request, ctx.user)) {
+            auto first = saverequests::firstOutcome(ctx.db, request, ctx.user);
+            if (!first)
+                throw ServerError(srvMsg("REQUISICAO_RESPOSTA_ILEGIVEL").arg(request));
+            return *first;
+        }
+        Saver saver(ctx);
+        if (deltas.at(0).list)
+            saver.applyDocument(deltas.at(0));
+        for (qsizetype i = 1; i < deltas.size(); ++i) {
+            if (deltas.at(i).list)
+                saver.applyChildren(deltas.at(i));
+        }
+        saver.finish();
+        reply = contracts::okReply({QVariant(double(saver.savedKey()))});
+        saverequests::record(ctx.db, request, reply);
+        if (const int pause = g_savePauseMs; pause > 0) {
+            qInfo("AplicaAlteracoes: pausing %d ms before commit", pause);
+            QThread::msleep(ulong(pause));
+        }
+        tx.commit();
     }
-    saver.finish();
-    if (const int pause = g_savePauseMs; pause > 0) {
-        qInfo("AplicaAlteracoes: pausing %d ms before commit", pause);
-        QThread::msleep(ulong(pause));
+    // A retry comes within minutes; the identifiers of older saves are forgotten.
+    try {
+        saverequests::prune(ctx.db, kRequestDays);
+    } catch (const EMensErro &) {
+        // The next save prunes them.
     }
-    tx.commit();
-    return contracts::okReply({QVariant(double(saver.savedKey()))});
+    return reply;
 }

@@ -133,10 +133,16 @@ QStringList migrationStep(int version, bool pg)
                "CDINSCESTA VARCHAR(16) NOT NULL, NRRNTRC VARCHAR(8) NOT NULL, "
                "IDCRT VARCHAR(1) NOT NULL, PRIMARY KEY (CDEMPRESA, CDINSCESTA))"_s;
     }
+    if (version == 4) {
+        // Saves named by the client's request identifier, with the reply they were given.
+        sql << u"CREATE TABLE SRVREQUISICAO (DSREQUISICAO VARCHAR(64) NOT NULL PRIMARY KEY, "
+               "NMUSUARIO VARCHAR(40) NOT NULL, DTCRIACAO %1 NOT NULL, DSRESPOSTA TEXT)"_s.arg(ts)
+            << u"CREATE INDEX SRVREQUISICAO_CRIACAO ON SRVREQUISICAO (DTCRIACAO)"_s;
+    }
     return sql;
 }
 
-constexpr int kCurrentVersion = 3;
+constexpr int kCurrentVersion = 4;
 
 } // namespace
 

@@ -55,6 +55,9 @@ UM_DOCUMENTO_NOVO|Alterações recusadas: inclua um conhecimento novo por vez.
 NUMERACAO_DESCONHECIDA|Alterações recusadas: a empresa "%1" não tem estabelecimento com a série "%2" e o modelo "%3" do CT-e.
 NADA_A_GRAVAR|Alterações recusadas: nenhuma das listas traz alterações; nada foi gravado.
 DOCUMENTO_SEM_NUMERACAO|Alterações recusadas: empresa, série e modelo do conhecimento devem ser informados.
+REQUISICAO_ID_INVALIDO|Alterações recusadas: o identificador da gravação deve ter de 1 a %1 letras, dígitos, "-", "_", "{" ou "}".
+REQUISICAO_DE_OUTRO|Alterações recusadas: o identificador da gravação já foi usado por outro usuário.
+REQUISICAO_RESPOSTA_ILEGIVEL|A resposta registrada da gravação não pôde ser lida: %1
 FILHO_SEM_DOCUMENTO|Alterações recusadas: linha nova de %1 sem conhecimento.
 PARTE_SEM_CRITERIO|Informe o código ou a inscrição para a pesquisa.
 PRODUTO_DEVE|Produto deve ser informado.

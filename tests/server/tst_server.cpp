@@ -5,6 +5,7 @@
 #include "NetConnection.h"
 #include "RpcProtocol.h"
 #include "ServerHarness.h"
+#include "Sessions.h"
 
 #include "DbConnection.h"
 #include "Exceptions.h"
@@ -18,6 +19,7 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUuid>
 
 #include <cmath>
 
@@ -68,13 +70,15 @@ QVariantList selection(const QHash<int, QVariant> &overrides = {})
     return a;
 }
 
-QVariantList saveArgs(const QList<std::optional<Delta>> &deltas)
+// The six deltas of a save and its request identifier (a new one unless given).
+QVariantList saveArgs(const QList<std::optional<Delta>> &deltas, const QString &request = {})
 {
     QVariantList a;
     for (int i = 0; i < 6; ++i) {
         const auto &d = deltas.value(i);
         a << (d ? QVariant::fromValue(*d) : QVariant());
     }
+    a << (request.isEmpty() ? QUuid::createUuid().toString(QUuid::WithoutBraces) : request);
     return a;
 }
 
@@ -240,13 +244,13 @@ private slots:
         QTest::newRow("too few arguments") << u"GetCliente"_s << QByteArray(R"(["101"])")
                                            << u"espera 2 argumentos, mas recebeu 1"_s;
         QTest::newRow("too many arguments")
-            << u"AplicaAlteracoes"_s << QByteArray("[null,null,null,null,null,null,null]")
-            << u"espera 6 argumentos, mas recebeu 7"_s;
+            << u"AplicaAlteracoes"_s << QByteArray("[null,null,null,null,null,null,\"a\",null]")
+            << u"espera 7 argumentos, mas recebeu 8"_s;
         QTest::newRow("number for text")
             << u"GetEmitente"_s << QByteArray(R"(["01", "", 5])")
             << u"O argumento 3 da operação GetEmitente deve ser texto"_s;
         QTest::newRow("text for a delta")
-            << u"AplicaAlteracoes"_s << QByteArray(R"(["x",null,null,null,null,null])")
+            << u"AplicaAlteracoes"_s << QByteArray(R"(["x",null,null,null,null,null,"a"])")
             << u"O argumento 1 da operação AplicaAlteracoes"_s;
         QTest::newRow("unknown tag") << u"GetProdDocFiscais"_s << QByteArray(R"([{"$blob": 1}])")
                                      << u"desconhecido ou malformado"_s;
@@ -385,7 +389,7 @@ private slots:
     void selectionRules_data()
     {
         QTest::addColumn<QVariantMap>("overrides");
-        QTest::addColumn<QStringList>("expectedSenders"); // CDREMETENTECLI of the rows, sorted
+        QTest::addColumn<QStringList>("expectedSenders"); // kind and code of the senders, sorted
 
         auto m = [](std::initializer_list<std::pair<int, QVariant>> list) {
             QVariantMap map;
@@ -393,27 +397,40 @@ private slots:
                 map.insert(QString::number(k), v);
             return map;
         };
-        const QStringList all {u"101"_s, u"101"_s, u"112"_s};
+        // The demo documents: sent by clients 101 (twice), 112 and 104, and by supplier 201 (with
+        // supplier 206 dispatching); 104's goes to supplier 202; the sender pays.
+        const QStringList all {u"C101"_s, u"C101"_s, u"C104"_s, u"C112"_s, u"F201"_s};
+        const QStringList clients {u"C101"_s, u"C101"_s, u"C104"_s, u"C112"_s};
         QTest::newRow("everything") << m({}) << all;
-        QTest::newRow("pending only") << m({{7, u"_P_"_s}}) << QStringList {u"101"_s, u"112"_s};
-        QTest::newRow("accepted only") << m({{7, u"_A_"_s}}) << QStringList {u"101"_s};
+        QTest::newRow("pending only")
+            << m({{7, u"_P_"_s}}) << QStringList {u"C101"_s, u"C104"_s, u"C112"_s, u"F201"_s};
+        QTest::newRow("accepted only") << m({{7, u"_A_"_s}}) << QStringList {u"C101"_s};
         QTest::newRow("no situation") << m({{7, u"_"_s}}) << QStringList {};
         QTest::newRow("sender client 112")
-            << m({{9, u"C"_s}, {10, u"112"_s}}) << QStringList {u"112"_s};
-        QTest::newRow("sender any client") << m({{9, u"C"_s}}) << all;
-        QTest::newRow("sender supplier") << m({{9, u"F"_s}, {11, u"201"_s}}) << QStringList {};
+            << m({{9, u"C"_s}, {10, u"112"_s}}) << QStringList {u"C112"_s};
+        QTest::newRow("sender any client") << m({{9, u"C"_s}}) << clients;
+        QTest::newRow("sender supplier 201")
+            << m({{9, u"F"_s}, {11, u"201"_s}}) << QStringList {u"F201"_s};
+        QTest::newRow("sender supplier 202") << m({{9, u"F"_s}, {11, u"202"_s}}) << QStringList {};
+        QTest::newRow("sender any supplier") << m({{9, u"F"_s}}) << QStringList {u"F201"_s};
+        QTest::newRow("dispatcher any supplier") << m({{12, u"F"_s}}) << QStringList {u"F201"_s};
+        QTest::newRow("dispatcher any client") << m({{12, u"C"_s}}) << QStringList {};
         QTest::newRow("recipient client 111")
-            << m({{18, u"C"_s}, {19, u"111"_s}}) << QStringList {u"101"_s};
+            << m({{18, u"C"_s}, {19, u"111"_s}}) << QStringList {u"C101"_s};
+        QTest::newRow("recipient any supplier") << m({{18, u"F"_s}}) << QStringList {u"C104"_s};
+        QTest::newRow("recipient supplier 202, client code ignored")
+            << m({{18, u"F"_s}, {19, u"111"_s}, {20, u"202"_s}}) << QStringList {u"C104"_s};
         QTest::newRow("payer client 112, supplier code ignored")
-            << m({{2, u"C"_s}, {3, u"112"_s}, {4, u"999"_s}}) << QStringList {u"112"_s};
+            << m({{2, u"C"_s}, {3, u"112"_s}, {4, u"999"_s}}) << QStringList {u"C112"_s};
+        QTest::newRow("payer any supplier") << m({{2, u"F"_s}}) << QStringList {u"F201"_s};
         QTest::newRow("operation type listed") << m({{8, u"'S01'"_s}}) << all;
         QTest::newRow("operation types listed, none used")
             << m({{8, u"'S02','S05'"_s}}) << QStringList {};
-        QTest::newRow("last two days")
-            << m({{5, QDate::currentDate().addDays(-2)}}) << QStringList {u"101"_s, u"112"_s};
+        QTest::newRow("last two days") << m({{5, QDate::currentDate().addDays(-2)}})
+                                       << QStringList {u"C101"_s, u"C104"_s, u"C112"_s, u"F201"_s};
         QTest::newRow("one day, both ends")
             << m({{5, QDate::currentDate().addDays(-3)}, {6, QDate::currentDate().addDays(-3)}})
-            << QStringList {u"101"_s};
+            << QStringList {u"C101"_s};
         QTest::newRow("other registration") << m({{1, u"999"_s}}) << QStringList {};
         QTest::newRow("other company") << m({{0, u"02"_s}, {1, QString()}}) << QStringList {};
     }
@@ -428,8 +445,12 @@ private slots:
             o.insert(it.key().toInt(), it.value());
         const DataPacket docs = list(o);
         QStringList senders;
-        for (int i = 0; i < docs.rows.size(); ++i)
-            senders << valueOf(docs, i, u"CDREMETENTECLI"_s).toString();
+        for (int i = 0; i < docs.rows.size(); ++i) {
+            const QString kind = valueOf(docs, i, u"IDCADREMETENTE"_s).toString();
+            senders << kind
+                    + valueOf(docs, i, kind == u"F" ? u"CDREMETENTEFOR"_s : u"CDREMETENTECLI"_s)
+                          .toString();
+        }
         senders.sort();
         QCOMPARE(senders, expectedSenders);
     }
@@ -592,15 +613,17 @@ private slots:
         ServerProcess second(m_db->connectionString());
         const QString tokenA = rawLogin(m_server->port(), u"tester"_s, TestDatabase::password());
         const QString tokenB = rawLogin(second.port(), u"tester"_s, TestDatabase::password());
-        const QByteArray body = contracts::encodeCall(
-            saveArgs({insertDelta(contracts::cte::documentFields(), {newDocumentValues()})}));
+        const auto body = [] {
+            return contracts::encodeCall(
+                saveArgs({insertDelta(contracts::cte::documentFields(), {newDocumentValues()})}));
+        };
         const int highestBefore = count(
             m_db->db(), u"SELECT MAX(CAST(NRCTE AS INTEGER)) FROM CTE WHERE CDSERIECTE = '1'"_s);
 
         QList<std::tuple<int, QString, QString, QByteArray>> calls;
         for (int i = 0; i < 8; ++i) {
-            calls.append({m_server->port(), u"AplicaAlteracoes"_s, tokenA, body});
-            calls.append({second.port(), u"AplicaAlteracoes"_s, tokenB, body});
+            calls.append({m_server->port(), u"AplicaAlteracoes"_s, tokenA, body()});
+            calls.append({second.port(), u"AplicaAlteracoes"_s, tokenB, body()});
         }
         const QList<QVariant> replies = concurrentCalls(calls);
         QSet<double> keys;
@@ -620,6 +643,99 @@ private slots:
         for (int i = 1; i <= 16; ++i)
             expected << u"%1"_s.arg(highestBefore + i, 9, 10, QLatin1Char('0'));
         QCOMPARE(numbers, expected);
+    }
+
+    // A save sent again under its request identifier (its answer was lost) is answered with the
+    // first outcome and applied once, also when the copies arrive together at two servers.
+    void repeatedSaveIsAppliedOnce_data()
+    {
+        QTest::addColumn<bool>("together");
+        QTest::newRow("one after the other") << false;
+        QTest::newRow("together on two servers") << true;
+    }
+    void repeatedSaveIsAppliedOnce()
+    {
+        QFETCH(bool, together);
+        ServerProcess second(m_db->connectionString());
+        const QString tokenA = rawLogin(m_server->port(), u"tester"_s, TestDatabase::password());
+        const QString tokenB = rawLogin(second.port(), u"tester"_s, TestDatabase::password());
+        const QString request = QUuid::createUuid().toString(QUuid::WithoutBraces);
+        const QByteArray body = contracts::encodeCall(
+            saveArgs({insertDelta(contracts::cte::documentFields(), {newDocumentValues()}),
+                      std::nullopt, std::nullopt, std::nullopt,
+                      insertDelta(contracts::cte::cargoQuantityFields(),
+                                  {{{u"CDCTE"_s, 0.0},
+                                    {u"CDUNIDMEDIDA"_s, u"01"_s},
+                                    {u"DSTIPOMEDIDA"_s, u"PESO BRUTO"_s},
+                                    {u"QTCARGA"_s, 2.0}}})},
+                     request));
+        const int documents = count(m_db->db(), u"SELECT COUNT(*) FROM CTE"_s);
+        const int cargo = count(m_db->db(), u"SELECT COUNT(*) FROM CTEINFQTCARGA"_s);
+        QList<QVariant> replies;
+        if (together) {
+            QList<std::tuple<int, QString, QString, QByteArray>> calls;
+            for (int i = 0; i < 4; ++i) {
+                calls.append({m_server->port(), u"AplicaAlteracoes"_s, tokenA, body});
+                calls.append({second.port(), u"AplicaAlteracoes"_s, tokenB, body});
+            }
+            replies = concurrentCalls(calls);
+        } else {
+            for (int i = 0; i < 3; ++i)
+                replies << rawPost(i % 2 ? second.port() : m_server->port(), u"AplicaAlteracoes"_s,
+                                   body, i % 2 ? tokenB : tokenA)
+                               .reply;
+        }
+        QCOMPARE(count(m_db->db(), u"SELECT COUNT(*) FROM CTE"_s), documents + 1);
+        QCOMPARE(count(m_db->db(), u"SELECT COUNT(*) FROM CTEINFQTCARGA"_s), cargo + 1);
+        const QVariantList first = replies.first().toList();
+        QCOMPARE(first.value(0).toString(), u"S"_s);
+        QVERIFY(first.value(1).toDouble() > 0);
+        for (const QVariant &r : std::as_const(replies))
+            QCOMPARE(r.toList(), first);
+    }
+
+    void saveRequestIdentifiers_data()
+    {
+        QTest::addColumn<QString>("request");
+        QTest::addColumn<QString>("user"); // who repeats a first save of "tester"
+        QTest::addColumn<QString>("expected"); // start of the refusal
+        QTest::newRow("empty") << QString() << QString()
+                               << u"Alterações recusadas: o identificador da gravação"_s;
+        QTest::newRow("blank inside")
+            << u"a b"_s << QString() << u"Alterações recusadas: o identificador da gravação"_s;
+        QTest::newRow("too long") << QString(65, u'a') << QString()
+                                  << u"Alterações recusadas: o identificador da gravação"_s;
+        QTest::newRow("quote") << u"a'b"_s << QString()
+                               << u"Alterações recusadas: o identificador da gravação"_s;
+        QTest::newRow("another user's") << u"de-outro-usuario"_s << u"outro"_s
+                                        << u"Alterações recusadas: o identificador da gravação "
+                                           "já foi usado por outro usuário."_s;
+    }
+    void saveRequestIdentifiers()
+    {
+        QFETCH(QString, request);
+        QFETCH(QString, user);
+        QFETCH(QString, expected);
+        const QString token = rawLogin(m_server->port(), u"tester"_s, TestDatabase::password());
+        const auto save = [&](const QString &t) {
+            QVariantList args = saveArgs(
+                {insertDelta(contracts::cte::documentFields(), {newDocumentValues()})}, u"x"_s);
+            args.last() = request;
+            return rawPost(m_server->port(), u"AplicaAlteracoes"_s, contracts::encodeCall(args), t)
+                .reply;
+        };
+        const int documents = count(m_db->db(), u"SELECT COUNT(*) FROM CTE"_s);
+        if (!user.isEmpty()) {
+            QCOMPARE(save(token).toList().value(0).toString(), u"S"_s);
+            sessions::createOrUpdateUser(m_db->db(), user, u"senha-do-outro-1"_s);
+            const QVariant reply = save(rawLogin(m_server->port(), user, u"senha-do-outro-1"_s));
+            QVERIFY2(reply.toString().startsWith(expected), qPrintable(reply.toString()));
+            QCOMPARE(count(m_db->db(), u"SELECT COUNT(*) FROM CTE"_s), documents + 1);
+            return;
+        }
+        const QVariant reply = save(token);
+        QVERIFY2(reply.toString().startsWith(expected), qPrintable(reply.toString()));
+        QCOMPARE(count(m_db->db(), u"SELECT COUNT(*) FROM CTE"_s), documents);
     }
 
     void serverKilledInTheMiddleOfASaveLeavesNothing()
