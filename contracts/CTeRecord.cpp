@@ -153,13 +153,15 @@ QList<FieldDef> documentFields()
     // Status.
     f << str(u"IDSTATUSCTE"_s, 1, false) << str(u"CDSTATUSCTE"_s, 3, false)
       << str(u"DSSTATUSCTE"_s, 255, false) << str(u"NRPROTOCOLCTE"_s, 15)
-      << date(u"DTAUTORIZACAO"_s) << str(u"IDEMAILCTE"_s, 1, false);
+      << date(u"DTAUTORIZACAO"_s);
     // Service route.
     addRoute(f, u"INISERV"_s);
     addRoute(f, u"FIMSERV"_s);
     // Parties.
     for (const PartyRole &role : kRoles)
         addParty(f, role);
+    // The e-mail state comes after the payer's registration and name in the list.
+    f << str(u"IDEMAILCTE"_s, 1, false);
     // Emitter: its widths differ from the parties'.
     f << str(u"NRINSJUREMIT"_s, 20) << str(u"IDTPIJUREMIT"_s, 1) << str(u"NMRAZSOCEMIT"_s, 80)
       << str(u"NRINSESTEMIT"_s, 16) << str(u"NMFANTEMIT"_s, 40) << str(u"NRTELEEMIT"_s, 25)

@@ -28,9 +28,14 @@ QJsonValue toJson(const QVariant &value)
     case QMetaType::Double:
     case QMetaType::Float:
         return value.toDouble();
+    // An empty date (a date edit left blank) travels as null, as the operations expect.
     case QMetaType::QDate:
+        if (!value.toDate().isValid())
+            return QJsonValue::Null;
         return QJsonObject {{u"$date"_s, value.toDate().toString(Qt::ISODate)}};
     case QMetaType::QDateTime:
+        if (!value.toDateTime().isValid())
+            return QJsonValue::Null;
         return QJsonObject {{u"$datetime"_s, value.toDateTime().toString(Qt::ISODateWithMs)}};
     case QMetaType::QVariantList:
     case QMetaType::QStringList: {
@@ -70,11 +75,19 @@ void appendJson(QByteArray &out, const QVariant &value)
         jsontext::appendDouble(out, value.toDouble());
         return;
     case QMetaType::QDate:
+        if (!value.toDate().isValid()) {
+            jsontext::appendNull(out);
+            return;
+        }
         out.append("{\"$date\":", 9);
         jsontext::appendString(out, value.toDate().toString(Qt::ISODate));
         out.append('}');
         return;
     case QMetaType::QDateTime:
+        if (!value.toDateTime().isValid()) {
+            jsontext::appendNull(out);
+            return;
+        }
         out.append("{\"$datetime\":", 13);
         jsontext::appendString(out, value.toDateTime().toString(Qt::ISODateWithMs));
         out.append('}');

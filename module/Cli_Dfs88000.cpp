@@ -1,6 +1,8 @@
 #include "Cli_Dfs88000.h"
 #include "Cli_Dfs88100.h"
 
+#include "ClientDataSet.h"
+#include "Exceptions.h"
 #include "HostWindow.h"
 #include "Messages.h"
 #include "ModuleCatalogues.h"
@@ -29,14 +31,13 @@ QStringList slCTeDocFiscais;
 
 void CriaCTe()
 {
-    Screen::SetCursor(crHourGlass);
+    const Screen::HourGlass ampulheta;
     if (!boStCriado) {
         frmCTe = new TfrmCTe;
         boStCriado = true;
     }
     frmCTe->SetWindowState(wsNormal);
     frmCTe->Show();
-    Screen::SetCursor(crDefault);
 }
 
 void ResetUnit()
@@ -99,8 +100,19 @@ void TfrmCTe::FormShow()
     MostraJanela();
 }
 
+bool TfrmCTe::EmEdicao() const
+{
+    return cdsCTe->State() == dsEdit || cdsCTe->State() == dsInsert;
+}
+
 void TfrmCTe::FormClose(TCloseAction &action)
 {
+    // What was typed is never dropped by closing the window (or the host): the edit is
+    // confirmed or cancelled first.
+    if (EmEdicao()) {
+        action = caNone;
+        MensErro(msgPadrao->Msg(u"FECHAR_EM_EDICAO"_s));
+    }
     boStCriado = false;
     Cli_Dfs88100::SetCompanySource({});
     netCTe->Disconnect();

@@ -103,6 +103,8 @@ public:
     TDataSource *dtsPesqCompValorPrest = nullptr;
     TDataSource *dtsPesqDocFiscais = nullptr;
     TDataSource *dtsPesqProdDocFiscais = nullptr;
+    TDataSource *dtsDetalheRetorno = nullptr;
+    TDataSource *dtsResultNotaFiscal = nullptr;
 
     // --- code lists (CODIGO, DESCRICAO), each feeding one drop-down
     TClientDataSet *cdsListaModal = nullptr;
@@ -355,6 +357,8 @@ public:
     void ModoLeitura(bool Value);
     void Vd_Empresa(bool boTestaVazio);
     void Vd_DataEmissao();
+    // A document is being edited or inserted.
+    bool EmEdicao() const;
     // The mark picture that list row `row` shows (null when none).
     QPixmap MarcaDaLinha(int row) const;
 
@@ -463,6 +467,10 @@ private:
     void falha(QWidget *page, QWidget *control, const QString &key);
     void AplicaAlteracoes(bool exclusao);
     void RecarregaEm(double cdCte);
+    // cdsCTe and its five child lists, in the order of the save.
+    QList<TClientDataSet *> DadosDoDocumento() const;
+    // Gives up every pending change of the six lists.
+    void DescartaAlteracoes();
     void AtualizaComandos();
     void AtualizaColunasChave();
     void pgcDadosChange();
@@ -508,6 +516,7 @@ private:
     bool m_dataForaDaJanela = false; // the date panel was left for another window
     QString m_textoUnidade; // the text last typed in a unit cell, until its column is left
     int m_linhaUnidade = -1; // the row it was typed in
+    QString m_idGravacao; // request identifier of the pending change log's save
 };
 
 namespace Cli_Dfs88000 {

@@ -131,6 +131,8 @@ void TfrmCTe::CarregaDadosGerais()
             {cdsCTe, cdsInscrEstad, cdsCTeImpostos, cdsCTeCompValor, cdsPesqCompValorPrest,
              cdsCTeDocFiscais, cdsPesqDocFiscais, cdsCTeInfQtCarga, cdsCTeDadosAdic},
             Orvglob::SiglaModulo(Orvglob::ModuloAtiv));
+        // The change log went with the old content.
+        m_idGravacao.clear();
         stVersaoProcesso = loaded.versaoProcesso;
         slCTeCompValor = loaded.compValorKeys;
         slCTeDocFiscais = loaded.docFiscaisKeys;
@@ -165,6 +167,8 @@ void TfrmCTe::Verificar()
 
 void TfrmCTe::sbtFiltroClick()
 {
+    if (EmEdicao())
+        return;
     if (Cli_Dfs88100::CriaFiltroCTe()) {
         CarregaDadosGerais();
         inCount = 0;
@@ -266,20 +270,34 @@ void TfrmCTe::cdsCTeBeforePost()
 
 // --- 6. saving ---------------------------------------------------------------------------------
 
+QList<TClientDataSet *> TfrmCTe::DadosDoDocumento() const
+{
+    return {cdsCTe,           cdsCTeImpostos,   cdsCTeCompValor,
+            cdsCTeDocFiscais, cdsCTeInfQtCarga, cdsCTeDadosAdic};
+}
+
 void TfrmCTe::AplicaAlteracoes(bool exclusao)
 {
     double cdCte = cdsCTe->IsEmpty() ? 0 : cdsCTe->FieldByName(u"CDCTE"_s)->AsFloat();
+    // One identifier per change log: a save sent again after an answer that never came is
+    // recognised by the server and not applied twice.
+    if (m_idGravacao.isEmpty())
+        m_idGravacao = NewSaveRequestId();
+    bool respondido = false;
     try {
-        const QVariantList args
-            = SaveArguments({cdsCTe, cdsCTeImpostos, cdsCTeCompValor, cdsCTeDocFiscais,
-                             cdsCTeInfQtCarga, cdsCTeDadosAdic});
+        const QVariantList args = SaveArguments(DadosDoDocumento(), m_idGravacao);
         ActiveShowAvi(1);
-        const QVariant reply
-            = CheckResultServ(netCTe->AppServer(u"AplicaAlteracoes"_s, args), true, 0);
+        const QVariant answer = netCTe->AppServer(u"AplicaAlteracoes"_s, args);
+        respondido = true;
+        const QVariant reply = CheckResultServ(answer, true, 0);
         DeactiveShowAvi();
         cdCte = SavedKey(reply);
     } catch (...) {
         DeactiveShowAvi();
+        // A refusal wrote nothing: the next save is a new one. Without an answer the outcome
+        // is unknown and the identifier stays with the change log.
+        if (respondido)
+            m_idGravacao.clear();
         if (exclusao) {
             // Nothing was typed: the list comes back as the server holds it.
             FrameworkGuard([this, cdCte] { RecarregaEm(cdCte); });
@@ -290,6 +308,9 @@ void TfrmCTe::AplicaAlteracoes(bool exclusao)
         }
         throw;
     }
+    // Saved: the changes are the server's now, whether or not the reload below works.
+    m_idGravacao.clear();
+    MergeChangeLogs(DadosDoDocumento());
     RecarregaEm(cdCte);
 }
 
@@ -333,9 +354,17 @@ void TfrmCTe::Cancelar()
 void TfrmCTe::cdsCTeAfterCancel()
 {
     const double cdCte = cdsCTe->IsEmpty() ? 0 : cdsCTe->FieldByName(u"CDCTE"_s)->AsFloat();
+    // Every pending change is given up before the reload, which may fail.
+    DescartaAlteracoes();
     Verificar();
     if (cdsCTe->Active() && !cdsCTe->IsEmpty())
         cdsCTe->Locate(u"CDCTE"_s, cdCte);
+}
+
+void TfrmCTe::DescartaAlteracoes()
+{
+    CancelChangeLogs(DadosDoDocumento());
+    m_idGravacao.clear();
 }
 
 // --- 8. moving to a document -------------------------------------------------------------------
@@ -440,6 +469,11 @@ void TfrmCTe::AtualizaComandos()
     acao(mnuListagem, u"mnuListagem"_s);
     acao(mnuFormulario, u"mnuFormulario"_s);
     sbtImprimir->setEnabled(on.value(u"mnuImprimir"_s));
+    // Like the list page: the filter reloads the list and the company panel closes it, so
+    // neither is offered while a document is being edited or inserted.
+    const bool editando = s.state == dsEdit || s.state == dsInsert;
+    mnuFiltrar->setEnabled(!editando);
+    panEmpresa->setEnabled(!editando);
     pgcPadrao->setTabEnabled(pgcPadrao->indexOf(tshFolhaDados), on.value(u"tshFolhaDados"_s));
     pgcPadrao->setTabEnabled(pgcPadrao->indexOf(tshFormulario), on.value(u"tshFormulario"_s));
     AtualizaColunasChave();

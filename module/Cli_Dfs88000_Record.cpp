@@ -152,6 +152,11 @@ void TfrmCTe::criaRegistro()
     dtsPesqDocFiscais->SetDataSet(cdsPesqDocFiscais);
     dtsPesqProdDocFiscais = new TDataSource(this, u"dtsPesqProdDocFiscais"_s);
     dtsPesqProdDocFiscais->SetDataSet(cdsPesqProdDocFiscais);
+    // What the result windows show (they look these sources up on the editor).
+    dtsDetalheRetorno = new TDataSource(this, u"dtsDetalheRetorno"_s);
+    dtsDetalheRetorno->SetDataSet(cdsDetalheRetorno);
+    dtsResultNotaFiscal = new TDataSource(this, u"dtsResultNotaFiscal"_s);
+    dtsResultNotaFiscal->SetDataSet(cdsResultNotaFiscal);
 }
 
 void TfrmCTe::criaListas()

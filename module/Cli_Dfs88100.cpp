@@ -52,11 +52,10 @@ std::function<QString()> &companySource()
 
 bool CriaFiltroCTe()
 {
-    Screen::SetCursor(crHourGlass);
+    const Screen::HourGlass ampulheta;
     if (!frmFiltroCTe)
         frmFiltroCTe = new TfrmFiltroCTe(HostMainWindow());
     frmFiltroCTe->ShowModal();
-    Screen::SetCursor(crDefault);
     return boConfirma;
 }
 

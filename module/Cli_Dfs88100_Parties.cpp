@@ -269,7 +269,13 @@ void TfrmFiltroCTe::RestauraParte(TParteFiltro &parte)
     qry->ParamByName(s(r.pNrInsJur)).Clear();
     qry->Open();
     const bool achou = !qry->IsEmpty();
+    // The edit may still carry the mask of another person type (a registration checked in a
+    // visit that was cancelled): the restored registration takes the mask of its own type, so
+    // that a CNPJ is never cut by a CPF mask.
+    mudaMascara(cad.med, {});
     cad.med->setText(achou ? qry->FieldByName(s(r.nrInsJur)).AsString() : QString());
+    if (achou)
+        mudaMascara(cad.med, PictPess(qry->FieldByName(s(r.idTpIJur)).AsString()));
     cad.edtNm->setText(achou ? qry->FieldByName(s(r.nmRazSoc)).AsString() : QString());
 }
 

@@ -14,13 +14,12 @@ bool boIdCriado = false;
 
 void CriaAtualizaLoteCTe()
 {
-    Screen::SetCursor(crHourGlass);
+    const Screen::HourGlass ampulheta;
     if (!boIdCriado) {
         frmAtualizaLoteCTe = new TfrmAtualizaLoteCTe(HostMainWindow());
         boIdCriado = true;
     }
     frmAtualizaLoteCTe->ShowModal();
-    Screen::SetCursor(crDefault);
 }
 
 void ResetUnit()

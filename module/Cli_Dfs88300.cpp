@@ -16,14 +16,13 @@ double flCdCTe = 0;
 
 void CriaDACTE(double CdCTe)
 {
-    Screen::SetCursor(crHourGlass);
+    const Screen::HourGlass ampulheta;
     if (!boIdCriado) {
         frmDACTE = new TfrmDACTE(HostMainWindow());
         boIdCriado = true;
     }
     flCdCTe = CdCTe;
     frmDACTE->ShowModal();
-    Screen::SetCursor(crDefault);
 }
 
 void ResetUnit()

@@ -16,14 +16,13 @@ QString stMotivoCancelaCTe;
 
 QVariantList CriaCancelaCTe()
 {
-    Screen::SetCursor(crHourGlass);
+    const Screen::HourGlass ampulheta;
     if (!boIdCriado) {
         frmCancelaCTe = new TfrmCancelaCTe(HostMainWindow());
         boIdCriado = true;
     }
     frmCancelaCTe->ShowModal();
     const QVariantList result {boConfirma, stMotivoCancelaCTe};
-    Screen::SetCursor(crDefault);
     return result;
 }
 

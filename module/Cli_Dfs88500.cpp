@@ -14,13 +14,12 @@ bool boIdCriado = false;
 
 void CriaEnvioEmailCTe()
 {
-    Screen::SetCursor(crHourGlass);
+    const Screen::HourGlass ampulheta;
     if (!boIdCriado) {
         frmEnvioEmailCTe = new TfrmEnvioEmailCTe(HostMainWindow());
         boIdCriado = true;
     }
     frmEnvioEmailCTe->ShowModal();
-    Screen::SetCursor(crDefault);
 }
 
 void ResetUnit()

@@ -12,13 +12,12 @@ bool boIdCriado = false;
 
 void CriaDetalheRetorno()
 {
-    Screen::SetCursor(crHourGlass);
+    const Screen::HourGlass ampulheta;
     if (!boIdCriado) {
         frmDetalheRetorno = new TfrmDetalheRetorno(HostMainWindow());
         boIdCriado = true;
     }
     Screen::ShowModal(frmDetalheRetorno);
-    Screen::SetCursor(crDefault);
 }
 
 void ResetUnit()

@@ -12,13 +12,12 @@ bool boIdCriado = false;
 
 void CriaObservacao()
 {
-    Screen::SetCursor(crHourGlass);
+    const Screen::HourGlass ampulheta;
     if (!boIdCriado) {
         frmObservacao = new TfrmObservacao(HostMainWindow());
         boIdCriado = true;
     }
     Screen::ShowModal(frmObservacao);
-    Screen::SetCursor(crDefault);
 }
 
 void ResetUnit()

@@ -74,6 +74,9 @@ void TNetConnection::Connect()
 void TNetConnection::Connect(const QString &user, const QString &password)
 {
     m_token.clear();
+    m_user = user;
+    m_password = password;
+    m_loginKnown = true;
     int status = 0;
     const QByteArray answer = post(QString::fromUtf16(contracts::kLoginOperation),
                                    contracts::encodeCall({user, password}), &status);
@@ -102,18 +105,38 @@ void TNetConnection::Disconnect()
     m_token.clear();
 }
 
+void TNetConnection::reconnect()
+{
+    if (m_loginKnown)
+        Connect(m_user, m_password);
+    else
+        Connect();
+}
+
 QVariant TNetConnection::AppServer(const QString &operation, const QVariantList &args)
 {
-    if (m_token.isEmpty())
-        MensErro(FwMsg(u"FW_NET_NAO_CONECTADO"_s).arg(Address()));
+    const QByteArray body = contracts::encodeCall(args);
+    // No session yet (the server was down when the window came up, or it ended the last one):
+    // log in first; only a failed login is shown.
+    bool relogged = false;
+    if (m_token.isEmpty()) {
+        reconnect();
+        relogged = true;
+    }
     int status = 0;
-    const QByteArray answer = post(operation, contracts::encodeCall(args), &status);
+    QByteArray answer = post(operation, body, &status);
+    // A session the server no longer accepts: log in again once and send the same call again
+    // (a save carries its request identifier, so it is never applied twice).
+    if (status == 401 && !relogged) {
+        m_token.clear();
+        reconnect();
+        answer = post(operation, body, &status);
+    }
+    if (status == 401)
+        m_token.clear();
     QString error;
     const auto reply = contracts::decodeReply(answer, &error);
     if (!reply)
         MensErro(FwMsg(u"FW_NET_RESPOSTA_ILEGIVEL"_s).arg(Address(), error));
-    // A session the server no longer knows: the next Connect opens a new one.
-    if (status == 401)
-        m_token.clear();
     return *reply;
 }

@@ -40,8 +40,10 @@ public:
     void Disconnect();
 
     // Calls an operation of the server and returns its reply as it came: a text (an error) or a
-    // list whose element 0 is "S". Not connected, transport failures, time-outs and answers that
-    // cannot be read raise MensErro.
+    // list whose element 0 is "S". Without a session, or when the server refuses the session,
+    // it logs in again once with the values of the last Connect (the login values when there was
+    // none) and sends the call again. A failed login, transport failures, time-outs and answers
+    // that cannot be read raise MensErro.
     QVariant AppServer(const QString &operation, const QVariantList &args = {});
 
     // "host:port", as the error texts name the server.
@@ -49,10 +51,14 @@ public:
 
 private:
     QByteArray post(const QString &operation, const QByteArray &body, int *httpStatus);
+    void reconnect();
 
     QNetworkAccessManager *m_manager = nullptr;
     QString m_host = QStringLiteral("127.0.0.1");
     int m_port = 8850;
     int m_timeoutSeconds = 120;
     QString m_token;
+    QString m_user;
+    QString m_password;
+    bool m_loginKnown = false;
 };

@@ -24,11 +24,12 @@ TReportDesigner::TReportDesigner(QObject *parent, const QString &name)
 void TReportDesigner::Execute(const QString &code)
 {
     const QString chosen = code.isEmpty() ? ReportCode : code;
-    if (OnBeforeQueryParams)
-        OnBeforeQueryParams();
+    // A report that does not exist is said before its data is prepared (which may be costly).
     const Runner runner = registry().value(chosen);
     if (!runner)
         MensErro(FwMsg(u"FW_RELATORIO_INEXISTENTE"_s).arg(chosen));
+    if (OnBeforeQueryParams)
+        OnBeforeQueryParams();
     runner(*this);
 }
 

@@ -12,4 +12,15 @@ void SetCursor(TCursor cursor);
 TCursor Cursor();
 // Runs `dialog` modally with the arrow over it, whatever the screen cursor; returns its result.
 int ShowModal(QDialog *dialog);
+
+// The hourglass for a scope: the default cursor comes back however the scope ends, also when
+// an error passes through it.
+class HourGlass
+{
+public:
+    HourGlass() { SetCursor(crHourGlass); }
+    ~HourGlass() { SetCursor(crDefault); }
+    HourGlass(const HourGlass &) = delete;
+    HourGlass &operator=(const HourGlass &) = delete;
+};
 } // namespace Screen

@@ -3,13 +3,37 @@
 #include "ClientDataSet.h"
 #include "ListLoad.h"
 
-QVariantList SaveArguments(const QList<TClientDataSet *> &dataSets)
+#include <QUuid>
+
+QVariantList SaveArguments(const QList<TClientDataSet *> &dataSets, const QString &requestId)
 {
     QVariantList args;
-    args.reserve(dataSets.size());
+    args.reserve(dataSets.size() + 1);
     for (const TClientDataSet *cds : dataSets)
         args.append(cds->Active() && cds->ChangeCount() > 0 ? cds->Delta() : QVariant());
+    args.append(requestId);
     return args;
+}
+
+QString NewSaveRequestId()
+{
+    return QUuid::createUuid().toString(QUuid::WithoutBraces);
+}
+
+void MergeChangeLogs(const QList<TClientDataSet *> &dataSets)
+{
+    for (TClientDataSet *cds : dataSets) {
+        if (cds->Active())
+            cds->MergeChangeLog();
+    }
+}
+
+void CancelChangeLogs(const QList<TClientDataSet *> &dataSets)
+{
+    for (TClientDataSet *cds : dataSets) {
+        if (cds->Active())
+            cds->CancelUpdates();
+    }
 }
 
 double SavedKey(const QVariant &reply)

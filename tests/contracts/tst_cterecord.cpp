@@ -49,7 +49,7 @@ private slots:
         QCOMPARE(visible,
                  (QStringList {u"NRCTE"_s, u"CDSERIECTE"_s, u"NRACESSOCTE"_s, u"DTEMISSAO"_s,
                                u"IDSTATUSCTE"_s, u"CDSTATUSCTE"_s, u"DSSTATUSCTE"_s,
-                               u"IDEMAILCTE"_s, u"NRINSJURTOMA"_s, u"NMRAZSOCTOMA"_s}));
+                               u"NRINSJURTOMA"_s, u"NMRAZSOCTOMA"_s, u"IDEMAILCTE"_s}));
     }
 
     void partyAndEmitterWidths_data()

@@ -10,6 +10,7 @@
 #include "DataSource.h"
 #include "DateEditPlus.h"
 #include "Exceptions.h"
+#include "HostWindow.h"
 #include "ListMarking.h"
 #include "ModalHelper.h"
 #include "NetConnection.h"
@@ -22,10 +23,14 @@
 #include <QAction>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QPointer>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTabWidget>
+#include <QToolButton>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -204,6 +209,47 @@ class TestCTeEditor : public QObject
     {
         FrameworkGuard([this, column] { m_frm->dbgPadrao->OnTitleClick(column); });
     }
+    // The next list loads are refused by the server (a malformed operation-type list), or
+    // accepted again.
+    void recargaFalha(bool falha)
+    {
+        TRecordFilter &f = Cli_Dfs88100::frmFiltroCTe->Filtro;
+        f.RecTodosTipoOper = !falha;
+        f.RecListaTipoOper = falha ? u"malformada"_s : QString();
+    }
+    QList<int> changeCounts()
+    {
+        QList<int> out;
+        for (TClientDataSet *cds :
+             {m_frm->cdsCTe, m_frm->cdsCTeImpostos, m_frm->cdsCTeCompValor, m_frm->cdsCTeDocFiscais,
+              m_frm->cdsCTeInfQtCarga, m_frm->cdsCTeDadosAdic})
+            out << cds->ChangeCount();
+        return out;
+    }
+    int count(const QString &query, const QVariantList &args = {})
+    {
+        return sql(m_db->db(), query, args).toInt();
+    }
+    // The CDCTE of the n-th pending document of the list (0-based).
+    double pendente(int n)
+    {
+        const TField *status = m_frm->cdsCTe->FieldByName(u"IDSTATUSCTE"_s);
+        const TField *key = m_frm->cdsCTe->FieldByName(u"CDCTE"_s);
+        for (int row = 0; row < m_frm->cdsCTe->RecordCount(); ++row) {
+            if (m_frm->cdsCTe->ValueAt(row, status) == u"P"_s && n-- == 0)
+                return m_frm->cdsCTe->ValueAt(row, key).toDouble();
+        }
+        return -1;
+    }
+    // Alters document `key` and confirms it with `carga` as its other cargo characteristics.
+    void salva(double key, const QString &carga)
+    {
+        QVERIFY(m_frm->cdsCTe->Locate(u"CDCTE"_s, key));
+        trigger(u"mnuAlterar"_s);
+        completa();
+        m_frm->cdsCTe->FieldByName(u"DSOUTCARCARGA"_s)->SetAsString(carga);
+        trigger(u"mnuConfirmar"_s);
+    }
     int errors() const
     {
         int n = 0;
@@ -227,7 +273,8 @@ private slots:
                           contracts::encodeCall(
                               {QVariant::fromValue(insertDelta(contracts::cte::documentFields(),
                                                                {newDocumentValues()})),
-                               QVariant(), QVariant(), QVariant(), QVariant(), QVariant()}),
+                               QVariant(), QVariant(), QVariant(), QVariant(), QVariant(),
+                               u"preparo-%1"_s.arg(i)}),
                           token);
             QVERIFY2(IsReplyOkForTest(a.reply), a.body.constData());
         }
@@ -357,8 +404,10 @@ private slots:
             = u"Código: %1 - Número: %2"_s.arg(campo(u"CDCTE"_s), campo(u"NRCTE"_s));
         QTRY_COMPARE(m_frm->dbtNome->text(), footer);
         QCOMPARE(m_frm->cdsCTe->FieldByName(u"RODAPE"_s)->DisplayText(), footer);
+        // The bar the user reads empties with the list.
         listar(QString());
-        QCOMPARE(m_frm->cdsCTe->FieldByName(u"RODAPE"_s)->DisplayText(), QString());
+        QCOMPARE(m_frm->cdsCTe->RecordCount(), 0);
+        QTRY_COMPARE(m_frm->dbtNome->text(), QString());
     }
 
     void footerOfDocument123Number456()
@@ -623,8 +672,10 @@ private slots:
         QVariantList sent;
         const TDataSetNotifyEvent save = m_frm->cdsCTe->AfterPost;
         m_frm->cdsCTe->AfterPost = [&](TClientDataSet *ds) {
+            // The request identifier goes last: a text as long as the editor's (36 characters).
             sent = {
-                m_frm->cdsCTe->Delta(), QVariant(), QVariant(), QVariant(), QVariant(), QVariant()};
+                m_frm->cdsCTe->Delta(), QVariant(), QVariant(), QVariant(), QVariant(), QVariant(),
+                QString(36, u'0')};
             for (TClientDataSet *child :
                  {m_frm->cdsCTeImpostos, m_frm->cdsCTeCompValor, m_frm->cdsCTeDocFiscais,
                   m_frm->cdsCTeInfQtCarga, m_frm->cdsCTeDadosAdic})
@@ -742,6 +793,339 @@ private slots:
         QCOMPARE(m_frm->cdsCTe->RecordCount(), rows - 1);
         QVERIFY(!m_frm->cdsCTe->Locate(u"CDCTE"_s, key));
         QCOMPARE(sql(m_db->db(), u"SELECT COUNT(*) FROM CTE WHERE CDCTE = ?"_s, {key}).toInt(), 0);
+    }
+
+    // --- marks never travel -------------------------------------------------------------------
+
+    // Marking and unmarking leave no change behind: the next save of another document sends
+    // only that document, even when the marked one has moved on on the server since the load.
+    void marksNeverTravelInASave_data()
+    {
+        QTest::addColumn<bool>("all");
+        QTest::newRow("double click") << false;
+        QTest::newRow("title click") << true;
+    }
+    void marksNeverTravelInASave()
+    {
+        QFETCH(bool, all);
+        listar(u"P"_s);
+        const double marcado = pendente(0);
+        const double outro = pendente(1);
+        QVERIFY(marcado > 0 && outro > 0);
+        QVERIFY(m_frm->cdsCTe->Locate(u"CDCTE"_s, marcado));
+        const int markColumn = IndiceCol(m_frm->dbgPadrao, u"IDCHECK"_s);
+        for (int i = 0; i < 2; ++i) {
+            if (all)
+                titleClick(markColumn);
+            else
+                dblClick();
+            QCOMPARE(changeCounts(), QList<int>(6, 0));
+        }
+        QCOMPARE(Cli_Dfs88000::inCount, 0);
+        sql(m_db->db(), u"UPDATE CTE SET DSOUTCARCARGA = 'MUDOU NO SERVIDOR' WHERE CDCTE = ?"_s,
+            {marcado});
+        m_sink->clear();
+        salva(outro, u"SO ESTE"_s);
+        QCOMPARE(errors(), 0);
+        QCOMPARE(campo(u"CDCTE"_s).toDouble(), outro);
+        QCOMPARE(sql(m_db->db(), u"SELECT DSOUTCARCARGA FROM CTE WHERE CDCTE = ?"_s, {outro}),
+                 QVariant(u"SO ESTE"_s));
+        QCOMPARE(sql(m_db->db(), u"SELECT DSOUTCARCARGA FROM CTE WHERE CDCTE = ?"_s, {marcado}),
+                 QVariant(u"MUDOU NO SERVIDOR"_s));
+    }
+
+    // --- the filter command --------------------------------------------------------------------
+
+    void filterNotWhileEditing_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::newRow("alter") << u"mnuAlterar"_s;
+        QTest::newRow("include") << u"mnuIncluir"_s;
+    }
+    void filterNotWhileEditing()
+    {
+        QFETCH(QString, command);
+        listar();
+        QVERIFY(locate(u"P"_s));
+        QVERIFY(m_frm->mnuFiltrar->isEnabled());
+        const qsizetype loads = m_server->log().count(u"op=GetDadosGerais"_s);
+        trigger(command);
+        QVERIFY(m_frm->EmEdicao());
+        QVERIFY(!m_frm->mnuFiltrar->isEnabled());
+        QVERIFY(!m_frm->sbtFiltro->isEnabled());
+        // Neither the menu nor the button reaches the filter.
+        QTest::mouseClick(m_frm->sbtFiltro, Qt::LeftButton);
+        m_frm->mnuFiltrar->trigger();
+        QVERIFY(m_frm->EmEdicao());
+        QVERIFY(!Cli_Dfs88100::boActive);
+        QCOMPARE(m_server->log().count(u"op=GetDadosGerais"_s), loads);
+        m_sink->queueAnswer(mbYes);
+        trigger(u"mnuCancelar"_s);
+        QVERIFY(m_frm->mnuFiltrar->isEnabled());
+        QVERIFY(m_frm->sbtFiltro->isEnabled());
+    }
+
+    // --- the change log after failures ----------------------------------------------------------
+
+    // Cancel gives up every pending change of the six lists, also when the reload fails, so
+    // that none of them goes out with the next save.
+    void cancelDropsEveryChangeWhenTheReloadFails_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::newRow("alter") << u"mnuAlterar"_s;
+        QTest::newRow("include") << u"mnuIncluir"_s;
+    }
+    void cancelDropsEveryChangeWhenTheReloadFails()
+    {
+        QFETCH(QString, command);
+        listar(u"P"_s);
+        const double cancelado = pendente(0);
+        const double outro = pendente(1);
+        QVERIFY(m_frm->cdsCTe->Locate(u"CDCTE"_s, cancelado));
+        const int impostos
+            = count(u"SELECT COUNT(*) FROM CTEIMPOSTOS WHERE CDCTE = ?"_s, {cancelado});
+        const int carga = count(u"SELECT COUNT(*) FROM CTEINFQTCARGA"_s);
+        const int documentos = count(u"SELECT COUNT(*) FROM CTE"_s);
+        trigger(command);
+        completa();
+        m_frm->cdsCTeImpostos->Append();
+        m_frm->cdsCTeImpostos->FieldByName(u"CDCTE"_s)->SetAsFloat(campo(u"CDCTE"_s).toDouble());
+        m_frm->cdsCTeImpostos->FieldByName(u"CDIMPOSTO"_s)->SetAsString(u"02"_s);
+        m_frm->cdsCTeImpostos->Post();
+        recargaFalha(true);
+        m_sink->clear();
+        m_sink->queueAnswer(mbYes);
+        trigger(u"mnuCancelar"_s);
+        QCOMPARE(errors(), 1);
+        QCOMPARE(m_frm->cdsCTe->State(), dsBrowse);
+        QCOMPARE(changeCounts(), QList<int>(6, 0));
+
+        recargaFalha(false);
+        m_sink->clear();
+        salva(outro, u"OUTRO"_s);
+        QCOMPARE(errors(), 0);
+        QCOMPARE(sql(m_db->db(), u"SELECT DSOUTCARCARGA FROM CTE WHERE CDCTE = ?"_s, {outro}),
+                 QVariant(u"OUTRO"_s));
+        QCOMPARE(count(u"SELECT COUNT(*) FROM CTE"_s), documentos);
+        QCOMPARE(count(u"SELECT COUNT(*) FROM CTEINFQTCARGA"_s), carga);
+        QCOMPARE(count(u"SELECT COUNT(*) FROM CTEIMPOSTOS WHERE CDCTE = ?"_s, {cancelado}),
+                 impostos);
+    }
+
+    // A save the server committed is not sent again when the reload after it fails: the change
+    // log is clear and the next save of another document carries only that one.
+    void savedDocumentIsNotSentAgainWhenTheReloadFails()
+    {
+        listar(u"P"_s);
+        const double outro = pendente(0);
+        const int documentos = count(u"SELECT COUNT(*) FROM CTE"_s);
+        trigger(u"mnuIncluir"_s);
+        completa();
+        m_frm->cdsCTe->FieldByName(u"DSOUTCARCARGA"_s)->SetAsString(u"UMA VEZ"_s);
+        recargaFalha(true);
+        m_sink->clear();
+        trigger(u"mnuConfirmar"_s);
+        QCOMPARE(errors(), 1);
+        QVERIFY(m_sink->lastText().contains(u"tipos de operação"_s));
+        QCOMPARE(count(u"SELECT COUNT(*) FROM CTE"_s), documentos + 1);
+        QCOMPARE(m_frm->cdsCTe->State(), dsBrowse);
+        QCOMPARE(changeCounts(), QList<int>(6, 0));
+
+        recargaFalha(false);
+        m_sink->clear();
+        salva(outro, u"DEPOIS"_s);
+        QCOMPARE(errors(), 0);
+        QCOMPARE(count(u"SELECT COUNT(*) FROM CTE"_s), documentos + 1);
+        QCOMPARE(count(u"SELECT COUNT(*) FROM CTE WHERE DSOUTCARCARGA = 'UMA VEZ'"_s), 1);
+    }
+
+    // The answer of a committed save is lost (the call times out): the document stays in edit,
+    // and confirming it again gets the first outcome instead of a second document.
+    void timeOutAfterTheCommitSavesOnce()
+    {
+        QProcessEnvironment env;
+        env.insert(u"CTE_SERVER_TEST_SAVE_PAUSE_MS"_s, u"3000"_s);
+        ServerProcess slow(m_db->connectionString(), {}, env);
+        QVERIFY(slow.port() > 0);
+        m_frm->netCTe->SetPort(slow.port());
+        listar(u"P"_s);
+        const int documentos = count(u"SELECT COUNT(*) FROM CTE"_s);
+        trigger(u"mnuIncluir"_s);
+        completa();
+        m_frm->cdsCTe->FieldByName(u"DSOUTCARCARGA"_s)->SetAsString(u"SEM RESPOSTA"_s);
+        m_frm->netCTe->SetTimeoutSeconds(1);
+        m_sink->clear();
+        trigger(u"mnuConfirmar"_s);
+        QCOMPARE(errors(), 1);
+        QVERIFY(m_frm->EmEdicao());
+        // The server commits once its pause is over.
+        QVERIFY(slow.waitForLog(u"op=AplicaAlteracoes"_s));
+        QCOMPARE(count(u"SELECT COUNT(*) FROM CTE"_s), documentos + 1);
+        const double key
+            = sql(m_db->db(), u"SELECT CDCTE FROM CTE WHERE DSOUTCARCARGA = 'SEM RESPOSTA'"_s)
+                  .toDouble();
+
+        m_frm->netCTe->SetTimeoutSeconds(120);
+        m_sink->clear();
+        trigger(u"mnuConfirmar"_s);
+        QCOMPARE(errors(), 0);
+        QCOMPARE(m_frm->cdsCTe->State(), dsBrowse);
+        QCOMPARE(count(u"SELECT COUNT(*) FROM CTE"_s), documentos + 1);
+        QCOMPARE(campo(u"CDCTE"_s).toDouble(), key);
+        QCOMPARE(changeCounts(), QList<int>(6, 0));
+    }
+
+    // --- nothing typed is dropped silently ------------------------------------------------------
+
+    // While a document is edited or inserted, the company panel is not offered and closing the
+    // editor (its close box, or the host closing its windows) is refused with a message; the
+    // work stays as it was.
+    void noSilentDiscardWhileEditing_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("leave");
+        for (const char *command : {"mnuAlterar", "mnuIncluir"}) {
+            for (const char *leave : {"company panel", "close box", "host closing"})
+                QTest::addRow("%s, %s", command, leave)
+                    << QString::fromLatin1(command) << QString::fromLatin1(leave);
+        }
+    }
+    void noSilentDiscardWhileEditing()
+    {
+        QFETCH(QString, command);
+        QFETCH(QString, leave);
+        QMdiArea area;
+        // However the case ends, the editor leaves the area before the area goes.
+        const auto release = qScopeGuard([&] {
+            if (leave != u"host closing")
+                return;
+            if (Cli_Dfs88000::frmCTe && Cli_Dfs88000::frmCTe->EmEdicao())
+                Cli_Dfs88000::frmCTe->cdsCTe->Cancel();
+            area.closeAllSubWindows();
+            flushDeletes();
+            m_frm = Cli_Dfs88000::frmCTe;
+            SetHostMdiArea(nullptr);
+        });
+        if (leave == u"host closing") {
+            m_frm->Close();
+            flushDeletes();
+            Cli_Dfs88000::ResetUnit();
+            area.resize(1400, 900);
+            area.show();
+            SetHostMdiArea(&area);
+            open();
+        }
+        listar();
+        QVERIFY(locate(u"P"_s));
+        trigger(command);
+        QVERIFY(m_frm->EmEdicao());
+        m_frm->cdsCTe->FieldByName(u"DSOUTCARCARGA"_s)->SetAsString(u"DIGITADO"_s);
+        QPointer<TfrmCTe> editor = m_frm;
+        m_sink->clear();
+        if (leave == u"company panel") {
+            QVERIFY(!m_frm->panEmpresa->isEnabled());
+            m_frm->medCdEmpresa->setFocus(Qt::MouseFocusReason);
+            QTest::mouseClick(m_frm->medCdEmpresa, Qt::LeftButton);
+            QVERIFY(!m_frm->medCdEmpresa->hasFocus());
+            QVERIFY(m_sink->entries().isEmpty());
+        } else {
+            if (leave == u"close box")
+                m_frm->Close();
+            else
+                area.closeAllSubWindows();
+            flushDeletes();
+            QVERIFY(editor);
+            QCOMPARE(errors(), 1);
+            QVERIFY(m_sink->lastText().contains(u"em edição"_s));
+            if (leave == u"host closing")
+                QCOMPARE(area.subWindowList().size(), 1);
+        }
+        QVERIFY(Cli_Dfs88000::boStCriado);
+        QVERIFY(m_frm->cdsCTe->Active());
+        QVERIFY(m_frm->EmEdicao());
+        QCOMPARE(campo(u"DSOUTCARCARGA"_s), u"DIGITADO"_s);
+        // Once the edit is over, the panel and closing work again.
+        m_sink->queueAnswer(mbYes);
+        trigger(u"mnuCancelar"_s);
+        QVERIFY(m_frm->panEmpresa->isEnabled());
+        if (leave == u"host closing") {
+            area.closeAllSubWindows();
+            flushDeletes();
+            QVERIFY(!editor);
+            QVERIFY(area.subWindowList().isEmpty());
+        }
+    }
+
+    // --- smaller ones ---------------------------------------------------------------------------
+
+    // The fields the list shows by default, in order, as the server's packet brings them.
+    void defaultFieldOrder()
+    {
+        listar();
+        QStringList visible;
+        for (const TField *f : m_frm->cdsCTe->Fields()) {
+            if (f->Visible())
+                visible << f->FieldName();
+        }
+        QCOMPARE(visible,
+                 (QStringList {u"NRCTE"_s, u"CDSERIECTE"_s, u"NRACESSOCTE"_s, u"DTEMISSAO"_s,
+                               u"IDSTATUSCTE"_s, u"CDSTATUSCTE"_s, u"DSSTATUSCTE"_s,
+                               u"NRINSJURTOMA"_s, u"NMRAZSOCTOMA"_s, u"IDEMAILCTE"_s}));
+    }
+
+    // A filter whose emission dates were left empty lists every date: the empty dates travel
+    // as null, which the server takes as an open range.
+    void emptyDatesListEveryDate()
+    {
+        listar();
+        const int wide = m_frm->cdsCTe->RecordCount();
+        QVERIFY(wide > 0);
+        TRecordFilter &f = Cli_Dfs88100::frmFiltroCTe->Filtro;
+        f.RecDataSaidIni = QDate();
+        f.RecDataSaidFim = QDate();
+        m_sink->clear();
+        FrameworkGuard([this] { m_frm->CarregaDadosGerais(); });
+        QCOMPARE(errors(), 0);
+        QCOMPARE(m_frm->cdsCTe->RecordCount(), wide);
+    }
+
+    // --- the connection comes back -------------------------------------------------------------
+
+    void sessionEndedByTheServerIsOpenedAgain()
+    {
+        listar();
+        sql(m_db->db(), u"DELETE FROM SRVSESSAO"_s);
+        m_sink->clear();
+        trigger(u"mnuVerificar"_s);
+        QCOMPARE(errors(), 0);
+        QVERIFY(m_frm->cdsCTe->RecordCount() > 0);
+        // A save too, after the session expired.
+        sql(m_db->db(), u"UPDATE SRVSESSAO SET DTEXPIRA = DTCRIACAO"_s);
+        salva(pendente(0), u"DE VOLTA"_s);
+        QCOMPARE(errors(), 0);
+        QCOMPARE(count(u"SELECT COUNT(*) FROM CTE WHERE DSOUTCARCARGA = 'DE VOLTA'"_s), 1);
+    }
+
+    // The server was down when the editor came up: once it is back, leaving the company panel
+    // lists without reopening the editor.
+    void serverDownAtShowIsReachedLater()
+    {
+        m_frm->Close();
+        flushDeletes();
+        Cli_Dfs88000::ResetUnit();
+        m_server->kill();
+        m_sink->clear();
+        open();
+        QCOMPARE(errors(), 1);
+        QVERIFY(!m_frm->netCTe->Connected());
+        m_server = std::make_unique<ServerProcess>(m_db->connectionString());
+        QVERIFY(m_server->port() > 0);
+        m_frm->netCTe->SetPort(m_server->port());
+        login(m_server->port());
+        m_sink->clear();
+        listar();
+        QCOMPARE(errors(), 0);
+        QVERIFY(m_frm->cdsCTe->RecordCount() > 0);
     }
 
 private:

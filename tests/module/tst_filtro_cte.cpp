@@ -793,6 +793,46 @@ private slots:
         QCOMPARE(filtro().RecCdClienteToma, u"101"_s);
     }
 
+    // A party confirmed with a CNPJ comes back whole, formatted as a CNPJ, after a cancelled visit
+    // that left a CPF (and its shorter mask) in the same edit.
+    void restoredPartyKeepsItsOwnMask_data()
+    {
+        QTest::addColumn<QString>("role");
+        QTest::addColumn<int>("selector");
+        QTest::addColumn<QString>("confirmed");
+        QTest::addColumn<QString>("formatted");
+        QTest::addColumn<QString>("typedThenCancelled");
+        QTest::newRow("client") << u"Toma"_s << int(selCliente) << u"61348257000123"_s
+                                << u"61.348.257/0001-23"_s << u"31874265909"_s;
+        QTest::newRow("supplier") << u"Rece"_s << int(selFornecedor) << u"35791426000195"_s
+                                  << u"35.791.426/0001-95"_s << u"14592683773"_s;
+        QTest::newRow("cpf after a cnpj") << u"Dest"_s << int(selCliente) << u"31874265909"_s
+                                          << u"318.742.659-09"_s << u"61348257000123"_s;
+    }
+    void restoredPartyKeepsItsOwnMask()
+    {
+        QFETCH(QString, role);
+        QFETCH(int, selector);
+        QFETCH(QString, confirmed);
+        QFETCH(QString, formatted);
+        QFETCH(QString, typedThenCancelled);
+        const QString med = (selector == selCliente ? u"medCliente"_s : u"medFornecedor"_s) + role;
+        QVERIFY(visit([&](TfrmFiltroCTe *w) {
+            child<QComboBox>(w, u"cbbSel"_s + role)->setCurrentIndex(selector);
+            typeInto(edit(w, med), confirmed);
+            leave(w);
+            click(w, u"sbtConfirma"_s);
+        }));
+        QVERIFY(!visit([&](TfrmFiltroCTe *w) {
+            typeInto(edit(w, med), typedThenCancelled);
+            leave(w);
+        }));
+        QVERIFY(messages().isEmpty());
+        QString shown;
+        visit([&](TfrmFiltroCTe *w) { shown = edit(w, med)->text(); });
+        QCOMPARE(shown, formatted);
+    }
+
     // The supplier list: every supplier (inactive too), the person type by name and the
     // registration through its mask; the pick fills the edit and the name box only.
     void supplierLookUp()

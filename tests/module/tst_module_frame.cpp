@@ -10,6 +10,7 @@
 #include "DBGrid.h"
 #include "DataSource.h"
 #include "DbConnection.h"
+#include "Exceptions.h"
 #include "HostDb.h"
 #include "HostWindow.h"
 #include "ModalHelper.h"
@@ -190,6 +191,24 @@ private slots:
         QCOMPARE(second.data() == seen.data(), !releasedOnClose);
     }
 
+    // A factory whose window cannot be created (the host database is out of reach) passes the
+    // error on and gives the default cursor back.
+    void failedFactoryGivesTheCursorBack()
+    {
+        const QString connection = Orvglob::DBConnection;
+        Orvglob::DBConnection = u"sqlite:"_s + m_dir.filePath(u"pasta-inexistente/host.db"_s);
+        bool raised = false;
+        try {
+            Cli_Dfs88100::CriaFiltroCTe();
+        } catch (const EMensErro &) {
+            raised = true;
+        }
+        Orvglob::DBConnection = connection;
+        QVERIFY(raised);
+        QVERIFY(!Cli_Dfs88100::frmFiltroCTe);
+        QCOMPARE(Screen::Cursor(), crDefault);
+    }
+
     // Two IniProc calls leave one editor, restored and in front; closing it and calling again
     // creates a fresh one.
     void editorIsOneMdiChild()
@@ -292,59 +311,68 @@ private slots:
         QCOMPARE(seen, 123.0);
     }
 
-    // The report window's print runs its report by code; without one the user is told.
+    // The report window's print runs its report by code; without one the user is told, before
+    // any data is prepared for it.
     void dacteWithoutReportTellsTheUser()
     {
         RecordingMessageSink sink;
+        int prepared = 0;
         WhenModal([&](QWidget *w) {
             auto *form = qobject_cast<TfrmDadosGerRel *>(w);
             QVERIFY(form);
             form->rpddPadrao->ReportCode = u"DFS890"_s;
+            form->rpddPadrao->OnBeforeQueryParams = [&] {
+                ++prepared;
+            };
             click(w, u"sbtConfirma"_s);
             w->close();
         });
         Cli_Dfs88300::CriaDACTE(1);
         QCOMPARE(sink.entries().size(), 1);
         QVERIFY(sink.lastText().contains(u"DFS890"_s));
+        QCOMPARE(prepared, 0);
     }
 
-    // The result windows show datasets that belong to the editor window.
+    // The result windows show datasets that belong to the editor window: filled there, they
+    // appear in the window's grid.
     void resultWindowsShowTheEditorsData_data()
     {
-        QTest::addColumn<QString>("source");
+        QTest::addColumn<QString>("dataset");
         QTest::addColumn<QString>("grid");
-        QTest::newRow("return-detail") << u"dtsDetalheRetorno"_s << u"dbgDetalheRetorno"_s;
-        QTest::newRow("result-list") << u"dtsResultNotaFiscal"_s << u"dbgObservacao"_s;
+        QTest::newRow("return-detail") << u"cdsDetalheRetorno"_s << u"dbgDetalheRetorno"_s;
+        QTest::newRow("result-list") << u"cdsResultNotaFiscal"_s << u"dbgObservacao"_s;
     }
     void resultWindowsShowTheEditorsData()
     {
-        QFETCH(QString, source);
+        QFETCH(QString, dataset);
         QFETCH(QString, grid);
         Cli_Dfs88000::CriaCTe();
-        auto *ds = new TClientDataSet(Cli_Dfs88000::frmCTe, u"cdsResultado"_s);
-        ds->AddField(u"DSRETORNO"_s, contracts::FieldType::String, 40);
-        ds->CreateDataSet();
-        for (const QString &text : {u"CT-e 1 autorizado"_s, u"CT-e 2 rejeitado"_s}) {
-            ds->Append();
-            ds->FieldByName(u"DSRETORNO"_s)->SetAsString(text);
-            ds->Post();
-        }
-        auto *dts = new TDataSource(Cli_Dfs88000::frmCTe, source);
-        dts->SetDataSet(ds);
+        auto *ds = Cli_Dfs88000::frmCTe->findChild<TClientDataSet *>(dataset);
+        QVERIFY(ds);
+        // Filled from a server packet, as the transmission and the DACTE generation do.
+        contracts::DataPacket packet;
+        packet.fields = {{u"NRCTE"_s, contracts::FieldType::String, 9},
+                         {u"DSRETORNO"_s, contracts::FieldType::String, 40}};
+        packet.rows
+            = {{u"000000001"_s, u"CT-e 1 autorizado"_s}, {u"000000002"_s, u"CT-e 2 rejeitado"_s}};
+        ds->LoadFromPacket(packet);
 
-        int rows = -1;
+        QStringList shown;
         bool readOnly = false;
         WhenModal([&](QWidget *w) {
             auto *g = w->findChild<TDBGrid *>(grid);
-            rows = g ? g->DataModel()->rowCount() : -1;
+            if (g) {
+                for (int row = 0; row < g->DataModel()->rowCount(); ++row)
+                    shown << g->DataModel()->index(row, 1).data().toString();
+            }
             readOnly = g && g->ReadOnly();
             QTest::keyClick(w, Qt::Key_Escape);
         });
-        if (source == u"dtsDetalheRetorno")
+        if (dataset == u"cdsDetalheRetorno")
             Cli_Dfs88600::CriaDetalheRetorno();
         else
             Cli_Dfs88700::CriaObservacao();
-        QCOMPARE(rows, 2);
+        QCOMPARE(shown, (QStringList {u"CT-e 1 autorizado"_s, u"CT-e 2 rejeitado"_s}));
         QVERIFY(readOnly);
     }
 

@@ -6,9 +6,11 @@
 #include "NetConnection.h"
 #include "Orvglob.h"
 #include "ServerHarness.h"
+#include "Sessions.h"
 
 #include <QFile>
 #include <QProcess>
+#include <QSqlQuery>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -90,65 +92,86 @@ private slots:
         QCOMPARE(reply.toList().value(0).toString(), u"S"_s);
         TClientDataSet cdsCTe;
         cdsCTe.SetData(reply.toList().at(1));
-        QCOMPARE(cdsCTe.RecordCount(), 3);
+        QCOMPARE(cdsCTe.RecordCount(), 5);
         QVERIFY(cdsCTe.Locate(u"NRCTE"_s, u"000000002"_s));
         QCOMPARE(cdsCTe.FieldByName(u"IDSTATUSCTE"_s)->AsString(), u"P"_s);
         QCOMPARE(cdsCTe.FieldByName(u"CDEMPRESA"_s)->AsString(), u"01"_s);
 
         net.Disconnect();
         QVERIFY(!net.Connected());
-        QVERIFY(errorOf([&] {
-                    net.AppServer(u"GetCompValorPrest"_s, {u"1"_s, QString()});
-                }).startsWith(u"Não há conexão com o servidor de aplicação 127.0.0.1:"_s));
     }
 
-    void failuresNameTheServer_data()
+    // A call without a session, or with one the server refuses, logs in again once with the
+    // values of the last login and is sent again; only a failed login reaches the caller.
+    void callsLogInAgain_data()
     {
         QTest::addColumn<QString>("scenario");
-        QTest::addColumn<QString>("expectedStart");
-        QTest::newRow("wrong password") << u"password"_s
-                                        << u"O servidor de aplicação 127.0.0.1:%1 recusou o login: "
-                                           "Usuário ou senha inválidos."_s;
-        QTest::newRow("nobody listening") << u"closed"_s
-                                          << u"Não foi possível comunicar com o servidor de "
-                                             "aplicação 127.0.0.1:%1"_s;
-        QTest::newRow("no answer in time") << u"silent"_s
-                                           << u"O servidor de aplicação 127.0.0.1:%1 não respondeu "
-                                              "em 1 segundos."_s;
+        QTest::addColumn<QString>("expectedError"); // empty: the call succeeds
+        QTest::newRow("server down when connecting") << u"down"_s << QString();
+        QTest::newRow("never connected") << u"never"_s << QString();
+        QTest::newRow("disconnected") << u"disconnected"_s << QString();
+        QTest::newRow("session ended by the server") << u"ended"_s << QString();
+        QTest::newRow("session expired") << u"expired"_s << QString();
+        QTest::newRow("session valid") << u"valid"_s << QString();
+        QTest::newRow("login refused on the way back")
+            << u"refused"_s << u"recusou o login: Usuário ou senha inválidos."_s;
     }
-    void failuresNameTheServer()
+    void callsLogInAgain()
     {
         QFETCH(QString, scenario);
-        QFETCH(QString, expectedStart);
-        QTcpServer silent;
-        QList<QTcpSocket *> held;
-        int port = m_server->port();
-        if (scenario == u"closed") {
+        QFETCH(QString, expectedError);
+        const QString user = u"volta_"_s + scenario;
+        const QString password = u"senha-de-volta-1"_s;
+        const QSqlDatabase db = m_db->db();
+        sessions::createOrUpdateUser(db, user, password);
+        Orvglob::UsuarioProc = user;
+        Orvglob::SenhaProc = password;
+        const auto run = [&](const QString &sql) {
+            QSqlQuery q(db);
+            q.prepare(sql);
+            q.addBindValue(user);
+            if (!q.exec())
+                qFatal("%s", qPrintable(sql));
+            return q.next() ? q.value(0).toInt() : 0;
+        };
+
+        TNetConnection net;
+        net.SetHost(u"127.0.0.1"_s);
+        if (scenario == u"down") {
             QTcpServer probe;
             QVERIFY(probe.listen(QHostAddress::LocalHost));
-            port = probe.serverPort();
-        } else if (scenario == u"silent") {
-            QVERIFY(silent.listen(QHostAddress::LocalHost));
-            port = silent.serverPort();
-            connect(&silent, &QTcpServer::newConnection, this,
-                    [&] { held.append(silent.nextPendingConnection()); });
+            net.SetPort(probe.serverPort());
+            probe.close();
+            QVERIFY(!errorOf([&] { net.Connect(); }).isEmpty());
+            QVERIFY(!net.Connected());
         }
-        TNetConnection net;
-        net.SetPort(port);
-        net.SetTimeoutSeconds(1);
-        // Timers keep firing while the caller waits: the window would keep repainting.
-        int ticks = 0;
-        QTimer ticker;
-        connect(&ticker, &QTimer::timeout, this, [&] { ++ticks; });
-        ticker.start(50);
+        net.SetPort(m_server->port());
+        if (scenario != u"down" && scenario != u"never")
+            net.Connect();
+        if (scenario == u"disconnected")
+            net.Disconnect();
+        if (scenario == u"ended" || scenario == u"refused")
+            run(u"DELETE FROM SRVSESSAO WHERE NMUSUARIO = ?"_s);
+        if (scenario == u"expired")
+            run(u"UPDATE SRVSESSAO SET DTEXPIRA = DTCRIACAO WHERE NMUSUARIO = ?"_s);
+        if (scenario == u"refused")
+            sessions::createOrUpdateUser(db, user, u"outra-senha-123"_s);
+
+        QVariant reply;
         const QString error = errorOf([&] {
-            net.Connect(u"tester"_s,
-                        scenario == u"password" ? u"errada"_s : TestDatabase::password());
+            reply = net.AppServer(u"GetCompValorPrest"_s, {u"3"_s, QString()});
         });
-        QVERIFY2(error.startsWith(expectedStart.arg(port)), qPrintable(error));
-        QVERIFY(!net.Connected());
-        if (scenario == u"silent")
-            QVERIFY(ticks >= 5);
+        if (expectedError.isEmpty()) {
+            QVERIFY2(error.isEmpty(), qPrintable(error));
+            QCOMPARE(reply.toList().value(0).toString(), u"S"_s);
+            QVERIFY(net.Connected());
+        } else {
+            QVERIFY2(error.contains(expectedError), qPrintable(error));
+            QVERIFY(!net.Connected());
+        }
+        // Exactly one live session: the one the call logged in with, or the one it kept.
+        QCOMPARE(run(u"SELECT COUNT(*) FROM SRVSESSAO WHERE NMUSUARIO = ?"_s),
+                 expectedError.isEmpty() ? 1 : 0);
     }
 
     void commandLineClient_data()

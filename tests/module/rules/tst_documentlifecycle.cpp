@@ -319,8 +319,10 @@ private slots:
         e.qtCarga->Post();
         const QVariantList args
             = SaveArguments({e.cte.get(), e.impostos.get(), e.compValor.get(), e.docFiscais.get(),
-                             e.qtCarga.get(), e.dadosAdic.get()});
-        QCOMPARE(args.size(), 6);
+                             e.qtCarga.get(), e.dadosAdic.get()},
+                            u"pedido-1"_s);
+        QCOMPARE(args.size(), 7);
+        QCOMPARE(args.at(6), QVariant(u"pedido-1"_s));
         QVERIFY(args.at(0).canConvert<Delta>());
         QCOMPARE(args.at(0).value<Delta>().changes.size(), 1);
         QCOMPARE(int(args.at(0).value<Delta>().changes.first().kind), int(Change::Kind::Update));
