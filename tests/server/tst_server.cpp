@@ -306,7 +306,8 @@ private slots:
             << u"AplicaAlteracoes"_s << save(withValue(u"CDCTE"_s, 1e300))
             << u"o valor do campo CDCTE na linha 1 é grande demais"_s;
         QTest::newRow("six lists without changes")
-            << u"AplicaAlteracoes"_s << QByteArray("[null,null,null,null,null,null]")
+            << u"AplicaAlteracoes"_s
+            << QByteArray("[null,null,null,null,null,null,\"sem-alteracoes\"]")
             << u"nenhuma das listas traz alterações"_s;
         QTest::newRow("bad situation list")
             << u"GetDadosGerais"_s << contracts::encodeCall(selection({{7, u"A_C"_s}}))
