@@ -12,11 +12,15 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QEventLoop>
+#include <QFile>
+#include <QLocalSocket>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QSqlQuery>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
 #include <QUuid>
 
@@ -111,6 +115,116 @@ void ServerProcess::kill()
     m_process->kill();
     m_process->waitForFinished();
     readOutput();
+}
+
+int freeLoopbackPort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost);
+    return probe.serverPort();
+}
+
+ProxyProcess::ProxyProcess(const QList<int> &serverPorts)
+    : m_process(std::make_unique<QProcess>())
+{
+    const int port = freeLoopbackPort();
+    QString servers;
+    for (qsizetype i = 0; i < serverPorts.size(); ++i)
+        servers += u"    server cte%1 127.0.0.1:%2 check\n"_s.arg(i).arg(serverPorts.at(i));
+    QFile config(m_dir.filePath(u"haproxy.cfg"_s));
+    config.open(QIODevice::WriteOnly);
+    config.write(u"global\n"
+                 "    maxconn 200\n"
+                 "    tune.bufsize 131072\n"
+                 "    stats socket %1 mode 600 level admin\n"
+                 "defaults\n"
+                 "    mode http\n"
+                 "    timeout connect 2s\n"
+                 "    timeout client 300s\n"
+                 "    timeout server 300s\n"
+                 "    timeout check 2s\n"
+                 "    retries 2\n"
+                 "    option redispatch 1\n"
+                 "    retry-on conn-failure empty-response\n"
+                 "frontend cte\n"
+                 "    bind 127.0.0.1:%2\n"
+                 "    default_backend cte_servers\n"
+                 "backend cte_servers\n"
+                 "    balance roundrobin\n"
+                 "    option httpchk\n"
+                 "    http-check send meth GET uri /health ver HTTP/1.1 hdr Host cte\n"
+                 "    http-check expect status 200\n"
+                 "    default-server inter 200ms fall 1 rise 1 on-marked-down shutdown-sessions\n"
+                 "%3"_s.arg(m_dir.filePath(u"admin.sock"_s))
+                     .arg(port)
+                     .arg(servers)
+                     .toUtf8());
+    config.close();
+    m_process->setProcessChannelMode(QProcess::MergedChannels);
+    m_process->start(u"haproxy"_s, {u"-db"_s, u"-f"_s, config.fileName()});
+    if (!m_process->waitForStarted())
+        return;
+    // Up when it accepts connections.
+    while (m_process->state() == QProcess::Running) {
+        QTcpSocket probe;
+        probe.connectToHost(QHostAddress::LocalHost, quint16(port));
+        if (probe.waitForConnected(200)) {
+            m_port = port;
+            return;
+        }
+        m_process->waitForFinished(100);
+    }
+}
+
+ProxyProcess::~ProxyProcess()
+{
+    if (m_process->state() != QProcess::NotRunning) {
+        m_process->terminate();
+        if (!m_process->waitForFinished())
+            m_process->kill();
+        m_process->waitForFinished();
+    }
+}
+
+QString ProxyProcess::log()
+{
+    return QString::fromUtf8(m_process->readAll());
+}
+
+QString ProxyProcess::serverState(int index)
+{
+    QLocalSocket socket;
+    socket.connectToServer(m_dir.filePath(u"admin.sock"_s));
+    if (!socket.waitForConnected())
+        return {};
+    socket.write("show stat\n");
+    socket.waitForBytesWritten();
+    QByteArray csv;
+    while (socket.waitForReadyRead() || socket.bytesAvailable() > 0)
+        csv += socket.readAll();
+    // "# pxname,svname,…,status,…": the status column of backend cte_servers, server cteN.
+    const QList<QByteArray> lines = csv.split('\n');
+    if (lines.isEmpty())
+        return {};
+    const QList<QByteArray> header = lines.first().mid(2).split(',');
+    const qsizetype statusColumn = header.indexOf("status");
+    for (const QByteArray &line : lines) {
+        const QList<QByteArray> cells = line.split(',');
+        if (cells.size() > statusColumn && statusColumn >= 0 && cells.at(0) == "cte_servers"
+            && cells.at(1) == "cte" + QByteArray::number(index))
+            return QString::fromLatin1(cells.at(statusColumn));
+    }
+    return {};
+}
+
+bool ProxyProcess::waitForServerState(int index, const QString &state)
+{
+    while (m_process->state() == QProcess::Running) {
+        if (serverState(index).startsWith(state))
+            return true;
+        m_process->waitForFinished(100);
+    }
+    return false;
 }
 
 namespace {
@@ -226,6 +340,19 @@ bool RawConnection::waitForClose()
             return false;
     }
     return true;
+}
+
+std::pair<int, QByteArray> rawGet(int port, const QString &path)
+{
+    QNetworkReply *reply
+        = manager().get(QNetworkRequest(QUrl(u"http://127.0.0.1:%1%2"_s.arg(port).arg(path))));
+    QEventLoop loop;
+    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    loop.exec();
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    const QByteArray body = reply->readAll();
+    reply->deleteLater();
+    return {status, body};
 }
 
 QString rawLogin(int port, const QString &user, const QString &password)

@@ -62,6 +62,32 @@ private:
     int m_port = -1;
 };
 
+// HAProxy on a free loopback port in front of servers on `serverPorts`, set up as docs/deploy.md
+// describes (health checks on GET /health, a call whose server died retried on another one),
+// but checking every 200 ms so that the tests need not wait long.
+class ProxyProcess
+{
+public:
+    explicit ProxyProcess(const QList<int> &serverPorts);
+    ~ProxyProcess();
+
+    // -1 when HAProxy did not start (its output is in log()).
+    int port() const { return m_port; }
+    QString log();
+    // What HAProxy says of server `index` (0-based): "UP", "DOWN", "no check"… (stats socket).
+    QString serverState(int index);
+    // Blocks until server `index` is in `state` (false if HAProxy ended first).
+    bool waitForServerState(int index, const QString &state);
+
+private:
+    QTemporaryDir m_dir;
+    std::unique_ptr<QProcess> m_process;
+    int m_port = -1;
+};
+
+// A free TCP port on the loopback address (free when asked; the caller binds it soon after).
+int freeLoopbackPort();
+
 // Raw HTTP posts, for what a well-behaved client never sends.
 struct RawAnswer
 {
@@ -96,6 +122,9 @@ private:
     QTcpSocket m_socket;
     QByteArray m_pending;
 };
+
+// GET `path`: the status (0 when nothing answered) and the body.
+std::pair<int, QByteArray> rawGet(int port, const QString &path);
 QString rawLogin(int port, const QString &user, const QString &password);
 
 // Several calls in flight at once; the replies in the order of the calls.

@@ -1,0 +1,285 @@
+// Several servers over one PostgreSQL database behind HAProxy: any server serves any session,
+// a stopped or killed server costs its clients at most one retried call and loses or doubles
+// nothing, and a server whose database is unreachable says so and is taken out.
+#include "CTeRecord.h"
+#include "DbConnection.h"
+#include "RpcProtocol.h"
+#include "ServerHarness.h"
+
+#include <QEventLoop>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QSqlQuery>
+#include <QTest>
+#include <QUuid>
+
+using namespace Qt::StringLiterals;
+using contracts::DataPacket;
+using contracts::Delta;
+
+namespace {
+
+QVariantList selection()
+{
+    QVariantList a {u"01"_s,
+                    u"244187365112"_s,
+                    u"X"_s,
+                    QString(),
+                    QString(),
+                    QDate::currentDate().addDays(-30),
+                    QDate::currentDate(),
+                    u"_A_C_D_P_R_T_"_s,
+                    u"T"_s};
+    for (int i = 0; i < 4; ++i)
+        a << u"X"_s << QString() << QString();
+    return a;
+}
+
+// A new document alone, under a request identifier of its own.
+QByteArray newDocumentSave()
+{
+    QVariantList a {
+        QVariant::fromValue(insertDelta(contracts::cte::documentFields(), {newDocumentValues()}))};
+    for (int i = 0; i < 5; ++i)
+        a << QVariant();
+    a << QUuid::createUuid().toString(QUuid::WithoutBraces);
+    return contracts::encodeCall(a);
+}
+
+bool succeeded(const QVariant &reply)
+{
+    return reply.toList().value(0).toString() == u"S";
+}
+
+QList<double> listedKeys(const QVariant &reply)
+{
+    const DataPacket p = reply.toList().value(1).value<DataPacket>();
+    QList<double> keys;
+    for (const contracts::Row &row : p.rows)
+        keys << row.at(p.indexOf(u"CDCTE"_s)).toDouble();
+    return keys;
+}
+
+int count(const QSqlDatabase &db, const QString &sql)
+{
+    QSqlQuery q(db);
+    q.exec(sql);
+    return q.next() ? q.value(0).toInt() : -1;
+}
+
+// Clients saving new documents in a loop through the proxy, as the editor does: a call that
+// fails is sent again once, with the same body (so the same request identifier).
+struct SavingClients
+{
+    struct Client
+    {
+        QString token;
+        QByteArray body;
+        bool retrying = false;
+        int saves = 0;
+        int retries = 0;
+        int failures = 0;
+        bool busy = false;
+    };
+
+    QNetworkAccessManager manager;
+    QList<Client> clients;
+    int port = 0;
+    bool stopping = false;
+    QEventLoop loop;
+
+    int saves() const
+    {
+        int n = 0;
+        for (const Client &c : clients)
+            n += c.saves;
+        return n;
+    }
+
+    void send(int i)
+    {
+        Client &c = clients[i];
+        if (stopping) {
+            c.busy = false;
+            if (std::none_of(clients.begin(), clients.end(),
+                             [](const Client &x) { return x.busy; }))
+                loop.quit();
+            return;
+        }
+        c.busy = true;
+        QNetworkRequest r(QUrl(u"http://127.0.0.1:%1/rdmCTe/AplicaAlteracoes"_s.arg(port)));
+        r.setHeader(QNetworkRequest::ContentTypeHeader, u"application/json"_s);
+        r.setRawHeader(contracts::kSessionHeader, c.token.toLatin1());
+        QNetworkReply *reply = manager.post(r, c.body);
+        QObject::connect(reply, &QNetworkReply::finished, &loop, [this, i, reply] {
+            Client &client = clients[i];
+            QString error;
+            const auto answer = contracts::decodeReply(reply->readAll(), &error);
+            reply->deleteLater();
+            if (answer && succeeded(*answer)) {
+                ++client.saves;
+                client.retrying = false;
+                client.body = newDocumentSave();
+            } else if (!client.retrying) {
+                ++client.retries;
+                client.retrying = true;
+            } else {
+                ++client.failures;
+                client.retrying = false;
+                client.body = newDocumentSave();
+            }
+            // A client past what the test allows ends the run: the verdict is already known.
+            if (client.failures > 0 || client.retries > 1)
+                stopping = true;
+            onProgress();
+            send(i);
+        });
+    }
+
+    std::function<void()> onProgress;
+};
+
+} // namespace
+
+class TestCluster : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        if (!TestDatabase::usePostgres())
+            QSKIP("several servers share a PostgreSQL database (CTE_TEST_BACKEND=pg)");
+    }
+
+    void savedThroughOneListedThroughAnother()
+    {
+        TestDatabase db;
+        ServerProcess a(db.connectionString()), b(db.connectionString());
+        QVERIFY(a.port() > 0 && b.port() > 0);
+        ProxyProcess proxy({a.port(), b.port()});
+        QVERIFY2(proxy.port() > 0, qPrintable(proxy.log()));
+        QVERIFY(proxy.waitForServerState(0, u"UP"_s));
+        QVERIFY(proxy.waitForServerState(1, u"UP"_s));
+
+        const QString token = rawLogin(proxy.port(), u"tester"_s, TestDatabase::password());
+        QVERIFY(!token.isEmpty());
+        const RawAnswer saved = rawPost(a.port(), u"AplicaAlteracoes"_s, newDocumentSave(), token);
+        QVERIFY2(succeeded(saved.reply), saved.body.constData());
+        const double key = saved.reply.toList().value(1).toDouble();
+        const RawAnswer listed
+            = rawPost(b.port(), u"GetDadosGerais"_s, contracts::encodeCall(selection()), token);
+        QVERIFY2(succeeded(listed.reply), listed.body.constData());
+        QVERIFY(listedKeys(listed.reply).contains(key));
+
+        // One server stopped: the session and the work go on through the other, at once.
+        a.kill();
+        QList<double> keys {key};
+        for (int i = 0; i < 4; ++i) {
+            const RawAnswer next
+                = rawPost(proxy.port(), u"AplicaAlteracoes"_s, newDocumentSave(), token);
+            QVERIFY2(succeeded(next.reply), next.body.constData());
+            keys << next.reply.toList().value(1).toDouble();
+        }
+        const RawAnswer relisted
+            = rawPost(proxy.port(), u"GetDadosGerais"_s, contracts::encodeCall(selection()), token);
+        QVERIFY2(succeeded(relisted.reply), relisted.body.constData());
+        for (double k : keys)
+            QVERIFY(listedKeys(relisted.reply).contains(k));
+        QVERIFY(proxy.waitForServerState(0, u"DOWN"_s));
+        QCOMPARE(proxy.serverState(1), u"UP"_s);
+    }
+
+    void killedUnderLoadCostsOneRetryAtMost()
+    {
+        TestDatabase db;
+        ServerProcess s0(db.connectionString()), s1(db.connectionString()),
+            s2(db.connectionString());
+        ProxyProcess proxy({s0.port(), s1.port(), s2.port()});
+        QVERIFY2(proxy.port() > 0, qPrintable(proxy.log()));
+        for (int i = 0; i < 3; ++i)
+            QVERIFY(proxy.waitForServerState(i, u"UP"_s));
+        const int lastBefore = count(db.db(), u"SELECT COALESCE(MAX(CDCTE), 0) FROM CTE"_s);
+        const QString newDocuments = u"FROM CTE WHERE CDCTE > %1"_s.arg(lastBefore);
+
+        SavingClients load;
+        load.port = proxy.port();
+        for (int i = 0; i < 4; ++i) {
+            SavingClients::Client c;
+            c.token = rawLogin(proxy.port(), u"tester"_s, TestDatabase::password());
+            QVERIFY(!c.token.isEmpty());
+            c.body = newDocumentSave();
+            load.clients << c;
+        }
+        int killedAt = -1;
+        load.onProgress = [&] {
+            const int saves = load.saves();
+            if (killedAt < 0 && saves >= 20) {
+                killedAt = saves;
+                s1.kill(); // SIGKILL: no goodbye to HAProxy or to the clients
+            } else if (killedAt >= 0 && saves >= killedAt + 40) {
+                load.stopping = true;
+            }
+        };
+        for (int i = 0; i < 4; ++i)
+            load.send(i);
+        load.loop.exec();
+
+        QVERIFY(killedAt >= 0);
+        for (const SavingClients::Client &c : std::as_const(load.clients)) {
+            QCOMPARE(c.failures, 0);
+            QVERIFY2(c.retries <= 1, qPrintable(u"%1 retried calls"_s.arg(c.retries)));
+        }
+        // Every save answered "S" is stored once, and numbered apart from the others.
+        QCOMPARE(count(db.db(), u"SELECT COUNT(*) "_s + newDocuments), load.saves());
+        QCOMPARE(count(db.db(), u"SELECT COUNT(DISTINCT NRCTE) "_s + newDocuments), load.saves());
+        QVERIFY(proxy.waitForServerState(1, u"DOWN"_s));
+    }
+
+    void healthSaysWhetherTheDatabaseAnswers()
+    {
+        TestDatabase shared;
+        // A database of its own, which the test can make unreachable without disturbing others.
+        const QString base = qEnvironmentVariable("CTE_TEST_PG");
+        const QString name = u"health_"_s + QUuid::createUuid().toString(QUuid::Id128).left(12);
+        QSqlDatabase admin = OpenConnection(base, u"cluster-admin"_s);
+        QVERIFY(QSqlQuery(admin).exec(u"CREATE DATABASE %1"_s.arg(name)));
+        const QString own = base.section(u'/', 0, -2) + u'/' + name;
+        {
+            ServerProcess server(own), healthy(shared.connectionString());
+            QVERIFY(server.port() > 0 && healthy.port() > 0);
+            ProxyProcess proxy({server.port(), healthy.port()});
+            QVERIFY2(proxy.port() > 0, qPrintable(proxy.log()));
+
+            auto [status, body] = rawGet(server.port(), u"/health"_s);
+            QCOMPARE(status, 200);
+            QCOMPARE(body, QByteArray("{\"database\":\"ok\"}"));
+            QVERIFY(proxy.waitForServerState(0, u"UP"_s));
+
+            // No connection to it is allowed any more, and the server's own is cut.
+            QVERIFY(QSqlQuery(admin).exec(
+                u"ALTER DATABASE %1 WITH ALLOW_CONNECTIONS false"_s.arg(name)));
+            QVERIFY(QSqlQuery(admin).exec(u"SELECT pg_terminate_backend(pid) FROM "
+                                          "pg_stat_activity WHERE datname = '%1'"_s.arg(name)));
+            std::tie(status, body) = rawGet(server.port(), u"/health"_s);
+            QCOMPARE(status, 503);
+            QVERIFY2(body.startsWith("{\"database\":\"") && !body.contains("\"ok\""),
+                     body.constData());
+            QVERIFY(proxy.waitForServerState(0, u"DOWN"_s));
+            // Calls through the proxy go to the server that can work.
+            for (int i = 0; i < 4; ++i)
+                QVERIFY(!rawLogin(proxy.port(), u"tester"_s, TestDatabase::password()).isEmpty());
+
+            // Back: the server connects again by itself.
+            QVERIFY(QSqlQuery(admin).exec(
+                u"ALTER DATABASE %1 WITH ALLOW_CONNECTIONS true"_s.arg(name)));
+            std::tie(status, body) = rawGet(server.port(), u"/health"_s);
+            QCOMPARE(status, 200);
+            QVERIFY(proxy.waitForServerState(0, u"UP"_s));
+        }
+        QSqlQuery(admin).exec(u"DROP DATABASE %1 WITH (FORCE)"_s.arg(name));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCluster)
+#include "tst_cluster.moc"
