@@ -1,6 +1,7 @@
 // cte-server: the CT-e application server "Dfs88000.rdmCTe".
 #include "DbConnection.h"
 #include "DemoData.h"
+#include "Health.h"
 #include "Operations.h"
 #include "RpcServer.h"
 #include "Schema.h"
@@ -241,6 +242,7 @@ int main(int argc, char *argv[])
         setSavePauseMs(pause);
 
     RpcServer server(options);
+    server.addRoute(healthRoute());
     QString bindError;
     const int bound = server.bind(&bindError);
     if (bound < 0) {
