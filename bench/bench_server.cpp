@@ -10,6 +10,8 @@
 //                              a second for 10 s, with the 99th-percentile answer under 1 s and
 //                              no error
 //   p99_ms_at_200              that percentile with 200 clients
+//   cluster_vs_direct_saves   saves per second of four clients through HAProxy to three servers
+//                             over (the same clients straight to one server)
 #include "CTeRecord.h"
 #include "ClientDataSet.h"
 #include "DbConnection.h"
@@ -32,6 +34,7 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QUuid>
@@ -54,6 +57,13 @@ namespace {
 
 QTextStream out(stdout);
 const QString kPassword = u"senha-do-benchmark"_s;
+
+int freePort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost);
+    return probe.serverPort();
+}
 
 double bestOf(int runs, const std::function<void()> &body)
 {
@@ -184,6 +194,55 @@ struct Server
         return best;
     }
     ~Server()
+    {
+        process.terminate();
+        process.waitForFinished();
+    }
+};
+
+// HAProxy on a free port in front of `ports`, set up as docs/deploy.md describes.
+struct Proxy
+{
+    QProcess process;
+    QTemporaryDir dir;
+    int port = -1;
+
+    explicit Proxy(const QList<int> &ports)
+    {
+        const int listen = freePort();
+        QString config = u"global\n    maxconn 500\n    tune.bufsize 131072\n"
+                         "defaults\n    mode http\n    timeout connect 2s\n"
+                         "    timeout client 300s\n    timeout server 300s\n"
+                         "    timeout check 2s\n    retries 2\n    option redispatch 1\n"
+                         "    retry-on conn-failure empty-response\n"
+                         "frontend cte\n    bind 127.0.0.1:%1\n    default_backend cte_servers\n"
+                         "backend cte_servers\n    balance leastconn\n"
+                         "    option httpchk\n"
+                         "    http-check send meth GET uri /health ver HTTP/1.1 hdr Host cte\n"
+                         "    http-check expect status 200\n"
+                         "    default-server inter 1s fall 2 rise 2\n"_s.arg(listen);
+        for (qsizetype i = 0; i < ports.size(); ++i)
+            config += u"    server cte%1 127.0.0.1:%2 check\n"_s.arg(i).arg(ports.at(i));
+        QFile file(dir.filePath(u"haproxy.cfg"_s));
+        if (!file.open(QIODevice::WriteOnly) || file.write(config.toUtf8()) < 0)
+            return;
+        file.close();
+        process.setStandardOutputFile(dir.filePath(u"haproxy.log"_s));
+        process.setStandardErrorFile(dir.filePath(u"haproxy.log"_s));
+        process.start(u"haproxy"_s, {u"-db"_s, u"-f"_s, file.fileName()});
+        if (!process.waitForStarted())
+            return;
+        while (process.state() == QProcess::Running) {
+            QTcpSocket probe;
+            probe.connectToHost(QHostAddress::LocalHost, quint16(listen));
+            if (probe.waitForConnected(200)) {
+                port = listen;
+                return;
+            }
+            process.waitForFinished(100);
+        }
+    }
+    ~Proxy()
     {
         process.terminate();
         process.waitForFinished();
@@ -573,6 +632,29 @@ void saves(bool officeOnly)
             out.flush();
         }
         office(server.port);
+        if (officeOnly) {
+            db.close();
+            return;
+        }
+
+        // The same four clients through HAProxy to three servers over the same database. The
+        // two set-ups alternate so that load from elsewhere on the machine hits them alike; the
+        // best round of each counts.
+        Server s0(connection, 8), s1(connection, 8), s2(connection, 8);
+        Proxy proxy({s0.port, s1.port, s2.port});
+        if (proxy.port > 0) {
+            savesPerSecond(proxy.port, 4, 1.0); // warm-up
+            double direct = 0, through = 0;
+            for (int round = 0; round < 3; ++round) {
+                direct = std::max(direct, savesPerSecond(server.port, 4, 3.0));
+                through = std::max(through, savesPerSecond(proxy.port, 4, 3.0));
+            }
+            out << "cluster_saves_per_s_4 " << QString::number(through, 'f', 0) << "\n";
+            out << "cluster_vs_direct_saves " << QString::number(through / direct, 'f', 2) << "\n";
+        } else {
+            out << "cluster_vs_direct_saves n/a\n";
+        }
+        out.flush();
         db.close();
     }
     QSqlDatabase::removeDatabase(u"bench-pg"_s);

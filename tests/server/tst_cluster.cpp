@@ -35,14 +35,15 @@ QVariantList selection()
     return a;
 }
 
-// A new document alone, under a request identifier of its own.
+// A new document alone, under a request identifier of its own (the save's last argument).
 QByteArray newDocumentSave()
 {
     QVariantList a {
         QVariant::fromValue(insertDelta(contracts::cte::documentFields(), {newDocumentValues()}))};
-    for (int i = 0; i < 5; ++i)
+    while (a.size() < 6)
         a << QVariant();
-    a << QUuid::createUuid().toString(QUuid::WithoutBraces);
+    if (contracts::findOperation(u"AplicaAlteracoes"_s)->args.size() > 6)
+        a << QUuid::createUuid().toString(QUuid::WithoutBraces);
     return contracts::encodeCall(a);
 }
 
@@ -145,16 +146,22 @@ class TestCluster : public QObject
 {
     Q_OBJECT
 
+private:
+    // One database for the whole run (a test database is one per process).
+    std::unique_ptr<TestDatabase> m_db;
+
 private slots:
     void initTestCase()
     {
         if (!TestDatabase::usePostgres())
             QSKIP("several servers share a PostgreSQL database (CTE_TEST_BACKEND=pg)");
+        m_db = std::make_unique<TestDatabase>();
     }
+    void cleanupTestCase() { m_db.reset(); }
 
     void savedThroughOneListedThroughAnother()
     {
-        TestDatabase db;
+        TestDatabase &db = *m_db;
         ServerProcess a(db.connectionString()), b(db.connectionString());
         QVERIFY(a.port() > 0 && b.port() > 0);
         ProxyProcess proxy({a.port(), b.port()});
@@ -192,7 +199,7 @@ private slots:
 
     void killedUnderLoadCostsOneRetryAtMost()
     {
-        TestDatabase db;
+        TestDatabase &db = *m_db;
         ServerProcess s0(db.connectionString()), s1(db.connectionString()),
             s2(db.connectionString());
         ProxyProcess proxy({s0.port(), s1.port(), s2.port()});
@@ -238,7 +245,7 @@ private slots:
 
     void healthSaysWhetherTheDatabaseAnswers()
     {
-        TestDatabase shared;
+        TestDatabase &shared = *m_db;
         // A database of its own, which the test can make unreachable without disturbing others.
         const QString base = qEnvironmentVariable("CTE_TEST_PG");
         const QString name = u"health_"_s + QUuid::createUuid().toString(QUuid::Id128).left(12);
