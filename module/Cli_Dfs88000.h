@@ -386,6 +386,9 @@ public:
     void Vd_InfQtCarga();
     // The party pages shown for the current source and payer indicators.
     void AtualizaPartes();
+    // Sends the marked documents to TransmiteCTe and shows the outcome per document.
+    void sbtTransCTeClick();
+    void cdsResultNotaFiscalIDGERADOGetText(TField *sender, QString &text, bool displayText);
     // Resets the service data when what the fiscal result depends on changed (with the product
     // when boLimpaProduto), emptying the value components and taxes.
     void LimpaDadosServico(bool boLimpaProduto);
@@ -457,6 +460,7 @@ private:
     void MostraJanela();
     void CarregaPesqDocFiscais();
     void sbtFiltroClick();
+    void preparaResultNotaFiscal();
     void mostraIdentificacao();
     void cdsCTeAfterInsert();
     void cdsCTeBeforeEditDelete();

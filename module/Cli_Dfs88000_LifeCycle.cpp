@@ -81,6 +81,8 @@ void TfrmCTe::criaCicloVida()
     m_estadoLigado = true;
     connect(mnuFiltrar, &QAction::triggered, this,
             [this] { FrameworkGuard([this] { sbtFiltroClick(); }); });
+    connect(mnuTransCTe, &QAction::triggered, this,
+            [this] { FrameworkGuard([this] { sbtTransCTeClick(); }); });
     connect(pgcDados, &QTabWidget::currentChanged, this,
             [this] { FrameworkGuard([this] { pgcDadosChange(); }); });
     // The key column of a section grid follows its own list's state.

@@ -31,7 +31,17 @@ TEditorResultWindow::TEditorResultWindow(QWidget *parent, const QString &windowN
     m_grid->SetEditing(false);
     m_grid->SetReadOnly(true);
     m_layout->addWidget(m_grid);
-    resize(640, 360);
+    m_layout->setContentsMargins(0, 0, 0, 0);
+    // The grid shows in the tooltip colour (clInfoBk).
+    QPalette palette = m_grid->palette();
+    palette.setColor(QPalette::Base, palette.color(QPalette::ToolTipBase));
+    m_grid->setPalette(palette);
+    PosicionaNoCentro(QSize(640, 360));
+}
+
+void TEditorResultWindow::PosicionaNoCentro(const QSize &size)
+{
+    resize(size);
     if (QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 }

@@ -21,6 +21,8 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    // Gives the window its size and centres it on the screen.
+    void PosicionaNoCentro(const QSize &size);
     TDBGrid *grid() const { return m_grid; }
 
 private:

@@ -1,0 +1,484 @@
+// The editor's transmission command and its result windows, against a real cte-server and the
+// real authority stand-in.
+#include "A1Certificate.h"
+#include "CTeRecord.h"
+#include "Cli_Dfs88000.h"
+#include "Cli_Dfs88100.h"
+#include "Cli_Dfs88600.h"
+#include "Cli_Dfs88700.h"
+#include "ClientDataSet.h"
+#include "DBGrid.h"
+#include "DataSource.h"
+#include "DemoData.h"
+#include "Exceptions.h"
+#include "Field.h"
+#include "ModalHelper.h"
+#include "Orvglob.h"
+#include "RecordingMessageSink.h"
+#include "ServerHarness.h"
+#include "SqlSupport.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QLineEdit>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+void flushDeletes()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+}
+
+// The authority stand-in on a free port, trusting `trustedPem` and knowing the demo issuer.
+class AuthorityProcess
+{
+public:
+    AuthorityProcess(const QString &dataDir, const QString &trustedPem)
+    {
+        const QString program
+            = qEnvironmentVariable("CTE_BINARY_DIR") + u"/authority-sim/authority-sim"_s;
+        QProcess issuer;
+        issuer.start(program,
+                     {u"issuer"_s, u"--data"_s, dataDir, u"--uf"_s, u"SP"_s, u"--ie"_s,
+                      u"244187365112"_s, u"--cnpj"_s, u"18462731000114"_s});
+        issuer.waitForFinished(-1);
+        m_process.setProcessChannelMode(QProcess::MergedChannels);
+        m_process.start(program,
+                        {u"serve"_s, u"--port"_s, u"0"_s, u"--data"_s, dataDir, u"--schemas"_s,
+                         qEnvironmentVariable("CTE_SCHEMA_DIR"), u"--trusted-root"_s, trustedPem});
+        m_process.waitForStarted(-1);
+        static const QRegularExpression listening(u"listening on http://127\\.0\\.0\\.1:(\\d+)"_s);
+        QByteArray log;
+        while (m_port < 0 && m_process.state() == QProcess::Running) {
+            m_process.waitForReadyRead(-1);
+            log += m_process.readAll();
+            const auto match = listening.match(QString::fromUtf8(log));
+            if (match.hasMatch())
+                m_port = match.captured(1).toInt();
+        }
+    }
+    ~AuthorityProcess()
+    {
+        m_process.terminate();
+        m_process.waitForFinished(-1);
+    }
+    int port() const { return m_port; }
+
+private:
+    QProcess m_process;
+    int m_port = -1;
+};
+
+} // namespace
+
+class TestCTeTransmission : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<TestDatabase> m_db;
+    std::unique_ptr<AuthorityProcess> m_authority;
+    std::unique_ptr<ServerProcess> m_server;
+    std::unique_ptr<ServerProcess> m_brokenServer; // its certificate does not exist
+    std::unique_ptr<RecordingMessageSink> m_sink;
+    TfrmCTe *m_frm = nullptr;
+
+    QString settings(const QString &name, const QString &p12)
+    {
+        const QString path = m_dir.filePath(name + u".ini"_s);
+        QFile file(path);
+        if (file.open(QIODevice::WriteOnly))
+            file.write(u"[certificate]\nfile=%1\npasswordFile=%2\n[authority]\nreception="
+                       "http://127.0.0.1:%3/ws/CTeRecepcaoSincV4/CTeRecepcaoSincV4.asmx\n"
+                       "[schemas]\ndir=%4\n"_s.arg(p12, m_dir.filePath(u"demo.password"_s))
+                           .arg(m_authority->port())
+                           .arg(qEnvironmentVariable("CTE_SCHEMA_DIR"))
+                           .toUtf8());
+        return path;
+    }
+
+    void open(int port)
+    {
+        Orvglob::WebURL = u"127.0.0.1"_s;
+        Orvglob::WebPort = port;
+        Cli_Dfs88000::CriaCTe();
+        m_frm = Cli_Dfs88000::frmCTe;
+        QVERIFY(m_frm);
+        QVERIFY(QTest::qWaitForWindowExposed(m_frm));
+        activate();
+        WhenModal([](QWidget *w) {
+            if (auto *b = w->findChild<QAbstractButton *>(u"sbtConfirma"_s))
+                b->click();
+        });
+        m_frm->dbgPadrao->setFocus();
+        QTRY_VERIFY(m_frm->cdsCTe->Active());
+        activate();
+        TRecordFilter &f = Cli_Dfs88100::frmFiltroCTe->Filtro;
+        f.RecDataSaidIni = QDate(2000, 1, 1);
+        f.RecDataSaidFim = QDate::currentDate().addDays(1);
+        f.RecSitAceito = f.RecSitCancelado = f.RecSitDenegado = true;
+        f.RecSitPendente = f.RecSitRejeitado = f.RecSitTransmitido = true;
+        m_frm->CarregaDadosGerais();
+        activate();
+    }
+
+    void activate()
+    {
+        m_frm->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_frm));
+    }
+
+    // Marks the listed document `key` as the user does (double click on its row).
+    void mark(qint64 key)
+    {
+        QVERIFY(m_frm->cdsCTe->Locate(u"CDCTE"_s, double(key)));
+        FrameworkGuard([this] { m_frm->dbgPadrao->OnDblClick(); });
+        QCOMPARE(m_frm->cdsCTe->FieldByName(u"IDCHECK"_s)->AsString(), u"S"_s);
+    }
+
+    QString status(qint64 key)
+    {
+        QSqlQuery q
+            = runSql(m_db->db(), u"SELECT IDSTATUSCTE FROM CTE WHERE CDCTE = :K"_s, {{u":K", key}});
+        return q.next() ? q.value(0).toString() : QString();
+    }
+
+    QStringList marks()
+    {
+        QStringList out;
+        const TField *check = m_frm->cdsCTe->FieldByName(u"IDCHECK"_s);
+        for (int row = 0; row < m_frm->cdsCTe->RecordCount(); ++row)
+            out << m_frm->cdsCTe->ValueAt(row, check).toString();
+        return out;
+    }
+
+    // Presses the command; a result window that opens is read and closed. Gives the texts the
+    // result grid showed under "Enviado", or "(none)" when no window opened.
+    QStringList transmit()
+    {
+        QStringList shown;
+        bool opened = false;
+        QTimer watch;
+        watch.setInterval(20);
+        connect(&watch, &QTimer::timeout, this, [&] {
+            QWidget *modal = QApplication::activeModalWidget();
+            if (!modal || !modal->isVisible())
+                return;
+            watch.stop();
+            if (auto *grid = modal->findChild<TDBGrid *>(u"dbgObservacao"_s)) {
+                opened = true;
+                TClientDataSet *ds = m_frm->cdsResultNotaFiscal;
+                TField *sent = ds->FieldByName(u"IDGERADO"_s);
+                for (ds->First(); !ds->Eof(); ds->Next())
+                    shown << sent->DisplayText();
+                if (grid->DataSource() != m_frm->findChild<TDataSource *>(u"dtsResultNotaFiscal"_s))
+                    shown << u"(grid not on dtsResultNotaFiscal)"_s;
+            }
+            modal->close();
+        });
+        watch.start();
+        QAction *command = m_frm->findChild<QAction *>(u"mnuTransCTe"_s);
+        if (command && command->isEnabled())
+            command->trigger();
+        else
+            FrameworkGuard([this] { m_frm->sbtTransCTeClick(); });
+        watch.stop();
+        QCoreApplication::processEvents();
+        return opened ? shown : QStringList {u"(none)"_s};
+    }
+
+    QStringList infos() const
+    {
+        QStringList out;
+        for (const auto &e : m_sink->entries()) {
+            if (e.kind == TMsgKind::Information)
+                out << e.text;
+        }
+        return out;
+    }
+    QStringList errors() const
+    {
+        QStringList out;
+        for (const auto &e : m_sink->entries()) {
+            if (e.kind == TMsgKind::Error)
+                out << e.text;
+        }
+        return out;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        m_db = std::make_unique<TestDatabase>();
+        QVERIFY(demodata::writeDemoCertificate(m_dir.filePath(u"demo"_s)));
+        m_authority = std::make_unique<AuthorityProcess>(m_dir.filePath(u"authority"_s),
+                                                         m_dir.filePath(u"demo.pem"_s));
+        QVERIFY2(m_authority->port() > 0, "authority-sim did not start");
+        m_server = std::make_unique<ServerProcess>(
+            m_db->connectionString(),
+            QStringList {u"--settings"_s, settings(u"ok"_s, m_dir.filePath(u"demo.p12"_s))});
+        QVERIFY(m_server->port() > 0);
+        m_brokenServer = std::make_unique<ServerProcess>(
+            m_db->connectionString(),
+            QStringList {u"--settings"_s, settings(u"broken"_s, m_dir.filePath(u"nowhere.p12"_s))});
+        QVERIFY(m_brokenServer->port() > 0);
+    }
+
+    void init()
+    {
+        Cli_Dfs88000::ResetUnit();
+        Orvglob::Reset();
+        Orvglob::DBConnection = m_db->connectionString();
+        Orvglob::EmprProc = u"01"_s;
+        Orvglob::DataProc = QDate::currentDate();
+        Orvglob::UsuarioProc = u"tester"_s;
+        Orvglob::SenhaProc = TestDatabase::password();
+        m_sink = std::make_unique<RecordingMessageSink>();
+    }
+
+    void cleanup()
+    {
+        if (m_frm) {
+            if (m_frm->cdsCTe->Active() && m_frm->cdsCTe->State() != dsBrowse)
+                m_frm->cdsCTe->Cancel();
+            m_frm->Close();
+        }
+        m_frm = nullptr;
+        flushDeletes();
+        Cli_Dfs88100::ResetUnit();
+        Cli_Dfs88700::ResetUnit();
+        Cli_Dfs88000::ResetUnit();
+        m_sink.reset();
+    }
+
+    void cleanupTestCase()
+    {
+        m_server.reset();
+        m_brokenServer.reset();
+        m_authority.reset();
+        m_db.reset();
+    }
+
+    void oneAuthorisedShowsOnlyTheSuccessBox()
+    {
+        const qint64 key = demodata::insertCompleteDemoDocument(m_db->db());
+        open(m_server->port());
+        mark(key);
+        QCOMPARE(Cli_Dfs88000::inCount, 1);
+        QCOMPARE(transmit(), QStringList {u"(none)"_s});
+        QCOMPARE(infos(), QStringList {u"CT-e enviado com sucesso."_s});
+        QCOMPARE(errors(), QStringList());
+        QCOMPARE(status(key), u"A"_s);
+        // Reloaded on the same document, unmarked, accepted with its access key.
+        QCOMPARE(m_frm->cdsCTe->FieldByName(u"CDCTE"_s)->AsFloat(), double(key));
+        QCOMPARE(m_frm->cdsCTe->FieldByName(u"IDSTATUSCTE"_s)->AsString(), u"A"_s);
+        QCOMPARE(m_frm->cdsCTe->FieldByName(u"NRACESSOCTE"_s)->AsString().size(), 44);
+        QVERIFY(!marks().contains(u"S"_s));
+        QCOMPARE(Cli_Dfs88000::inCount, 0);
+        QVERIFY(!m_frm->findChild<QAction *>(u"mnuTransCTe"_s)->isEnabled());
+    }
+
+    void oneRefusedOpensTheWindowWithNao()
+    {
+        // Authorised once, then marked rejected: sent again its number is a duplicate.
+        const qint64 key = demodata::insertCompleteDemoDocument(m_db->db());
+        open(m_server->port());
+        mark(key);
+        QCOMPARE(transmit(), QStringList {u"(none)"_s});
+        QCOMPARE(status(key), u"A"_s);
+        runSql(m_db->db(), u"UPDATE CTE SET IDSTATUSCTE = 'R' WHERE CDCTE = :K"_s, {{u":K", key}});
+        m_frm->CarregaDadosGerais();
+        m_sink->clear();
+        mark(key);
+        QCOMPARE(transmit(), QStringList {u"Não"_s});
+        QCOMPARE(infos(), QStringList());
+        QCOMPARE(status(key), u"R"_s);
+        QVERIFY(m_frm->cdsResultNotaFiscal->FieldByName(u"DSOBSERVACAO"_s)
+                    ->AsString()
+                    .contains(u"539"_s));
+    }
+
+    void twoDocumentsAlwaysOpenTheWindow()
+    {
+        const qint64 first = demodata::insertCompleteDemoDocument(m_db->db());
+        const qint64 second = demodata::insertCompleteDemoDocument(m_db->db());
+        open(m_server->port());
+        mark(first);
+        mark(second);
+        QCOMPARE(transmit(), (QStringList {u"Sim"_s, u"Sim"_s}));
+        QCOMPARE(infos(), QStringList());
+        QCOMPARE(status(first), u"A"_s);
+        QCOMPARE(status(second), u"A"_s);
+    }
+
+    void emptyResultReloadsAndClearsMarks()
+    {
+        // The only marked document is deleted by someone else: nothing to report.
+        const qint64 kept = demodata::insertCompleteDemoDocument(m_db->db());
+        const qint64 gone = demodata::insertCompleteDemoDocument(m_db->db());
+        open(m_server->port());
+        mark(gone);
+        QVERIFY(m_frm->cdsCTe->Locate(u"CDCTE"_s, double(kept)));
+        for (const char16_t *table : {u"CTEIMPOSTOS", u"CTECOMPVALOR", u"CTEDOCFISCAIS",
+                                      u"CTEINFQTCARGA", u"CTEDADOSADIC", u"CTE"})
+            runSql(m_db->db(), u"DELETE FROM %1 WHERE CDCTE = :K"_s.arg(QString::fromUtf16(table)),
+                   {{u":K", gone}});
+        QCOMPARE(transmit(), QStringList {u"(none)"_s});
+        QCOMPARE(infos(), QStringList());
+        QCOMPARE(errors(), QStringList());
+        QVERIFY(!m_frm->cdsCTe->Locate(u"CDCTE"_s, double(gone)));
+        QVERIFY(!marks().contains(u"S"_s));
+        QCOMPARE(Cli_Dfs88000::inCount, 0);
+        QCOMPARE(status(kept), u"P"_s);
+    }
+
+    void failureKeepsMarksAndCurrentDocument()
+    {
+        const qint64 marked = demodata::insertCompleteDemoDocument(m_db->db());
+        const qint64 current = demodata::insertCompleteDemoDocument(m_db->db());
+        open(m_brokenServer->port());
+        mark(marked);
+        QVERIFY(m_frm->cdsCTe->Locate(u"CDCTE"_s, double(current)));
+        const QStringList before = marks();
+        QCOMPARE(transmit(), QStringList {u"(none)"_s});
+        QCOMPARE(errors().size(), 1);
+        QVERIFY2(errors().first().contains(u"certificado"_s), qPrintable(errors().first()));
+        QCOMPARE(marks(), before);
+        QCOMPARE(Cli_Dfs88000::inCount, 1);
+        QCOMPARE(m_frm->cdsCTe->FieldByName(u"CDCTE"_s)->AsFloat(), double(current));
+        QCOMPARE(status(marked), u"P"_s);
+    }
+
+    // The edit is saved first; the save reloads the list, which clears the marks, so nothing is
+    // left to send either way.
+    void editIsPostedFirst_data()
+    {
+        QTest::addColumn<QString>("cfop");
+        QTest::addColumn<bool>("saved");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("valid edit is saved")
+            << u"6353"_s << true
+            << u"Conhecimento de transporte deve ser informado para transmissão."_s;
+        QTest::newRow("failing check saves and sends nothing") << QString() << false << u"CFOP"_s;
+    }
+
+    void editIsPostedFirst()
+    {
+        QFETCH(QString, cfop);
+        QFETCH(bool, saved);
+        QFETCH(QString, error);
+        const qint64 key = demodata::insertCompleteDemoDocument(m_db->db());
+        open(m_server->port());
+        mark(key);
+        m_frm->cdsCTe->Edit();
+        m_frm->cdsCTe->FieldByName(u"DSOUTCARCARGA"_s)->SetAsString(u"GRANEL"_s);
+        m_frm->cdsCTe->FieldByName(u"CDCFOP"_s)->SetAsString(cfop);
+        QCOMPARE(transmit(), QStringList {u"(none)"_s});
+        QCOMPARE(status(key), u"P"_s);
+        QCOMPARE(errors().size(), 1);
+        QVERIFY2(errors().first().contains(error), qPrintable(errors().first()));
+        QSqlQuery q = runSql(m_db->db(), u"SELECT DSOUTCARCARGA FROM CTE WHERE CDCTE = :K"_s,
+                             {{u":K", key}});
+        QVERIFY(q.next());
+        QCOMPARE(q.value(0).toString() == u"GRANEL", saved);
+    }
+
+    void nothingMarked()
+    {
+        open(m_server->port());
+        QCOMPARE(transmit(), QStringList {u"(none)"_s});
+        QCOMPARE(
+            errors(),
+            QStringList {u"Conhecimento de transporte deve ser informado para transmissão."_s});
+        QCOMPARE(m_frm->cdsCTe->Filtered(), false);
+    }
+
+    void sentMarkText_data()
+    {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("S") << u"S"_s << u"Sim"_s;
+        QTest::newRow("N") << u"N"_s << u"Não"_s;
+        QTest::newRow("other") << u"X"_s << QString();
+        QTest::newRow("empty") << QString() << QString();
+    }
+
+    void sentMarkText()
+    {
+        QFETCH(QString, value);
+        QFETCH(QString, text);
+        open(m_server->port());
+        TClientDataSet *ds = m_frm->cdsResultNotaFiscal;
+        contracts::DataPacket p;
+        p.fields = contracts::cte::transmissionResultFields();
+        contracts::Row row(p.fields.size());
+        row[p.indexOf(u"IDGERADO"_s)] = value;
+        p.rows.append(row);
+        ds->SetData(QVariant::fromValue(p));
+        QString shown = u"unchanged"_s;
+        m_frm->cdsResultNotaFiscalIDGERADOGetText(ds->FieldByName(u"IDGERADO"_s), shown, true);
+        QCOMPARE(shown, text);
+    }
+
+    void resultWindows_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<QStringList>("fields");
+        QTest::addColumn<QStringList>("titles");
+        QTest::addColumn<QList<int>>("widths");
+        QTest::newRow("transmission result")
+            << u"Observação"_s << QSize(899, 220)
+            << QStringList {u"NRCTE"_s, u"IDGERADO"_s, u"NRACESSONFE"_s, u"DSOBSERVACAO"_s}
+            << QStringList {u"Número"_s, u"Enviado"_s, u"Chave de acesso CT-e"_s, u"Observação"_s}
+            << QList<int> {0, 51, 266, 484};
+        QTest::newRow("return detail")
+            << u"Situação da Geração"_s << QSize(1205, 220)
+            << QStringList {u"NRACESSONFE"_s, u"DSRETORNO"_s, u"IDSTATUS"_s}
+            << QStringList {u"Chave de Acesso"_s, u"Descrição"_s, u"Status"_s}
+            << QList<int> {285, 778, 84};
+    }
+
+    void resultWindows()
+    {
+        QFETCH(QString, window);
+        QFETCH(QSize, size);
+        QFETCH(QStringList, fields);
+        QFETCH(QStringList, titles);
+        QFETCH(QList<int>, widths);
+        QWidget *w = nullptr;
+        if (window == u"Observação")
+            w = new TfrmObservacao;
+        else
+            w = new TfrmDetalheRetorno;
+        std::unique_ptr<QWidget> owner(w);
+        QCOMPARE(w->windowTitle(), window);
+        QCOMPARE(w->size(), size);
+        const TDBGrid *grid = w->findChild<TDBGrid *>();
+        QVERIFY(grid);
+        QVERIFY(grid->ReadOnly());
+        QVERIFY(grid->RowSelect());
+        QCOMPARE(grid->palette().color(QPalette::Base),
+                 grid->palette().color(QPalette::ToolTipBase));
+        QCOMPARE(grid->Columns().size(), fields.size());
+        for (int i = 0; i < fields.size(); ++i) {
+            QCOMPARE(grid->Columns().at(i).FieldName, fields.at(i));
+            QCOMPARE(grid->Columns().at(i).Title, titles.at(i));
+            QCOMPARE(grid->Columns().at(i).Width, widths.at(i));
+        }
+    }
+};
+
+QTEST_MAIN(TestCTeTransmission)
+#include "tst_cte_transmission.moc"
