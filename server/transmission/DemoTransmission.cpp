@@ -10,6 +10,7 @@
 
 #include <QFile>
 #include <QRandomGenerator>
+#include <QUuid>
 
 using namespace Qt::StringLiterals;
 
@@ -66,8 +67,8 @@ qint64 insertCompleteDemoDocument(const QSqlDatabase &db)
              insertRows(contracts::cte::fiscalDocumentFields(), doc.fiscalDocuments)),
          QVariant::fromValue(
              insertRows(contracts::cte::cargoQuantityFields(), doc.cargoQuantities)),
-         QVariant::fromValue(
-             insertRows(contracts::cte::additionalDataFields(), doc.observations))});
+         QVariant::fromValue(insertRows(contracts::cte::additionalDataFields(), doc.observations)),
+         QUuid::createUuid().toString(QUuid::WithoutBraces)});
     return qint64(reply.toList().value(1).toDouble());
 }
 

@@ -92,7 +92,8 @@ private slots:
         QCOMPARE(reply.toList().value(0).toString(), u"S"_s);
         TClientDataSet cdsCTe;
         cdsCTe.SetData(reply.toList().at(1));
-        QCOMPARE(cdsCTe.RecordCount(), 5);
+        QCOMPARE(cdsCTe.RecordCount(),
+                 6); // five demo documents and the complete one ready to transmit
         QVERIFY(cdsCTe.Locate(u"NRCTE"_s, u"000000002"_s));
         QCOMPARE(cdsCTe.FieldByName(u"IDSTATUSCTE"_s)->AsString(), u"P"_s);
         QCOMPARE(cdsCTe.FieldByName(u"CDEMPRESA"_s)->AsString(), u"01"_s);
