@@ -339,22 +339,26 @@ private slots:
     {
         QTest::addColumn<QString>("dataset");
         QTest::addColumn<QString>("grid");
-        QTest::newRow("return-detail") << u"cdsDetalheRetorno"_s << u"dbgDetalheRetorno"_s;
-        QTest::newRow("result-list") << u"cdsResultNotaFiscal"_s << u"dbgObservacao"_s;
+        QTest::addColumn<int>("textColumn");
+        QTest::newRow("return-detail") << u"cdsDetalheRetorno"_s << u"dbgDetalheRetorno"_s << 1;
+        QTest::newRow("result-list") << u"cdsResultNotaFiscal"_s << u"dbgObservacao"_s << 3;
     }
     void resultWindowsShowTheEditorsData()
     {
         QFETCH(QString, dataset);
         QFETCH(QString, grid);
+        QFETCH(int, textColumn);
         Cli_Dfs88000::CriaCTe();
         auto *ds = Cli_Dfs88000::frmCTe->findChild<TClientDataSet *>(dataset);
         QVERIFY(ds);
         // Filled from a server packet, as the transmission and the DACTE generation do.
         contracts::DataPacket packet;
+        // The detail window shows the return text, the result list the observation.
         packet.fields = {{u"NRCTE"_s, contracts::FieldType::String, 9},
-                         {u"DSRETORNO"_s, contracts::FieldType::String, 40}};
-        packet.rows
-            = {{u"000000001"_s, u"CT-e 1 autorizado"_s}, {u"000000002"_s, u"CT-e 2 rejeitado"_s}};
+                         {u"DSRETORNO"_s, contracts::FieldType::String, 40},
+                         {u"DSOBSERVACAO"_s, contracts::FieldType::String, 40}};
+        packet.rows = {{u"000000001"_s, u"CT-e 1 autorizado"_s, u"CT-e 1 autorizado"_s},
+                       {u"000000002"_s, u"CT-e 2 rejeitado"_s, u"CT-e 2 rejeitado"_s}};
         ds->LoadFromPacket(packet);
 
         QStringList shown;
@@ -363,7 +367,7 @@ private slots:
             auto *g = w->findChild<TDBGrid *>(grid);
             if (g) {
                 for (int row = 0; row < g->DataModel()->rowCount(); ++row)
-                    shown << g->DataModel()->index(row, 1).data().toString();
+                    shown << g->DataModel()->index(row, textColumn).data().toString();
             }
             readOnly = g && g->ReadOnly();
             QTest::keyClick(w, Qt::Key_Escape);
