@@ -4,10 +4,10 @@ using namespace Qt::StringLiterals;
 
 namespace faults {
 
-bool parse(const QString &spec, store::Fault *fault)
+bool parse(const QString &setting, store::Fault *fault)
 {
-    const QString kind = spec.section(u':', 0, 0).trimmed();
-    const QString value = spec.section(u':', 1).trimmed();
+    const QString kind = setting.section(u':', 0, 0).trimmed();
+    const QString value = setting.section(u':', 1).trimmed();
     bool ok = false;
     if (kind == u"slow" || kind == u"reject") {
         const int n = value.toInt(&ok);

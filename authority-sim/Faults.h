@@ -22,7 +22,7 @@ struct Active
 };
 
 // Parses "kind[:value]"; false when the kind is unknown or the value does not fit it.
-bool parse(const QString &spec, store::Fault *fault);
+bool parse(const QString &setting, store::Fault *fault);
 // The switches that apply to a request about `key` (empty when it names none): the ones given
 // at start-up plus the stored ones, for every request and for the key.
 Active resolve(const QList<store::Fault> &startup, const QList<store::Fault> &stored,

@@ -1,9 +1,9 @@
 // authority-sim: the tax authority's CT-e web services of layout 4.00, on this machine.
 //   authority-sim serve  [--host H] [--port N] [--data DIR] [--schemas DIR] [--trusted-root PEM]
-//                        [--environment 1|2] [--threads N] [--fault SPEC]...
+//                        [--environment 1|2] [--threads N] [--fault SETTING]...
 //                        [--tls-cert PEM --tls-key PEM [--client-ca PEM]] [--clock-offset SECS]
 //   authority-sim issuer --data DIR --uf UF --ie IE --cnpj CNPJ [--disabled]
-//   authority-sim fault  --data DIR [--key KEY] (SPEC | --clear)
+//   authority-sim fault  --data DIR [--key KEY] (SETTING | --clear)
 #include "AccessKey.h"
 #include "AuthorityClock.h"
 #include "AuthorityServer.h"
@@ -46,10 +46,10 @@ int serve(const QCommandLineParser &args)
     if (options.environment != 1 && options.environment != 2)
         return fail(u"--environment is 1 (production) or 2 (homologation)"_s);
     options.threads = args.value(u"threads"_s).toInt();
-    for (const QString &spec : args.values(u"fault"_s)) {
+    for (const QString &setting : args.values(u"fault"_s)) {
         store::Fault fault;
-        if (!faults::parse(spec, &fault))
-            return fail(u"invalid --fault %1"_s.arg(spec));
+        if (!faults::parse(setting, &fault))
+            return fail(u"invalid --fault %1"_s.arg(setting));
         options.faults.append(fault);
     }
     options.tlsCertificate = args.value(u"tls-cert"_s);
@@ -114,7 +114,8 @@ int fault(const QCommandLineParser &args)
     }
     const QStringList rest = args.positionalArguments().mid(1);
     if (rest.size() != 1)
-        return fail(u"fault needs one SPEC (slow:MS, unavailable, drop, reject:CODE) or --clear"_s);
+        return fail(
+            u"fault needs one SETTING (slow:MS, unavailable, drop, reject:CODE) or --clear"_s);
     store::Fault f;
     f.scope = scope;
     if (!faults::parse(rest.first(), &f))
@@ -145,7 +146,7 @@ int main(int argc, char *argv[])
         {u"environment"_s, u"1 production, 2 homologation."_s, u"n"_s, u"2"_s},
         {u"threads"_s, u"Worker threads."_s, u"n"_s, u"16"_s},
         {u"fault"_s, u"A switch for the whole run (slow:MS, unavailable, drop, reject:CODE)."_s,
-         u"spec"_s},
+         u"setting"_s},
         {u"tls-cert"_s, u"Serve HTTPS with this certificate (PEM)."_s, u"pem"_s},
         {u"tls-key"_s, u"The TLS certificate's private key (PEM)."_s, u"pem"_s},
         {u"client-ca"_s, u"Require client certificates signed by this CA (PEM)."_s, u"pem"_s},

@@ -30,8 +30,8 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTabWidget>
-#include <QToolButton>
 #include <QTest>
+#include <QToolButton>
 
 using namespace Qt::StringLiterals;
 
