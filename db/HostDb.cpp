@@ -112,8 +112,9 @@ void loadBrazilianPlaces(QSqlDatabase &db)
 
 QStringList HostTableNames()
 {
-    return {u"PAIS"_s,    u"ESTADO"_s,     u"MUNICIPIO"_s, u"EMPRESA"_s,    u"INSCRESTAD"_s,
-            u"CLIENTE"_s, u"FORNECEDOR"_s, u"PRODUTO"_s,   u"TIPOOPERAC"_s, u"MENSAGEM"_s};
+    return {u"PAIS"_s,       u"ESTADO"_s,   u"MUNICIPIO"_s,   u"EMPRESA"_s,
+            u"INSCRESTAD"_s, u"CLIENTE"_s,  u"FORNECEDOR"_s,  u"PRODUTO"_s,
+            u"TIPOOPERAC"_s, u"MENSAGEM"_s, u"TRIBSERVICO"_s, u"TRIBSERVICOMENS"_s};
 }
 
 QStringList ExistingHostTables(const QSqlDatabase &db)

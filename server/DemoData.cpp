@@ -38,54 +38,6 @@ void insertComponents(const QSqlDatabase &db)
                {{u":C", qint64(i + 1)}, {u":D", names.at(i)}});
 }
 
-void insertParametrization(const QSqlDatabase &db)
-{
-    struct Service
-    {
-        const char16_t *product, *cst;
-        double reduction;
-        const char16_t *message; // standard observation (host MENSAGEM code), or null
-    };
-    // SUBCONTRATACAO DE FRETE (020010002) is left without parametrization on purpose.
-    const Service services[] = {
-        {u"010010001", u"00", 0, nullptr}, {u"010010002", u"00", 0, nullptr},
-        {u"010010003", u"00", 0, u"005"},  {u"010020001", u"20", 20, u"003"},
-        {u"010020002", u"00", 0, nullptr}, {u"020010001", u"90", 0, u"001"},
-    };
-    for (const char16_t *company : {u"01", u"02"}) {
-        for (const Service &s : services) {
-            runSql(db,
-                   u"INSERT INTO PARAMFISCSERV (CDEMPRESA, CDARVPROD, CDCFOPESTADUAL, "
-                   "CDCFOPINTEREST, CDCFOPEXTERIOR, DSNATUOPERACAO, CDIMPOSTO, SGIMPOSTO, "
-                   "CDSITUTRIBIT, CDFISCALIT, VRALIQINTERNA, VRREDBASECALC) VALUES (:E, :P, "
-                   "'5353', '6353', '7358', 'PRESTACAO DE SERVICO DE TRANSPORTE', '01', 'ICMS', "
-                   ":S, '1', 12, :R)"_s,
-                   {{u":E", QString::fromUtf16(company)},
-                    {u":P", QString::fromUtf16(s.product)},
-                    {u":S", QString::fromUtf16(s.cst)},
-                    {u":R", s.reduction}});
-            if (s.message) {
-                runSql(db,
-                       u"INSERT INTO PARAMFISCMENS (CDEMPRESA, CDARVPROD, NRORDEM, CDMENSAGEM, "
-                       "DSMENSAGEM) SELECT :E, :P, 1, CDMENSAGEM, DSMENSAGEM FROM MENSAGEM "
-                       "WHERE CDMENSAGEM = :M"_s,
-                       {{u":E", QString::fromUtf16(company)},
-                        {u":P", QString::fromUtf16(s.product)},
-                        {u":M", QString::fromUtf16(s.message)}});
-            }
-        }
-    }
-    const std::tuple<const char16_t *, const char16_t *, double> rates[] = {
-        {u"SP", u"RS", 12}, {u"SP", u"MG", 12}, {u"SP", u"AM", 7}, {u"SP", u"PE", 7},
-        {u"RS", u"SP", 12}, {u"RS", u"PE", 7},  {u"SC", u"BA", 7}, {u"MG", u"SP", 12},
-    };
-    for (const auto &[from, to, rate] : rates)
-        runSql(db,
-               u"INSERT INTO PARAMFISCALIQ (SGESTADOORIG, SGESTADODEST, VRALIQUOTA) "
-               "VALUES (:O, :D, :A)"_s,
-               {{u":O", QString::fromUtf16(from)}, {u":D", QString::fromUtf16(to)}, {u":A", rate}});
-}
-
 void insertInvoices(const QSqlDatabase &db)
 {
     struct Invoice
@@ -469,7 +421,6 @@ bool load(const QSqlDatabase &db)
     {
         SqlTransaction tx(db);
         insertComponents(db);
-        insertParametrization(db);
         insertInvoices(db);
         tx.commit();
     }

@@ -92,22 +92,6 @@ QStringList migrationStep(int version, bool pg)
                "VRTOTAITEM %1, PRIMARY KEY (CDFILIAL, NRLANCTONF, NRITEM), "
                "FOREIGN KEY (CDFILIAL, NRLANCTONF) REFERENCES NOTAFISCAL (CDFILIAL, NRLANCTONF))"_s
                    .arg(num)
-            // Fiscal parametrization of a service product: CFOP by the kind of route, nature
-            // of the operation, ICMS situation, internal rate and base reduction.
-            << u"CREATE TABLE PARAMFISCSERV (CDEMPRESA VARCHAR(2) NOT NULL, "
-               "CDARVPROD VARCHAR(20) NOT NULL, CDCFOPESTADUAL VARCHAR(4) NOT NULL, "
-               "CDCFOPINTEREST VARCHAR(4) NOT NULL, CDCFOPEXTERIOR VARCHAR(4) NOT NULL, "
-               "DSNATUOPERACAO VARCHAR(60) NOT NULL, CDIMPOSTO VARCHAR(2) NOT NULL, "
-               "SGIMPOSTO VARCHAR(10) NOT NULL, CDSITUTRIBIT VARCHAR(2) NOT NULL, "
-               "CDFISCALIT VARCHAR(1), VRALIQINTERNA %1 NOT NULL, VRREDBASECALC %1 NOT NULL, "
-               "PRIMARY KEY (CDEMPRESA, CDARVPROD))"_s.arg(num)
-            // ICMS rate of a route between two states.
-            << u"CREATE TABLE PARAMFISCALIQ (SGESTADOORIG VARCHAR(2) NOT NULL, "
-               "SGESTADODEST VARCHAR(2) NOT NULL, VRALIQUOTA %1 NOT NULL, "
-               "PRIMARY KEY (SGESTADOORIG, SGESTADODEST))"_s.arg(num)
-            << u"CREATE TABLE PARAMFISCMENS (CDEMPRESA VARCHAR(2) NOT NULL, "
-               "CDARVPROD VARCHAR(20) NOT NULL, NRORDEM INTEGER NOT NULL, CDMENSAGEM VARCHAR(3), "
-               "DSMENSAGEM VARCHAR(255) NOT NULL, PRIMARY KEY (CDEMPRESA, CDARVPROD, NRORDEM))"_s
             // Transmission batches and their documents.
             << u"CREATE TABLE CTELOTE (NRLOTE BIGINT NOT NULL PRIMARY KEY, "
                "CDEMPRESA VARCHAR(2) NOT NULL, CDINSCESTA VARCHAR(16), DTENVIO %1, "

@@ -134,3 +134,37 @@ CREATE TABLE MENSAGEM (
     DSMENSAGEM      VARCHAR(120) NOT NULL,
     IDSITUACAOMENS  VARCHAR(1)   NOT NULL
 );
+
+-- Fiscal treatment of the services a company renders, by outgoing operation type, service
+-- product and kind of route (IDPERCURSO: "E" within one state, "I" between states, "X" abroad).
+-- A row may name one payer (IDCADTOMADOR "C" client or "F" supplier, and its code CDTOMADOR);
+-- such a row wins over the row without payer. VRALIQUOTA null: the interstate rate of the route's
+-- two states. VRREDBASECALC reduces the ICMS base, VRPERCCREDPRES is the presumed credit as a
+-- share of the ICMS value (percentages).
+CREATE TABLE TRIBSERVICO (
+    NRTRIBSERVICO   NUMERIC(9)   NOT NULL PRIMARY KEY,
+    CDEMPRESA       VARCHAR(2)   NOT NULL REFERENCES EMPRESA (CDEMPRESA),
+    CDTIPOOPER      VARCHAR(2)   NOT NULL,
+    CDARVPROD       VARCHAR(20)  NOT NULL,
+    IDPERCURSO      VARCHAR(1)   NOT NULL,
+    IDCADTOMADOR    VARCHAR(1),
+    CDTOMADOR       VARCHAR(21),
+    CDCFOP          VARCHAR(4)   NOT NULL,
+    DSNATUOPERACAO  VARCHAR(60)  NOT NULL,
+    CDIMPOSTO       VARCHAR(2)   NOT NULL,
+    SGIMPOSTO       VARCHAR(10)  NOT NULL,
+    CDSITUTRIBIT    VARCHAR(2)   NOT NULL,
+    CDFISCALIT      VARCHAR(1),
+    VRALIQUOTA      NUMERIC(5,2),
+    VRREDBASECALC   NUMERIC(5,2) NOT NULL,
+    VRPERCCREDPRES  NUMERIC(5,2) NOT NULL
+);
+CREATE INDEX TRIBSERVICO_SERVICO ON TRIBSERVICO (CDEMPRESA, CDTIPOOPER, CDARVPROD, IDPERCURSO);
+
+-- The standard observations of a fiscal treatment, in order.
+CREATE TABLE TRIBSERVICOMENS (
+    NRTRIBSERVICO   NUMERIC(9)   NOT NULL REFERENCES TRIBSERVICO (NRTRIBSERVICO),
+    NRORDEM         NUMERIC(3)   NOT NULL,
+    CDMENSAGEM      VARCHAR(3)   NOT NULL REFERENCES MENSAGEM (CDMENSAGEM),
+    PRIMARY KEY (NRTRIBSERVICO, NRORDEM)
+);

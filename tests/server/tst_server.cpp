@@ -866,80 +866,139 @@ private slots:
         QCOMPARE(nothing.toString(), u"Informe o código ou a inscrição para a pesquisa."_s);
     }
 
+    // The fiscal treatment by company, operation type, product, kind of route and payer, with
+    // the ICMS computed from a total of 1,000.00.
     void serviceParametrization_data()
     {
-        QTest::addColumn<QString>("company");
-        QTest::addColumn<QString>("stateRegistration");
-        QTest::addColumn<QString>("product");
+        QTest::addColumn<QStringList>("service"); // company, registration, operation, product
         QTest::addColumn<QStringList>("route"); // country, state, country, state
+        QTest::addColumn<QStringList>("payer"); // source, code
         QTest::addColumn<QString>("cfop");
-        QTest::addColumn<double>("base");
-        QTest::addColumn<double>("rate");
-        QTest::addColumn<double>("tax");
+        QTest::addColumn<QString>("nature");
         QTest::addColumn<QString>("cst");
-        QTest::addColumn<int>("messages");
+        QTest::addColumn<QList<double>>("icms"); // base, rate, reduction, value, presumed credit
+        QTest::addColumn<QStringList>("messages");
         const QString sp = u"244187365112"_s;
-        QTest::newRow("within the state") << u"01"_s << sp << u"010010001"_s
-                                          << QStringList {u"1058"_s, u"SP"_s, u"1058"_s, u"SP"_s}
-                                          << u"5353"_s << 1000.0 << 12.0 << 120.0 << u"00"_s << 0;
-        QTest::newRow("route rate registered")
-            << u"01"_s << sp << u"010010001"_s
-            << QStringList {u"1058"_s, u"SP"_s, u"1058"_s, u"AM"_s} << u"6353"_s << 1000.0 << 7.0
-            << 70.0 << u"00"_s << 0;
-        QTest::newRow("route rate by the general rule")
-            << u"01"_s << sp << u"010010001"_s
-            << QStringList {u"1058"_s, u"SP"_s, u"1058"_s, u"BA"_s} << u"6353"_s << 1000.0 << 7.0
-            << 70.0 << u"00"_s << 0;
-        QTest::newRow("reduced base and a message")
-            << u"01"_s << sp << u"010020001"_s
-            << QStringList {u"1058"_s, u"SP"_s, u"1058"_s, u"SP"_s} << u"5353"_s << 800.0 << 12.0
-            << 96.0 << u"20"_s << 1;
-        QTest::newRow("abroad") << u"01"_s << sp << u"010010003"_s
-                                << QStringList {u"1058"_s, u"SP"_s, u"0639"_s, u"EX"_s} << u"7358"_s
-                                << 0.0 << 0.0 << 0.0 << u"41"_s << 1;
+        const QStringList spsp {u"1058"_s, u"SP"_s, u"1058"_s, u"SP"_s};
+        const QStringList commerce {u"C"_s, u"102"_s};
+        const QString toCommerce = u"PREST. SERV. TRANSPORTE A ESTAB. COMERCIAL"_s;
+        QTest::newRow("intrastate")
+            << QStringList {u"01"_s, sp, u"01"_s, u"010010001"_s} << spsp << commerce << u"5353"_s
+            << toCommerce << u"00"_s << QList<double> {1000, 12, 0, 120, 0} << QStringList {};
+        QTest::newRow("interstate at 12 %")
+            << QStringList {u"01"_s, sp, u"01"_s, u"010010001"_s}
+            << QStringList {u"1058"_s, u"SP"_s, u"1058"_s, u"RS"_s} << commerce << u"6353"_s
+            << toCommerce << u"00"_s << QList<double> {1000, 12, 0, 120, 0} << QStringList {};
+        QTest::newRow("interstate at 7 % from the southeast to the northeast")
+            << QStringList {u"01"_s, sp, u"01"_s, u"010010001"_s}
+            << QStringList {u"1058"_s, u"SP"_s, u"1058"_s, u"BA"_s} << commerce << u"6353"_s
+            << toCommerce << u"00"_s << QList<double> {1000, 7, 0, 70, 0} << QStringList {};
+        QTest::newRow("interstate at 12 % from the south to the southeast")
+            << QStringList {u"02"_s, u"0963245178"_s, u"01"_s, u"010010002"_s}
+            << QStringList {u"1058"_s, u"RS"_s, u"1058"_s, u"SP"_s} << commerce << u"6353"_s
+            << toCommerce << u"00"_s << QList<double> {1000, 12, 0, 120, 0} << QStringList {};
+        QTest::newRow("export") << QStringList {u"01"_s, sp, u"01"_s, u"010010001"_s}
+                                << QStringList {u"1058"_s, u"SP"_s, u"0639"_s, u"EX"_s} << commerce
+                                << u"7358"_s << u"PRESTACAO DE SERVICO DE TRANSPORTE NO EXTERIOR"_s
+                                << u"41"_s << QList<double> {0, 0, 0, 0, 0} << QStringList {};
+        QTest::newRow("reduced base")
+            << QStringList {u"01"_s, sp, u"01"_s, u"010020001"_s} << spsp << commerce << u"5353"_s
+            << toCommerce << u"20"_s << QList<double> {800, 12, 20, 96, 0} << QStringList {};
+        QTest::newRow("presumed credit and an observation")
+            << QStringList {u"01"_s, sp, u"01"_s, u"010010003"_s} << spsp << commerce << u"5353"_s
+            << toCommerce << u"90"_s << QList<double> {1000, 12, 0, 120, 24}
+            << QStringList {u"MERCADORIA TRANSPORTADA SOB RESPONSABILIDADE DO REMETENTE ATE A "
+                            "ENTREGA"_s};
+        QTest::newRow("payer not a taxpayer")
+            << QStringList {u"01"_s, sp, u"01"_s, u"010010001"_s} << spsp
+            << QStringList {u"C"_s, u"105"_s} << u"5357"_s
+            << u"PREST. SERV. TRANSPORTE A NAO CONTRIBUINTE"_s << u"00"_s
+            << QList<double> {1000, 12, 0, 120, 0} << QStringList {};
+        QTest::newRow("payer not a taxpayer in another state")
+            << QStringList {u"01"_s, sp, u"01"_s, u"010010001"_s}
+            << QStringList {u"1058"_s, u"SP"_s, u"1058"_s, u"PE"_s}
+            << QStringList {u"C"_s, u"106"_s} << u"6357"_s
+            << u"PREST. SERV. TRANSPORTE A NAO CONTRIBUINTE"_s << u"00"_s
+            << QList<double> {1000, 7, 0, 70, 0} << QStringList {};
+        QTest::newRow("the same code as a supplier is another payer")
+            << QStringList {u"01"_s, sp, u"01"_s, u"010010001"_s} << spsp
+            << QStringList {u"F"_s, u"105"_s} << u"5353"_s << toCommerce << u"00"_s
+            << QList<double> {1000, 12, 0, 120, 0} << QStringList {};
+        QTest::newRow("payer as tax substitute")
+            << QStringList {u"01"_s, sp, u"01"_s, u"010010002"_s} << spsp
+            << QStringList {u"C"_s, u"110"_s} << u"5360"_s
+            << u"PREST. SERV. TRANSPORTE A CONTRIB. SUBSTITUTO"_s << u"60"_s
+            << QList<double> {1000, 12, 0, 120, 0}
+            << QStringList {u"ICMS DE RESPONSABILIDADE DO TOMADOR DO SERVICO POR SUBSTITUICAO "
+                            "TRIBUTARIA"_s};
+        QTest::newRow("deferred redispatch")
+            << QStringList {u"01"_s, sp, u"03"_s, u"020010001"_s} << spsp << commerce << u"5353"_s
+            << toCommerce << u"51"_s << QList<double> {0, 0, 0, 0, 0}
+            << QStringList {u"ICMS DIFERIDO CONFORME REGULAMENTO DO ICMS DO ESTADO"_s};
         QTest::newRow("starting outside the emitter's state")
-            << u"02"_s << u"257894310"_s << u"010010001"_s
-            << QStringList {u"1058"_s, u"SP"_s, u"1058"_s, u"RS"_s} << u"6932"_s << 1000.0 << 12.0
-            << 120.0 << u"00"_s << 0;
+            << QStringList {u"02"_s, u"257894310"_s, u"01"_s, u"010010001"_s}
+            << QStringList {u"1058"_s, u"SP"_s, u"1058"_s, u"RS"_s} << commerce << u"6932"_s
+            << toCommerce << u"00"_s << QList<double> {1000, 12, 0, 120, 0} << QStringList {};
     }
     void serviceParametrization()
     {
-        QFETCH(QString, company);
-        QFETCH(QString, stateRegistration);
-        QFETCH(QString, product);
+        QFETCH(QStringList, service);
         QFETCH(QStringList, route);
+        QFETCH(QStringList, payer);
         QFETCH(QString, cfop);
-        QFETCH(double, base);
-        QFETCH(double, rate);
-        QFETCH(double, tax);
+        QFETCH(QString, nature);
         QFETCH(QString, cst);
-        QFETCH(int, messages);
-        const QVariantList r = asList(call(
-            u"GetDadosServico"_s,
-            {company, stateRegistration, u"S"_s, u"01"_s, product, route.at(0), route.at(1),
-             u"0950"_s, route.at(2), route.at(3), u"0001"_s, 1000.0, u"C"_s, u"101"_s, u"0001"_s}));
+        QFETCH(QList<double>, icms);
+        QFETCH(QStringList, messages);
+        const QVariantList r
+            = asList(call(u"GetDadosServico"_s,
+                          {service.at(0), service.at(1), u"S"_s, service.at(2), service.at(3),
+                           route.at(0), route.at(1), u"0950"_s, route.at(2), route.at(3), u"0001"_s,
+                           1000.0, payer.at(0), payer.at(1), u"0001"_s}));
         QCOMPARE(r.value(0).toString(), u"S"_s);
         QCOMPARE(r.value(1).toString(), u"S"_s);
+        QCOMPARE(r.value(3).toString(), cfop);
+        QCOMPARE(r.value(4).toString(), nature);
         const DataPacket taxes = packetAt(r, 2);
         QCOMPARE(taxes.rows.size(), 1);
-        QCOMPARE(r.value(3).toString(), cfop);
-        QCOMPARE(r.value(4).toString(), u"PRESTACAO DE SERVICO DE TRANSPORTE"_s);
-        QCOMPARE(valueOf(taxes, 0, u"VRBASECALCULO"_s).toDouble(), base);
-        QCOMPARE(valueOf(taxes, 0, u"VRALIQUOTA"_s).toDouble(), rate);
-        QCOMPARE(valueOf(taxes, 0, u"VRIMPOSTO"_s).toDouble(), tax);
-        QCOMPARE(valueOf(taxes, 0, u"CDSITUTRIBIT"_s).toString(), cst);
         QCOMPARE(valueOf(taxes, 0, u"SGIMPOSTO"_s).toString(), u"ICMS"_s);
+        QCOMPARE(valueOf(taxes, 0, u"CDSITUTRIBIT"_s).toString(), cst);
+        const QList<double> got {valueOf(taxes, 0, u"VRBASECALCULO"_s).toDouble(),
+                                 valueOf(taxes, 0, u"VRALIQUOTA"_s).toDouble(),
+                                 valueOf(taxes, 0, u"VRREDBASECALC"_s).toDouble(),
+                                 valueOf(taxes, 0, u"VRIMPOSTO"_s).toDouble(),
+                                 valueOf(taxes, 0, u"VRCREDPRESUMIDO"_s).toDouble()};
+        QCOMPARE(got, icms);
         const DataPacket msgs = packetAt(r, 5);
-        QCOMPARE(msgs.rows.size(), messages);
         QCOMPARE(msgs.fields.at(1).name, u"DSDADOADIC"_s);
+        QStringList texts;
+        for (int i = 0; i < msgs.rows.size(); ++i)
+            texts << valueOf(msgs, i, u"DSDADOADIC"_s).toString();
+        QCOMPARE(texts, messages);
     }
 
+    // Nothing registered for the service: the reply says so and carries nothing else.
+    void serviceWithoutParametrization_data()
+    {
+        QTest::addColumn<QString>("operation");
+        QTest::addColumn<QString>("product");
+        QTest::addColumn<QStringList>("route");
+        const QStringList spsp {u"1058"_s, u"SP"_s, u"1058"_s, u"SP"_s};
+        QTest::newRow("product") << u"01"_s << u"020010002"_s << spsp;
+        QTest::newRow("operation type") << u"02"_s << u"010010001"_s << spsp;
+        QTest::newRow("no operation type") << QString() << u"010010001"_s << spsp;
+        QTest::newRow("route abroad")
+            << u"03"_s << u"020010001"_s << QStringList {u"1058"_s, u"SP"_s, u"0639"_s, u"EX"_s};
+    }
     void serviceWithoutParametrization()
     {
-        const QVariantList r = asList(
-            call(u"GetDadosServico"_s,
-                 {u"01"_s, u"244187365112"_s, u"S"_s, u"01"_s, u"020010002"_s, u"1058"_s, u"SP"_s,
-                  u"0950"_s, u"1058"_s, u"SP"_s, u"0950"_s, 500.0, u"C"_s, u"101"_s, u"0001"_s}));
+        QFETCH(QString, operation);
+        QFETCH(QString, product);
+        QFETCH(QStringList, route);
+        const QVariantList r = asList(call(
+            u"GetDadosServico"_s,
+            {u"01"_s, u"244187365112"_s, u"S"_s, operation, product, route.at(0), route.at(1),
+             u"0950"_s, route.at(2), route.at(3), u"0950"_s, 500.0, u"C"_s, u"102"_s, u"0001"_s}));
         QCOMPARE(r, (QVariantList {u"S"_s, u"N"_s}));
     }
 
