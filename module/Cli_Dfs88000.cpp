@@ -91,6 +91,8 @@ TfrmCTe::TfrmCTe(QWidget *parent)
     criaRegrasCarga();
     criaEmitente();
     criaPapeis();
+    criaServico();
+    criaComponentesValor();
     inCount = 0;
 }
 

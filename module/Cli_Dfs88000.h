@@ -370,8 +370,7 @@ public:
     QLabel *imgCheck = nullptr;
     QLabel *imgGray = nullptr;
 
-    // --- section checks, in the order the validation before a post calls them; the sections
-    //     still to come keep theirs in Cli_Dfs88000_SectionChecks.cpp
+    // --- section checks, in the order the validation before a post calls them
     void Vd_TipoOperac(bool boTestaVazio);
     void Vd_Pais(bool boTestaVazio, TDBEdit *edit);
     void Vd_Estado(bool boTestaVazio, TDBEdit *edit);
@@ -383,6 +382,7 @@ public:
     void Vd_Destinatario(bool boTestaVazio, const QString &kind);
     void Vd_Tomador(bool boTestaVazio, const QString &kind);
     void Vd_Produto(bool boTestaVazio);
+    void Vd_CompValorPrest(bool boTestaVazio);
     void Vd_InfQtCarga();
     // The party pages shown for the current source and payer indicators.
     void AtualizaPartes();
@@ -444,6 +444,36 @@ private:
     TADOIBQuery *qryPesqMensagem = nullptr;
     TClientDataSet *cdsPesqMensagem = nullptr;
     TDataSource *dtsPesqMensagem = nullptr;
+
+public:
+    // --- route, operation type and service product (Cli_Dfs88000_Service.cpp)
+    TADOIBQuery *qryPesqPais = nullptr;
+    TADOIBQuery *qryPais = nullptr;
+    TADOIBQuery *qryPesqEstado = nullptr;
+    TADOIBQuery *qryEstado = nullptr;
+    TADOIBQuery *qryPesqMunicipio = nullptr;
+    TADOIBQuery *qryMunicipio = nullptr;
+    TADOIBQuery *qryPesqTipoOperac = nullptr;
+    TADOIBQuery *qryTipoOperac = nullptr;
+    TADOIBQuery *qryPesqProduto = nullptr;
+    TADOIBQuery *qryProduto = nullptr;
+    // The look-up lists the route, operation type and product buttons show.
+    TClientDataSet *cdsPesqPais = nullptr;
+    TClientDataSet *cdsPesqEstado = nullptr;
+    TClientDataSet *cdsPesqMunicipio = nullptr;
+    TClientDataSet *cdsPesqTipoOperac = nullptr;
+    TClientDataSet *cdsPesqProduto = nullptr;
+    TDataSource *dtsPesqPais = nullptr;
+    TDataSource *dtsPesqEstado = nullptr;
+    TDataSource *dtsPesqMunicipio = nullptr;
+    TDataSource *dtsPesqTipoOperac = nullptr;
+    TDataSource *dtsPesqProduto = nullptr;
+
+    // --- value components and taxes (Cli_Dfs88000_ValueComponents.cpp)
+    // The component look-up of the component grid's code column (ellipsis button, F9).
+    void PesquisaCompValorPrest();
+    // Empties the value components and taxes of a document being edited.
+    void LimpaListasServico();
 
 protected:
     void Incluir() override;
@@ -510,6 +540,45 @@ private:
     void dbgObsGeraisEditButtonClick();
     void cdsCTeDadosAdicAfterInsert();
     void cdsCTeDadosAdicBeforePost();
+
+    // Route, operation type and service product.
+    void criaServico();
+    void carregaPesquisa(TADOIBQuery *qry, TClientDataSet *cds);
+    bool documentoEmEdicao() const;
+    void poeEmEdicao(TClientDataSet *cds);
+    QString ladoRota(const TDBEdit *edit) const;
+    void limpaCampos(const QString &lado, const QStringList &stems);
+    void vdRota(bool boTestaVazio, TDBEdit *edit);
+    void falhaRota(TDBEdit *edit);
+    void rotaBeforePesq(TDBEdit *edit);
+    void rotaAfterPesq(TDBEdit *edit);
+    void vigiaRota(TDBEdit *edit);
+    void panServPrestadoExit();
+    void falhaProduto(QWidget *control, const QString &key);
+    void aplicaDadosServico(const QVariantList &reply);
+    bool m_vigiando = false; // a route watcher is clearing fields
+    // Value components and taxes.
+    void criaComponentesValor();
+    void poeDocumentoEmEdicao();
+    qsizetype indiceCompValor(double codigo) const;
+    QVariant m_compValorGuardado; // code of the component row being edited, as stored
+    // While set, rows may be added to and removed from the tax list (the server's answer and the
+    // clearing); the user's insert and delete there are refused silently.
+    bool m_impostosLivres = false;
+    // Sets m_impostosLivres for a scope; solta() gives it back early.
+    class TImpostosLivres
+    {
+    public:
+        explicit TImpostosLivres(bool &livres);
+        ~TImpostosLivres();
+        TImpostosLivres(const TImpostosLivres &) = delete;
+        TImpostosLivres &operator=(const TImpostosLivres &) = delete;
+        void solta();
+
+    private:
+        bool *m_livres;
+        bool m_antes;
+    };
 
     QList<QPointer<QWidget>> m_controlesLeitura;
     TDataSetNotifyEvent m_beforePost;

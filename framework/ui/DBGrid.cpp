@@ -81,13 +81,19 @@ void TDBGrid::SetColumns(const QList<TColumn> &columns)
 
 int TDBGrid::SelectedIndex() const
 {
-    return currentIndex().isValid() ? currentIndex().column() : -1;
+    if (currentIndex().isValid())
+        return currentIndex().column();
+    // Without rows the grid still has a selected column (where F9 or a first row goes).
+    return m_column < m_model->columnCount() ? m_column : -1;
 }
 
 void TDBGrid::SetSelectedIndex(int column)
 {
+    if (column >= 0 && column < m_model->columnCount())
+        m_column = column;
     const int row = currentIndex().isValid() ? currentIndex().row() : 0;
-    setCurrentIndex(m_model->index(row, column));
+    if (row < m_model->rowCount())
+        setCurrentIndex(m_model->index(row, column));
 }
 
 void TDBGrid::SetOptions(int options)

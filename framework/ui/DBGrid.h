@@ -51,7 +51,8 @@ public:
     void SetColumns(const QList<TColumn> &columns);
     const QList<TColumn> &Columns() const { return m_model->Columns(); }
     TField *ColumnField(int column) const { return m_model->FieldOf(column); }
-    // The column of the current cell; -1 when none.
+    // The column of the current cell, or of the last one when the grid has no rows; -1 when the
+    // grid has no columns.
     int SelectedIndex() const;
     void SetSelectedIndex(int column);
 

@@ -18,10 +18,13 @@ void openEmpty(TClientDataSet *ds)
         ds->CreateDataSet();
 }
 
-void row(TClientDataSet *ds, const QList<std::pair<QString, QVariant>> &values)
+} // namespace
+
+void AppendAsServer(TClientDataSet *ds, const QList<std::pair<QString, QVariant>> &values)
 {
     // Sample rows are data as the server sends it: the window's defaults, checks and save stay
     // out of them.
+    const TDataSetNotifyEvent beforeInsert = std::exchange(ds->BeforeInsert, nullptr);
     const TDataSetNotifyEvent afterInsert = std::exchange(ds->AfterInsert, nullptr);
     const TDataSetNotifyEvent beforePost = std::exchange(ds->BeforePost, nullptr);
     const TDataSetNotifyEvent afterPost = std::exchange(ds->AfterPost, nullptr);
@@ -33,12 +36,11 @@ void row(TClientDataSet *ds, const QList<std::pair<QString, QVariant>> &values)
         f->OnChange = change;
     }
     ds->Post();
+    ds->BeforeInsert = beforeInsert;
     ds->AfterInsert = afterInsert;
     ds->BeforePost = beforePost;
     ds->AfterPost = afterPost;
 }
-
-} // namespace
 
 void FillEditorSample(TfrmCTe *editor)
 {
@@ -67,7 +69,8 @@ void FillEditorSample(TfrmCTe *editor)
     };
     for (const Doc &d : docs) {
         const QString status = QString::fromUtf16(d.status);
-        row(cte,
+        AppendAsServer(
+            cte,
             {{u"IDCHECK"_s, u"N"_s},
              {u"CDCTE"_s, d.cd},
              {u"CDEMPRESA"_s, u"01"_s},
@@ -130,50 +133,50 @@ void FillEditorSample(TfrmCTe *editor)
              {u"VRTOTACARGA"_s, 25000.0},
              {u"DSPRODPREDOMINA"_s, u"PEÇAS AUTOMOTIVAS"_s}});
     }
-    row(editor->cdsCTeImpostos,
-        {{u"CDCTEIMPOSTOS"_s, 1.0},
-         {u"CDCTE"_s, 1.0},
-         {u"CDIMPOSTO"_s, u"01"_s},
-         {u"SGIMPOSTO"_s, u"ICMS"_s},
-         {u"VRBASECALCULO"_s, 1500.0},
-         {u"VRALIQUOTA"_s, 12.0},
-         {u"VRIMPOSTO"_s, 180.0},
-         {u"CDSITUTRIBIT"_s, u"00"_s}});
-    row(editor->cdsCTeCompValor,
-        {{u"CDCTECOMPVALOR"_s, 1.0},
-         {u"CDCTE"_s, 1.0},
-         {u"CDCOMPVRPREST"_s, 1.0},
-         {u"VRCOMPONENTE"_s, 1500.0},
-         {u"DSCOMPVRPREST"_s, u"FRETE PESO"_s}});
-    row(editor->cdsCTeDocFiscais,
-        {{u"CDCTEDOCFISCAIS"_s, 1.0},
-         {u"CDCTE"_s, 1.0},
-         {u"NRACESSONFE"_s, u"35261298765432000155550010000012341000012340"_s},
-         {u"NRINSJURNF"_s, u"11222333000144"_s},
-         {u"NMRAZSOCNF"_s, u"COMÉRCIO DESTINO LTDA"_s},
-         {u"CDSERIE"_s, u"1"_s},
-         {u"NRNOTAFISC"_s, u"1234"_s},
-         {u"DTEMISSAO"_s, QDateTime(QDate(2026, 12, 4), QTime())},
-         {u"CDMODDOCFISC"_s, u"55"_s},
-         {u"VRNOTAFISC"_s, 25000.0}});
+    AppendAsServer(editor->cdsCTeImpostos,
+                   {{u"CDCTEIMPOSTOS"_s, 1.0},
+                    {u"CDCTE"_s, 1.0},
+                    {u"CDIMPOSTO"_s, u"01"_s},
+                    {u"SGIMPOSTO"_s, u"ICMS"_s},
+                    {u"VRBASECALCULO"_s, 1500.0},
+                    {u"VRALIQUOTA"_s, 12.0},
+                    {u"VRIMPOSTO"_s, 180.0},
+                    {u"CDSITUTRIBIT"_s, u"00"_s}});
+    AppendAsServer(editor->cdsCTeCompValor,
+                   {{u"CDCTECOMPVALOR"_s, 1.0},
+                    {u"CDCTE"_s, 1.0},
+                    {u"CDCOMPVRPREST"_s, 1.0},
+                    {u"VRCOMPONENTE"_s, 1500.0},
+                    {u"DSCOMPVRPREST"_s, u"FRETE PESO"_s}});
+    AppendAsServer(editor->cdsCTeDocFiscais,
+                   {{u"CDCTEDOCFISCAIS"_s, 1.0},
+                    {u"CDCTE"_s, 1.0},
+                    {u"NRACESSONFE"_s, u"35261298765432000155550010000012341000012340"_s},
+                    {u"NRINSJURNF"_s, u"11222333000144"_s},
+                    {u"NMRAZSOCNF"_s, u"COMÉRCIO DESTINO LTDA"_s},
+                    {u"CDSERIE"_s, u"1"_s},
+                    {u"NRNOTAFISC"_s, u"1234"_s},
+                    {u"DTEMISSAO"_s, QDateTime(QDate(2026, 12, 4), QTime())},
+                    {u"CDMODDOCFISC"_s, u"55"_s},
+                    {u"VRNOTAFISC"_s, 25000.0}});
     const std::pair<const char16_t *, const char16_t *> quantidades[] = {
         {u"01", u"PESO BRUTO"}, {u"01", u"PESO BASE DE CALCULO"}, {u"01", u"PESO AFERIDO"},
         {u"00", u"CUBAGEM"},    {u"03", u"QUANTIDADE DE VOLUME"},
     };
     double key = 0;
     for (const auto &[unidade, tipo] : quantidades) {
-        row(editor->cdsCTeInfQtCarga,
-            {{u"CDCTEINFQTCARGA"_s, ++key},
-             {u"CDCTE"_s, 1.0},
-             {u"CDUNIDMEDIDA"_s, QString::fromUtf16(unidade)},
-             {u"DSTIPOMEDIDA"_s, QString::fromUtf16(tipo)},
-             {u"QTCARGA"_s, key == 1 ? 1200.0 : 0.0},
-             {u"IDGERADAAUTO"_s, key == 1 ? u"S"_s : u"N"_s}});
+        AppendAsServer(editor->cdsCTeInfQtCarga,
+                       {{u"CDCTEINFQTCARGA"_s, ++key},
+                        {u"CDCTE"_s, 1.0},
+                        {u"CDUNIDMEDIDA"_s, QString::fromUtf16(unidade)},
+                        {u"DSTIPOMEDIDA"_s, QString::fromUtf16(tipo)},
+                        {u"QTCARGA"_s, key == 1 ? 1200.0 : 0.0},
+                        {u"IDGERADAAUTO"_s, key == 1 ? u"S"_s : u"N"_s}});
     }
-    row(editor->cdsCTeDadosAdic,
-        {{u"CDCTEDADOSADIC"_s, 1.0},
-         {u"CDCTE"_s, 1.0},
-         {u"DSDADOADIC"_s, u"ENTREGA EM HORÁRIO COMERCIAL"_s}});
+    AppendAsServer(editor->cdsCTeDadosAdic,
+                   {{u"CDCTEDADOSADIC"_s, 1.0},
+                    {u"CDCTE"_s, 1.0},
+                    {u"DSDADOADIC"_s, u"ENTREGA EM HORÁRIO COMERCIAL"_s}});
     for (auto &[dts, handler] : estados)
         dts->OnStateChange = std::move(handler);
     cte->First();

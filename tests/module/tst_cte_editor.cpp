@@ -9,6 +9,7 @@
 #include "DBText.h"
 #include "DataSource.h"
 #include "DateEditPlus.h"
+#include "EditorSample.h"
 #include "Exceptions.h"
 #include "HostWindow.h"
 #include "ListMarking.h"
@@ -166,21 +167,32 @@ class TestCTeEditor : public QObject
         }
         Cli_Dfs88000::stNrInsJurTomaAux = campo(u"NRINSJURTOMA"_s);
     }
-    // Makes a document ready to be saved by the checks this window runs itself: emitter and
-    // payer, CFOP, a tax, a fiscal document and the predominant product.
+    // Operation type and route (Campinas to São Paulo); a route change empties the service.
+    void aceitaRota()
+    {
+        TClientDataSet *cte = m_frm->cdsCTe;
+        cte->FieldByName(u"CDTIPOOPER"_s)->SetAsString(u"01"_s);
+        for (const auto &[field, value] : {std::pair {u"CDPAISINISERV", u"1058"},
+                                           {u"SGESTADOINISERV", u"SP"},
+                                           {u"CDMUNICINISERV", u"0950"},
+                                           {u"CDPAISFIMSERV", u"1058"},
+                                           {u"SGESTADOFIMSERV", u"SP"},
+                                           {u"CDMUNICFIMSERV", u"5030"}})
+            cte->FieldByName(QString::fromUtf16(field))->SetAsString(QString::fromUtf16(value));
+    }
+    // Makes a document ready to be saved by the checks this window runs itself: route, emitter
+    // and payer, CFOP, a tax, a fiscal document and the predominant product.
     void completa()
     {
         TClientDataSet *cte = m_frm->cdsCTe;
+        aceitaRota();
         aceitaEmitenteETomador();
         cte->FieldByName(u"CDCFOP"_s)->SetAsString(u"5932"_s);
         cte->FieldByName(u"DSPRODPREDOMINA"_s)->SetAsString(u"MOVEIS"_s);
         const double key = cte->FieldByName(u"CDCTE"_s)->AsFloat();
-        if (m_frm->cdsCTeImpostos->IsEmpty()) {
-            m_frm->cdsCTeImpostos->Append();
-            m_frm->cdsCTeImpostos->FieldByName(u"CDCTE"_s)->SetAsFloat(key);
-            m_frm->cdsCTeImpostos->FieldByName(u"CDIMPOSTO"_s)->SetAsString(u"01"_s);
-            m_frm->cdsCTeImpostos->Post();
-        }
+        // Only the server's answer fills the taxes.
+        if (m_frm->cdsCTeImpostos->IsEmpty())
+            AppendAsServer(m_frm->cdsCTeImpostos, {{u"CDCTE"_s, key}, {u"CDIMPOSTO"_s, u"01"_s}});
         if (m_frm->cdsCTeDocFiscais->IsEmpty()) {
             // Taken as it is: the look-up of the document on the server is not what is tested.
             const TDataSetNotifyEvent check
@@ -619,10 +631,16 @@ private slots:
         trigger(u"mnuIncluir"_s);
         m_sink->clear();
         trigger(u"mnuConfirmar"_s);
+        QCOMPARE(m_sink->lastText(), u"Tipo de operação deve ser informado."_s);
+        QCOMPARE(m_frm->pgcDados->currentWidget(), m_frm->tshIdentificacao);
+        aceitaRota();
+        trigger(u"mnuConfirmar"_s);
         QCOMPARE(m_sink->lastText(), u"Emitente deve ser informado."_s);
         QCOMPARE(m_frm->cdsCTe->State(), dsInsert);
         QCOMPARE(m_frm->pgcDados->currentWidget(), m_frm->tshEmitente);
-        aceitaEmitenteETomador();
+        completa();
+        m_frm->cdsCTe->FieldByName(u"CDCFOP"_s)->Clear();
+        m_frm->LimpaListasServico();
         trigger(u"mnuConfirmar"_s);
         QCOMPARE(m_sink->lastText(),
                  u"CFOP deve ser informado. Favor verificar o serviço e sua parametrização "
@@ -888,10 +906,8 @@ private slots:
         const int documentos = count(u"SELECT COUNT(*) FROM CTE"_s);
         trigger(command);
         completa();
-        m_frm->cdsCTeImpostos->Append();
-        m_frm->cdsCTeImpostos->FieldByName(u"CDCTE"_s)->SetAsFloat(campo(u"CDCTE"_s).toDouble());
-        m_frm->cdsCTeImpostos->FieldByName(u"CDIMPOSTO"_s)->SetAsString(u"02"_s);
-        m_frm->cdsCTeImpostos->Post();
+        AppendAsServer(m_frm->cdsCTeImpostos,
+                       {{u"CDCTE"_s, campo(u"CDCTE"_s).toDouble()}, {u"CDIMPOSTO"_s, u"02"_s}});
         recargaFalha(true);
         m_sink->clear();
         m_sink->queueAnswer(mbYes);

@@ -8,6 +8,7 @@
 #include "DBLookupComboBox.h"
 #include "DataSetModel.h"
 #include "DataSource.h"
+#include "EditorSample.h"
 #include "Exceptions.h"
 #include "ModalHelper.h"
 #include "NetConnection.h"
@@ -109,6 +110,18 @@ class TestCTeParties : public QObject
         QCOMPARE(m_frm->cdsCTe->State(), dsInsert);
     }
     QString campo(const QString &name) { return m_frm->cdsCTe->FieldByName(name)->AsString(); }
+    // Operation type and route, which the save checks before the emitter.
+    void rota()
+    {
+        for (const auto &[field, value] : {std::pair {u"CDTIPOOPER", u"01"},
+                                           {u"CDPAISINISERV", u"1058"},
+                                           {u"SGESTADOINISERV", u"SP"},
+                                           {u"CDMUNICINISERV", u"0950"},
+                                           {u"CDPAISFIMSERV", u"1058"},
+                                           {u"SGESTADOFIMSERV", u"SP"},
+                                           {u"CDMUNICFIMSERV", u"5030"}})
+            atribui(s(field), s(value));
+    }
     void atribui(const QString &name, const QString &value)
     {
         m_frm->cdsCTe->FieldByName(name)->SetAsString(value);
@@ -240,13 +253,8 @@ private slots:
         atribui(u"NMPRODUTO"_s, u"FRETE CARGA FRACIONADA"_s);
         atribui(u"VRTOTAPRESTSERV"_s, u"1500"_s);
         const double key = m_frm->cdsCTe->FieldByName(u"CDCTE"_s)->AsFloat();
-        for (TClientDataSet *child : {m_frm->cdsCTeCompValor, m_frm->cdsCTeImpostos}) {
-            child->Append();
-            child->FieldByName(u"CDCTE"_s)->SetAsFloat(key);
-            child->FieldByName(child == m_frm->cdsCTeImpostos ? u"CDIMPOSTO"_s : u"CDCOMPVRPREST"_s)
-                ->SetAsString(u"1"_s);
-            child->Post();
-        }
+        AppendAsServer(m_frm->cdsCTeCompValor, {{u"CDCTE"_s, key}, {u"CDCOMPVRPREST"_s, 1.0}});
+        AppendAsServer(m_frm->cdsCTeImpostos, {{u"CDCTE"_s, key}, {u"CDIMPOSTO"_s, u"1"_s}});
         emitente(typed);
         QCOMPARE(m_sink->texts(), QStringList());
         QCOMPARE(campo(u"NRINSJUREMIT"_s), u"18462731000114"_s);
@@ -270,6 +278,7 @@ private slots:
     void emitterEmptyClearsThenBlocks()
     {
         novo();
+        rota();
         emitente(u"18462731000114"_s);
         QVERIFY(!campo(u"NMRAZSOCEMIT"_s).isEmpty());
         const qsizetype asked = calls(u"GetEmitente"_s);
@@ -531,6 +540,7 @@ private slots:
     void payerFromMissingSender()
     {
         novo();
+        rota();
         emitente(u"18462731000114"_s);
         atribui(u"IDTOMADOR"_s, u"0"_s);
         QCOMPARE(m_sink->entries().size(), 1);

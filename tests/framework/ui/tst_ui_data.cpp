@@ -811,6 +811,11 @@ private slots:
         QCOMPARE(IndiceCol(grid, u"IDATIVO"_s), -1);
         QCOMPARE(GridText(grid, u"NMCLIENTE"_s), u"BETA LOGISTICA"_s);
         QCOMPARE(GridText(grid, u"IDATIVO"_s), QString());
+        // An empty grid keeps its selected column, where a first row or a look-up goes.
+        m_ds->EmptyDataSet();
+        grid->SetSelectedIndex(3);
+        QCOMPARE(grid->SelectedIndex(), 3);
+        QCOMPARE(GridText(grid, u"CDARVPROD"_s), QString());
     }
 
     void navigatorFollowsTheDataSet()

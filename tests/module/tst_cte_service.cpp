@@ -1,0 +1,698 @@
+// The route, the operation type, the service product with its fiscal treatment, the value
+// components and the taxes, driven through the real editor, offscreen, against a real cte-server
+// on a loopback port and a demo database made for the run.
+#include "Cli_Dfs88000.h"
+#include "Cli_Dfs88100.h"
+#include "ClientDataSet.h"
+#include "DBEdit.h"
+#include "DBGrid.h"
+#include "DataSource.h"
+#include "DateEditPlus.h"
+#include "Exceptions.h"
+#include "ModalHelper.h"
+#include "Orvglob.h"
+#include "RecordingMessageSink.h"
+#include "ServerHarness.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QSqlQuery>
+#include <QTabWidget>
+#include <QTest>
+#include <QToolButton>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+void flushDeletes()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+}
+
+} // namespace
+
+class TestCTeService : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<TestDatabase> m_db;
+    std::unique_ptr<ServerProcess> m_server;
+    std::unique_ptr<RecordingMessageSink> m_sink;
+    TfrmCTe *m_frm = nullptr;
+
+    void activate()
+    {
+        m_frm->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_frm));
+    }
+
+    // The list of every document, as the filter's confirm loads it.
+    void listar()
+    {
+        activate();
+        if (m_frm->medCdEmpresa->hasFocus()) {
+            WhenModal([](QWidget *w) {
+                if (auto *b = w->findChild<QAbstractButton *>(u"sbtConfirma"_s))
+                    b->click();
+            });
+            m_frm->dbgPadrao->setFocus();
+            QTRY_VERIFY(m_frm->cdsCTe->Active());
+            activate();
+        }
+        TRecordFilter &f = Cli_Dfs88100::frmFiltroCTe->Filtro;
+        f.RecDataSaidIni = QDate(2000, 1, 1);
+        f.RecDataSaidFim = QDate::currentDate().addDays(1);
+        f.RecSitAceito = f.RecSitCancelado = f.RecSitDenegado = true;
+        f.RecSitPendente = f.RecSitRejeitado = f.RecSitTransmitido = true;
+        Cli_Dfs88000::inCount = 0;
+        m_frm->CarregaDadosGerais();
+        activate();
+    }
+
+    void trigger(const QString &name)
+    {
+        QAction *a = m_frm->findChild<QAction *>(name);
+        QVERIFY2(a && a->isEnabled(), qPrintable(name));
+        a->trigger();
+    }
+    QString campo(const QString &name) { return m_frm->cdsCTe->FieldByName(name)->AsString(); }
+    double valor(const QString &name) { return m_frm->cdsCTe->FieldByName(name)->AsFloat(); }
+
+    void pagina(QWidget *page)
+    {
+        m_frm->pgcDados->setCurrentWidget(page);
+        QCOMPARE(m_frm->pgcDados->currentWidget(), page);
+    }
+
+    // Types `text` over the edit's content as the user does.
+    void digita(QLineEdit *edit, const QString &text)
+    {
+        edit->setFocus();
+        QTRY_VERIFY(edit->hasFocus());
+        edit->selectAll();
+        if (text.isEmpty())
+            QTest::keyClick(edit, Qt::Key_Delete);
+        else
+            QTest::keyClicks(edit, text);
+    }
+    // Moves the focus to `to`; a failed exit check keeps it where it was.
+    void vaiPara(QWidget *to)
+    {
+        to->setFocus();
+        QTest::qWait(0);
+        QCoreApplication::processEvents();
+    }
+
+    // A new document, with the route typed on "Identificação" (start and end in Campinas (SP)
+    // unless another end state and municipality are given), the emitter and the payer.
+    void novoComRota(const QString &estadoFim = u"SP"_s, const QString &municipioFim = u"0950"_s)
+    {
+        listar();
+        trigger(u"mnuIncluir"_s);
+        QCOMPARE(m_frm->cdsCTe->State(), dsInsert);
+        const struct
+        {
+            TDBEdit *edit;
+            QString text;
+        } passos[] = {
+            {m_frm->dbeCdTipoOper, u"01"_s},
+            {m_frm->dbeCdPaisIniPrestaServico, u"1058"_s},
+            {m_frm->dbeSgEstaIniPrestaServico, u"SP"_s},
+            {m_frm->dbeCdMuniIniPrestaServico, u"0950"_s},
+            {m_frm->dbeCdPaisFimPrestaServico, u"1058"_s},
+            {m_frm->dbeSgEstaFimPrestaServico, estadoFim},
+            {m_frm->dbeCdMuniFimPrestaServico, municipioFim},
+        };
+        for (const auto &p : passos) {
+            digita(p.edit, p.text);
+            vaiPara(m_frm->depDataEmissao);
+        }
+        QCOMPARE(m_sink->texts(), QStringList());
+        QCOMPARE(campo(u"NMTIPOOPER"_s), u"PRESTACAO DE SERV. TRANSPORTE"_s);
+        QCOMPARE(campo(u"NMMUNICINISERV"_s), u"Campinas"_s);
+        // The emitter's state registration is an argument of the fiscal look-up.
+        pagina(m_frm->tshEmitente);
+        digita(m_frm->dbeNrInsJurEmit, u"18462731000114"_s);
+        vaiPara(m_frm->btnInsJurEmit);
+        QCOMPARE(m_sink->texts(), QStringList());
+        QCOMPARE(campo(u"NRINSESTEMIT"_s), u"244187365112"_s);
+        tomador();
+    }
+    // The payer, a client identified on its own page (indicator "4").
+    void tomador()
+    {
+        m_frm->cdsCTe->FieldByName(u"IDTOMADOR"_s)->SetAsString(u"4"_s);
+        m_frm->cdsCTe->FieldByName(u"IDCADTOMADOR"_s)->SetAsString(u"C"_s);
+        pagina(m_frm->tshTomador);
+        digita(m_frm->dbeNrInsJurToma, u"38104726000147"_s);
+        vaiPara(m_frm->btnInsJurToma);
+        QCOMPARE(m_sink->texts(), QStringList());
+        QCOMPARE(campo(u"NMRAZSOCTOMA"_s), u"INDUSTRIA DE MOVEIS SERRANA LTDA"_s);
+    }
+
+    // Types product, total and amount to receive on "Totais" and leaves the panel.
+    void servico(const QString &produto, const QString &total, const QString &receber)
+    {
+        pagina(m_frm->tshTotais);
+        digita(m_frm->dbeCdServPrestado, produto);
+        digita(m_frm->dbeValorTotaPrestServ, total);
+        digita(m_frm->dbeValorTotaReceber, receber);
+        vaiPara(m_frm->dbgCompValorPrestacao);
+    }
+
+    // Adds a component row by typing its code and value in the grid; Down leaves the row.
+    void componente(const QString &codigo, const QString &valor)
+    {
+        TDBGrid *grid = m_frm->dbgCompValorPrestacao;
+        grid->setFocus();
+        QTRY_VERIFY(grid->hasFocus());
+        QTest::keyClick(grid, Qt::Key_Insert);
+        grid->SetSelectedIndex(0);
+        tecla(codigo);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        tecla(valor);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        FrameworkGuard([this] { m_frm->cdsCTeCompValor->Post(); });
+    }
+
+    // Completes what the other sections check and confirms.
+    void salva()
+    {
+        // A referenced document as its own section would accept it; its server check set aside.
+        TClientDataSet *docs = m_frm->cdsCTeDocFiscais;
+        const TDataSetNotifyEvent check = std::exchange(docs->BeforePost, nullptr);
+        docs->Append();
+        docs->FieldByName(u"CDCTE"_s)->SetAsFloat(valor(u"CDCTE"_s));
+        docs->FieldByName(u"NRACESSONFE"_s)
+            ->SetAsString(u"35261218462731000114550010000001231000001230"_s);
+        docs->Post();
+        docs->BeforePost = check;
+        m_frm->cdsCTe->FieldByName(u"DSPRODPREDOMINA"_s)->SetAsString(u"MOVEIS"_s);
+        trigger(u"mnuConfirmar"_s);
+        QCOMPARE(m_sink->texts(), QStringList());
+        QCOMPARE(m_frm->cdsCTe->State(), dsBrowse);
+    }
+    // Types into whatever has the focus, one key at a time (the first opens the cell editor).
+    void tecla(const QString &text)
+    {
+        for (const QChar c : text)
+            QTest::keyClicks(QApplication::focusWidget(), QString(c));
+    }
+
+    QStringList componentes()
+    {
+        QStringList out;
+        TClientDataSet *c = m_frm->cdsCTeCompValor;
+        for (int row = 0; row < c->RecordCount(); ++row)
+            out << c->DisplayTextAt(row, c->FieldByName(u"CDCOMPVRPREST"_s)) + u'='
+                    + c->DisplayTextAt(row, c->FieldByName(u"VRCOMPONENTE"_s));
+        return out;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        m_db = std::make_unique<TestDatabase>();
+        m_server = std::make_unique<ServerProcess>(m_db->connectionString());
+        QVERIFY(m_server->port() > 0);
+    }
+
+    void init()
+    {
+        Cli_Dfs88000::ResetUnit();
+        Orvglob::Reset();
+        Orvglob::DBConnection = m_db->connectionString();
+        Orvglob::EmprProc = u"01"_s;
+        Orvglob::FiliProc = u"0001"_s;
+        Orvglob::DataProc = QDate::currentDate();
+        Orvglob::UsuarioProc = u"tester"_s;
+        Orvglob::SenhaProc = TestDatabase::password();
+        Orvglob::WebURL = u"127.0.0.1"_s;
+        Orvglob::WebPort = m_server->port();
+        m_sink = std::make_unique<RecordingMessageSink>();
+        Cli_Dfs88000::CriaCTe();
+        m_frm = Cli_Dfs88000::frmCTe;
+        QVERIFY(m_frm);
+        QVERIFY(QTest::qWaitForWindowExposed(m_frm));
+    }
+
+    void cleanup()
+    {
+        if (m_frm) {
+            if (m_frm->cdsCTe->Active() && m_frm->cdsCTe->State() != dsBrowse)
+                m_frm->cdsCTe->Cancel();
+            m_frm->Close();
+        }
+        m_frm = nullptr;
+        flushDeletes();
+        Cli_Dfs88100::ResetUnit();
+        Cli_Dfs88000::ResetUnit();
+        m_sink.reset();
+    }
+
+    void cleanupTestCase()
+    {
+        m_server.reset();
+        m_db.reset();
+    }
+
+    // A route code that is not registered for its side: the message, "Identificação" in front,
+    // the focus back on the code, and the side's dependent fields cleared.
+    void routeCodeNotRegistered_data()
+    {
+        QTest::addColumn<QString>("edit");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QStringList>("cleared");
+        QTest::addColumn<QStringList>("kept");
+        QTest::newRow("country") << u"dbeCdPaisFimPrestaServico"_s << u"9999"_s
+                                 << u"Pais não cadastrado."_s
+                                 << QStringList {u"NMPAISFIMSERV"_s,   u"CDPAISBACENFIMSERV"_s,
+                                                 u"SGESTADOFIMSERV"_s, u"CDESTADOIBGEFIMSERV"_s,
+                                                 u"CDMUNICFIMSERV"_s,  u"CDMUNICIBGEFIMSERV"_s}
+                                 << QStringList {u"NMPAISINISERV"_s, u"CDMUNICIBGEINISERV"_s};
+        // EX is a state of Argentina only.
+        QTest::newRow("state of another country")
+            << u"dbeSgEstaFimPrestaServico"_s << u"EX"_s << u"Estado não cadastrado."_s
+            << QStringList {u"NMESTADOFIMSERV"_s, u"CDESTADOIBGEFIMSERV"_s, u"CDMUNICFIMSERV"_s,
+                            u"NMMUNICFIMSERV"_s, u"CDMUNICIBGEFIMSERV"_s}
+            << QStringList {u"NMPAISFIMSERV"_s, u"CDPAISBACENFIMSERV"_s};
+        QTest::newRow("municipality")
+            << u"dbeCdMuniIniPrestaServico"_s << u"0001"_s << u"Município não cadastrado."_s
+            << QStringList {u"NMMUNICINISERV"_s, u"CDMUNICIBGEINISERV"_s}
+            << QStringList {u"NMESTADOINISERV"_s, u"CDESTADOIBGEINISERV"_s};
+    }
+    void routeCodeNotRegistered()
+    {
+        QFETCH(QString, edit);
+        QFETCH(QString, text);
+        QFETCH(QString, message);
+        QFETCH(QStringList, cleared);
+        QFETCH(QStringList, kept);
+        novoComRota();
+        auto *codigo = m_frm->findChild<TDBEdit *>(edit);
+        QVERIFY(codigo);
+        digita(codigo, text);
+        vaiPara(m_frm->depDataEmissao);
+        QTRY_COMPARE(m_sink->lastText(), message);
+        QCOMPARE(m_frm->pgcDados->currentWidget(), m_frm->tshIdentificacao);
+        QTRY_VERIFY(codigo->hasFocus());
+        for (const QString &f : cleared)
+            QVERIFY2(campo(f).isEmpty(), qPrintable(f));
+        for (const QString &f : kept)
+            QVERIFY2(!campo(f).isEmpty(), qPrintable(f));
+    }
+
+    // Every route code is required when saving; the first empty one is reported, in order.
+    void routeRequiredOnSave_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("focus");
+        QTest::newRow("operation type")
+            << u"CDTIPOOPER"_s << u"Tipo de operação deve ser informado."_s << u"dbeCdTipoOper"_s;
+        QTest::newRow("start country") << u"CDPAISINISERV"_s << u"Pais deve ser informado."_s
+                                       << u"dbeCdPaisIniPrestaServico"_s;
+        QTest::newRow("end state") << u"SGESTADOFIMSERV"_s << u"Estado deve ser informado."_s
+                                   << u"dbeSgEstaFimPrestaServico"_s;
+        QTest::newRow("end municipality")
+            << u"CDMUNICFIMSERV"_s << u"Município deve ser informado."_s
+            << u"dbeCdMuniFimPrestaServico"_s;
+    }
+    void routeRequiredOnSave()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, message);
+        QFETCH(QString, focus);
+        novoComRota();
+        auto *edit = m_frm->findChild<TDBEdit *>(focus);
+        digita(edit, QString());
+        pagina(m_frm->tshTotais);
+        m_sink->clear();
+        trigger(u"mnuConfirmar"_s);
+        QCOMPARE(m_sink->lastText(), message);
+        QVERIFY(campo(field).isEmpty());
+        QCOMPARE(m_frm->pgcDados->currentWidget(), m_frm->tshIdentificacao);
+        QTRY_VERIFY(edit->hasFocus());
+        QCOMPARE(m_frm->cdsCTe->State(), dsInsert);
+    }
+
+    // The whole service: route, product and totals bring CFOP, nature, taxes and observations;
+    // the value is broken down into components and the document is saved.
+    void serviceAcceptedAndSaved_data()
+    {
+        QTest::addColumn<QString>("endState");
+        QTest::addColumn<QString>("endMunicipality");
+        QTest::addColumn<QString>("product");
+        QTest::addColumn<QString>("cfop");
+        QTest::addColumn<double>("icms");
+        QTest::addColumn<double>("credit");
+        QTest::addColumn<int>("observations");
+        QTest::newRow("intrastate")
+            << u"SP"_s << u"5030"_s << u"010010001"_s << u"5353"_s << 120.0 << 0.0 << 0;
+        QTest::newRow("interstate to the northeast")
+            << u"BA"_s << u"2740"_s << u"010010001"_s << u"6353"_s << 70.0 << 0.0 << 0;
+        QTest::newRow("presumed credit with an observation")
+            << u"SP"_s << u"5030"_s << u"010010003"_s << u"5353"_s << 120.0 << 24.0 << 1;
+    }
+    void serviceAcceptedAndSaved()
+    {
+        QFETCH(QString, endState);
+        QFETCH(QString, endMunicipality);
+        QFETCH(QString, product);
+        QFETCH(QString, cfop);
+        QFETCH(double, icms);
+        QFETCH(double, credit);
+        QFETCH(int, observations);
+        novoComRota(endState, endMunicipality);
+        QCOMPARE(m_sink->texts(), QStringList());
+        const int before = m_frm->cdsCTeDadosAdic->RecordCount();
+        servico(product, u"1000"_s, u"950"_s);
+        QCOMPARE(m_sink->texts(), QStringList());
+        QVERIFY(!campo(u"NMPRODUTO"_s).isEmpty());
+        QCOMPARE(campo(u"CDCFOP"_s), cfop);
+        QVERIFY(!campo(u"DSNATUOPERACAO"_s).isEmpty());
+        TClientDataSet *taxes = m_frm->cdsCTeImpostos;
+        QCOMPARE(taxes->RecordCount(), 1);
+        QCOMPARE(taxes->FieldByName(u"VRIMPOSTO"_s)->AsFloat(), icms);
+        QCOMPARE(taxes->FieldByName(u"VRCREDPRESUMIDO"_s)->AsFloat(), credit);
+        QCOMPARE(m_frm->cdsCTeDadosAdic->RecordCount(), before + observations);
+        QCOMPARE(Cli_Dfs88000::stCdArvProdAux, product);
+        QCOMPARE(Cli_Dfs88000::doVrTotaPrestServ, 1000.0);
+
+        componente(u"1"_s, u"800"_s);
+        componente(u"3"_s, u"200"_s);
+        QCOMPARE(m_sink->texts(), QStringList());
+        QCOMPARE(componentes(), (QStringList {u"1=800,00"_s, u"3=200,00"_s}));
+        QCOMPARE(Cli_Dfs88000::slCTeCompValor, (QStringList {u"1"_s, u"3"_s}));
+
+        salva();
+        const double key = valor(u"CDCTE"_s);
+        QVERIFY(key > 0);
+        QCOMPARE(campo(u"CDCFOP"_s), cfop);
+        QCOMPARE(m_frm->cdsCTeImpostos->RecordCount(), 1);
+        QCOMPARE(componentes(), (QStringList {u"1=800,00"_s, u"3=200,00"_s}));
+        QSqlQuery q(m_db->db());
+        q.prepare(u"SELECT COUNT(*) FROM CTECOMPVALOR WHERE CDCTE = ?"_s);
+        q.addBindValue(key);
+        QVERIFY(q.exec() && q.next());
+        QCOMPARE(q.value(0).toInt(), 2);
+    }
+
+    // An empty amount to receive is reported even by the panel's check, which does not insist
+    // on a product.
+    void emptyAmountToReceive()
+    {
+        novoComRota();
+        servico(u"010010001"_s, u"1000"_s, QString());
+        QTRY_COMPARE(m_sink->lastText(), u"Valor a receber deve ser informado."_s);
+        QCOMPARE(m_frm->pgcDados->currentWidget(), m_frm->tshTotais);
+        QTRY_VERIFY(m_frm->dbeValorTotaReceber->hasFocus());
+        QVERIFY(campo(u"CDCFOP"_s).isEmpty());
+        QVERIFY(Cli_Dfs88000::stCdArvProdAux.isEmpty());
+    }
+
+    // A product without fiscal parametrization is accepted with no CFOP and no taxes; saving
+    // then asks for the CFOP.
+    void productWithoutParametrization()
+    {
+        novoComRota();
+        servico(u"020010002"_s, u"500"_s, u"500"_s);
+        QCOMPARE(m_sink->texts(), QStringList());
+        QCOMPARE(campo(u"NMPRODUTO"_s), u"SUBCONTRATACAO DE FRETE"_s);
+        QVERIFY(campo(u"CDCFOP"_s).isEmpty());
+        QVERIFY(m_frm->cdsCTeImpostos->IsEmpty());
+        trigger(u"mnuConfirmar"_s);
+        QCOMPARE(m_sink->lastText(),
+                 u"CFOP deve ser informado. Favor verificar o serviço e sua parametrização "
+                 u"fiscal centralizada."_s);
+        QCOMPARE(m_frm->pgcDados->currentWidget(), m_frm->tshTotais);
+        QCOMPARE(m_frm->cdsCTe->State(), dsInsert);
+    }
+
+    // Typing another start country once the product was accepted: that side's state and
+    // municipality, the product, its totals, the components and the taxes are emptied.
+    void typingAnotherStartCountryClears()
+    {
+        novoComRota();
+        servico(u"010010001"_s, u"1000"_s, u"1000"_s);
+        componente(u"2"_s, u"1000"_s);
+        QCOMPARE(m_frm->cdsCTeImpostos->RecordCount(), 1);
+        QCOMPARE(m_frm->cdsCTeCompValor->RecordCount(), 1);
+        pagina(m_frm->tshIdentificacao);
+        m_frm->dbeCdPaisIniPrestaServico->setFocus();
+        QTRY_VERIFY(m_frm->dbeCdPaisIniPrestaServico->hasFocus());
+        m_frm->dbeCdPaisIniPrestaServico->selectAll();
+        QTest::keyClicks(m_frm->dbeCdPaisIniPrestaServico, u"0"_s);
+        for (const char16_t *f :
+             {u"NMPAISINISERV", u"SGESTADOINISERV", u"NMESTADOINISERV", u"CDMUNICINISERV",
+              u"NMMUNICINISERV", u"CDARVPROD", u"NMPRODUTO", u"VRTOTAPRESTSERV", u"VRTOTARECEBER"})
+            QVERIFY2(campo(QString::fromUtf16(f)).isEmpty(), qPrintable(QString::fromUtf16(f)));
+        QVERIFY(m_frm->cdsCTeImpostos->IsEmpty());
+        QVERIFY(m_frm->cdsCTeCompValor->IsEmpty());
+        QVERIFY(Cli_Dfs88000::slCTeCompValor.isEmpty());
+        QVERIFY(Cli_Dfs88000::stCdArvProdAux.isEmpty());
+        // The end side stays.
+        QCOMPARE(campo(u"NMMUNICFIMSERV"_s), u"Campinas"_s);
+    }
+
+    // A component is used once per document; its row's value can still be changed, and after
+    // deleting it the component can be added again.
+    void componentUsedOnce()
+    {
+        novoComRota();
+        servico(u"010010001"_s, u"1000"_s, u"1000"_s);
+        componente(u"1"_s, u"600"_s);
+        QCOMPARE(m_sink->texts(), QStringList());
+
+        // The same code again: refused on leaving the code column, which keeps the cell.
+        TDBGrid *grid = m_frm->dbgCompValorPrestacao;
+        m_sink->clear();
+        QTest::keyClick(grid, Qt::Key_Insert);
+        grid->SetSelectedIndex(0);
+        tecla(u"1"_s);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(m_sink->texts(), QStringList {u"Componente de valor já informado."_s});
+        QCOMPARE(m_frm->pgcDados->currentWidget(), m_frm->tshTotais);
+        QCOMPARE(grid->SelectedIndex(), 0);
+        QCOMPARE(m_frm->cdsCTeCompValor->State(), dsInsert);
+        // Esc drops the new row.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QCOMPARE(m_frm->cdsCTeCompValor->State(), dsBrowse);
+        QCOMPARE(componentes(), QStringList {u"1=600,00"_s});
+
+        // An existing row's value changes; posting it again unchanged is accepted too.
+        m_sink->clear();
+        TClientDataSet *c = m_frm->cdsCTeCompValor;
+        c->First();
+        c->Edit();
+        c->FieldByName(u"VRCOMPONENTE"_s)->SetAsFloat(700);
+        c->Post();
+        c->Edit();
+        c->Post();
+        QCOMPARE(m_sink->texts(), QStringList());
+        QCOMPARE(componentes(), QStringList {u"1=700,00"_s});
+        QCOMPARE(Cli_Dfs88000::slCTeCompValor, QStringList {u"1"_s});
+
+        // Ctrl+Delete in the grid asks, then deletes; the code is free again.
+        grid->setFocus();
+        QTRY_VERIFY(grid->hasFocus());
+        m_sink->queueAnswer(mbOK);
+        QTest::keyClick(grid, Qt::Key_Delete, Qt::ControlModifier);
+        QVERIFY(c->IsEmpty());
+        QVERIFY(Cli_Dfs88000::slCTeCompValor.isEmpty());
+        m_sink->clear();
+        componente(u"1"_s, u"1000"_s);
+        QCOMPARE(m_sink->texts(), QStringList());
+        QCOMPARE(componentes(), QStringList {u"1=1.000,00"_s});
+    }
+
+    // The code check runs on leaving the code column and on posting the row.
+    void componentCodeChecks_data()
+    {
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<bool>("post");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("empty code leaves the column quietly") << QString() << false << QString();
+        QTest::newRow("empty code refused on post")
+            << QString() << true << u"Componente de valor deve ser informado."_s;
+        QTest::newRow("unregistered code on leaving the column")
+            << u"99"_s << false << u"Componente de valor não cadastrado."_s;
+        QTest::newRow("registered code takes its name") << u"4"_s << false << QString();
+    }
+    void componentCodeChecks()
+    {
+        QFETCH(QString, code);
+        QFETCH(bool, post);
+        QFETCH(QString, message);
+        novoComRota();
+        servico(u"010010001"_s, u"1000"_s, u"1000"_s);
+        TDBGrid *grid = m_frm->dbgCompValorPrestacao;
+        grid->setFocus();
+        QTRY_VERIFY(grid->hasFocus());
+        QTest::keyClick(grid, Qt::Key_Insert);
+        grid->SetSelectedIndex(0);
+        m_sink->clear();
+        tecla(code);
+        if (post) {
+            FrameworkGuard([this] { m_frm->cdsCTeCompValor->Post(); });
+        } else {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        }
+        QCOMPARE(m_sink->lastText(), message);
+        if (message.isEmpty() && !code.isEmpty()) {
+            QCOMPARE(m_frm->cdsCTeCompValor->FieldByName(u"DSCOMPVRPREST"_s)->AsString(),
+                     u"GRIS"_s);
+            QCOMPARE(grid->SelectedIndex(), 1);
+        }
+        if (!message.isEmpty()) {
+            QCOMPARE(grid->SelectedIndex(), 0);
+            QCOMPARE(m_frm->cdsCTeCompValor->State(), dsInsert);
+        }
+    }
+
+    // The component look-up copies the picked component into the row; F9 opens it only from
+    // the code column.
+    void componentLookUp_data()
+    {
+        QTest::addColumn<int>("column");
+        QTest::addColumn<bool>("opens");
+        QTest::newRow("code column") << 0 << true;
+        QTest::newRow("value column") << 2 << false;
+    }
+    void componentLookUp()
+    {
+        QFETCH(int, column);
+        QFETCH(bool, opens);
+        novoComRota();
+        servico(u"010010001"_s, u"1000"_s, u"1000"_s);
+        TDBGrid *grid = m_frm->dbgCompValorPrestacao;
+        grid->setFocus();
+        QTRY_VERIFY(grid->hasFocus());
+        grid->SetSelectedIndex(column);
+        bool shown = false;
+        if (!opens) {
+            QTest::keyClick(grid, Qt::Key_F9);
+            QVERIFY(QApplication::activeModalWidget() == nullptr);
+            QVERIFY(m_frm->cdsCTeCompValor->IsEmpty());
+            return;
+        }
+        WhenModal([&shown](QWidget *w) {
+            shown = true;
+            w->findChild<TDBGrid *>(u"dbgPesquisa"_s)->DataSet()->Locate(u"CDCOMPVRPREST"_s, 3);
+            w->findChild<QAbstractButton *>(u"btnOK"_s)->click();
+        });
+        QTest::keyClick(grid, Qt::Key_F9);
+        QVERIFY(shown);
+        QCOMPARE(m_frm->cdsCTeCompValor->State(), dsInsert);
+        QCOMPARE(m_frm->cdsCTeCompValor->FieldByName(u"DSCOMPVRPREST"_s)->AsString(), u"PEDAGIO"_s);
+        QVERIFY(Cli_Dfs88000::slCTeCompValor.isEmpty());
+        m_frm->cdsCTeCompValor->Post();
+        QCOMPARE(Cli_Dfs88000::slCTeCompValor, QStringList {u"3"_s});
+    }
+
+    // Changing the total while the document is edited deletes its components and taxes; while
+    // it is browsed nothing is deleted.
+    void totalChangeClearsTheLists_data()
+    {
+        QTest::addColumn<bool>("editing");
+        QTest::newRow("editing") << true;
+        QTest::newRow("browsing") << false;
+    }
+    void totalChangeClearsTheLists()
+    {
+        QFETCH(bool, editing);
+        novoComRota();
+        servico(u"010010001"_s, u"1000"_s, u"1000"_s);
+        componente(u"1"_s, u"1000"_s);
+        if (editing) {
+            m_frm->cdsCTe->FieldByName(u"VRTOTAPRESTSERV"_s)->SetAsFloat(1500);
+            QVERIFY(m_frm->cdsCTeCompValor->IsEmpty());
+            QVERIFY(m_frm->cdsCTeImpostos->IsEmpty());
+            QVERIFY(Cli_Dfs88000::slCTeCompValor.isEmpty());
+            // Leaving the panel asks again with the new total.
+            pagina(m_frm->tshTotais);
+            m_frm->dbeValorTotaReceber->setFocus();
+            QTRY_VERIFY(m_frm->dbeValorTotaReceber->hasFocus());
+            vaiPara(m_frm->dbgImposto);
+            QCOMPARE(m_frm->cdsCTeImpostos->RecordCount(), 1);
+            QCOMPARE(m_frm->cdsCTeImpostos->FieldByName(u"VRIMPOSTO"_s)->AsFloat(), 180.0);
+            return;
+        }
+        // Saved, then browsed: the clearing finds no document in edit.
+        salva();
+        m_frm->LimpaListasServico();
+        QCOMPARE(m_frm->cdsCTeCompValor->RecordCount(), 1);
+        QCOMPARE(m_frm->cdsCTeImpostos->RecordCount(), 1);
+    }
+
+    // The tax grid: Insert, moving below the last row and Ctrl+Delete change nothing and show
+    // nothing; typing the presumed credit puts the document into edit.
+    void taxGridOnlyTakesThePresumedCredit()
+    {
+        novoComRota();
+        servico(u"010010001"_s, u"1000"_s, u"1000"_s);
+        TDBGrid *grid = m_frm->dbgImposto;
+        TClientDataSet *taxes = m_frm->cdsCTeImpostos;
+        QCOMPARE(taxes->RecordCount(), 1);
+        grid->setFocus();
+        QTRY_VERIFY(grid->hasFocus());
+        m_sink->clear();
+        for (const auto &[key, modifiers] :
+             {std::pair {Qt::Key_Insert, Qt::KeyboardModifiers()},
+              std::pair {Qt::Key_Down, Qt::KeyboardModifiers()},
+              std::pair {Qt::Key_Delete, Qt::KeyboardModifiers(Qt::ControlModifier)}}) {
+            QTest::keyClick(grid, key, modifiers);
+            QCOMPARE(taxes->RecordCount(), 1);
+            QCOMPARE(taxes->State(), dsBrowse);
+        }
+        QVERIFY(m_sink->entries().isEmpty());
+
+        // Saved and browsed: the credit typed in the grid edits the document.
+        salva();
+        m_frm->pgcPadrao->setCurrentWidget(m_frm->tshFormulario);
+        pagina(m_frm->tshTotais);
+        grid->setFocus();
+        QTRY_VERIFY(grid->hasFocus());
+        const int credito = IndiceCol(grid, u"VRCREDPRESUMIDO"_s);
+        grid->SetSelectedIndex(credito);
+        tecla(u"15"_s);
+        QCOMPARE(taxes->State(), dsEdit);
+        QCOMPARE(m_frm->cdsCTe->State(), dsEdit);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(taxes->FieldByName(u"VRCREDPRESUMIDO"_s)->AsFloat(), 15.0);
+        // Other columns take nothing.
+        grid->SetSelectedIndex(IndiceCol(grid, u"VRIMPOSTO"_s));
+        tecla(u"9"_s);
+        QCOMPARE(taxes->FieldByName(u"VRIMPOSTO"_s)->AsFloat(), 120.0);
+    }
+
+    // Cancelar with the focus in the component grid and a row pending cancels that row only.
+    void cancelInsideTheComponentGrid()
+    {
+        novoComRota();
+        servico(u"010010001"_s, u"1000"_s, u"1000"_s);
+        componente(u"1"_s, u"500"_s);
+        TDBGrid *grid = m_frm->dbgCompValorPrestacao;
+        grid->setFocus();
+        QTRY_VERIFY(grid->hasFocus());
+        QTest::keyClick(grid, Qt::Key_Insert);
+        grid->SetSelectedIndex(0);
+        tecla(u"3"_s);
+        m_sink->clear();
+        trigger(u"mnuCancelar"_s);
+        QVERIFY(m_sink->entries().isEmpty());
+        QCOMPARE(m_frm->cdsCTeCompValor->State(), dsBrowse);
+        QCOMPARE(componentes(), QStringList {u"1=500,00"_s});
+        QCOMPARE(m_frm->cdsCTe->State(), dsInsert);
+        QCOMPARE(Cli_Dfs88000::slCTeCompValor, QStringList {u"1"_s});
+    }
+};
+
+QTEST_MAIN(TestCTeService)
+#include "tst_cte_service.moc"
