@@ -56,12 +56,16 @@ QByteArray TNetConnection::post(const QString &operation, const QByteArray &body
     *httpStatus = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     const QByteArray answer = reply->isOpen() ? reply->readAll() : QByteArray();
     const QString errorText = reply->errorString();
+    // A proxy's or gateway's own error page is not the server's answer.
+    const bool serverAnswer = reply->header(QNetworkRequest::ContentTypeHeader)
+                                  .toString()
+                                  .startsWith(u"application/json"_s);
     reply->deleteLater();
 
     if (error == QNetworkReply::OperationCanceledError || error == QNetworkReply::TimeoutError)
         MensErro(FwMsg(u"FW_NET_TEMPO_ESGOTADO"_s).arg(Address()).arg(m_timeoutSeconds));
-    // An HTTP error status with an answer still carries the server's own text.
-    if (error != QNetworkReply::NoError && (*httpStatus == 0 || answer.isEmpty()))
+    // An HTTP error status with the server's answer still carries the server's own text.
+    if (error != QNetworkReply::NoError && (*httpStatus == 0 || answer.isEmpty() || !serverAnswer))
         MensErro(FwMsg(u"FW_NET_FALHA"_s).arg(Address(), errorText));
     return answer;
 }

@@ -175,6 +175,43 @@ private slots:
                  expectedError.isEmpty() ? 1 : 0);
     }
 
+    // Only the server's own JSON is read as its answer: a proxy's error page (no server left
+    // behind it) is a communication failure, and a page that claims success is unreadable.
+    void foreignAnswers_data()
+    {
+        QTest::addColumn<QByteArray>("response");
+        QTest::addColumn<QString>("expectedError");
+        QTest::newRow("proxy without servers")
+            << QByteArray("HTTP/1.1 503 Service Unavailable\r\nContent-Type: text/html\r\n"
+                          "Content-Length: 21\r\nConnection: close\r\n\r\n<html>503 html</html>")
+            << u"Não foi possível comunicar com o servidor de aplicação"_s;
+        QTest::newRow("success that is not JSON")
+            << QByteArray("HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n"
+                          "Content-Length: 13\r\nConnection: close\r\n\r\n<html></html>")
+            << u"Resposta ilegível do servidor de aplicação"_s;
+    }
+    void foreignAnswers()
+    {
+        QFETCH(QByteArray, response);
+        QFETCH(QString, expectedError);
+        QTcpServer proxy;
+        QVERIFY(proxy.listen(QHostAddress::LocalHost));
+        connect(&proxy, &QTcpServer::newConnection, &proxy, [&] {
+            QTcpSocket *socket = proxy.nextPendingConnection();
+            connect(socket, &QTcpSocket::readyRead, socket, [socket, response] {
+                socket->readAll();
+                socket->write(response);
+                socket->disconnectFromHost();
+            });
+        });
+        TNetConnection net;
+        net.SetHost(u"127.0.0.1"_s);
+        net.SetPort(proxy.serverPort());
+        const QString error = errorOf([&] { net.Connect(u"tester"_s, u"x"_s); });
+        QVERIFY2(error.startsWith(expectedError), qPrintable(error));
+        QVERIFY(!net.Connected());
+    }
+
     void commandLineClient_data()
     {
         QTest::addColumn<QString>("operation");
