@@ -219,7 +219,9 @@ QString ProxyProcess::serverState(int index)
 
 bool ProxyProcess::waitForServerState(int index, const QString &state)
 {
-    while (m_process->state() == QProcess::Running) {
+    // Checks run every 200 ms and one decides; a server that never gets there fails the caller
+    // after a minute instead of hanging the suite.
+    for (int polls = 0; polls < 600 && m_process->state() == QProcess::Running; ++polls) {
         if (serverState(index).startsWith(state))
             return true;
         m_process->waitForFinished(100);

@@ -76,7 +76,8 @@ public:
     QString log();
     // What HAProxy says of server `index` (0-based): "UP", "DOWN", "no check"… (stats socket).
     QString serverState(int index);
-    // Blocks until server `index` is in `state` (false if HAProxy ended first).
+    // Blocks until server `index` is in `state` (false if HAProxy ended first or it never got
+    // there within a minute).
     bool waitForServerState(int index, const QString &state);
 
 private:
