@@ -6,6 +6,8 @@
 #include "ClientDataSet.h"
 #include "DBEdit.h"
 #include "DBGrid.h"
+#include "DBLookupComboBox.h"
+#include "DataSetModel.h"
 #include "DataSource.h"
 #include "DateEditPlus.h"
 #include "Exceptions.h"
@@ -18,6 +20,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QLineEdit>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QTabWidget>
 #include <QTest>
@@ -111,6 +114,11 @@ class TestCTeService : public QObject
     // unless another end state and municipality are given), the emitter and the payer.
     void novoComRota(const QString &estadoFim = u"SP"_s, const QString &municipioFim = u"0950"_s)
     {
+        novoComRotaEEmitente(estadoFim, municipioFim);
+        tomador();
+    }
+    void novoComRotaEEmitente(const QString &estadoFim, const QString &municipioFim)
+    {
         listar();
         trigger(u"mnuIncluir"_s);
         QCOMPARE(m_frm->cdsCTe->State(), dsInsert);
@@ -140,7 +148,6 @@ class TestCTeService : public QObject
         vaiPara(m_frm->btnInsJurEmit);
         QCOMPARE(m_sink->texts(), QStringList());
         QCOMPARE(campo(u"NRINSESTEMIT"_s), u"244187365112"_s);
-        tomador();
     }
     // The payer, a client identified on its own page (indicator "4").
     void tomador()
@@ -152,6 +159,35 @@ class TestCTeService : public QObject
         vaiPara(m_frm->btnInsJurToma);
         QCOMPARE(m_sink->texts(), QStringList());
         QCOMPARE(campo(u"NMRAZSOCTOMA"_s), u"INDUSTRIA DE MOVEIS SERRANA LTDA"_s);
+    }
+
+    // Picks `key` in a drop-down with the arrow keys, as the user does.
+    void escolhe(TDBLookupComboBox *combo, const QString &key)
+    {
+        const int alvo = combo->findData(key);
+        QVERIFY2(alvo >= 0, qPrintable(key));
+        combo->setFocus();
+        QTRY_VERIFY(combo->hasFocus());
+        for (int i = 0; i < combo->count() && combo->currentIndex() != alvo; ++i)
+            QTest::keyClick(combo, combo->currentIndex() < alvo ? Qt::Key_Down : Qt::Key_Up);
+        QCOMPARE(combo->KeyValue(), key);
+    }
+    // F9 pressed inside `edit` opens its look-up list; the row whose `keyField` is `key` is
+    // chosen and confirmed.
+    void pesquisaF9(TDBEdit *edit, const QString &keyField, const QString &key)
+    {
+        edit->setFocus();
+        QTRY_VERIFY(edit->hasFocus());
+        bool shown = false;
+        WhenModal([&](QWidget *dlg) {
+            shown = true;
+            auto *grid = dlg->findChild<TDBGrid *>(u"dbgPesquisa"_s);
+            QVERIFY(grid && grid->DataSet()->Locate(keyField, key));
+            dlg->findChild<QAbstractButton *>(u"btnOK"_s)->click();
+        });
+        QTest::keyClick(edit, Qt::Key_F9);
+        QVERIFY(shown);
+        activate();
     }
 
     // Types product, total and amount to receive on "Totais" and leaves the panel.
@@ -402,6 +438,104 @@ private slots:
         q.addBindValue(key);
         QVERIFY(q.exec() && q.next());
         QCOMPARE(q.value(0).toInt(), 2);
+    }
+
+    // A new document filled by hand on the demo data: the emitter and the five parties, some
+    // typed and some picked with F9 inside their edit, the payer copied from the recipient, the
+    // route and the service. The server brings the fiscal treatment, the value is broken into
+    // components, and once saved the list shows the payer.
+    void newDocumentFilledByHand()
+    {
+        novoComRotaEEmitente(u"SP"_s, u"5030"_s);
+        // Sender typed, punctuated.
+        pagina(m_frm->tshRemetente);
+        escolhe(m_frm->dcbInfCadRemetente, u"C"_s);
+        digita(m_frm->dbeNrInsJurReme, u"61.348.257/0001-23"_s);
+        vaiPara(m_frm->btnInsJurReme);
+        // Dispatcher, a supplier picked with F9.
+        pagina(m_frm->tshExpedidor);
+        escolhe(m_frm->dcbInfCadExpedidor, u"F"_s);
+        pesquisaF9(m_frm->dbeNrInsJurExpe, u"CDFORNECED"_s, u"206"_s);
+        vaiPara(m_frm->btnInsJurExpe);
+        // Receiver typed by CPF.
+        pagina(m_frm->tshRecebedor);
+        escolhe(m_frm->dcbInfCadRecebedor, u"C"_s);
+        digita(m_frm->dbeNrInsJurRece, u"31874265909"_s);
+        vaiPara(m_frm->btnInsJurRece);
+        // Recipient picked with F9 among two clients sharing one registration; leaving the edit
+        // afterwards keeps the one chosen.
+        pagina(m_frm->tshDestinatario);
+        escolhe(m_frm->dcbInfCadDestinatario, u"C"_s);
+        pesquisaF9(m_frm->dbeNrInsJurDest, u"CDCLIENTE"_s, u"109"_s);
+        vaiPara(m_frm->btnInsJurDest);
+        QCOMPARE(m_sink->texts(), QStringList());
+        const struct
+        {
+            const char16_t *code, *value, *name;
+        } partes[] = {
+            {u"CDREMETENTECLI", u"101", u"METALURGICA VALE DO PARAIBA LTDA"},
+            {u"CDEXPEDIDORFOR", u"206", u"TRANSPORTADORA LITORAL NORTE LTDA"},
+            {u"CDRECEBEDORCLI", u"105", u"JOAO CARLOS PEREIRA"},
+            {u"CDDESTINATACLI", u"109", u"TEXTIL BLUMENAU S.A. - FATURAMENTO"},
+        };
+        const QStringList sufixos {u"REME"_s, u"EXPE"_s, u"RECE"_s, u"DEST"_s};
+        for (int i = 0; i < 4; ++i) {
+            QCOMPARE(campo(QString::fromUtf16(partes[i].code)),
+                     QString::fromUtf16(partes[i].value));
+            QCOMPARE(campo(u"NMRAZSOC"_s + sufixos[i]), QString::fromUtf16(partes[i].name));
+        }
+        // The payer: indicator 3 copies the recipient.
+        pagina(m_frm->tshTomador);
+        escolhe(m_frm->dcbIndicador, u"3"_s);
+        QCOMPARE(m_sink->texts(), QStringList());
+        QCOMPARE(campo(u"NRINSJURTOMA"_s), u"75230918000126"_s);
+        QCOMPARE(campo(u"NMRAZSOCTOMA"_s), u"TEXTIL BLUMENAU S.A. - FATURAMENTO"_s);
+
+        // The service, with a presumed credit and its observation.
+        const int before = m_frm->cdsCTeDadosAdic->RecordCount();
+        servico(u"010010003"_s, u"1000"_s, u"950"_s);
+        QCOMPARE(m_sink->texts(), QStringList());
+        QCOMPARE(campo(u"CDCFOP"_s), u"5353"_s);
+        QVERIFY(!campo(u"DSNATUOPERACAO"_s).isEmpty());
+        QCOMPARE(m_frm->cdsCTeImpostos->RecordCount(), 1);
+        QCOMPARE(m_frm->cdsCTeImpostos->FieldByName(u"VRIMPOSTO"_s)->AsFloat(), 120.0);
+        QCOMPARE(m_frm->cdsCTeImpostos->FieldByName(u"VRCREDPRESUMIDO"_s)->AsFloat(), 24.0);
+        QCOMPARE(m_frm->cdsCTeDadosAdic->RecordCount(), before + 1);
+        componente(u"1"_s, u"800"_s);
+        componente(u"3"_s, u"200"_s);
+        QCOMPARE(m_sink->texts(), QStringList());
+
+        salva();
+        const double key = valor(u"CDCTE"_s);
+        QSqlQuery q(m_db->db());
+        q.prepare(u"SELECT NRINSJURREME, NRINSJUREXPE, NRINSJURRECE, NRINSJURDEST, IDTOMADOR, "
+                  u"NRINSJURTOMA, NMRAZSOCTOMA, CDDESTINATACLI, CDEXPEDIDORFOR, CDCFOP, "
+                  u"VRTOTARECEBER FROM CTE WHERE CDCTE = ?"_s);
+        q.addBindValue(key);
+        QVERIFY2(q.exec() && q.next(), qPrintable(q.lastError().text()));
+        QStringList saved;
+        for (int c = 0; c < 11; ++c)
+            saved << q.value(c).toString();
+        QCOMPARE(saved,
+                 (QStringList {u"61348257000123"_s, u"23478156000188"_s, u"31874265909"_s,
+                               u"75230918000126"_s, u"3"_s, u"75230918000126"_s,
+                               u"TEXTIL BLUMENAU S.A. - FATURAMENTO"_s, u"109"_s, u"206"_s,
+                               u"5353"_s, u"950"_s}));
+        q.prepare(u"SELECT COUNT(*) FROM CTECOMPVALOR WHERE CDCTE = ?"_s);
+        q.addBindValue(key);
+        QVERIFY(q.exec() && q.next());
+        QCOMPARE(q.value(0).toInt(), 2);
+
+        // The list, loaded again, shows the payer in its columns.
+        listar();
+        QVERIFY(m_frm->cdsCTe->Locate(u"CDCTE"_s, key));
+        TDBGrid *grid = m_frm->dbgPadrao;
+        const int row = m_frm->cdsCTe->CurrentRow();
+        auto coluna = [&](const QString &field) {
+            return grid->DataModel()->index(row, IndiceCol(grid, field)).data().toString();
+        };
+        QCOMPARE(coluna(u"NRINSJURTOMA"_s), u"75.230.918/0001-26"_s);
+        QCOMPARE(coluna(u"NMRAZSOCTOMA"_s), u"TEXTIL BLUMENAU S.A. - FATURAMENTO"_s);
     }
 
     // An empty amount to receive is reported even by the panel's check, which does not insist
