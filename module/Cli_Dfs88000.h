@@ -550,6 +550,21 @@ private:
     void limpaCampos(const QString &lado, const QStringList &stems);
     void vdRota(bool boTestaVazio, TDBEdit *edit);
     void falhaRota(TDBEdit *edit);
+    // One code of a route side (the edit tells which): its register look-up with the document's
+    // fields as parameters; unknown, the fields that depended on it are cleared.
+    struct TCodigoRota
+    {
+        TDBEdit *edit;
+        bool boTestaVazio;
+        QString stem; // the code's field, without the side
+        TADOIBQuery *qry;
+        QString msgDeve;
+        QString msgNaoCadastrado;
+        QList<std::pair<QString, QString>> parametros; // parameter, field stem
+        QStringList dependentes;
+        QList<std::pair<QString, QString>> copia; // register field, field stem
+    };
+    void confereCodigoRota(const TCodigoRota &c);
     void rotaBeforePesq(TDBEdit *edit);
     void rotaAfterPesq(TDBEdit *edit);
     void vigiaRota(TDBEdit *edit);

@@ -264,103 +264,84 @@ void TfrmCTe::falhaRota(TDBEdit *edit)
     edit->setFocus(Qt::OtherFocusReason);
 }
 
-void TfrmCTe::Vd_Pais(bool boTestaVazio, TDBEdit *edit)
+void TfrmCTe::confereCodigoRota(const TCodigoRota &c)
 {
     if (!documentoEmEdicao())
         return;
-    const QString lado = ladoRota(edit);
+    const QString lado = ladoRota(c.edit);
     try {
-        const QString codigo = Ajusta(cdsCTe->FieldByName(u"CDPAIS"_s + lado)->AsString(), 4);
-        if (EmptyString(codigo)) {
-            if (boTestaVazio)
-                MensErro(msgPadrao->Msg(u"PAIS_DEVE"_s));
+        const auto campo = [&](const QString &stem) {
+            return cdsCTe->FieldByName(stem + lado);
+        };
+        if (EmptyString(campo(c.stem)->AsString())) {
+            if (c.boTestaVazio)
+                MensErro(msgPadrao->Msg(c.msgDeve));
             return;
         }
-        qryPais->Close();
-        qryPais->ParamByName(u"P_CDPAIS"_s).SetAsString(codigo);
-        qryPais->Open();
-        if (qryPais->IsEmpty()) {
-            limpaCampos(lado,
-                        {u"NMPAIS"_s, u"CDPAISBACEN"_s, u"SGESTADO"_s, u"NMESTADO"_s,
-                         u"CDESTADOIBGE"_s, u"CDMUNIC"_s, u"NMMUNIC"_s, u"CDMUNICIBGE"_s});
-            MensErro(msgPadrao->Msg(u"PAIS_N_CADASTRADO"_s));
+        c.qry->Close();
+        for (const auto &[param, stem] : c.parametros)
+            c.qry->ParamByName(param).SetAsString(
+                stem == u"CDPAIS"_s ? Ajusta(campo(stem)->AsString(), 4) : campo(stem)->AsString());
+        c.qry->Open();
+        if (c.qry->IsEmpty()) {
+            limpaCampos(lado, c.dependentes);
+            MensErro(msgPadrao->Msg(c.msgNaoCadastrado));
         }
-        for (const char16_t *f : {u"CDPAIS", u"NMPAIS", u"CDPAISBACEN"}) {
-            const QString name = QString::fromUtf16(f);
-            cdsCTe->FieldByName(name + lado)->SetAsString(qryPais->FieldByName(name).AsString());
-        }
+        for (const auto &[origem, stem] : c.copia)
+            campo(stem)->SetAsString(c.qry->FieldByName(origem).AsString());
     } catch (...) {
-        falhaRota(edit);
+        falhaRota(c.edit);
         throw;
     }
+}
+
+void TfrmCTe::Vd_Pais(bool boTestaVazio, TDBEdit *edit)
+{
+    confereCodigoRota({edit,
+                       boTestaVazio,
+                       u"CDPAIS"_s,
+                       qryPais,
+                       u"PAIS_DEVE"_s,
+                       u"PAIS_N_CADASTRADO"_s,
+                       {{u"P_CDPAIS"_s, u"CDPAIS"_s}},
+                       {u"NMPAIS"_s, u"CDPAISBACEN"_s, u"SGESTADO"_s, u"NMESTADO"_s,
+                        u"CDESTADOIBGE"_s, u"CDMUNIC"_s, u"NMMUNIC"_s, u"CDMUNICIBGE"_s},
+                       {{u"CDPAIS"_s, u"CDPAIS"_s},
+                        {u"NMPAIS"_s, u"NMPAIS"_s},
+                        {u"CDPAISBACEN"_s, u"CDPAISBACEN"_s}}});
 }
 
 void TfrmCTe::Vd_Estado(bool boTestaVazio, TDBEdit *edit)
 {
-    if (!documentoEmEdicao())
-        return;
-    const QString lado = ladoRota(edit);
-    try {
-        const QString pais = cdsCTe->FieldByName(u"CDPAIS"_s + lado)->AsString();
-        const QString estado = cdsCTe->FieldByName(u"SGESTADO"_s + lado)->AsString();
-        if (EmptyString(estado)) {
-            if (boTestaVazio)
-                MensErro(msgPadrao->Msg(u"ESTADO_DEVE"_s));
-            return;
-        }
-        qryEstado->Close();
-        qryEstado->ParamByName(u"P_CDPAIS"_s).SetAsString(pais);
-        qryEstado->ParamByName(u"P_SGESTADO"_s).SetAsString(estado);
-        qryEstado->Open();
-        if (qryEstado->IsEmpty()) {
-            limpaCampos(
-                lado,
-                {u"NMESTADO"_s, u"CDESTADOIBGE"_s, u"CDMUNIC"_s, u"NMMUNIC"_s, u"CDMUNICIBGE"_s});
-            MensErro(msgPadrao->Msg(u"ESTADO_N_CADASTRADO"_s));
-        }
-        for (const char16_t *f : {u"SGESTADO", u"NMESTADO", u"CDESTADOIBGE"}) {
-            const QString name = QString::fromUtf16(f);
-            cdsCTe->FieldByName(name + lado)->SetAsString(qryEstado->FieldByName(name).AsString());
-        }
-    } catch (...) {
-        falhaRota(edit);
-        throw;
-    }
+    confereCodigoRota(
+        {edit,
+         boTestaVazio,
+         u"SGESTADO"_s,
+         qryEstado,
+         u"ESTADO_DEVE"_s,
+         u"ESTADO_N_CADASTRADO"_s,
+         {{u"P_CDPAIS"_s, u"CDPAIS"_s}, {u"P_SGESTADO"_s, u"SGESTADO"_s}},
+         {u"NMESTADO"_s, u"CDESTADOIBGE"_s, u"CDMUNIC"_s, u"NMMUNIC"_s, u"CDMUNICIBGE"_s},
+         {{u"SGESTADO"_s, u"SGESTADO"_s},
+          {u"NMESTADO"_s, u"NMESTADO"_s},
+          {u"CDESTADOIBGE"_s, u"CDESTADOIBGE"_s}}});
 }
 
 void TfrmCTe::Vd_Municipio(bool boTestaVazio, TDBEdit *edit)
 {
-    if (!documentoEmEdicao())
-        return;
-    const QString lado = ladoRota(edit);
-    try {
-        const QString pais = cdsCTe->FieldByName(u"CDPAIS"_s + lado)->AsString();
-        const QString estado = cdsCTe->FieldByName(u"SGESTADO"_s + lado)->AsString();
-        const QString municipio = cdsCTe->FieldByName(u"CDMUNIC"_s + lado)->AsString();
-        if (EmptyString(municipio)) {
-            if (boTestaVazio)
-                MensErro(msgPadrao->Msg(u"MUNICIPIO_DEVE"_s));
-            return;
-        }
-        qryMunicipio->Close();
-        qryMunicipio->ParamByName(u"P_CDPAIS"_s).SetAsString(pais);
-        qryMunicipio->ParamByName(u"P_SGESTADO"_s).SetAsString(estado);
-        qryMunicipio->ParamByName(u"P_CDMUNICIPIO"_s).SetAsString(municipio);
-        qryMunicipio->Open();
-        if (qryMunicipio->IsEmpty()) {
-            limpaCampos(lado, {u"NMMUNIC"_s, u"CDMUNICIBGE"_s});
-            MensErro(msgPadrao->Msg(u"MUNICIPIO_N_CADASTRADO"_s));
-        }
-        cdsCTe->FieldByName(u"CDMUNIC"_s + lado)
-            ->SetAsString(qryMunicipio->FieldByName(u"CDMUNICIPIO"_s).AsString());
-        cdsCTe->FieldByName(u"NMMUNIC"_s + lado)
-            ->SetAsString(qryMunicipio->FieldByName(u"NMMUNICIPIO"_s).AsString());
-        cdsCTe->FieldByName(u"CDMUNICIBGE"_s + lado)
-            ->SetAsString(qryMunicipio->FieldByName(u"CDMUNICIBGE"_s).AsString());
-    } catch (...) {
-        falhaRota(edit);
-        throw;
-    }
+    confereCodigoRota({edit,
+                       boTestaVazio,
+                       u"CDMUNIC"_s,
+                       qryMunicipio,
+                       u"MUNICIPIO_DEVE"_s,
+                       u"MUNICIPIO_N_CADASTRADO"_s,
+                       {{u"P_CDPAIS"_s, u"CDPAIS"_s},
+                        {u"P_SGESTADO"_s, u"SGESTADO"_s},
+                        {u"P_CDMUNICIPIO"_s, u"CDMUNIC"_s}},
+                       {u"NMMUNIC"_s, u"CDMUNICIBGE"_s},
+                       {{u"CDMUNICIPIO"_s, u"CDMUNIC"_s},
+                        {u"NMMUNICIPIO"_s, u"NMMUNIC"_s},
+                        {u"CDMUNICIBGE"_s, u"CDMUNICIBGE"_s}}});
 }
 
 void TfrmCTe::rotaBeforePesq(TDBEdit *edit)
