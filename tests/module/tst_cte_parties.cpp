@@ -8,13 +8,9 @@
 #include "DBLookupComboBox.h"
 #include "DataSetModel.h"
 #include "DataSource.h"
+#include "EditorFixture.h"
 #include "EditorSample.h"
 #include "Exceptions.h"
-#include "ModalHelper.h"
-#include "NetConnection.h"
-#include "Orvglob.h"
-#include "RecordingMessageSink.h"
-#include "ServerHarness.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -28,12 +24,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-void flushDeletes()
-{
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QCoreApplication::processEvents();
-}
 
 QString cell(TDBGrid *grid, int row, int column)
 {
@@ -61,47 +51,10 @@ QString s(const char16_t *text)
 
 } // namespace
 
-class TestCTeParties : public QObject
+class TestCTeParties : public EditorFixture
 {
     Q_OBJECT
 
-    std::unique_ptr<TestDatabase> m_db;
-    std::unique_ptr<ServerProcess> m_server;
-    std::unique_ptr<RecordingMessageSink> m_sink;
-    TfrmCTe *m_frm = nullptr;
-
-    // Lists every document of company 01 through the filter, as the user does.
-    void listar()
-    {
-        m_frm->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(m_frm));
-        m_frm->medCdEmpresa->setFocus();
-        QTRY_VERIFY(m_frm->medCdEmpresa->hasFocus());
-        WhenModal([](QWidget *w) {
-            if (auto *b = w->findChild<QAbstractButton *>(u"sbtConfirma"_s))
-                b->click();
-        });
-        m_frm->dbgPadrao->setFocus();
-        QTRY_VERIFY(m_frm->cdsCTe->Active());
-        TRecordFilter &f = Cli_Dfs88100::frmFiltroCTe->Filtro;
-        f.RecDataSaidIni = QDate(2000, 1, 1);
-        f.RecDataSaidFim = QDate::currentDate().addDays(1);
-        f.RecSitAceito = f.RecSitCancelado = f.RecSitDenegado = f.RecSitPendente = f.RecSitRejeitado
-            = f.RecSitTransmitido = true;
-        m_frm->CarregaDadosGerais();
-        activate();
-    }
-    void activate()
-    {
-        m_frm->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(m_frm));
-    }
-    void trigger(const QString &name)
-    {
-        auto *a = m_frm->findChild<QAction *>(name);
-        QVERIFY2(a && a->isEnabled(), qPrintable(name));
-        a->trigger();
-    }
     // A new document, on its first page.
     void novo()
     {
@@ -109,7 +62,6 @@ class TestCTeParties : public QObject
         trigger(u"mnuIncluir"_s);
         QCOMPARE(m_frm->cdsCTe->State(), dsInsert);
     }
-    QString campo(const QString &name) { return m_frm->cdsCTe->FieldByName(name)->AsString(); }
     // Operation type and route, which the save checks before the emitter.
     void rota()
     {
@@ -122,34 +74,12 @@ class TestCTeParties : public QObject
                                            {u"CDMUNICFIMSERV", u"5030"}})
             atribui(s(field), s(value));
     }
-    void atribui(const QString &name, const QString &value)
-    {
-        m_frm->cdsCTe->FieldByName(name)->SetAsString(value);
-    }
     TfrmCTe::TPaginaParte &parte(const Papel &p) { return m_frm->Partes[size_t(p.index)]; }
 
-    // Shows `page`, puts the focus in `edit` (its enter runs) and types `text` over its content.
-    void digita(QWidget *page, TDBEdit *edit, const QString &text)
-    {
-        m_frm->pgcDados->setCurrentWidget(page);
-        edit->setFocus();
-        QTRY_VERIFY(edit->hasFocus());
-        edit->selectAll();
-        if (text.isEmpty())
-            QTest::keyClick(edit, Qt::Key_Backspace);
-        else
-            QTest::keyClicks(edit, text);
-    }
-    // Leaves the edit for the F9 button beside it (its exit runs).
-    void sai(TDBEdit *edit, QWidget *to)
-    {
-        QVERIFY(edit->hasFocus());
-        to->setFocus();
-        QCoreApplication::processEvents();
-    }
     void emitente(const QString &typed)
     {
-        digita(m_frm->tshEmitente, m_frm->dbeNrInsJurEmit, typed);
+        pagina(m_frm->tshEmitente);
+        digita(m_frm->dbeNrInsJurEmit, typed);
         sai(m_frm->dbeNrInsJurEmit, m_frm->btnInsJurEmit);
     }
     void informa(const Papel &p, const QString &kind, const QString &typed)
@@ -157,82 +87,20 @@ class TestCTeParties : public QObject
         if (p.index == kToma.index)
             atribui(u"IDTOMADOR"_s, u"4"_s);
         atribui(s(p.kindField), kind);
-        digita(parte(p).tsh, parte(p).dbeNrInsJur, typed);
+        pagina(parte(p).tsh);
+        digita(parte(p).dbeNrInsJur, typed);
         sai(parte(p).dbeNrInsJur, parte(p).btnInsJur);
-    }
-    // Opens a look-up list with `open` and answers it: `act` gets its grid, then OK is clicked.
-    // The editor is active again afterwards.
-    void pesquisa(std::function<void()> open, std::function<void(TDBGrid *)> act)
-    {
-        WhenModal([act](QWidget *dlg) {
-            auto *grid = dlg->findChild<TDBGrid *>(u"dbgPesquisa"_s);
-            if (grid)
-                act(grid);
-            if (auto *ok = dlg->findChild<QAbstractButton *>(u"btnOK"_s))
-                ok->click();
-            if (dlg->isVisible())
-                dlg->close();
-        });
-        open();
-        activate();
-    }
-    int errors() const
-    {
-        int n = 0;
-        for (const auto &e : m_sink->entries())
-            n += e.kind == TMsgKind::Error;
-        return n;
-    }
-    qsizetype calls(const QString &operation) const
-    {
-        return m_server->log().count(u"op="_s + operation + u' ');
     }
 
 private slots:
-    void initTestCase()
-    {
-        m_db = std::make_unique<TestDatabase>();
-        m_server = std::make_unique<ServerProcess>(m_db->connectionString());
-        QVERIFY(m_server->port() > 0);
-    }
-
+    void initTestCase() { startServer(); }
     void init()
     {
-        Cli_Dfs88000::ResetUnit();
-        Orvglob::Reset();
-        Orvglob::DBConnection = m_db->connectionString();
-        Orvglob::EmprProc = u"01"_s;
-        Orvglob::DataProc = QDate::currentDate();
-        Orvglob::UsuarioProc = u"tester"_s;
-        Orvglob::SenhaProc = TestDatabase::password();
-        Orvglob::WebURL = u"127.0.0.1"_s;
-        Orvglob::WebPort = m_server->port();
-        m_sink = std::make_unique<RecordingMessageSink>();
-        Cli_Dfs88000::CriaCTe();
-        m_frm = Cli_Dfs88000::frmCTe;
-        QVERIFY(m_frm);
-        QVERIFY(QTest::qWaitForWindowExposed(m_frm));
+        beginCase(m_server->port());
+        openEditor();
     }
-
-    void cleanup()
-    {
-        if (m_frm) {
-            if (m_frm->cdsCTe->Active() && m_frm->cdsCTe->State() != dsBrowse)
-                m_frm->cdsCTe->Cancel();
-            m_frm->Close();
-        }
-        m_frm = nullptr;
-        flushDeletes();
-        Cli_Dfs88100::ResetUnit();
-        Cli_Dfs88000::ResetUnit();
-        m_sink.reset();
-    }
-
-    void cleanupTestCase()
-    {
-        m_server.reset();
-        m_db.reset();
-    }
+    void cleanup() { endCase(); }
+    void cleanupTestCase() { stopServer(); }
 
     // --- the emitter ---------------------------------------------------------------------------
 
@@ -497,7 +365,8 @@ private slots:
         novo();
         atribui(u"IDCADEXPEDIDOR"_s, u"F"_s);
         QString title;
-        digita(m_frm->tshExpedidor, m_frm->dbeNrInsJurExpe, QString());
+        pagina(m_frm->tshExpedidor);
+        digita(m_frm->dbeNrInsJurExpe, QString());
         pesquisa([this] { QTest::keyClick(m_frm->dbeNrInsJurExpe, Qt::Key_F9); },
                  [&](TDBGrid *grid) {
                      title = grid->window()->windowTitle();

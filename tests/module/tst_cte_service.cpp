@@ -10,11 +10,8 @@
 #include "DataSetModel.h"
 #include "DataSource.h"
 #include "DateEditPlus.h"
+#include "EditorFixture.h"
 #include "Exceptions.h"
-#include "ModalHelper.h"
-#include "Orvglob.h"
-#include "RecordingMessageSink.h"
-#include "ServerHarness.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -28,87 +25,9 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-void flushDeletes()
-{
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QCoreApplication::processEvents();
-}
-
-} // namespace
-
-class TestCTeService : public QObject
+class TestCTeService : public EditorFixture
 {
     Q_OBJECT
-
-    std::unique_ptr<TestDatabase> m_db;
-    std::unique_ptr<ServerProcess> m_server;
-    std::unique_ptr<RecordingMessageSink> m_sink;
-    TfrmCTe *m_frm = nullptr;
-
-    void activate()
-    {
-        m_frm->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(m_frm));
-    }
-
-    // The list of every document, as the filter's confirm loads it.
-    void listar()
-    {
-        activate();
-        if (m_frm->medCdEmpresa->hasFocus()) {
-            WhenModal([](QWidget *w) {
-                if (auto *b = w->findChild<QAbstractButton *>(u"sbtConfirma"_s))
-                    b->click();
-            });
-            m_frm->dbgPadrao->setFocus();
-            QTRY_VERIFY(m_frm->cdsCTe->Active());
-            activate();
-        }
-        TRecordFilter &f = Cli_Dfs88100::frmFiltroCTe->Filtro;
-        f.RecDataSaidIni = QDate(2000, 1, 1);
-        f.RecDataSaidFim = QDate::currentDate().addDays(1);
-        f.RecSitAceito = f.RecSitCancelado = f.RecSitDenegado = true;
-        f.RecSitPendente = f.RecSitRejeitado = f.RecSitTransmitido = true;
-        Cli_Dfs88000::inCount = 0;
-        m_frm->CarregaDadosGerais();
-        activate();
-    }
-
-    void trigger(const QString &name)
-    {
-        QAction *a = m_frm->findChild<QAction *>(name);
-        QVERIFY2(a && a->isEnabled(), qPrintable(name));
-        a->trigger();
-    }
-    QString campo(const QString &name) { return m_frm->cdsCTe->FieldByName(name)->AsString(); }
-    double valor(const QString &name) { return m_frm->cdsCTe->FieldByName(name)->AsFloat(); }
-
-    void pagina(QWidget *page)
-    {
-        m_frm->pgcDados->setCurrentWidget(page);
-        QCOMPARE(m_frm->pgcDados->currentWidget(), page);
-    }
-
-    // Types `text` over the edit's content as the user does.
-    void digita(QLineEdit *edit, const QString &text)
-    {
-        edit->setFocus();
-        QTRY_VERIFY(edit->hasFocus());
-        edit->selectAll();
-        if (text.isEmpty())
-            QTest::keyClick(edit, Qt::Key_Delete);
-        else
-            QTest::keyClicks(edit, text);
-    }
-    // Moves the focus to `to`; a failed exit check keeps it where it was.
-    void vaiPara(QWidget *to)
-    {
-        to->setFocus();
-        QTest::qWait(0);
-        QCoreApplication::processEvents();
-    }
 
     // A new document, with the route typed on "Identificação" (start and end in Campinas (SP)
     // unless another end state and municipality are given), the emitter and the payer.
@@ -161,35 +80,6 @@ class TestCTeService : public QObject
         QCOMPARE(campo(u"NMRAZSOCTOMA"_s), u"INDUSTRIA DE MOVEIS SERRANA LTDA"_s);
     }
 
-    // Picks `key` in a drop-down with the arrow keys, as the user does.
-    void escolhe(TDBLookupComboBox *combo, const QString &key)
-    {
-        const int alvo = combo->findData(key);
-        QVERIFY2(alvo >= 0, qPrintable(key));
-        combo->setFocus();
-        QTRY_VERIFY(combo->hasFocus());
-        for (int i = 0; i < combo->count() && combo->currentIndex() != alvo; ++i)
-            QTest::keyClick(combo, combo->currentIndex() < alvo ? Qt::Key_Down : Qt::Key_Up);
-        QCOMPARE(combo->KeyValue(), key);
-    }
-    // F9 pressed inside `edit` opens its look-up list; the row whose `keyField` is `key` is
-    // chosen and confirmed.
-    void pesquisaF9(TDBEdit *edit, const QString &keyField, const QString &key)
-    {
-        edit->setFocus();
-        QTRY_VERIFY(edit->hasFocus());
-        bool shown = false;
-        WhenModal([&](QWidget *dlg) {
-            shown = true;
-            auto *grid = dlg->findChild<TDBGrid *>(u"dbgPesquisa"_s);
-            QVERIFY(grid && grid->DataSet()->Locate(keyField, key));
-            dlg->findChild<QAbstractButton *>(u"btnOK"_s)->click();
-        });
-        QTest::keyClick(edit, Qt::Key_F9);
-        QVERIFY(shown);
-        activate();
-    }
-
     // Types product, total and amount to receive on "Totais" and leaves the panel.
     void servico(const QString &produto, const QString &total, const QString &receber)
     {
@@ -233,13 +123,6 @@ class TestCTeService : public QObject
         QCOMPARE(m_sink->texts(), QStringList());
         QCOMPARE(m_frm->cdsCTe->State(), dsBrowse);
     }
-    // Types into whatever has the focus, one key at a time (the first opens the cell editor).
-    void tecla(const QString &text)
-    {
-        for (const QChar c : text)
-            QTest::keyClicks(QApplication::focusWidget(), QString(c));
-    }
-
     QStringList componentes()
     {
         QStringList out;
@@ -251,51 +134,14 @@ class TestCTeService : public QObject
     }
 
 private slots:
-    void initTestCase()
-    {
-        m_db = std::make_unique<TestDatabase>();
-        m_server = std::make_unique<ServerProcess>(m_db->connectionString());
-        QVERIFY(m_server->port() > 0);
-    }
-
+    void initTestCase() { startServer(); }
     void init()
     {
-        Cli_Dfs88000::ResetUnit();
-        Orvglob::Reset();
-        Orvglob::DBConnection = m_db->connectionString();
-        Orvglob::EmprProc = u"01"_s;
-        Orvglob::FiliProc = u"0001"_s;
-        Orvglob::DataProc = QDate::currentDate();
-        Orvglob::UsuarioProc = u"tester"_s;
-        Orvglob::SenhaProc = TestDatabase::password();
-        Orvglob::WebURL = u"127.0.0.1"_s;
-        Orvglob::WebPort = m_server->port();
-        m_sink = std::make_unique<RecordingMessageSink>();
-        Cli_Dfs88000::CriaCTe();
-        m_frm = Cli_Dfs88000::frmCTe;
-        QVERIFY(m_frm);
-        QVERIFY(QTest::qWaitForWindowExposed(m_frm));
+        beginCase(m_server->port());
+        openEditor();
     }
-
-    void cleanup()
-    {
-        if (m_frm) {
-            if (m_frm->cdsCTe->Active() && m_frm->cdsCTe->State() != dsBrowse)
-                m_frm->cdsCTe->Cancel();
-            m_frm->Close();
-        }
-        m_frm = nullptr;
-        flushDeletes();
-        Cli_Dfs88100::ResetUnit();
-        Cli_Dfs88000::ResetUnit();
-        m_sink.reset();
-    }
-
-    void cleanupTestCase()
-    {
-        m_server.reset();
-        m_db.reset();
-    }
+    void cleanup() { endCase(); }
+    void cleanupTestCase() { stopServer(); }
 
     // A route code that is not registered for its side: the message, "Identificação" in front,
     // the focus back on the code, and the side's dependent fields cleared.
@@ -433,11 +279,7 @@ private slots:
         QCOMPARE(campo(u"CDCFOP"_s), cfop);
         QCOMPARE(m_frm->cdsCTeImpostos->RecordCount(), 1);
         QCOMPARE(componentes(), (QStringList {u"1=800,00"_s, u"3=200,00"_s}));
-        QSqlQuery q(m_db->db());
-        q.prepare(u"SELECT COUNT(*) FROM CTECOMPVALOR WHERE CDCTE = ?"_s);
-        q.addBindValue(key);
-        QVERIFY(q.exec() && q.next());
-        QCOMPARE(q.value(0).toInt(), 2);
+        QCOMPARE(count(u"SELECT COUNT(*) FROM CTECOMPVALOR WHERE CDCTE = ?"_s, {key}), 2);
     }
 
     // A new document filled by hand on the demo data: the emitter and the five parties, some
@@ -521,10 +363,7 @@ private slots:
                                u"75230918000126"_s, u"3"_s, u"75230918000126"_s,
                                u"TEXTIL BLUMENAU S.A. - FATURAMENTO"_s, u"109"_s, u"206"_s,
                                u"5353"_s, u"950"_s}));
-        q.prepare(u"SELECT COUNT(*) FROM CTECOMPVALOR WHERE CDCTE = ?"_s);
-        q.addBindValue(key);
-        QVERIFY(q.exec() && q.next());
-        QCOMPARE(q.value(0).toInt(), 2);
+        QCOMPARE(count(u"SELECT COUNT(*) FROM CTECOMPVALOR WHERE CDCTE = ?"_s, {key}), 2);
 
         // The list, loaded again, shows the payer in its columns.
         listar();
@@ -709,20 +548,14 @@ private slots:
         grid->setFocus();
         QTRY_VERIFY(grid->hasFocus());
         grid->SetSelectedIndex(column);
-        bool shown = false;
         if (!opens) {
             QTest::keyClick(grid, Qt::Key_F9);
             QVERIFY(QApplication::activeModalWidget() == nullptr);
             QVERIFY(m_frm->cdsCTeCompValor->IsEmpty());
             return;
         }
-        WhenModal([&shown](QWidget *w) {
-            shown = true;
-            w->findChild<TDBGrid *>(u"dbgPesquisa"_s)->DataSet()->Locate(u"CDCOMPVRPREST"_s, 3);
-            w->findChild<QAbstractButton *>(u"btnOK"_s)->click();
-        });
-        QTest::keyClick(grid, Qt::Key_F9);
-        QVERIFY(shown);
+        pesquisa([grid] { QTest::keyClick(grid, Qt::Key_F9); },
+                 [](TDBGrid *list) { QVERIFY(list->DataSet()->Locate(u"CDCOMPVRPREST"_s, 3)); });
         QCOMPARE(m_frm->cdsCTeCompValor->State(), dsInsert);
         QCOMPARE(m_frm->cdsCTeCompValor->FieldByName(u"DSCOMPVRPREST"_s)->AsString(), u"PEDAGIO"_s);
         QVERIFY(Cli_Dfs88000::slCTeCompValor.isEmpty());
