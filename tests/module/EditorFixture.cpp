@@ -125,6 +125,15 @@ void EditorFixture::listar(const QString &situacoes)
     activate();
 }
 
+QStringList EditorFixture::marcas() const
+{
+    QStringList out;
+    const TField *check = m_frm->cdsCTe->FieldByName(u"IDCHECK"_s);
+    for (int row = 0; row < m_frm->cdsCTe->RecordCount(); ++row)
+        out << m_frm->cdsCTe->ValueAt(row, check).toString();
+    return out;
+}
+
 QAction *EditorFixture::acao(const QString &name) const
 {
     return m_frm->findChild<QAction *>(name);

@@ -53,6 +53,9 @@ protected:
     // "ACDPRT"), and the list is loaded again.
     void listar(const QString &situacoes = QStringLiteral("ACDPRT"));
 
+    // The list's marks ("S" or "N"), row by row.
+    QStringList marcas() const;
+
     // --- commands, fields and pages -------------------------------------------------------
     QAction *acao(const QString &name) const;
     // Triggers the command, which must be there and enabled.

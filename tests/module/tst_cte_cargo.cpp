@@ -9,19 +9,14 @@
 #include "DBGrid.h"
 #include "DataSource.h"
 #include "DateEditPlus.h"
+#include "EditorFixture.h"
 #include "Exceptions.h"
 #include "ModalHelper.h"
-#include "NetConnection.h"
-#include "Orvglob.h"
-#include "RecordingMessageSink.h"
-#include "ServerHarness.h"
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QLineEdit>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
@@ -29,23 +24,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-void flushDeletes()
-{
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QCoreApplication::processEvents();
-}
-
-QVariant sql(const QSqlDatabase &db, const QString &text, const QVariantList &args = {})
-{
-    QSqlQuery q(db);
-    q.prepare(text);
-    for (const QVariant &a : args)
-        q.addBindValue(a);
-    if (!q.exec())
-        qFatal("%s: %s", qPrintable(text), qPrintable(q.lastError().text()));
-    return q.next() ? q.value(0) : QVariant();
-}
 
 // An NF-e access key: the 43 digits given and their mod-11 check digit.
 QString accessKey(const QString &digits43)
@@ -81,64 +59,9 @@ const Invoice &invoice(const QString &name)
 
 } // namespace
 
-class TestCTeCargo : public QObject
+class TestCTeCargo : public EditorFixture
 {
     Q_OBJECT
-
-    std::unique_ptr<TestDatabase> m_db;
-    std::unique_ptr<ServerProcess> m_server;
-    std::unique_ptr<RecordingMessageSink> m_sink;
-    TfrmCTe *m_frm = nullptr;
-
-    void activate()
-    {
-        m_frm->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(m_frm));
-    }
-
-    QAction *acao(const QString &name) { return m_frm->findChild<QAction *>(name); }
-    void trigger(const QString &name)
-    {
-        QAction *a = acao(name);
-        QVERIFY2(a && a->isEnabled(), qPrintable(name));
-        a->trigger();
-    }
-    QString campo(const QString &name) { return m_frm->cdsCTe->FieldByName(name)->AsString(); }
-    int errors() const
-    {
-        int n = 0;
-        for (const auto &e : m_sink->entries())
-            n += e.kind == TMsgKind::Error;
-        return n;
-    }
-    QString lastError() const
-    {
-        for (qsizetype i = m_sink->entries().size() - 1; i >= 0; --i) {
-            if (m_sink->entries().at(i).kind == TMsgKind::Error)
-                return m_sink->entries().at(i).text;
-        }
-        return {};
-    }
-
-    // Lists as the user does: leaving the company panel opens the filter; its confirm loads the
-    // list. The filter's record is then widened to every pending document of any date.
-    void listar()
-    {
-        activate();
-        WhenModal([](QWidget *w) {
-            if (auto *b = w->findChild<QAbstractButton *>(u"sbtConfirma"_s))
-                b->click();
-        });
-        m_frm->dbgPadrao->setFocus();
-        QTRY_VERIFY(m_frm->cdsCTe->Active());
-        activate();
-        TRecordFilter &f = Cli_Dfs88100::frmFiltroCTe->Filtro;
-        f.RecDataSaidIni = QDate(2000, 1, 1);
-        f.RecDataSaidFim = QDate::currentDate().addDays(1);
-        f.RecSitPendente = true;
-        m_frm->CarregaDadosGerais();
-        activate();
-    }
 
     // The date window of the look-up list, in days from today.
     void janela(int from, int to)
@@ -150,7 +73,7 @@ class TestCTeCargo : public QObject
     // A new document, on the page of the fiscal documents, with a window of the last 30 days.
     void novoDocumento()
     {
-        listar();
+        listar(u"P"_s);
         trigger(u"mnuIncluir"_s);
         QCOMPARE(m_frm->cdsCTe->State(), dsInsert);
         m_frm->pgcDados->setCurrentWidget(m_frm->tshInfCTeNormalSubstituto);
@@ -261,11 +184,9 @@ private slots:
     void initTestCase()
     {
         m_db = std::make_unique<TestDatabase>();
-        const QSqlDatabase db = m_db->db();
         const QDateTime issued(QDate::currentDate().addDays(-20), QTime(9, 0));
         for (const Invoice &inv : {kA, kB}) {
-            sql(db,
-                u"INSERT INTO NOTAFISCAL (CDFILIAL, NRLANCTONF, CDEMPRESA, NRACESSONFE, "
+            sql(u"INSERT INTO NOTAFISCAL (CDFILIAL, NRLANCTONF, CDEMPRESA, NRACESSONFE, "
                 "NRINSJURNF, NMRAZSOCNF, CDSERIE, NRNOTAFISC, DTEMISSAO, CDMODDOCFISC, VRNOTAFISC, "
                 "VRPRODUTOS, VRPBRUTOVOLU, VRPLIQUVOLU, QTVOLUMES) VALUES (?, ?, '01', ?, "
                 "'27451963000168', 'COMERCIAL DE ALIMENTOS BOA MESA LTDA', '1', ?, ?, '55', 5000, "
@@ -278,59 +199,20 @@ private slots:
             {kA.entry, 2, u"PA-02"_s, u"PARAFUSO SEXTAVADO 1/2 POL"_s, 1000, u"UN"_s, 0.5, 500.0},
             {kB.entry, 1, u"PB-01"_s, u"CAIXA DE PAPELAO ONDULADO"_s, 2000, u"UN"_s, 2.5, 5000.0}};
         for (const QVariantList &item : items) {
-            sql(db,
-                u"INSERT INTO NOTAFISCALITEM (CDFILIAL, NRLANCTONF, NRITEM, CDPRODUTO, NMPRODUTO, "
+            sql(u"INSERT INTO NOTAFISCALITEM (CDFILIAL, NRLANCTONF, NRITEM, CDPRODUTO, NMPRODUTO, "
                 "QTITEMPROD, SGUNIDADE, VRUNITITEM, VRTOTAITEM) VALUES ('0009', ?, ?, ?, ?, ?, ?, "
                 "?, ?)"_s,
                 item);
         }
-        m_server = std::make_unique<ServerProcess>(m_db->connectionString());
-        QVERIFY(m_server->port() > 0);
+        startServer();
     }
-
     void init()
     {
-        Cli_Dfs88000::ResetUnit();
-        Orvglob::Reset();
-        Orvglob::DBConnection = m_db->connectionString();
-        Orvglob::EmprProc = u"01"_s;
-        Orvglob::DataProc = QDate::currentDate();
-        Orvglob::UsuarioProc = u"tester"_s;
-        Orvglob::SenhaProc = TestDatabase::password();
-        Orvglob::WebURL = u"127.0.0.1"_s;
-        Orvglob::WebPort = m_server->port();
-        m_sink = std::make_unique<RecordingMessageSink>();
-        Cli_Dfs88000::CriaCTe();
-        m_frm = Cli_Dfs88000::frmCTe;
-        QVERIFY(m_frm);
-        QVERIFY(QTest::qWaitForWindowExposed(m_frm));
+        beginCase(m_server->port());
+        openEditor();
     }
-
-    void cleanup()
-    {
-        if (m_frm) {
-            for (TClientDataSet *child :
-                 {m_frm->cdsCTeDocFiscais, m_frm->cdsCTeInfQtCarga, m_frm->cdsCTeDadosAdic}) {
-                if (child->Active())
-                    child->Cancel();
-            }
-            // Its reload may find a date window the case left wrong.
-            if (m_frm->cdsCTe->Active() && m_frm->cdsCTe->State() != dsBrowse)
-                FrameworkGuard([this] { m_frm->cdsCTe->Cancel(); });
-            m_frm->Close();
-        }
-        m_frm = nullptr;
-        flushDeletes();
-        Cli_Dfs88100::ResetUnit();
-        Cli_Dfs88000::ResetUnit();
-        m_sink.reset();
-    }
-
-    void cleanupTestCase()
-    {
-        m_server.reset();
-        m_db.reset();
-    }
+    void cleanup() { endCase(); }
+    void cleanupTestCase() { stopServer(); }
 
     // --- the sums the system keeps ----------------------------------------------------------
 
@@ -628,15 +510,13 @@ private slots:
         QCOMPARE(errors(), 0);
         QVERIFY(m_frm->btpProdPredomina->isEnabled());
         QStringList offered;
-        WhenModal([&offered](QWidget *w) {
-            auto *lista = w->findChild<TDBGrid *>(u"dbgPesquisa"_s);
-            TClientDataSet *ds = lista->DataSet();
-            for (int row = 0; row < ds->RecordCount(); ++row)
-                offered << ds->ValueAt(row, ds->FieldByName(u"NMPRODUTO"_s)).toString();
-            ds->Locate(u"CDPRODUTO"_s, u"PA-01"_s);
-            w->findChild<QAbstractButton *>(u"btnOK"_s)->click();
-        });
-        m_frm->btpProdPredomina->click();
+        pesquisa([this] { m_frm->btpProdPredomina->click(); },
+                 [&offered](TDBGrid *lista) {
+                     TClientDataSet *ds = lista->DataSet();
+                     for (int row = 0; row < ds->RecordCount(); ++row)
+                         offered << ds->ValueAt(row, ds->FieldByName(u"NMPRODUTO"_s)).toString();
+                     QVERIFY(ds->Locate(u"CDPRODUTO"_s, u"PA-01"_s));
+                 });
         QCOMPARE(errors(), 0);
         // The products of A and B, in the order of the documents.
         QCOMPARE(offered,
@@ -750,7 +630,7 @@ private slots:
     // observation, and is saved: the server holds the lists and the sums.
     void savesTheDocumentWithItsLists()
     {
-        listar();
+        listar(u"P"_s);
         QVERIFY(m_frm->cdsCTe->Locate(u"IDSTATUSCTE"_s, u"P"_s));
         const double key = campo(u"CDCTE"_s).toDouble();
         trigger(u"mnuAlterar"_s);
@@ -760,13 +640,9 @@ private slots:
         adiciona(u"A"_s, u"lista"_s);
         adiciona(u"B"_s, u"chave"_s);
         QCOMPARE(errors(), 0);
-        WhenModal([](QWidget *w) {
-            w->findChild<TDBGrid *>(u"dbgPesquisa"_s)
-                ->DataSet()
-                ->Locate(u"CDPRODUTO"_s, u"PB-01"_s);
-            w->findChild<QAbstractButton *>(u"btnOK"_s)->click();
-        });
-        m_frm->btpProdPredomina->click();
+        pesquisa(
+            [this] { m_frm->btpProdPredomina->click(); },
+            [](TDBGrid *lista) { QVERIFY(lista->DataSet()->Locate(u"CDPRODUTO"_s, u"PB-01"_s)); });
         TClientDataSet *obs = m_frm->cdsCTeDadosAdic;
         obs->Append();
         obs->FieldByName(u"DSDADOADIC"_s)->SetAsString(u"ENTREGA AGENDADA"_s);
@@ -778,22 +654,18 @@ private slots:
         QCOMPARE(campo(u"CDCTE"_s).toDouble(), key);
         QCOMPARE(campo(u"DSPRODPREDOMINA"_s), u"CAIXA DE PAPELAO ONDULADO"_s);
 
-        const QSqlDatabase db = m_db->db();
-        QCOMPARE(sql(db, u"SELECT COUNT(*) FROM CTEDOCFISCAIS WHERE CDCTE = ?"_s, {key}).toInt(),
-                 2);
-        QCOMPARE(sql(db,
-                     u"SELECT QTCARGA FROM CTEINFQTCARGA WHERE CDCTE = ? AND IDGERADAAUTO = 'S' "
+        QCOMPARE(sql(u"SELECT COUNT(*) FROM CTEDOCFISCAIS WHERE CDCTE = ?"_s, {key}).toInt(), 2);
+        QCOMPARE(sql(u"SELECT QTCARGA FROM CTEINFQTCARGA WHERE CDCTE = ? AND IDGERADAAUTO = 'S' "
                      "AND CDUNIDMEDIDA = '01'"_s,
                      {key})
                      .toDouble(),
                  antes.section(u'/', 0, 0).toDouble() + 150);
-        QCOMPARE(sql(db,
-                     u"SELECT QTCARGA FROM CTEINFQTCARGA WHERE CDCTE = ? AND IDGERADAAUTO = 'S' "
+        QCOMPARE(sql(u"SELECT QTCARGA FROM CTEINFQTCARGA WHERE CDCTE = ? AND IDGERADAAUTO = 'S' "
                      "AND CDUNIDMEDIDA = '03'"_s,
                      {key})
                      .toDouble(),
                  5.0);
-        QCOMPARE(sql(db, u"SELECT DSDADOADIC FROM CTEDADOSADIC WHERE CDCTE = ?"_s, {key}),
+        QCOMPARE(sql(u"SELECT DSDADOADIC FROM CTEDADOSADIC WHERE CDCTE = ?"_s, {key}),
                  QVariant(u"ENTREGA AGENDADA"_s));
         // Back from the server, the editor lists both documents under their keys.
         QCOMPARE(m_frm->cdsCTeDocFiscais->RecordCount(), 2);

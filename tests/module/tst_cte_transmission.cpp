@@ -10,13 +10,9 @@
 #include "DBGrid.h"
 #include "DataSource.h"
 #include "DemoData.h"
+#include "EditorFixture.h"
 #include "Exceptions.h"
 #include "Field.h"
-#include "ModalHelper.h"
-#include "Orvglob.h"
-#include "RecordingMessageSink.h"
-#include "ServerHarness.h"
-#include "SqlSupport.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -25,7 +21,6 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -33,12 +28,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-void flushDeletes()
-{
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QCoreApplication::processEvents();
-}
 
 // The authority stand-in on a free port, trusting `trustedPem` and knowing the demo issuer.
 class AuthorityProcess
@@ -82,17 +71,13 @@ private:
 
 } // namespace
 
-class TestCTeTransmission : public QObject
+class TestCTeTransmission : public EditorFixture
 {
     Q_OBJECT
 
     QTemporaryDir m_dir;
-    std::unique_ptr<TestDatabase> m_db;
     std::unique_ptr<AuthorityProcess> m_authority;
-    std::unique_ptr<ServerProcess> m_server;
     std::unique_ptr<ServerProcess> m_brokenServer; // its certificate does not exist
-    std::unique_ptr<RecordingMessageSink> m_sink;
-    TfrmCTe *m_frm = nullptr;
 
     QString settings(const QString &name, const QString &p12)
     {
@@ -108,35 +93,12 @@ class TestCTeTransmission : public QObject
         return path;
     }
 
+    // The editor on the server at `port`, listing every document.
     void open(int port)
     {
-        Orvglob::WebURL = u"127.0.0.1"_s;
-        Orvglob::WebPort = port;
-        Cli_Dfs88000::CriaCTe();
-        m_frm = Cli_Dfs88000::frmCTe;
-        QVERIFY(m_frm);
-        QVERIFY(QTest::qWaitForWindowExposed(m_frm));
-        activate();
-        WhenModal([](QWidget *w) {
-            if (auto *b = w->findChild<QAbstractButton *>(u"sbtConfirma"_s))
-                b->click();
-        });
-        m_frm->dbgPadrao->setFocus();
-        QTRY_VERIFY(m_frm->cdsCTe->Active());
-        activate();
-        TRecordFilter &f = Cli_Dfs88100::frmFiltroCTe->Filtro;
-        f.RecDataSaidIni = QDate(2000, 1, 1);
-        f.RecDataSaidFim = QDate::currentDate().addDays(1);
-        f.RecSitAceito = f.RecSitCancelado = f.RecSitDenegado = true;
-        f.RecSitPendente = f.RecSitRejeitado = f.RecSitTransmitido = true;
-        m_frm->CarregaDadosGerais();
-        activate();
-    }
-
-    void activate()
-    {
-        m_frm->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(m_frm));
+        beginCase(port);
+        openEditor();
+        listar();
     }
 
     // Marks the listed document `key` as the user does (double click on its row).
@@ -149,18 +111,7 @@ class TestCTeTransmission : public QObject
 
     QString status(qint64 key)
     {
-        QSqlQuery q
-            = runSql(m_db->db(), u"SELECT IDSTATUSCTE FROM CTE WHERE CDCTE = :K"_s, {{u":K", key}});
-        return q.next() ? q.value(0).toString() : QString();
-    }
-
-    QStringList marks()
-    {
-        QStringList out;
-        const TField *check = m_frm->cdsCTe->FieldByName(u"IDCHECK"_s);
-        for (int row = 0; row < m_frm->cdsCTe->RecordCount(); ++row)
-            out << m_frm->cdsCTe->ValueAt(row, check).toString();
-        return out;
+        return sql(u"SELECT IDSTATUSCTE FROM CTE WHERE CDCTE = ?"_s, {key}).toString();
     }
 
     // Presses the command; a result window that opens is read and closed. Gives the texts the
@@ -198,25 +149,6 @@ class TestCTeTransmission : public QObject
         return opened ? shown : QStringList {u"(none)"_s};
     }
 
-    QStringList infos() const
-    {
-        QStringList out;
-        for (const auto &e : m_sink->entries()) {
-            if (e.kind == TMsgKind::Information)
-                out << e.text;
-        }
-        return out;
-    }
-    QStringList errors() const
-    {
-        QStringList out;
-        for (const auto &e : m_sink->entries()) {
-            if (e.kind == TMsgKind::Error)
-                out << e.text;
-        }
-        return out;
-    }
-
 private slots:
     void initTestCase()
     {
@@ -225,49 +157,18 @@ private slots:
         m_authority = std::make_unique<AuthorityProcess>(m_dir.filePath(u"authority"_s),
                                                          m_dir.filePath(u"demo.pem"_s));
         QVERIFY2(m_authority->port() > 0, "authority-sim did not start");
-        m_server = std::make_unique<ServerProcess>(
-            m_db->connectionString(),
-            QStringList {u"--settings"_s, settings(u"ok"_s, m_dir.filePath(u"demo.p12"_s))});
-        QVERIFY(m_server->port() > 0);
+        startServer({u"--settings"_s, settings(u"ok"_s, m_dir.filePath(u"demo.p12"_s))});
         m_brokenServer = std::make_unique<ServerProcess>(
             m_db->connectionString(),
             QStringList {u"--settings"_s, settings(u"broken"_s, m_dir.filePath(u"nowhere.p12"_s))});
         QVERIFY(m_brokenServer->port() > 0);
     }
-
-    void init()
-    {
-        Cli_Dfs88000::ResetUnit();
-        Orvglob::Reset();
-        Orvglob::DBConnection = m_db->connectionString();
-        Orvglob::EmprProc = u"01"_s;
-        Orvglob::DataProc = QDate::currentDate();
-        Orvglob::UsuarioProc = u"tester"_s;
-        Orvglob::SenhaProc = TestDatabase::password();
-        m_sink = std::make_unique<RecordingMessageSink>();
-    }
-
-    void cleanup()
-    {
-        if (m_frm) {
-            if (m_frm->cdsCTe->Active() && m_frm->cdsCTe->State() != dsBrowse)
-                m_frm->cdsCTe->Cancel();
-            m_frm->Close();
-        }
-        m_frm = nullptr;
-        flushDeletes();
-        Cli_Dfs88100::ResetUnit();
-        Cli_Dfs88700::ResetUnit();
-        Cli_Dfs88000::ResetUnit();
-        m_sink.reset();
-    }
-
+    void cleanup() { endCase(); }
     void cleanupTestCase()
     {
-        m_server.reset();
         m_brokenServer.reset();
+        stopServer();
         m_authority.reset();
-        m_db.reset();
     }
 
     void oneAuthorisedShowsOnlyTheSuccessBox()
@@ -277,14 +178,14 @@ private slots:
         mark(key);
         QCOMPARE(Cli_Dfs88000::inCount, 1);
         QCOMPARE(transmit(), QStringList {u"(none)"_s});
-        QCOMPARE(infos(), QStringList {u"CT-e enviado com sucesso."_s});
-        QCOMPARE(errors(), QStringList());
+        QCOMPARE(textsOf(TMsgKind::Information), QStringList {u"CT-e enviado com sucesso."_s});
+        QCOMPARE(textsOf(TMsgKind::Error), QStringList());
         QCOMPARE(status(key), u"A"_s);
         // Reloaded on the same document, unmarked, accepted with its access key.
         QCOMPARE(m_frm->cdsCTe->FieldByName(u"CDCTE"_s)->AsFloat(), double(key));
         QCOMPARE(m_frm->cdsCTe->FieldByName(u"IDSTATUSCTE"_s)->AsString(), u"A"_s);
         QCOMPARE(m_frm->cdsCTe->FieldByName(u"NRACESSOCTE"_s)->AsString().size(), 44);
-        QVERIFY(!marks().contains(u"S"_s));
+        QVERIFY(!marcas().contains(u"S"_s));
         QCOMPARE(Cli_Dfs88000::inCount, 0);
         QVERIFY(!m_frm->findChild<QAction *>(u"mnuTransCTe"_s)->isEnabled());
     }
@@ -297,12 +198,12 @@ private slots:
         mark(key);
         QCOMPARE(transmit(), QStringList {u"(none)"_s});
         QCOMPARE(status(key), u"A"_s);
-        runSql(m_db->db(), u"UPDATE CTE SET IDSTATUSCTE = 'R' WHERE CDCTE = :K"_s, {{u":K", key}});
+        sql(u"UPDATE CTE SET IDSTATUSCTE = 'R' WHERE CDCTE = ?"_s, {key});
         m_frm->CarregaDadosGerais();
         m_sink->clear();
         mark(key);
         QCOMPARE(transmit(), QStringList {u"Não"_s});
-        QCOMPARE(infos(), QStringList());
+        QCOMPARE(textsOf(TMsgKind::Information), QStringList());
         QCOMPARE(status(key), u"R"_s);
         QVERIFY(m_frm->cdsResultNotaFiscal->FieldByName(u"DSOBSERVACAO"_s)
                     ->AsString()
@@ -317,7 +218,7 @@ private slots:
         mark(first);
         mark(second);
         QCOMPARE(transmit(), (QStringList {u"Sim"_s, u"Sim"_s}));
-        QCOMPARE(infos(), QStringList());
+        QCOMPARE(textsOf(TMsgKind::Information), QStringList());
         QCOMPARE(status(first), u"A"_s);
         QCOMPARE(status(second), u"A"_s);
     }
@@ -332,13 +233,12 @@ private slots:
         QVERIFY(m_frm->cdsCTe->Locate(u"CDCTE"_s, double(kept)));
         for (const char16_t *table : {u"CTEIMPOSTOS", u"CTECOMPVALOR", u"CTEDOCFISCAIS",
                                       u"CTEINFQTCARGA", u"CTEDADOSADIC", u"CTE"})
-            runSql(m_db->db(), u"DELETE FROM %1 WHERE CDCTE = :K"_s.arg(QString::fromUtf16(table)),
-                   {{u":K", gone}});
+            sql(u"DELETE FROM %1 WHERE CDCTE = ?"_s.arg(QString::fromUtf16(table)), {gone});
         QCOMPARE(transmit(), QStringList {u"(none)"_s});
-        QCOMPARE(infos(), QStringList());
-        QCOMPARE(errors(), QStringList());
+        QCOMPARE(textsOf(TMsgKind::Information), QStringList());
+        QCOMPARE(textsOf(TMsgKind::Error), QStringList());
         QVERIFY(!m_frm->cdsCTe->Locate(u"CDCTE"_s, double(gone)));
-        QVERIFY(!marks().contains(u"S"_s));
+        QVERIFY(!marcas().contains(u"S"_s));
         QCOMPARE(Cli_Dfs88000::inCount, 0);
         QCOMPARE(status(kept), u"P"_s);
     }
@@ -350,11 +250,12 @@ private slots:
         open(m_brokenServer->port());
         mark(marked);
         QVERIFY(m_frm->cdsCTe->Locate(u"CDCTE"_s, double(current)));
-        const QStringList before = marks();
+        const QStringList before = marcas();
         QCOMPARE(transmit(), QStringList {u"(none)"_s});
-        QCOMPARE(errors().size(), 1);
-        QVERIFY2(errors().first().contains(u"certificado"_s), qPrintable(errors().first()));
-        QCOMPARE(marks(), before);
+        QCOMPARE(textsOf(TMsgKind::Error).size(), 1);
+        QVERIFY2(textsOf(TMsgKind::Error).first().contains(u"certificado"_s),
+                 qPrintable(textsOf(TMsgKind::Error).first()));
+        QCOMPARE(marcas(), before);
         QCOMPARE(Cli_Dfs88000::inCount, 1);
         QCOMPARE(m_frm->cdsCTe->FieldByName(u"CDCTE"_s)->AsFloat(), double(current));
         QCOMPARE(status(marked), u"P"_s);
@@ -386,12 +287,12 @@ private slots:
         m_frm->cdsCTe->FieldByName(u"CDCFOP"_s)->SetAsString(cfop);
         QCOMPARE(transmit(), QStringList {u"(none)"_s});
         QCOMPARE(status(key), u"P"_s);
-        QCOMPARE(errors().size(), 1);
-        QVERIFY2(errors().first().contains(error), qPrintable(errors().first()));
-        QSqlQuery q = runSql(m_db->db(), u"SELECT DSOUTCARCARGA FROM CTE WHERE CDCTE = :K"_s,
-                             {{u":K", key}});
-        QVERIFY(q.next());
-        QCOMPARE(q.value(0).toString() == u"GRANEL", saved);
+        QCOMPARE(textsOf(TMsgKind::Error).size(), 1);
+        QVERIFY2(textsOf(TMsgKind::Error).first().contains(error),
+                 qPrintable(textsOf(TMsgKind::Error).first()));
+        QCOMPARE(sql(u"SELECT DSOUTCARCARGA FROM CTE WHERE CDCTE = ?"_s, {key}).toString()
+                     == u"GRANEL",
+                 saved);
     }
 
     void nothingMarked()
@@ -399,7 +300,7 @@ private slots:
         open(m_server->port());
         QCOMPARE(transmit(), QStringList {u"(none)"_s});
         QCOMPARE(
-            errors(),
+            textsOf(TMsgKind::Error),
             QStringList {u"Conhecimento de transporte deve ser informado para transmissão."_s});
         QCOMPARE(m_frm->cdsCTe->Filtered(), false);
     }
