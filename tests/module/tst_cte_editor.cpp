@@ -1002,7 +1002,7 @@ private slots:
         QTest::addColumn<QString>("leave");
         for (const char *command : {"mnuAlterar", "mnuIncluir"}) {
             for (const char *leave : {"company panel", "close box", "host closing"})
-                QTest::addRow("%s, %s", command, leave)
+                QTest::newRow((QByteArray(command) + ", " + leave).constData())
                     << QString::fromLatin1(command) << QString::fromLatin1(leave);
         }
     }
