@@ -161,6 +161,30 @@ void EditorFixture::atribui(const QString &name, const QString &value)
     m_frm->cdsCTe->FieldByName(name)->SetAsString(value);
 }
 
+void EditorFixture::atribuiRota()
+{
+    for (const auto &[field, value] : {std::pair {u"CDTIPOOPER", u"01"},
+                                       {u"CDPAISINISERV", u"1058"},
+                                       {u"SGESTADOINISERV", u"SP"},
+                                       {u"CDMUNICINISERV", u"0950"},
+                                       {u"CDPAISFIMSERV", u"1058"},
+                                       {u"SGESTADOFIMSERV", u"SP"},
+                                       {u"CDMUNICFIMSERV", u"5030"}})
+        atribui(QString::fromUtf16(field), QString::fromUtf16(value));
+}
+
+void EditorFixture::anexaDocumentoFiscal()
+{
+    TClientDataSet *docs = m_frm->cdsCTeDocFiscais;
+    const TDataSetNotifyEvent check = std::exchange(docs->BeforePost, nullptr);
+    docs->Append();
+    docs->FieldByName(u"CDCTE"_s)->SetAsFloat(valor(u"CDCTE"_s));
+    docs->FieldByName(u"NRACESSONFE"_s)
+        ->SetAsString(u"35261218462731000114550010000001231000001230"_s);
+    docs->Post();
+    docs->BeforePost = check;
+}
+
 void EditorFixture::pagina(QWidget *page)
 {
     m_frm->pgcDados->setCurrentWidget(page);

@@ -63,6 +63,11 @@ protected:
     QString campo(const QString &name) const;
     double valor(const QString &name) const;
     void atribui(const QString &name, const QString &value);
+    // Operation type and route (Campinas to São Paulo) as accepted values: the save checks
+    // them first. A route change empties the service.
+    void atribuiRota();
+    // A referenced invoice taken as it is: its look-up on the server is not what is tested.
+    void anexaDocumentoFiscal();
     // Shows `page` of the form.
     void pagina(QWidget *page);
 

@@ -9,6 +9,7 @@
 #include "DBText.h"
 #include "DataSource.h"
 #include "DateEditPlus.h"
+#include "EditorFixture.h"
 #include "EditorSample.h"
 #include "Exceptions.h"
 #include "HostWindow.h"
@@ -16,9 +17,7 @@
 #include "ModalHelper.h"
 #include "NetConnection.h"
 #include "Orvglob.h"
-#include "RecordingMessageSink.h"
 #include "RpcProtocol.h"
-#include "ServerHarness.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -28,113 +27,17 @@
 #include <QPointer>
 #include <QRegularExpression>
 #include <QScopeGuard>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-void flushDeletes()
-{
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QCoreApplication::processEvents();
-}
-
-QVariant sql(const QSqlDatabase &db, const QString &text, const QVariantList &args = {})
-{
-    QSqlQuery q(db);
-    q.prepare(text);
-    for (const QVariant &a : args)
-        q.addBindValue(a);
-    if (!q.exec())
-        qFatal("%s: %s", qPrintable(text), qPrintable(q.lastError().text()));
-    return q.next() ? q.value(0) : QVariant();
-}
-
-} // namespace
-
-class TestCTeEditor : public QObject
+class TestCTeEditor : public EditorFixture
 {
     Q_OBJECT
 
-    std::unique_ptr<TestDatabase> m_db;
-    std::unique_ptr<ServerProcess> m_server;
-    std::unique_ptr<RecordingMessageSink> m_sink;
-    TfrmCTe *m_frm = nullptr;
-
-    void login(int port)
-    {
-        Orvglob::WebURL = u"127.0.0.1"_s;
-        Orvglob::WebPort = port;
-    }
-
-    // Opens the editor as the host does; FormShow connects and seeds the company.
-    void open()
-    {
-        Cli_Dfs88000::CriaCTe();
-        m_frm = Cli_Dfs88000::frmCTe;
-        QVERIFY(m_frm);
-        QVERIFY(QTest::qWaitForWindowExposed(m_frm));
-    }
-
-    // Lists as the user does: leaving the company panel opens the filter, whose confirm loads
-    // the list and focuses the grid. Then the filter's record is widened to every document and
-    // the situations given, and the list is loaded again.
-    void listar(const QString &situacoes = u"ACDPRT"_s)
-    {
-        activate();
-        if (m_frm->medCdEmpresa->hasFocus()) {
-            WhenModal([](QWidget *w) {
-                if (auto *b = w->findChild<QAbstractButton *>(u"sbtConfirma"_s))
-                    b->click();
-            });
-            m_frm->dbgPadrao->setFocus();
-            QTRY_VERIFY(m_frm->cdsCTe->Active());
-            activate();
-        }
-        QVERIFY(Cli_Dfs88100::frmFiltroCTe);
-        TRecordFilter &f = Cli_Dfs88100::frmFiltroCTe->Filtro;
-        f.RecDataSaidIni = QDate(2000, 1, 1);
-        f.RecDataSaidFim = QDate::currentDate().addDays(1);
-        f.RecSitAceito = situacoes.contains(u'A');
-        f.RecSitCancelado = situacoes.contains(u'C');
-        f.RecSitDenegado = situacoes.contains(u'D');
-        f.RecSitPendente = situacoes.contains(u'P');
-        f.RecSitRejeitado = situacoes.contains(u'R');
-        f.RecSitTransmitido = situacoes.contains(u'T');
-        Cli_Dfs88000::inCount = 0;
-        m_frm->CarregaDadosGerais();
-        activate();
-    }
-
-    // The offscreen platform gives the activation back to no window once a modal one closes.
-    void activate()
-    {
-        m_frm->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(m_frm));
-    }
-
-    QAction *acao(const QString &name) { return m_frm->findChild<QAction *>(name); }
-    void trigger(const QString &name)
-    {
-        QAction *a = acao(name);
-        QVERIFY2(a && a->isEnabled(), qPrintable(name));
-        a->trigger();
-    }
-    QString campo(const QString &name) { return m_frm->cdsCTe->FieldByName(name)->AsString(); }
     bool locate(const QString &status) { return m_frm->cdsCTe->Locate(u"IDSTATUSCTE"_s, status); }
-    QStringList marcas()
-    {
-        QStringList out;
-        const TField *check = m_frm->cdsCTe->FieldByName(u"IDCHECK"_s);
-        for (int row = 0; row < m_frm->cdsCTe->RecordCount(); ++row)
-            out << m_frm->cdsCTe->ValueAt(row, check).toString();
-        return out;
-    }
     QStringList enabledCommands()
     {
         QStringList out;
@@ -167,25 +70,12 @@ class TestCTeEditor : public QObject
         }
         Cli_Dfs88000::stNrInsJurTomaAux = campo(u"NRINSJURTOMA"_s);
     }
-    // Operation type and route (Campinas to São Paulo); a route change empties the service.
-    void aceitaRota()
-    {
-        TClientDataSet *cte = m_frm->cdsCTe;
-        cte->FieldByName(u"CDTIPOOPER"_s)->SetAsString(u"01"_s);
-        for (const auto &[field, value] : {std::pair {u"CDPAISINISERV", u"1058"},
-                                           {u"SGESTADOINISERV", u"SP"},
-                                           {u"CDMUNICINISERV", u"0950"},
-                                           {u"CDPAISFIMSERV", u"1058"},
-                                           {u"SGESTADOFIMSERV", u"SP"},
-                                           {u"CDMUNICFIMSERV", u"5030"}})
-            cte->FieldByName(QString::fromUtf16(field))->SetAsString(QString::fromUtf16(value));
-    }
     // Makes a document ready to be saved by the checks this window runs itself: route, emitter
     // and payer, CFOP, a tax, a fiscal document and the predominant product.
     void completa()
     {
         TClientDataSet *cte = m_frm->cdsCTe;
-        aceitaRota();
+        atribuiRota();
         aceitaEmitenteETomador();
         cte->FieldByName(u"CDCFOP"_s)->SetAsString(u"5932"_s);
         cte->FieldByName(u"DSPRODPREDOMINA"_s)->SetAsString(u"MOVEIS"_s);
@@ -193,17 +83,8 @@ class TestCTeEditor : public QObject
         // Only the server's answer fills the taxes.
         if (m_frm->cdsCTeImpostos->IsEmpty())
             AppendAsServer(m_frm->cdsCTeImpostos, {{u"CDCTE"_s, key}, {u"CDIMPOSTO"_s, u"01"_s}});
-        if (m_frm->cdsCTeDocFiscais->IsEmpty()) {
-            // Taken as it is: the look-up of the document on the server is not what is tested.
-            const TDataSetNotifyEvent check
-                = std::exchange(m_frm->cdsCTeDocFiscais->BeforePost, nullptr);
-            m_frm->cdsCTeDocFiscais->Append();
-            m_frm->cdsCTeDocFiscais->FieldByName(u"CDCTE"_s)->SetAsFloat(key);
-            m_frm->cdsCTeDocFiscais->FieldByName(u"NRACESSONFE"_s)
-                ->SetAsString(u"35261218462731000114550010000001231000001230"_s);
-            m_frm->cdsCTeDocFiscais->Post();
-            m_frm->cdsCTeDocFiscais->BeforePost = check;
-        }
+        if (m_frm->cdsCTeDocFiscais->IsEmpty())
+            anexaDocumentoFiscal();
         if (m_frm->cdsCTeInfQtCarga->IsEmpty()) {
             m_frm->cdsCTeInfQtCarga->Append();
             m_frm->cdsCTeInfQtCarga->FieldByName(u"CDUNIDMEDIDA"_s)->SetAsString(u"01"_s);
@@ -238,10 +119,6 @@ class TestCTeEditor : public QObject
             out << cds->ChangeCount();
         return out;
     }
-    int count(const QString &query, const QVariantList &args = {})
-    {
-        return sql(m_db->db(), query, args).toInt();
-    }
     // The CDCTE of the n-th pending document of the list (0-based).
     double pendente(int n)
     {
@@ -262,22 +139,12 @@ class TestCTeEditor : public QObject
         m_frm->cdsCTe->FieldByName(u"DSOUTCARCARGA"_s)->SetAsString(carga);
         trigger(u"mnuConfirmar"_s);
     }
-    int errors() const
-    {
-        int n = 0;
-        for (const auto &e : m_sink->entries())
-            n += e.kind == TMsgKind::Error;
-        return n;
-    }
-
 private slots:
     // One database and server for the run: the demo documents plus 55 pending ones (enough to
     // reach the limit of marks) and one rejected.
     void initTestCase()
     {
-        m_db = std::make_unique<TestDatabase>();
-        m_server = std::make_unique<ServerProcess>(m_db->connectionString());
-        QVERIFY(m_server->port() > 0);
+        startServer();
         const QString token = rawLogin(m_server->port(), u"tester"_s, TestDatabase::password());
         for (int i = 0; i < 55; ++i) {
             const RawAnswer a
@@ -290,43 +157,16 @@ private slots:
                           token);
             QVERIFY2(IsReplyOkForTest(a.reply), a.body.constData());
         }
-        const QSqlDatabase db = m_db->db();
-        sql(db, u"UPDATE CTE SET IDSTATUSCTE = 'R' WHERE CDCTE = (SELECT MAX(CDCTE) FROM CTE)"_s);
+        sql(u"UPDATE CTE SET IDSTATUSCTE = 'R' WHERE CDCTE = (SELECT MAX(CDCTE) FROM CTE)"_s);
     }
 
     void init()
     {
-        Cli_Dfs88000::ResetUnit();
-        Orvglob::Reset();
-        Orvglob::DBConnection = m_db->connectionString();
-        Orvglob::EmprProc = u"01"_s;
-        Orvglob::DataProc = QDate::currentDate();
-        Orvglob::UsuarioProc = u"tester"_s;
-        Orvglob::SenhaProc = TestDatabase::password();
-        login(m_server->port());
-        m_sink = std::make_unique<RecordingMessageSink>();
-        open();
+        beginCase(m_server->port());
+        openEditor();
     }
-
-    void cleanup()
-    {
-        if (m_frm) {
-            if (m_frm->cdsCTe->State() != dsBrowse && m_frm->cdsCTe->Active())
-                m_frm->cdsCTe->Cancel();
-            m_frm->Close();
-        }
-        m_frm = nullptr;
-        flushDeletes();
-        Cli_Dfs88100::ResetUnit();
-        Cli_Dfs88000::ResetUnit();
-        m_sink.reset();
-    }
-
-    void cleanupTestCase()
-    {
-        m_server.reset();
-        m_db.reset();
-    }
+    void cleanup() { endCase(); }
+    void cleanupTestCase() { stopServer(); }
 
     // --- showing the window and the company panel -------------------------------------------
 
@@ -346,8 +186,7 @@ private slots:
         m_frm->medCdEmpresa->setText(u"1"_s);
         m_frm->Vd_Empresa(true);
         QCOMPARE(m_frm->medCdEmpresa->text(), u"01"_s);
-        const QVariant name
-            = sql(m_db->db(), u"SELECT NMRAZSOCEMPR FROM EMPRESA WHERE CDEMPRESA = '01'"_s);
+        const QVariant name = sql(u"SELECT NMRAZSOCEMPR FROM EMPRESA WHERE CDEMPRESA = '01'"_s);
         QCOMPARE(m_frm->edtNmEmpresa->text(), name.toString());
     }
 
@@ -424,10 +263,8 @@ private slots:
 
     void footerOfDocument123Number456()
     {
-        const QSqlDatabase db = m_db->db();
-        const double key
-            = sql(db, u"SELECT MIN(CDCTE) FROM CTE WHERE IDSTATUSCTE = 'P'"_s).toDouble();
-        sql(db, u"UPDATE CTE SET NRCTE = '456' WHERE CDCTE = ?"_s, {key});
+        const double key = sql(u"SELECT MIN(CDCTE) FROM CTE WHERE IDSTATUSCTE = 'P'"_s).toDouble();
+        sql(u"UPDATE CTE SET NRCTE = '456' WHERE CDCTE = ?"_s, {key});
         listar();
         QVERIFY(m_frm->cdsCTe->Locate(u"NRCTE"_s, u"456"_s));
         QCOMPARE(m_frm->cdsCTe->FieldByName(u"RODAPE"_s)->DisplayText(),
@@ -633,7 +470,7 @@ private slots:
         trigger(u"mnuConfirmar"_s);
         QCOMPARE(m_sink->lastText(), u"Tipo de operação deve ser informado."_s);
         QCOMPARE(m_frm->pgcDados->currentWidget(), m_frm->tshIdentificacao);
-        aceitaRota();
+        atribuiRota();
         trigger(u"mnuConfirmar"_s);
         QCOMPARE(m_sink->lastText(), u"Emitente deve ser informado."_s);
         QCOMPARE(m_frm->cdsCTe->State(), dsInsert);
@@ -709,7 +546,7 @@ private slots:
             last = it.next();
         QVERIFY(last.hasMatch());
         QCOMPARE(last.captured(1).toLongLong(), qint64(contracts::encodeCall(sent).size()));
-        QCOMPARE(sql(m_db->db(), u"SELECT DSOUTCARCARGA FROM CTE WHERE CDCTE = ?"_s, {key}),
+        QCOMPARE(sql(u"SELECT DSOUTCARCARGA FROM CTE WHERE CDCTE = ?"_s, {key}),
                  QVariant(u"FRAGIL"_s));
         QCOMPARE(campo(u"CDCTE"_s).toDouble(), key);
     }
@@ -726,8 +563,7 @@ private slots:
         m_frm->cdsCTe->FieldByName(u"DSOUTCARCARGA"_s)->SetAsString(u"REFRIGERADA"_s);
         m_frm->pgcDados->setCurrentWidget(m_frm->tshDadosCompl);
         // Meanwhile the authority accepted it.
-        const QSqlDatabase db = m_db->db();
-        sql(db, u"UPDATE CTE SET IDSTATUSCTE = 'A' WHERE CDCTE = ?"_s, {key});
+        sql(u"UPDATE CTE SET IDSTATUSCTE = 'A' WHERE CDCTE = ?"_s, {key});
         m_sink->clear();
         trigger(u"mnuConfirmar"_s);
         QVERIFY2(m_sink->lastText().startsWith(u"Operação bloqueada."_s),
@@ -739,16 +575,15 @@ private slots:
         QCOMPARE(m_frm->pgcDados->currentWidget(), m_frm->tshDadosCompl);
         QCOMPARE(m_frm->cdsCTeDocFiscais->RecordCount(), 1);
 
-        sql(db, u"UPDATE CTE SET IDSTATUSCTE = 'R' WHERE CDCTE = ?"_s, {key});
+        sql(u"UPDATE CTE SET IDSTATUSCTE = 'R' WHERE CDCTE = ?"_s, {key});
         m_sink->clear();
         trigger(u"mnuConfirmar"_s);
         QCOMPARE(errors(), 0);
         QCOMPARE(m_frm->cdsCTe->State(), dsBrowse);
         QCOMPARE(campo(u"CDCTE"_s).toDouble(), key);
-        QCOMPARE(sql(db, u"SELECT DSOUTCARCARGA FROM CTE WHERE CDCTE = ?"_s, {key}),
+        QCOMPARE(sql(u"SELECT DSOUTCARCARGA FROM CTE WHERE CDCTE = ?"_s, {key}),
                  QVariant(u"REFRIGERADA"_s));
-        QCOMPARE(sql(db, u"SELECT COUNT(*) FROM CTEDOCFISCAIS WHERE CDCTE = ?"_s, {key}).toInt(),
-                 1);
+        QCOMPARE(sql(u"SELECT COUNT(*) FROM CTEDOCFISCAIS WHERE CDCTE = ?"_s, {key}).toInt(), 1);
     }
 
     // The server is gone while a new document is saved: it stays with what was typed and its
@@ -770,7 +605,7 @@ private slots:
         m_server = std::make_unique<ServerProcess>(m_db->connectionString());
         QVERIFY(m_server->port() > 0);
         m_frm->netCTe->SetPort(m_server->port());
-        login(m_server->port());
+        Orvglob::WebPort = m_server->port();
         m_sink->clear();
         trigger(u"mnuConfirmar"_s);
         QCOMPARE(errors(), 0);
@@ -810,7 +645,7 @@ private slots:
         QCOMPARE(errors(), 0);
         QCOMPARE(m_frm->cdsCTe->RecordCount(), rows - 1);
         QVERIFY(!m_frm->cdsCTe->Locate(u"CDCTE"_s, key));
-        QCOMPARE(sql(m_db->db(), u"SELECT COUNT(*) FROM CTE WHERE CDCTE = ?"_s, {key}).toInt(), 0);
+        QCOMPARE(sql(u"SELECT COUNT(*) FROM CTE WHERE CDCTE = ?"_s, {key}).toInt(), 0);
     }
 
     // --- marks never travel -------------------------------------------------------------------
@@ -840,15 +675,14 @@ private slots:
             QCOMPARE(changeCounts(), QList<int>(6, 0));
         }
         QCOMPARE(Cli_Dfs88000::inCount, 0);
-        sql(m_db->db(), u"UPDATE CTE SET DSOUTCARCARGA = 'MUDOU NO SERVIDOR' WHERE CDCTE = ?"_s,
-            {marcado});
+        sql(u"UPDATE CTE SET DSOUTCARCARGA = 'MUDOU NO SERVIDOR' WHERE CDCTE = ?"_s, {marcado});
         m_sink->clear();
         salva(outro, u"SO ESTE"_s);
         QCOMPARE(errors(), 0);
         QCOMPARE(campo(u"CDCTE"_s).toDouble(), outro);
-        QCOMPARE(sql(m_db->db(), u"SELECT DSOUTCARCARGA FROM CTE WHERE CDCTE = ?"_s, {outro}),
+        QCOMPARE(sql(u"SELECT DSOUTCARCARGA FROM CTE WHERE CDCTE = ?"_s, {outro}),
                  QVariant(u"SO ESTE"_s));
-        QCOMPARE(sql(m_db->db(), u"SELECT DSOUTCARCARGA FROM CTE WHERE CDCTE = ?"_s, {marcado}),
+        QCOMPARE(sql(u"SELECT DSOUTCARCARGA FROM CTE WHERE CDCTE = ?"_s, {marcado}),
                  QVariant(u"MUDOU NO SERVIDOR"_s));
     }
 
@@ -920,7 +754,7 @@ private slots:
         m_sink->clear();
         salva(outro, u"OUTRO"_s);
         QCOMPARE(errors(), 0);
-        QCOMPARE(sql(m_db->db(), u"SELECT DSOUTCARCARGA FROM CTE WHERE CDCTE = ?"_s, {outro}),
+        QCOMPARE(sql(u"SELECT DSOUTCARCARGA FROM CTE WHERE CDCTE = ?"_s, {outro}),
                  QVariant(u"OUTRO"_s));
         QCOMPARE(count(u"SELECT COUNT(*) FROM CTE"_s), documentos);
         QCOMPARE(count(u"SELECT COUNT(*) FROM CTEINFQTCARGA"_s), carga);
@@ -978,8 +812,7 @@ private slots:
         QVERIFY(slow.waitForLog(u"op=AplicaAlteracoes"_s));
         QCOMPARE(count(u"SELECT COUNT(*) FROM CTE"_s), documentos + 1);
         const double key
-            = sql(m_db->db(), u"SELECT CDCTE FROM CTE WHERE DSOUTCARCARGA = 'SEM RESPOSTA'"_s)
-                  .toDouble();
+            = sql(u"SELECT CDCTE FROM CTE WHERE DSOUTCARCARGA = 'SEM RESPOSTA'"_s).toDouble();
 
         m_frm->netCTe->SetTimeoutSeconds(120);
         m_sink->clear();
@@ -1029,7 +862,7 @@ private slots:
             area.resize(1400, 900);
             area.show();
             SetHostMdiArea(&area);
-            open();
+            openEditor();
         }
         listar();
         QVERIFY(locate(u"P"_s));
@@ -1110,13 +943,13 @@ private slots:
     void sessionEndedByTheServerIsOpenedAgain()
     {
         listar();
-        sql(m_db->db(), u"DELETE FROM SRVSESSAO"_s);
+        sql(u"DELETE FROM SRVSESSAO"_s);
         m_sink->clear();
         trigger(u"mnuVerificar"_s);
         QCOMPARE(errors(), 0);
         QVERIFY(m_frm->cdsCTe->RecordCount() > 0);
         // A save too, after the session expired.
-        sql(m_db->db(), u"UPDATE SRVSESSAO SET DTEXPIRA = DTCRIACAO"_s);
+        sql(u"UPDATE SRVSESSAO SET DTEXPIRA = DTCRIACAO"_s);
         salva(pendente(0), u"DE VOLTA"_s);
         QCOMPARE(errors(), 0);
         QCOMPARE(count(u"SELECT COUNT(*) FROM CTE WHERE DSOUTCARCARGA = 'DE VOLTA'"_s), 1);
@@ -1131,13 +964,13 @@ private slots:
         Cli_Dfs88000::ResetUnit();
         m_server->kill();
         m_sink->clear();
-        open();
+        openEditor();
         QCOMPARE(errors(), 1);
         QVERIFY(!m_frm->netCTe->Connected());
         m_server = std::make_unique<ServerProcess>(m_db->connectionString());
         QVERIFY(m_server->port() > 0);
         m_frm->netCTe->SetPort(m_server->port());
-        login(m_server->port());
+        Orvglob::WebPort = m_server->port();
         m_sink->clear();
         listar();
         QCOMPARE(errors(), 0);

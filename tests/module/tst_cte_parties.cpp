@@ -62,18 +62,6 @@ class TestCTeParties : public EditorFixture
         trigger(u"mnuIncluir"_s);
         QCOMPARE(m_frm->cdsCTe->State(), dsInsert);
     }
-    // Operation type and route, which the save checks before the emitter.
-    void rota()
-    {
-        for (const auto &[field, value] : {std::pair {u"CDTIPOOPER", u"01"},
-                                           {u"CDPAISINISERV", u"1058"},
-                                           {u"SGESTADOINISERV", u"SP"},
-                                           {u"CDMUNICINISERV", u"0950"},
-                                           {u"CDPAISFIMSERV", u"1058"},
-                                           {u"SGESTADOFIMSERV", u"SP"},
-                                           {u"CDMUNICFIMSERV", u"5030"}})
-            atribui(s(field), s(value));
-    }
     TfrmCTe::TPaginaParte &parte(const Papel &p) { return m_frm->Partes[size_t(p.index)]; }
 
     void emitente(const QString &typed)
@@ -146,7 +134,7 @@ private slots:
     void emitterEmptyClearsThenBlocks()
     {
         novo();
-        rota();
+        atribuiRota();
         emitente(u"18462731000114"_s);
         QVERIFY(!campo(u"NMRAZSOCEMIT"_s).isEmpty());
         const qsizetype asked = calls(u"GetEmitente"_s);
@@ -409,7 +397,7 @@ private slots:
     void payerFromMissingSender()
     {
         novo();
-        rota();
+        atribuiRota();
         emitente(u"18462731000114"_s);
         atribui(u"IDTOMADOR"_s, u"0"_s);
         QCOMPARE(m_sink->entries().size(), 1);

@@ -109,15 +109,7 @@ class TestCTeService : public EditorFixture
     // Completes what the other sections check and confirms.
     void salva()
     {
-        // A referenced document as its own section would accept it; its server check set aside.
-        TClientDataSet *docs = m_frm->cdsCTeDocFiscais;
-        const TDataSetNotifyEvent check = std::exchange(docs->BeforePost, nullptr);
-        docs->Append();
-        docs->FieldByName(u"CDCTE"_s)->SetAsFloat(valor(u"CDCTE"_s));
-        docs->FieldByName(u"NRACESSONFE"_s)
-            ->SetAsString(u"35261218462731000114550010000001231000001230"_s);
-        docs->Post();
-        docs->BeforePost = check;
+        anexaDocumentoFiscal();
         m_frm->cdsCTe->FieldByName(u"DSPRODPREDOMINA"_s)->SetAsString(u"MOVEIS"_s);
         trigger(u"mnuConfirmar"_s);
         QCOMPARE(m_sink->texts(), QStringList());
@@ -289,43 +281,34 @@ private slots:
     void newDocumentFilledByHand()
     {
         novoComRotaEEmitente(u"SP"_s, u"5030"_s);
-        // Sender typed, punctuated.
-        pagina(m_frm->tshRemetente);
-        escolhe(m_frm->dcbInfCadRemetente, u"C"_s);
-        digita(m_frm->dbeNrInsJurReme, u"61.348.257/0001-23"_s);
-        vaiPara(m_frm->btnInsJurReme);
-        // Dispatcher, a supplier picked with F9.
-        pagina(m_frm->tshExpedidor);
-        escolhe(m_frm->dcbInfCadExpedidor, u"F"_s);
-        pesquisaF9(m_frm->dbeNrInsJurExpe, u"CDFORNECED"_s, u"206"_s);
-        vaiPara(m_frm->btnInsJurExpe);
-        // Receiver typed by CPF.
-        pagina(m_frm->tshRecebedor);
-        escolhe(m_frm->dcbInfCadRecebedor, u"C"_s);
-        digita(m_frm->dbeNrInsJurRece, u"31874265909"_s);
-        vaiPara(m_frm->btnInsJurRece);
-        // Recipient picked with F9 among two clients sharing one registration; leaving the edit
-        // afterwards keeps the one chosen.
-        pagina(m_frm->tshDestinatario);
-        escolhe(m_frm->dcbInfCadDestinatario, u"C"_s);
-        pesquisaF9(m_frm->dbeNrInsJurDest, u"CDCLIENTE"_s, u"109"_s);
-        vaiPara(m_frm->btnInsJurDest);
-        QCOMPARE(m_sink->texts(), QStringList());
-        const struct
-        {
-            const char16_t *code, *value, *name;
-        } partes[] = {
-            {u"CDREMETENTECLI", u"101", u"METALURGICA VALE DO PARAIBA LTDA"},
-            {u"CDEXPEDIDORFOR", u"206", u"TRANSPORTADORA LITORAL NORTE LTDA"},
-            {u"CDRECEBEDORCLI", u"105", u"JOAO CARLOS PEREIRA"},
-            {u"CDDESTINATACLI", u"109", u"TEXTIL BLUMENAU S.A. - FATURAMENTO"},
+        // A party typed on its page, or picked with F9 inside its edit by `keyField`.
+        const auto informa = [this](size_t papel, const QString &kind, const QString &entry,
+                                    const QString &keyField = {}) {
+            const TfrmCTe::TPaginaParte &parte = m_frm->Partes[papel];
+            pagina(parte.tsh);
+            escolhe(parte.dcbInfCad, kind);
+            if (keyField.isEmpty())
+                digita(parte.dbeNrInsJur, entry);
+            else
+                pesquisaF9(parte.dbeNrInsJur, keyField, entry);
+            vaiPara(parte.btnInsJur);
         };
-        const QStringList sufixos {u"REME"_s, u"EXPE"_s, u"RECE"_s, u"DEST"_s};
-        for (int i = 0; i < 4; ++i) {
-            QCOMPARE(campo(QString::fromUtf16(partes[i].code)),
-                     QString::fromUtf16(partes[i].value));
-            QCOMPARE(campo(u"NMRAZSOC"_s + sufixos[i]), QString::fromUtf16(partes[i].name));
-        }
+        informa(1, u"C"_s, u"61.348.257/0001-23"_s);
+        informa(2, u"F"_s, u"206"_s, u"CDFORNECED"_s);
+        informa(3, u"C"_s, u"31874265909"_s);
+        // One of two clients sharing a registration: leaving the edit keeps the one chosen.
+        informa(4, u"C"_s, u"109"_s, u"CDCLIENTE"_s);
+        QCOMPARE(m_sink->texts(), QStringList());
+        QStringList partes;
+        for (const char16_t *f :
+             {u"CDREMETENTECLI", u"NMRAZSOCREME", u"CDEXPEDIDORFOR", u"NMRAZSOCEXPE",
+              u"CDRECEBEDORCLI", u"NMRAZSOCRECE", u"CDDESTINATACLI", u"NMRAZSOCDEST"})
+            partes << campo(QString::fromUtf16(f));
+        QCOMPARE(partes,
+                 (QStringList {u"101"_s, u"METALURGICA VALE DO PARAIBA LTDA"_s, u"206"_s,
+                               u"TRANSPORTADORA LITORAL NORTE LTDA"_s, u"105"_s,
+                               u"JOAO CARLOS PEREIRA"_s, u"109"_s,
+                               u"TEXTIL BLUMENAU S.A. - FATURAMENTO"_s}));
         // The payer: indicator 3 copies the recipient.
         pagina(m_frm->tshTomador);
         escolhe(m_frm->dcbIndicador, u"3"_s);
