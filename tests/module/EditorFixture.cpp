@@ -191,10 +191,15 @@ void EditorFixture::pagina(QWidget *page)
     QCOMPARE(m_frm->pgcDados->currentWidget(), page);
 }
 
+void EditorFixture::foca(QWidget *w)
+{
+    w->setFocus();
+    QTRY_VERIFY(w->hasFocus());
+}
+
 void EditorFixture::digita(QLineEdit *edit, const QString &text)
 {
-    edit->setFocus();
-    QTRY_VERIFY(edit->hasFocus());
+    foca(edit);
     edit->selectAll();
     if (text.isEmpty())
         QTest::keyClick(edit, Qt::Key_Delete);
@@ -225,8 +230,7 @@ void EditorFixture::escolhe(TDBLookupComboBox *combo, const QString &key)
 {
     const int alvo = combo->findData(key);
     QVERIFY2(alvo >= 0, qPrintable(key));
-    combo->setFocus();
-    QTRY_VERIFY(combo->hasFocus());
+    foca(combo);
     for (int i = 0; i < combo->count() && combo->currentIndex() != alvo; ++i)
         QTest::keyClick(combo, combo->currentIndex() < alvo ? Qt::Key_Down : Qt::Key_Up);
     QCOMPARE(combo->KeyValue(), key);
@@ -253,8 +257,7 @@ void EditorFixture::pesquisa(const std::function<void()> &open,
 
 void EditorFixture::pesquisaF9(QLineEdit *edit, const QString &keyField, const QVariant &key)
 {
-    edit->setFocus();
-    QTRY_VERIFY(edit->hasFocus());
+    foca(edit);
     pesquisa([edit] { QTest::keyClick(edit, Qt::Key_F9); },
              [keyField, key](TDBGrid *grid) {
                  QVERIFY2(grid->DataSet()->Locate(keyField, key), qPrintable(key.toString()));

@@ -72,6 +72,8 @@ protected:
     void pagina(QWidget *page);
 
     // --- typing and focus -----------------------------------------------------------------
+    // Puts the focus in `w` and waits until it has it.
+    static void foca(QWidget *w);
     // Puts the focus in `edit` (its enter runs) and types `text` over its content.
     void digita(QLineEdit *edit, const QString &text);
     // Moves the focus to `to`; a failed exit check keeps it where it was.

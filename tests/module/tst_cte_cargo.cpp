@@ -101,8 +101,7 @@ class TestCTeCargo : public EditorFixture
         const Invoice &doc = invoice(name);
         TDBGrid *grade = m_frm->dbgDocFiscais;
         activate();
-        grade->setFocus();
-        QTRY_VERIFY(grade->hasFocus());
+        foca(grade);
         QVERIFY(FrameworkGuard([&] { m_frm->cdsCTeDocFiscais->Append(); }));
         const QModelIndex chave = celula(grade, u"NRACESSONFE"_s);
         grade->setCurrentIndex(chave);
@@ -135,8 +134,7 @@ class TestCTeCargo : public EditorFixture
         QVERIFY(docs->Locate(u"NRACESSONFE"_s, invoice(name).key));
         TDBGrid *grade = m_frm->dbgDocFiscais;
         activate();
-        grade->setFocus();
-        QTRY_VERIFY(grade->hasFocus());
+        foca(grade);
         m_sink->queueAnswer(mbOK);
         QTest::keyClick(grade, Qt::Key_Delete, Qt::ControlModifier);
         QCOMPARE(docs->RecordCount(), rows - 1);
@@ -385,8 +383,7 @@ private slots:
         TClientDataSet *q = m_frm->cdsCTeInfQtCarga;
         QVERIFY(q->Locate(u"DSTIPOMEDIDA"_s, u"PESO AFERIDO"_s));
         activate();
-        grade->setFocus();
-        QTRY_VERIFY(grade->hasFocus());
+        foca(grade);
         grade->setCurrentIndex(celula(grade, column));
         m_sink->clear();
         for (const QChar c : typed)
@@ -615,8 +612,7 @@ private slots:
         janela(from, to);
         if (empty)
             m_frm->depEmissaoFim->SetDate({});
-        m_frm->depEmissaoIni->setFocus();
-        QTRY_VERIFY(m_frm->depEmissaoIni->hasFocus());
+        foca(m_frm->depEmissaoIni);
         m_sink->clear();
         m_frm->dbeValorTotal->setFocus();
         QCOMPARE(lastError(), error);

@@ -194,8 +194,7 @@ private slots:
     // filter and no list.
     void companyNotRegistered()
     {
-        m_frm->medCdEmpresa->setFocus();
-        QTRY_VERIFY(m_frm->medCdEmpresa->hasFocus());
+        foca(m_frm->medCdEmpresa);
         m_frm->medCdEmpresa->setText(u"99"_s);
         m_frm->dbgPadrao->setFocus();
         QTRY_COMPARE(m_sink->lastText(), u"Empresa não cadastrada."_s);
@@ -208,8 +207,7 @@ private slots:
     // Leaving the panel opens the filter; its confirm loads the list and the grid gets the focus.
     void leavingThePanelLists()
     {
-        m_frm->medCdEmpresa->setFocus();
-        QTRY_VERIFY(m_frm->medCdEmpresa->hasFocus());
+        foca(m_frm->medCdEmpresa);
         WhenModal([](QWidget *w) {
             if (auto *b = w->findChild<QAbstractButton *>(u"sbtConfirma"_s))
                 b->click();
@@ -499,8 +497,7 @@ private slots:
         m_frm->pgcDados->setCurrentWidget(m_frm->tshTotais);
         TClientDataSet *comp = m_frm->cdsCTeCompValor;
         const int before = comp->RecordCount();
-        m_frm->dbgCompValorPrestacao->setFocus();
-        QTRY_VERIFY(m_frm->dbgCompValorPrestacao->hasFocus());
+        foca(m_frm->dbgCompValorPrestacao);
         comp->Append();
         m_sink->clear();
         trigger(u"mnuCancelar"_s);

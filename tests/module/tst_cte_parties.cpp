@@ -302,8 +302,7 @@ private slots:
             QCOMPARE(campo(s(p.kindField)), kind);
             // The next exit checks again.
             const qsizetype asked = calls(kind == u"C" ? u"GetCliente"_s : u"GetFornecedor"_s);
-            parte(p).dbeNrInsJur->setFocus();
-            QTRY_VERIFY(parte(p).dbeNrInsJur->hasFocus());
+            foca(parte(p).dbeNrInsJur);
             sai(parte(p).dbeNrInsJur, parte(p).btnInsJur);
             QCOMPARE(calls(kind == u"C" ? u"GetCliente"_s : u"GetFornecedor"_s), asked + 1);
             return;
@@ -484,8 +483,7 @@ private slots:
         m_frm->pgcPadrao->setCurrentWidget(m_frm->tshFormulario);
         const qsizetype asked = calls(u"GetCliente"_s);
         m_frm->pgcDados->setCurrentWidget(m_frm->tshRemetente);
-        m_frm->dbeNrInsJurReme->setFocus();
-        QTRY_VERIFY(m_frm->dbeNrInsJurReme->hasFocus());
+        foca(m_frm->dbeNrInsJurReme);
         sai(m_frm->dbeNrInsJurReme, m_frm->btnInsJurReme);
         m_frm->pgcDados->setCurrentWidget(m_frm->tshTotais);
         QCOMPARE(m_frm->cdsCTe->State(), dsBrowse);

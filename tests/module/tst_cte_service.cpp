@@ -90,14 +90,25 @@ class TestCTeService : public EditorFixture
         vaiPara(m_frm->dbgCompValorPrestacao);
     }
 
+    // A new document whose freight (product 010010001) of 1000 is all to be received.
+    void novoComServico()
+    {
+        novoComRota();
+        servico(u"010010001"_s, u"1000"_s, u"1000"_s);
+    }
+    // Insert in the component grid: a new row, its code cell selected.
+    TDBGrid *novaLinhaComponente()
+    {
+        TDBGrid *grid = m_frm->dbgCompValorPrestacao;
+        foca(grid);
+        QTest::keyClick(grid, Qt::Key_Insert);
+        grid->SetSelectedIndex(0);
+        return grid;
+    }
     // Adds a component row by typing its code and value in the grid; Down leaves the row.
     void componente(const QString &codigo, const QString &valor)
     {
-        TDBGrid *grid = m_frm->dbgCompValorPrestacao;
-        grid->setFocus();
-        QTRY_VERIFY(grid->hasFocus());
-        QTest::keyClick(grid, Qt::Key_Insert);
-        grid->SetSelectedIndex(0);
+        novaLinhaComponente();
         tecla(codigo);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -395,14 +406,12 @@ private slots:
     // municipality, the product, its totals, the components and the taxes are emptied.
     void typingAnotherStartCountryClears()
     {
-        novoComRota();
-        servico(u"010010001"_s, u"1000"_s, u"1000"_s);
+        novoComServico();
         componente(u"2"_s, u"1000"_s);
         QCOMPARE(m_frm->cdsCTeImpostos->RecordCount(), 1);
         QCOMPARE(m_frm->cdsCTeCompValor->RecordCount(), 1);
         pagina(m_frm->tshIdentificacao);
-        m_frm->dbeCdPaisIniPrestaServico->setFocus();
-        QTRY_VERIFY(m_frm->dbeCdPaisIniPrestaServico->hasFocus());
+        foca(m_frm->dbeCdPaisIniPrestaServico);
         m_frm->dbeCdPaisIniPrestaServico->selectAll();
         QTest::keyClicks(m_frm->dbeCdPaisIniPrestaServico, u"0"_s);
         for (const char16_t *f :
@@ -421,16 +430,13 @@ private slots:
     // deleting it the component can be added again.
     void componentUsedOnce()
     {
-        novoComRota();
-        servico(u"010010001"_s, u"1000"_s, u"1000"_s);
+        novoComServico();
         componente(u"1"_s, u"600"_s);
         QCOMPARE(m_sink->texts(), QStringList());
 
         // The same code again: refused on leaving the code column, which keeps the cell.
-        TDBGrid *grid = m_frm->dbgCompValorPrestacao;
         m_sink->clear();
-        QTest::keyClick(grid, Qt::Key_Insert);
-        grid->SetSelectedIndex(0);
+        TDBGrid *grid = novaLinhaComponente();
         tecla(u"1"_s);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(m_sink->texts(), QStringList {u"Componente de valor já informado."_s});
@@ -456,8 +462,7 @@ private slots:
         QCOMPARE(Cli_Dfs88000::slCTeCompValor, QStringList {u"1"_s});
 
         // Ctrl+Delete in the grid asks, then deletes; the code is free again.
-        grid->setFocus();
-        QTRY_VERIFY(grid->hasFocus());
+        foca(grid);
         m_sink->queueAnswer(mbOK);
         QTest::keyClick(grid, Qt::Key_Delete, Qt::ControlModifier);
         QVERIFY(c->IsEmpty());
@@ -486,13 +491,8 @@ private slots:
         QFETCH(QString, code);
         QFETCH(bool, post);
         QFETCH(QString, message);
-        novoComRota();
-        servico(u"010010001"_s, u"1000"_s, u"1000"_s);
-        TDBGrid *grid = m_frm->dbgCompValorPrestacao;
-        grid->setFocus();
-        QTRY_VERIFY(grid->hasFocus());
-        QTest::keyClick(grid, Qt::Key_Insert);
-        grid->SetSelectedIndex(0);
+        novoComServico();
+        TDBGrid *grid = novaLinhaComponente();
         m_sink->clear();
         tecla(code);
         if (post) {
@@ -525,11 +525,9 @@ private slots:
     {
         QFETCH(int, column);
         QFETCH(bool, opens);
-        novoComRota();
-        servico(u"010010001"_s, u"1000"_s, u"1000"_s);
+        novoComServico();
         TDBGrid *grid = m_frm->dbgCompValorPrestacao;
-        grid->setFocus();
-        QTRY_VERIFY(grid->hasFocus());
+        foca(grid);
         grid->SetSelectedIndex(column);
         if (!opens) {
             QTest::keyClick(grid, Qt::Key_F9);
@@ -557,8 +555,7 @@ private slots:
     void totalChangeClearsTheLists()
     {
         QFETCH(bool, editing);
-        novoComRota();
-        servico(u"010010001"_s, u"1000"_s, u"1000"_s);
+        novoComServico();
         componente(u"1"_s, u"1000"_s);
         if (editing) {
             m_frm->cdsCTe->FieldByName(u"VRTOTAPRESTSERV"_s)->SetAsFloat(1500);
@@ -567,8 +564,7 @@ private slots:
             QVERIFY(Cli_Dfs88000::slCTeCompValor.isEmpty());
             // Leaving the panel asks again with the new total.
             pagina(m_frm->tshTotais);
-            m_frm->dbeValorTotaReceber->setFocus();
-            QTRY_VERIFY(m_frm->dbeValorTotaReceber->hasFocus());
+            foca(m_frm->dbeValorTotaReceber);
             vaiPara(m_frm->dbgImposto);
             QCOMPARE(m_frm->cdsCTeImpostos->RecordCount(), 1);
             QCOMPARE(m_frm->cdsCTeImpostos->FieldByName(u"VRIMPOSTO"_s)->AsFloat(), 180.0);
@@ -585,13 +581,11 @@ private slots:
     // nothing; typing the presumed credit puts the document into edit.
     void taxGridOnlyTakesThePresumedCredit()
     {
-        novoComRota();
-        servico(u"010010001"_s, u"1000"_s, u"1000"_s);
+        novoComServico();
         TDBGrid *grid = m_frm->dbgImposto;
         TClientDataSet *taxes = m_frm->cdsCTeImpostos;
         QCOMPARE(taxes->RecordCount(), 1);
-        grid->setFocus();
-        QTRY_VERIFY(grid->hasFocus());
+        foca(grid);
         m_sink->clear();
         for (const auto &[key, modifiers] :
              {std::pair {Qt::Key_Insert, Qt::KeyboardModifiers()},
@@ -607,8 +601,7 @@ private slots:
         salva();
         m_frm->pgcPadrao->setCurrentWidget(m_frm->tshFormulario);
         pagina(m_frm->tshTotais);
-        grid->setFocus();
-        QTRY_VERIFY(grid->hasFocus());
+        foca(grid);
         const int credito = IndiceCol(grid, u"VRCREDPRESUMIDO"_s);
         grid->SetSelectedIndex(credito);
         tecla(u"15"_s);
@@ -625,14 +618,9 @@ private slots:
     // Cancelar with the focus in the component grid and a row pending cancels that row only.
     void cancelInsideTheComponentGrid()
     {
-        novoComRota();
-        servico(u"010010001"_s, u"1000"_s, u"1000"_s);
+        novoComServico();
         componente(u"1"_s, u"500"_s);
-        TDBGrid *grid = m_frm->dbgCompValorPrestacao;
-        grid->setFocus();
-        QTRY_VERIFY(grid->hasFocus());
-        QTest::keyClick(grid, Qt::Key_Insert);
-        grid->SetSelectedIndex(0);
+        novaLinhaComponente();
         tecla(u"3"_s);
         m_sink->clear();
         trigger(u"mnuCancelar"_s);
