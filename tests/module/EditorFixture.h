@@ -25,9 +25,23 @@ void flushDeletes();
 
 // What every test of the real editor shares: a demo database and a cte-server on a loopback
 // port for the run, the session globals and a message sink for each case, the editor window,
-// and the user's gestures on it. Test classes derive from it and call these from their slots.
+// and the user's gestures on it. A test class derives from it; a slot of its own of the same
+// name (initTestCase, init, cleanup, cleanupTestCase) replaces the one given here.
 class EditorFixture : public QObject
 {
+    Q_OBJECT
+
+protected slots:
+    void initTestCase() { startServer(); }
+    // Each case starts with the editor open on the run's server.
+    void init()
+    {
+        beginCase(m_server->port());
+        openEditor();
+    }
+    void cleanup() { endCase(); }
+    void cleanupTestCase() { stopServer(); }
+
 protected:
     std::unique_ptr<TestDatabase> m_db;
     std::unique_ptr<ServerProcess> m_server;

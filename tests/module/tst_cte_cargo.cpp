@@ -204,13 +204,6 @@ private slots:
         }
         startServer();
     }
-    void init()
-    {
-        beginCase(m_server->port());
-        openEditor();
-    }
-    void cleanup() { endCase(); }
-    void cleanupTestCase() { stopServer(); }
 
     // --- the sums the system keeps ----------------------------------------------------------
 

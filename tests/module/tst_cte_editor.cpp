@@ -160,14 +160,6 @@ private slots:
         sql(u"UPDATE CTE SET IDSTATUSCTE = 'R' WHERE CDCTE = (SELECT MAX(CDCTE) FROM CTE)"_s);
     }
 
-    void init()
-    {
-        beginCase(m_server->port());
-        openEditor();
-    }
-    void cleanup() { endCase(); }
-    void cleanupTestCase() { stopServer(); }
-
     // --- showing the window and the company panel -------------------------------------------
 
     void showSeedsTheCompany()

@@ -81,15 +81,6 @@ class TestCTeParties : public EditorFixture
     }
 
 private slots:
-    void initTestCase() { startServer(); }
-    void init()
-    {
-        beginCase(m_server->port());
-        openEditor();
-    }
-    void cleanup() { endCase(); }
-    void cleanupTestCase() { stopServer(); }
-
     // --- the emitter ---------------------------------------------------------------------------
 
     // Typed bare or punctuated, the registration is resolved, stored bare and shown through the

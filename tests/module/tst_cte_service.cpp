@@ -137,15 +137,6 @@ class TestCTeService : public EditorFixture
     }
 
 private slots:
-    void initTestCase() { startServer(); }
-    void init()
-    {
-        beginCase(m_server->port());
-        openEditor();
-    }
-    void cleanup() { endCase(); }
-    void cleanupTestCase() { stopServer(); }
-
     // A route code that is not registered for its side: the message, "Identificação" in front,
     // the focus back on the code, and the side's dependent fields cleared.
     void routeCodeNotRegistered_data()
