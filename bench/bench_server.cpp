@@ -595,13 +595,6 @@ void office(int port)
     out.flush();
 }
 
-int freePort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost);
-    return probe.serverPort();
-}
-
 // Saves per second and the office load on PostgreSQL; `officeOnly` skips the saves.
 void saves(bool officeOnly)
 {
