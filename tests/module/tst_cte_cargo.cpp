@@ -311,64 +311,43 @@ private slots:
 
     // --- the quantity list ------------------------------------------------------------------
 
-    // A text typed in the unit cell of a user row (as the cell writes it), then the column left.
-    void unitColumn_data()
-    {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("stored");
-        QTest::addColumn<QString>("error");
-        QTest::newRow("one digit is not taken") << u"3"_s << u"01"_s << QString();
-        QTest::newRow("07 is refused")
-            << u"07"_s << u"01"_s << u"Código da unidade de medida inválido."_s;
-        QTest::newRow("picked from the list") << u"02 - TON"_s << u"02"_s << QString();
-        QTest::newRow("two-digit code") << u"05"_s << u"05"_s << QString();
-    }
-    void unitColumn()
-    {
-        QFETCH(QString, typed);
-        QFETCH(QString, stored);
-        QFETCH(QString, error);
-        novoDocumento();
-        TDBGrid *grade = m_frm->dbgQuantidade;
-        TClientDataSet *q = m_frm->cdsCTeInfQtCarga;
-        QVERIFY(q->Locate(u"DSTIPOMEDIDA"_s, u"PESO AFERIDO"_s));
-        grade->setFocus();
-        const QModelIndex unidade = celula(grade, u"CDUNIDMEDIDA"_s);
-        grade->setCurrentIndex(unidade);
-        QVERIFY(grade->DataModel()->setData(unidade, typed, Qt::EditRole));
-        grade->setCurrentIndex(celula(grade, u"DSTIPOMEDIDA"_s));
-        QCOMPARE(lastError(), error);
-        QCOMPARE(q->FieldByName(u"CDUNIDMEDIDA"_s)->AsString(), stored);
-        if (!error.isEmpty())
-            QCOMPARE(grade->SelectedIndex(), IndiceCol(grade, u"CDUNIDMEDIDA"_s));
-        // What the cell shows for the stored code.
-        QCOMPARE(q->FieldByName(u"CDUNIDMEDIDA"_s)->DisplayText().left(2), stored);
-    }
-
-    // Keys typed in a cell of a user row, then Tab: the unit column takes digits only, the
-    // measure column turns letters to upper case.
-    void typingInTheQuantityGrid_data()
+    // A cell of a user row, then the column left: keys typed and Tab, or a text written as the
+    // cell's editor writes it (a code picked from its list included). The unit column takes
+    // digits only and refuses an unknown code, keeping the cell in its column; the measure
+    // column turns letters to upper case.
+    void quantityCell_data()
     {
         QTest::addColumn<QString>("column");
-        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("typed");
+        QTest::addColumn<QString>("input");
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("error");
+        const QString unit = u"CDUNIDMEDIDA"_s;
+        const QString invalid = u"Código da unidade de medida inválido."_s;
         QTest::newRow("measure in lower case")
-            << u"DSTIPOMEDIDA"_s << u"peso"_s << u"PESO"_s << QString();
-        QTest::newRow("unit: a code") << u"CDUNIDMEDIDA"_s << u"02"_s << u"02"_s << QString();
+            << u"DSTIPOMEDIDA"_s << true << u"peso"_s << u"PESO"_s << QString();
+        QTest::newRow("unit: a code") << unit << true << u"02"_s << u"02"_s << QString();
         QTest::newRow("unit: letters are swallowed")
-            << u"CDUNIDMEDIDA"_s << u"0k-4"_s << u"04"_s << QString();
+            << unit << true << u"0k-4"_s << u"04"_s << QString();
         QTest::newRow("unit: one digit is not taken")
-            << u"CDUNIDMEDIDA"_s << u"3"_s << u"01"_s << QString();
-        QTest::newRow("unit: 07 is refused") << u"CDUNIDMEDIDA"_s << u"07"_s << u"01"_s
-                                             << u"Código da unidade de medida inválido."_s;
+            << unit << true << u"3"_s << u"01"_s << QString();
+        QTest::newRow("unit: 07 is refused") << unit << true << u"07"_s << u"01"_s << invalid;
         QTest::newRow("unit: a letter first opens nothing")
-            << u"CDUNIDMEDIDA"_s << u"k"_s << u"01"_s << QString();
+            << unit << true << u"k"_s << u"01"_s << QString();
+        QTest::newRow("unit written: one digit is not taken")
+            << unit << false << u"3"_s << u"01"_s << QString();
+        QTest::newRow("unit written: 07 is refused")
+            << unit << false << u"07"_s << u"01"_s << invalid;
+        QTest::newRow("unit written: picked from the list")
+            << unit << false << u"02 - TON"_s << u"02"_s << QString();
+        QTest::newRow("unit written: two-digit code")
+            << unit << false << u"05"_s << u"05"_s << QString();
     }
-    void typingInTheQuantityGrid()
+    void quantityCell()
     {
         QFETCH(QString, column);
-        QFETCH(QString, typed);
+        QFETCH(bool, typed);
+        QFETCH(QString, input);
         QFETCH(QString, stored);
         QFETCH(QString, error);
         novoDocumento();
@@ -379,13 +358,19 @@ private slots:
         foca(grade);
         grade->setCurrentIndex(celula(grade, column));
         m_sink->clear();
-        for (const QChar c : typed)
-            QTest::keyClicks(QApplication::focusWidget(), QString(c));
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        if (typed) {
+            tecla(input);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        } else {
+            QVERIFY(grade->DataModel()->setData(celula(grade, column), input, Qt::EditRole));
+            grade->setCurrentIndex(celula(grade, u"DSTIPOMEDIDA"_s));
+        }
         QCOMPARE(lastError(), error);
         QCOMPARE(q->FieldByName(column)->AsString(), stored);
-        // A refused unit keeps the cell in its column.
         QCOMPARE(grade->SelectedIndex() == IndiceCol(grade, column), !error.isEmpty());
+        // What the cell shows for the stored code.
+        if (column == u"CDUNIDMEDIDA")
+            QCOMPARE(q->FieldByName(column)->DisplayText().left(2), stored);
     }
 
     // The rows the system keeps refuse the user; the user's rows do not.
