@@ -156,7 +156,7 @@ void TestAuthorityRobustness::badInput()
 
 void TestAuthorityRobustness::faultSwitches_data()
 {
-    QTest::addColumn<QString>("spec");
+    QTest::addColumn<QString>("setting");
     QTest::addColumn<bool>("answered");
     QTest::addColumn<int>("httpStatus");
     QTest::addColumn<int>("expected");
@@ -171,7 +171,7 @@ void TestAuthorityRobustness::faultSwitches_data()
 
 void TestAuthorityRobustness::faultSwitches()
 {
-    QFETCH(QString, spec);
+    QFETCH(QString, setting);
     QFETCH(bool, answered);
     QFETCH(int, httpStatus);
     QFETCH(int, expected);
@@ -182,7 +182,7 @@ void TestAuthorityRobustness::faultSwitches()
     SampleCte other;
     other.number = ++m_number;
     const QString key = switched.key();
-    QCOMPARE(AuthorityProcess::command(m_fx->dataDir(), {u"fault"_s, u"--key"_s, key, spec}), 0);
+    QCOMPARE(AuthorityProcess::command(m_fx->dataDir(), {u"fault"_s, u"--key"_s, key, setting}), 0);
 
     QElapsedTimer timer;
     timer.start();
