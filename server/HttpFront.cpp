@@ -21,6 +21,27 @@ namespace http = beast::http;
 using tcp = asio::ip::tcp;
 using namespace Qt::StringLiterals;
 
+namespace {
+
+// The address a trusted proxy appended to X-Forwarded-For (the last one: those before it came
+// from the client and prove nothing); `fallback` when there is none or it is not an address.
+QString forwardedClient(const QByteArray &forwardedFor, const QString &fallback)
+{
+    boost::system::error_code ec;
+    const auto client
+        = asio::ip::make_address(forwardedFor.split(',').last().trimmed().toStdString(), ec);
+    return ec ? fallback : QString::fromStdString(client.to_string());
+}
+
+} // namespace
+
+QString normalAddress(const QString &text)
+{
+    boost::system::error_code ec;
+    const auto address = asio::ip::make_address(text.trimmed().toStdString(), ec);
+    return ec ? QString() : QString::fromStdString(address.to_string());
+}
+
 QByteArray HttpRequest::header(const char *name) const
 {
     for (const auto &[key, value] : headers) {
@@ -42,6 +63,7 @@ struct HttpFront::Impl
     QList<HttpRoute> routes;
     SessionCheck sessionCheck;
     Refusal refusal;
+    QStringList trustedProxies;
     WorkerPool pool;
 
     Impl(const HttpLimits &l, int workers)
@@ -144,6 +166,8 @@ private:
             m_request.headers.append(
                 {QByteArray(field.name_string().data(), qsizetype(field.name_string().size())),
                  QByteArray(field.value().data(), qsizetype(field.value().size()))});
+        if (m_front.trustedProxies.contains(m_peer))
+            m_request.peer = forwardedClient(m_request.header("X-Forwarded-For"), m_peer);
 
         bool pathKnown = false;
         for (const HttpRoute &route : std::as_const(m_front.routes)) {
@@ -367,6 +391,13 @@ void HttpFront::setSessionCheck(SessionCheck check)
 void HttpFront::setRefusal(Refusal refusal)
 {
     d->refusal = std::move(refusal);
+}
+
+void HttpFront::setTrustedProxies(const QStringList &addresses)
+{
+    d->trustedProxies.clear();
+    for (const QString &a : addresses)
+        d->trustedProxies.append(normalAddress(a));
 }
 
 int HttpFront::bind(const QString &host, int port, QString *error)

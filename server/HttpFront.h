@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <cstddef>
 #include <functional>
@@ -66,6 +67,10 @@ struct HttpRoute
     std::function<HttpResponse(HttpRequest &)> answer;
 };
 
+// An IP address as the server writes a client's ("127.0.0.1", "::1"); empty when `text` is not
+// one.
+QString normalAddress(const QString &text);
+
 class HttpFront
 {
 public:
@@ -82,6 +87,10 @@ public:
     void addRoute(HttpRoute route);
     void setSessionCheck(SessionCheck check);
     void setRefusal(Refusal refusal);
+    // Addresses of proxies in front of the server: a request from one of them is taken to come
+    // from the client address the proxy appended to X-Forwarded-For. Anyone else's header is
+    // ignored, so a client cannot pass for another address.
+    void setTrustedProxies(const QStringList &addresses);
 
     // Listens on host:port (0: any free port). The port bound, or -1 with `error` set; a port in
     // use by another process is an error (the socket is never shared).

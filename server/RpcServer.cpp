@@ -260,6 +260,7 @@ RpcServer::RpcServer(const ServerOptions &options)
     d->front.setRefusal(
         [this](int status, const HttpRequest &request) { return d->refusal(status, request); });
     d->front.setSessionCheck([this](HttpRequest &request) { return d->checkSession(request); });
+    d->front.setTrustedProxies(options.trustedProxies);
 
     const QByteArray prefix = QString::fromUtf16(contracts::kRpcPathPrefix).toLatin1();
     // A login shows no session: its body is held to the anonymous limit.

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -20,6 +21,7 @@ struct ServerOptions
     int idleSeconds = 60;
     int headerSeconds = 10;
     qint64 loginDelayMs = 1000; // the first wait after the free failed logins; it doubles
+    QStringList trustedProxies; // see HttpFront::setTrustedProxies
 };
 
 class RpcServer

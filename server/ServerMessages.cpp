@@ -31,6 +31,7 @@ REQUISICAO_INVALIDA|Requisição inválida (HTTP %1).
 ERRO_INTERNO|Erro interno do servidor de aplicação: a operação não foi concluída.
 PORTA_INDISPONIVEL|Não foi possível escutar em %1:%2 (%3). Se outro servidor já usa esta porta, escolha outra com --port.
 OPCAO_INVALIDA|Valor inválido para --%1: "%2" (use um número inteiro de %3 a %4).
+PROXY_INVALIDO|Opção --trusted-proxy: "%1" não é um endereço IP.
 BANCO_INEXISTENTE|O banco de dados %1 não existe. Crie-o com cte-db create e os usuários com cte-server --create-user antes de iniciar o servidor.
 BANCO_PASTA_INEXISTENTE|A pasta %1 do banco de dados não existe.
 BANCO_NAO_ARQUIVO|O caminho %1 do banco de dados não é um arquivo.

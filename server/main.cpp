@@ -2,6 +2,7 @@
 #include "DbConnection.h"
 #include "DemoData.h"
 #include "Health.h"
+#include "HttpFront.h"
 #include "Operations.h"
 #include "RpcServer.h"
 #include "Schema.h"
@@ -161,9 +162,14 @@ int main(int argc, char *argv[])
         u"Com --demo: grava o certificado A1 de demonstração do emitente demo (ARQUIVO.p12, "
         "ARQUIVO.password, ARQUIVO.pem)"_s,
         u"FILE"_s);
+    const QCommandLineOption trustedProxyOption(
+        u"trusted-proxy"_s,
+        u"Endereço de um proxy à frente do servidor (HAProxy): o cliente é o endereço que ele "
+        "informa em X-Forwarded-For; repita para vários"_s,
+        u"ADDR"_s);
     parser.addOptions({dbOption, listenOption, portOption, threadsOption, idleOption, headerOption,
                        loginDelayOption, maxBodyOption, createUserOption, passwordFileOption,
-                       demoOption, settingsOption, demoCertificateOption});
+                       demoOption, settingsOption, demoCertificateOption, trustedProxyOption});
     parser.process(app);
 
     ServerOptions options;
@@ -182,6 +188,14 @@ int main(int argc, char *argv[])
     options.idleSeconds = int(*idle);
     options.headerSeconds = int(*header);
     options.maxBodyBytes = qsizetype(*maxBody);
+    for (const QString &proxy : parser.values(trustedProxyOption)) {
+        if (normalAddress(proxy).isEmpty()) {
+            std::fprintf(stderr, "cte-server: %s\n",
+                         qUtf8Printable(srvMsg("PROXY_INVALIDO").arg(proxy)));
+            return 2;
+        }
+        options.trustedProxies.append(proxy);
+    }
 
     const QString connection = parser.value(dbOption);
     const bool administering = parser.isSet(demoOption) || parser.isSet(createUserOption);

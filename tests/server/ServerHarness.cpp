@@ -148,6 +148,7 @@ ProxyProcess::ProxyProcess(const QList<int> &serverPorts)
                  "    retry-on conn-failure empty-response\n"
                  "frontend cte\n"
                  "    bind 127.0.0.1:%2\n"
+                 "    option forwardfor\n"
                  "    default_backend cte_servers\n"
                  "backend cte_servers\n"
                  "    balance roundrobin\n"

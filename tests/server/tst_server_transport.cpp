@@ -401,6 +401,51 @@ private slots:
             QVERIFY(succeeded(a));
     }
 
+    // Behind a trusted proxy the client is the address the proxy appended to X-Forwarded-For:
+    // one client's guessing does not make the office's other clients wait. From anyone else
+    // the header is ignored, and what a client put before the proxy's entry proves nothing.
+    void forwardedClientsBehindATrustedProxy_data()
+    {
+        QTest::addColumn<bool>("trusted");
+        QTest::addColumn<QByteArray>("forwardedFor");
+        QTest::addColumn<int>("status");
+        QTest::newRow("another client") << true << QByteArray("10.0.0.2") << 200;
+        QTest::newRow("the guessing client") << true << QByteArray("10.0.0.1") << 429;
+        QTest::newRow("a forged entry before the proxy's")
+            << true << QByteArray("10.0.0.2, 10.0.0.1") << 429;
+        QTest::newRow("not a trusted proxy") << false << QByteArray("10.0.0.2") << 429;
+    }
+    void forwardedClientsBehindATrustedProxy()
+    {
+        QFETCH(bool, trusted);
+        QFETCH(QByteArray, forwardedFor);
+        QFETCH(int, status);
+        const QHostAddress proxy(u"127.0.0.7"_s);
+        QStringList args {u"--login-delay-ms"_s, u"60000"_s};
+        if (trusted)
+            args << u"--trusted-proxy"_s << proxy.toString();
+        ServerProcess server(m_db->connectionString(), args);
+        auto login = [&](const QByteArray &client, const QString &user, const QString &password) {
+            QByteArray request
+                = RawConnection::request(u"Login"_s, contracts::encodeCall({user, password}));
+            request.replace("\r\n\r\n", "\r\nX-Forwarded-For: " + client + "\r\n\r\n");
+            RawConnection c(server.port(), proxy);
+            c.send(request);
+            return c.readAnswer();
+        };
+        for (int i = 0; i < 6; ++i)
+            QCOMPARE(login("10.0.0.1", u"ninguem"_s, u"chute-%1"_s.arg(i)).reply.toString(),
+                     u"Usuário ou senha inválidos."_s);
+        // Another user, so that only the address can make it wait.
+        const RawAnswer last = login(forwardedFor, u"outro"_s, u"outra"_s);
+        if (status == 429) {
+            QCOMPARE(last.status, 429);
+        } else {
+            QVERIFY(last.status != 429);
+            QCOMPARE(last.reply.toString(), u"Usuário ou senha inválidos."_s);
+        }
+    }
+
     void theWaitEnds()
     {
         ServerProcess server(m_db->connectionString(), {u"--login-delay-ms"_s, u"1000"_s});
