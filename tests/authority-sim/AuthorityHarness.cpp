@@ -1,5 +1,6 @@
 #include "AuthorityHarness.h"
 
+#include "ChildProcess.h"
 #include "GzipBase64.h"
 #include "XmlDocument.h"
 
@@ -31,6 +32,7 @@ AuthorityProcess::AuthorityProcess(const QString &dataDir, const QStringList &ex
     : m_process(std::make_unique<QProcess>())
 {
     m_process->setProcessChannelMode(QProcess::MergedChannels);
+    EndWithTest(*m_process);
     m_process->start(program(),
                      QStringList {u"serve"_s, u"--port"_s, u"0"_s, u"--data"_s, dataDir,
                                   u"--schemas"_s, schemaDir()}

@@ -1,6 +1,7 @@
 #include "ServerHarness.h"
 
 #include "CTeRecord.h"
+#include "ChildProcess.h"
 #include "DbConnection.h"
 #include "DemoData.h"
 #include "HostDb.h"
@@ -74,6 +75,7 @@ ServerProcess::ServerProcess(const QString &connectionString, const QStringList 
     env.insert(extraEnv);
     m_process->setProcessEnvironment(env);
     m_process->setProcessChannelMode(QProcess::MergedChannels);
+    EndWithTest(*m_process);
     m_process->start(program,
                      QStringList {u"--db"_s, connectionString, u"--port"_s, u"0"_s} + extraArgs);
     m_process->waitForStarted();
@@ -162,6 +164,7 @@ ProxyProcess::ProxyProcess(const QList<int> &serverPorts)
                      .toUtf8());
     config.close();
     m_process->setProcessChannelMode(QProcess::MergedChannels);
+    EndWithTest(*m_process);
     m_process->start(u"haproxy"_s, {u"-db"_s, u"-f"_s, config.fileName()});
     if (!m_process->waitForStarted())
         return;
