@@ -98,18 +98,22 @@ void EditorFixture::activate()
     QVERIFY(QTest::qWaitForWindowActive(m_frm));
 }
 
+void EditorFixture::confirmaFiltroAoSairDoPainel()
+{
+    WhenModal([](QWidget *w) {
+        if (auto *b = w->findChild<QAbstractButton *>(u"sbtConfirma"_s))
+            b->click();
+    });
+    m_frm->dbgPadrao->setFocus();
+    QTRY_VERIFY(m_frm->cdsCTe->Active());
+    activate();
+}
+
 void EditorFixture::listar(const QString &situacoes)
 {
     activate();
-    if (m_frm->medCdEmpresa->hasFocus()) {
-        WhenModal([](QWidget *w) {
-            if (auto *b = w->findChild<QAbstractButton *>(u"sbtConfirma"_s))
-                b->click();
-        });
-        m_frm->dbgPadrao->setFocus();
-        QTRY_VERIFY(m_frm->cdsCTe->Active());
-        activate();
-    }
+    if (m_frm->medCdEmpresa->hasFocus())
+        confirmaFiltroAoSairDoPainel();
     QVERIFY(Cli_Dfs88100::frmFiltroCTe);
     TRecordFilter &f = Cli_Dfs88100::frmFiltroCTe->Filtro;
     f.RecDataSaidIni = QDate(2000, 1, 1);

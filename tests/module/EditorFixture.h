@@ -62,6 +62,8 @@ protected:
     // --- the list -------------------------------------------------------------------------
     // The offscreen platform gives the activation back to no window once a modal one closes.
     void activate();
+    // Leaving the company panel: the filter opens and its confirm loads the list.
+    void confirmaFiltroAoSairDoPainel();
     // Lists as the user does: leaving the company panel opens the filter, whose confirm loads
     // the list. The filter is then widened to every date and the situations given (letters of
     // "ACDPRT"), and the list is loaded again.

@@ -200,13 +200,7 @@ private slots:
     void leavingThePanelLists()
     {
         foca(m_frm->medCdEmpresa);
-        WhenModal([](QWidget *w) {
-            if (auto *b = w->findChild<QAbstractButton *>(u"sbtConfirma"_s))
-                b->click();
-        });
-        m_frm->dbgPadrao->setFocus();
-        QTRY_VERIFY(m_frm->cdsCTe->Active());
-        activate();
+        confirmaFiltroAoSairDoPainel();
         QTRY_VERIFY(m_frm->dbgPadrao->hasFocus());
         QCOMPARE(errors(), 0);
         // Entering it again closes the list.
