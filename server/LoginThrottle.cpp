@@ -1,11 +1,37 @@
 #include "LoginThrottle.h"
 
+#include "LogText.h"
+#include "ServerError.h"
+#include "SqlSupport.h"
+
+#include <QDateTime>
+#include <QDebug>
+#include <QSqlQuery>
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
 namespace {
-QString pairKey(const QString &user, const QString &address)
+
+// One table holds both kinds of count; the prefix keeps a user named like an address apart.
+// Names longer than any user's share a key: they are all guesses.
+QString userKey(const QString &user)
 {
-    return user + u'\n' + address;
+    return u"U "_s + user.left(200);
 }
-constexpr qsizetype kMaxEntries = 100000;
+QString addressKey(const QString &address)
+{
+    return u"A "_s + address;
+}
+
+qint64 remaining(const QSqlDatabase &db, const QString &key, qint64 now)
+{
+    QSqlQuery q
+        = runSql(db, u"SELECT NRATE FROM SRVFALHALOGIN WHERE DSCHAVE = :K"_s, {{u":K", key}});
+    return q.next() ? std::max<qint64>(0, q.value(0).toLongLong() - now) : 0;
+}
+
 } // namespace
 
 LoginThrottle::LoginThrottle()
@@ -16,67 +42,70 @@ LoginThrottle::LoginThrottle(const Settings &settings)
     : m_settings(settings)
 { }
 
-qint64 LoginThrottle::remaining(const QHash<QString, Failures> &map, const QString &key,
-                                qint64 now) const
-{
-    const auto it = map.constFind(key);
-    return it == map.constEnd() ? 0 : std::max<qint64>(0, it->until - now);
-}
-
-qint64 LoginThrottle::waitMs(const QString &user, const QString &address)
+qint64 LoginThrottle::waitMs(const QSqlDatabase &db, const QString &user,
+                             const QString &address) const
 {
     const qint64 now = QDateTime::currentMSecsSinceEpoch();
-    std::lock_guard lock(m_mutex);
-    qint64 wait = remaining(m_byAddress, address, now);
-    if (!m_knownAddresses.contains(pairKey(user, address)))
-        wait = std::max(wait, remaining(m_byUser, user, now));
+    qint64 wait = remaining(db, addressKey(address), now);
+    QSqlQuery known = runSql(db,
+                             u"SELECT 1 FROM SRVLOGINCONHECIDO WHERE NMUSUARIO = :U AND "
+                             "DSENDERECO = :A"_s,
+                             {{u":U", user}, {u":A", address}});
+    if (!known.next())
+        wait = std::max(wait, remaining(db, userKey(user), now));
     return wait;
 }
 
-void LoginThrottle::fail(QHash<QString, Failures> &map, const QString &key, qint64 now, qint64 cap)
+void LoginThrottle::fail(const QSqlDatabase &db, const QString &key, qint64 now, qint64 cap) const
 {
-    Failures &f = map[key];
-    if (now - f.last > m_settings.forgetAfterMs)
-        f.count = 0;
-    ++f.count;
-    f.last = now;
-    const int over = f.count - m_settings.freeFailures;
+    // One statement counts, so that servers failing the same key at once lose no failure.
+    QSqlQuery q = runSql(db,
+                         u"INSERT INTO SRVFALHALOGIN (DSCHAVE, NRFALHAS, NRULTIMA, NRATE) "
+                         "VALUES (:K, 1, :NOW, 0) ON CONFLICT (DSCHAVE) DO UPDATE SET "
+                         "NRFALHAS = CASE WHEN SRVFALHALOGIN.NRULTIMA < :OLD THEN 1 "
+                         "ELSE SRVFALHALOGIN.NRFALHAS + 1 END, NRULTIMA = :NOW "
+                         "RETURNING NRFALHAS"_s,
+                         {{u":K", key}, {u":NOW", now}, {u":OLD", now - m_settings.forgetAfterMs}});
+    const int over = (q.next() ? q.value(0).toInt() : 1) - m_settings.freeFailures;
     if (over > 0) {
         const qint64 delay = std::min(cap, m_settings.firstDelayMs << std::min(over - 1, 30));
-        f.until = now + delay;
+        runSql(db, u"UPDATE SRVFALHALOGIN SET NRATE = :ATE WHERE DSCHAVE = :K AND NRATE < :ATE"_s,
+               {{u":K", key}, {u":ATE", now + delay}});
     }
 }
 
-void LoginThrottle::failed(const QString &user, const QString &address)
+void LoginThrottle::failed(const QSqlDatabase &db, const QString &user,
+                           const QString &address) const
 {
     const qint64 now = QDateTime::currentMSecsSinceEpoch();
-    std::lock_guard lock(m_mutex);
-    prune(now);
-    fail(m_byAddress, address, now, m_settings.maxAddressDelayMs);
-    fail(m_byUser, user, now, m_settings.maxUserDelayMs);
+    // Guessing with ever new user names must not grow the table without end. Alone in its own
+    // statement: it holds no lock that the counting below could then wait for in a cycle.
+    // Housekeeping only: should it meet another server's count, the next failure prunes.
+    try {
+        runSql(db, u"DELETE FROM SRVFALHALOGIN WHERE NRULTIMA < :OLD AND NRATE < :NOW"_s,
+               {{u":OLD", now - m_settings.forgetAfterMs}, {u":NOW", now}});
+    } catch (const DatabaseError &e) {
+        qWarning().noquote() << logtext::fields(
+            {{"login throttle", u"pruning postponed"_s}, {"detail", e.detail()}});
+    }
+    // Address first, then user, in every server: two failures wait for each other, never in a
+    // cycle.
+    SqlTransaction tx(db);
+    fail(db, addressKey(address), now, m_settings.maxAddressDelayMs);
+    fail(db, userKey(user), now, m_settings.maxUserDelayMs);
+    tx.commit();
 }
 
-void LoginThrottle::succeeded(const QString &user, const QString &address)
+void LoginThrottle::succeeded(const QSqlDatabase &db, const QString &user,
+                              const QString &address) const
 {
-    std::lock_guard lock(m_mutex);
+    SqlTransaction tx(db);
     // The address keeps its count: logging in to one's own account must not buy more guesses
     // at someone else's.
-    m_byUser.remove(user);
-    if (m_knownAddresses.size() >= kMaxEntries)
-        m_knownAddresses.clear();
-    m_knownAddresses.insert(pairKey(user, address));
-}
-
-void LoginThrottle::prune(qint64 now)
-{
-    // Guessing with ever new user names must not grow the tables without end.
-    for (QHash<QString, Failures> *map : {&m_byUser, &m_byAddress}) {
-        if (map->size() < kMaxEntries)
-            continue;
-        map->removeIf([&](const auto &it) {
-            return now - it.value().last > m_settings.forgetAfterMs && it.value().until <= now;
-        });
-        if (map->size() >= kMaxEntries)
-            map->clear();
-    }
+    runSql(db, u"DELETE FROM SRVFALHALOGIN WHERE DSCHAVE = :K"_s, {{u":K", userKey(user)}});
+    runSql(db,
+           u"INSERT INTO SRVLOGINCONHECIDO (NMUSUARIO, DSENDERECO) VALUES (:U, :A) "
+           "ON CONFLICT (NMUSUARIO, DSENDERECO) DO NOTHING"_s,
+           {{u":U", user}, {u":A", address}});
+    tx.commit();
 }

@@ -1,11 +1,7 @@
 #pragma once
 
-#include <QDateTime>
-#include <QHash>
-#include <QSet>
+#include <QSqlDatabase>
 #include <QString>
-
-#include <mutex>
 
 // Slows password guessing down. Failed logins are counted per user and per client address; after
 // a few free failures each further one makes that key wait twice as long as the last, and
@@ -13,6 +9,9 @@
 // no hashing either). A user's wait has a lower cap than an address's, and does not apply at an
 // address from which that user has logged in before: someone guessing a user's password from
 // elsewhere cannot keep the real user out.
+//
+// The counts live in the database (SRVFALHALOGIN, SRVLOGINCONHECIDO), so that servers sharing
+// one database behind a proxy count together: spreading the guesses over them buys nothing.
 class LoginThrottle
 {
 public:
@@ -29,24 +28,12 @@ public:
     explicit LoginThrottle(const Settings &settings);
 
     // How long `user` at `address` must still wait before trying; 0: may try now.
-    qint64 waitMs(const QString &user, const QString &address);
-    void failed(const QString &user, const QString &address);
-    void succeeded(const QString &user, const QString &address);
+    qint64 waitMs(const QSqlDatabase &db, const QString &user, const QString &address) const;
+    void failed(const QSqlDatabase &db, const QString &user, const QString &address) const;
+    void succeeded(const QSqlDatabase &db, const QString &user, const QString &address) const;
 
 private:
-    struct Failures
-    {
-        int count = 0;
-        qint64 last = 0; // ms since the epoch
-        qint64 until = 0;
-    };
-    void fail(QHash<QString, Failures> &map, const QString &key, qint64 now, qint64 cap);
-    qint64 remaining(const QHash<QString, Failures> &map, const QString &key, qint64 now) const;
-    void prune(qint64 now);
+    void fail(const QSqlDatabase &db, const QString &key, qint64 now, qint64 cap) const;
 
     Settings m_settings;
-    std::mutex m_mutex;
-    QHash<QString, Failures> m_byUser;
-    QHash<QString, Failures> m_byAddress;
-    QSet<QString> m_knownAddresses; // "user\naddress" of successful logins
 };

@@ -130,23 +130,30 @@ Answer RpcServer::Impl::login(const HttpRequest &request)
         || args->at(1).typeId() != QMetaType::QString)
         return errorAnswer(400, srvMsg("LOGIN_ARGUMENTOS"));
     const QString user = args->at(0).toString();
-    if (const qint64 wait = throttle.waitMs(user, request.peer); wait > 0) {
-        Answer a = errorAnswer(429, srvMsg("LOGIN_ESPERA").arg((wait + 999) / 1000), user);
-        a.retryAfterSeconds = (wait + 999) / 1000;
-        return a;
-    }
     QString token;
     try {
-        runWithReconnect([&](const QSqlDatabase &db) {
-            token = sessions::login(db, user, args->at(1).toString());
-        });
+        qint64 wait = 0;
+        runWithReconnect(
+            [&](const QSqlDatabase &db) { wait = throttle.waitMs(db, user, request.peer); });
+        if (wait > 0) {
+            Answer a = errorAnswer(429, srvMsg("LOGIN_ESPERA").arg((wait + 999) / 1000), user);
+            a.retryAfterSeconds = (wait + 999) / 1000;
+            return a;
+        }
+        try {
+            runWithReconnect([&](const QSqlDatabase &db) {
+                token = sessions::login(db, user, args->at(1).toString());
+            });
+        } catch (const EMensErro &e) {
+            runWithReconnect(
+                [&](const QSqlDatabase &db) { throttle.failed(db, user, request.peer); });
+            return errorAnswer(200, e.text(), user);
+        }
+        runWithReconnect(
+            [&](const QSqlDatabase &db) { throttle.succeeded(db, user, request.peer); });
     } catch (const DatabaseError &e) {
         return databaseFailure(e, user);
-    } catch (const EMensErro &e) {
-        throttle.failed(user, request.peer);
-        return errorAnswer(200, e.text(), user);
     }
-    throttle.succeeded(user, request.peer);
     return {200, contracts::encodeReply(contracts::okReply({token})), u"S"_s, user};
 }
 

@@ -123,10 +123,18 @@ QStringList migrationStep(int version, bool pg)
                "NMUSUARIO VARCHAR(40) NOT NULL, DTCRIACAO %1 NOT NULL, DSRESPOSTA TEXT)"_s.arg(ts)
             << u"CREATE INDEX SRVREQUISICAO_CRIACAO ON SRVREQUISICAO (DTCRIACAO)"_s;
     }
+    if (version == 5) {
+        // Failed logins, counted by every server sharing the database (see LoginThrottle).
+        sql << u"CREATE TABLE SRVFALHALOGIN (DSCHAVE VARCHAR(300) NOT NULL PRIMARY KEY, "
+               "NRFALHAS INTEGER NOT NULL, NRULTIMA BIGINT NOT NULL, NRATE BIGINT NOT NULL)"_s
+            << u"CREATE INDEX SRVFALHALOGIN_ULTIMA ON SRVFALHALOGIN (NRULTIMA)"_s
+            << u"CREATE TABLE SRVLOGINCONHECIDO (NMUSUARIO VARCHAR(40) NOT NULL, "
+               "DSENDERECO VARCHAR(64) NOT NULL, PRIMARY KEY (NMUSUARIO, DSENDERECO))"_s;
+    }
     return sql;
 }
 
-constexpr int kCurrentVersion = 4;
+constexpr int kCurrentVersion = 5;
 
 } // namespace
 

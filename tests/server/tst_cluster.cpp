@@ -1,6 +1,7 @@
 // Several servers over one PostgreSQL database behind HAProxy: any server serves any session,
 // a stopped or killed server costs its clients at most one retried call and loses or doubles
-// nothing, and a server whose database is unreachable says so and is taken out.
+// nothing, failed logins count across servers, and a server whose database is unreachable says
+// so and is taken out.
 #include "CTeRecord.h"
 #include "DbConnection.h"
 #include "RpcProtocol.h"
@@ -241,6 +242,25 @@ private slots:
         QCOMPARE(count(db.db(), u"SELECT COUNT(*) "_s + newDocuments), load.saves());
         QCOMPARE(count(db.db(), u"SELECT COUNT(DISTINCT NRCTE) "_s + newDocuments), load.saves());
         QVERIFY(proxy.waitForServerState(1, u"DOWN"_s));
+    }
+
+    // The servers count failed logins together: guesses spread over two of them make the guesser
+    // wait as soon as they would on one.
+    void guessesSpreadOverServersCountTogether()
+    {
+        QStringList args {u"--login-delay-ms"_s, u"60000"_s};
+        ServerProcess a(m_db->connectionString(), args), b(m_db->connectionString(), args);
+        QVERIFY(a.port() > 0 && b.port() > 0);
+        const QHostAddress guesser(u"127.0.0.8"_s);
+        auto login = [&](int port, const QString &password) {
+            RawConnection c(port, guesser);
+            return c.call(u"Login"_s, contracts::encodeCall({u"tester"_s, password}));
+        };
+        for (int i = 0; i < 6; ++i)
+            QCOMPARE(login(i % 2 ? b.port() : a.port(), u"chute-%1"_s.arg(i)).reply.toString(),
+                     u"Usuário ou senha inválidos."_s);
+        for (const ServerProcess *server : {&a, &b})
+            QCOMPARE(login(server->port(), TestDatabase::password()).status, 429);
     }
 
     void healthSaysWhetherTheDatabaseAnswers()

@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
@@ -63,6 +65,15 @@ class TestServerTransport : public QObject
 
 private:
     std::unique_ptr<TestDatabase> m_db;
+
+    // The servers count failed logins in the database: each case starts from none.
+    void forgetFailedLogins()
+    {
+        for (const QString &table : {u"SRVFALHALOGIN"_s, u"SRVLOGINCONHECIDO"_s}) {
+            QSqlQuery q(m_db->db());
+            QVERIFY2(q.exec(u"DELETE FROM "_s + table), qPrintable(q.lastError().text()));
+        }
+    }
 
 private slots:
     void initTestCase()
@@ -383,6 +394,7 @@ private slots:
         QFETCH(QString, user);
         QFETCH(int, status);
         ServerProcess server(m_db->connectionString(), {u"--login-delay-ms"_s, u"60000"_s});
+        forgetFailedLogins();
         auto login = [&](const QString &address, const QString &name, const QString &password) {
             RawConnection c(server.port(), QHostAddress(address));
             return c.call(u"Login"_s, contracts::encodeCall({name, password}));
@@ -425,6 +437,7 @@ private slots:
         if (trusted)
             args << u"--trusted-proxy"_s << proxy.toString();
         ServerProcess server(m_db->connectionString(), args);
+        forgetFailedLogins();
         auto login = [&](const QByteArray &client, const QString &user, const QString &password) {
             QByteArray request
                 = RawConnection::request(u"Login"_s, contracts::encodeCall({user, password}));
@@ -449,6 +462,7 @@ private slots:
     void theWaitEnds()
     {
         ServerProcess server(m_db->connectionString(), {u"--login-delay-ms"_s, u"1000"_s});
+        forgetFailedLogins();
         const QHostAddress from(u"127.0.0.6"_s);
         for (int i = 0; i < 6; ++i)
             RawConnection(server.port(), from)
