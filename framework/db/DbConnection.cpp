@@ -97,9 +97,12 @@ QSqlDatabase OpenConnection(const QString &connectionString, const QString &conn
     if (address.kind == TDbKind::SQLite) {
         setup.exec(u"PRAGMA foreign_keys = ON"_s);
         setup.exec(u"PRAGMA journal_mode = WAL"_s);
-    } else if (!address.schema.isEmpty()) {
+    } else {
+        // Notices ("already exists, skipping") are the server's chatter, not the program's.
+        setup.exec(u"SET client_min_messages TO warning"_s);
         // The schema name was checked to be letters, digits and '_' only.
-        if (!setup.exec(u"SET search_path TO %1"_s.arg(address.schema)))
+        if (!address.schema.isEmpty()
+            && !setup.exec(u"SET search_path TO %1"_s.arg(address.schema)))
             MensErro(
                 FwMsg(u"FW_BD_FALHA_CONEXAO"_s).arg(address.Describe(), setup.lastError().text()));
     }
