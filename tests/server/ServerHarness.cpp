@@ -11,6 +11,7 @@
 #include "SqlSupport.h"
 
 #include <QCoreApplication>
+#include <QDate>
 #include <QDateTime>
 #include <QEventLoop>
 #include <QFile>
@@ -459,4 +460,40 @@ QHash<QString, QVariant> newDocumentValues()
         {u"VRTOTAPRESTSERV"_s, 1234.56},
         {u"DSPRODPREDOMINA"_s, u"MOVEIS"_s},
     };
+}
+
+QVariantList saveArgs(const QList<std::optional<contracts::Delta>> &deltas, const QString &request)
+{
+    QVariantList a;
+    for (int i = 0; i < 6; ++i) {
+        const auto &d = deltas.value(i);
+        a << (d ? QVariant::fromValue(*d) : QVariant());
+    }
+    a << (request.isEmpty() ? QUuid::createUuid().toString(QUuid::WithoutBraces) : request);
+    return a;
+}
+
+QVariantList listSelection(const QHash<int, QVariant> &overrides)
+{
+    QVariantList a {u"01"_s,
+                    u"244187365112"_s,
+                    u"X"_s,
+                    QString(),
+                    QString(),
+                    QDate::currentDate().addDays(-30),
+                    QDate::currentDate(),
+                    u"_A_C_D_P_R_T_"_s,
+                    u"T"_s};
+    for (int i = 0; i < 4; ++i)
+        a << u"X"_s << QString() << QString();
+    for (auto it = overrides.begin(); it != overrides.end(); ++it)
+        a[it.key()] = it.value();
+    return a;
+}
+
+int countOf(const QSqlDatabase &db, const QString &sql)
+{
+    QSqlQuery q(db);
+    q.exec(sql);
+    return q.next() ? q.value(0).toInt() : -1;
 }

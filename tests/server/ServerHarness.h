@@ -13,6 +13,7 @@
 #include <QVariant>
 
 #include <memory>
+#include <optional>
 
 // A database made for one test run: a fresh SQLite file, or a fresh schema in the throwaway
 // PostgreSQL cluster (CTE_TEST_PG) when the test runs with CTE_TEST_BACKEND=pg. Holds the host's
@@ -139,3 +140,11 @@ contracts::Delta updateDelta(const contracts::DataPacket &packet, int row,
 contracts::Delta deleteDelta(const contracts::DataPacket &packet, int row);
 // A new document of company 01, series 1, with sensible values.
 QHash<QString, QVariant> newDocumentValues();
+// The six deltas of a save and its request identifier (a new one unless given).
+QVariantList saveArgs(const QList<std::optional<contracts::Delta>> &deltas,
+                      const QString &request = {});
+// The 21 list-load arguments: company 01's only registration, the last 30 days, everything;
+// `overrides` replaces arguments by their index.
+QVariantList listSelection(const QHash<int, QVariant> &overrides = {});
+// The first column of the first row `sql` returns, as a number (-1 when there is none).
+int countOf(const QSqlDatabase &db, const QString &sql);

@@ -20,32 +20,11 @@ using contracts::Delta;
 
 namespace {
 
-QVariantList selection()
-{
-    QVariantList a {u"01"_s,
-                    u"244187365112"_s,
-                    u"X"_s,
-                    QString(),
-                    QString(),
-                    QDate::currentDate().addDays(-30),
-                    QDate::currentDate(),
-                    u"_A_C_D_P_R_T_"_s,
-                    u"T"_s};
-    for (int i = 0; i < 4; ++i)
-        a << u"X"_s << QString() << QString();
-    return a;
-}
-
 // A new document alone, under a request identifier of its own (the save's last argument).
 QByteArray newDocumentSave()
 {
-    QVariantList a {
-        QVariant::fromValue(insertDelta(contracts::cte::documentFields(), {newDocumentValues()}))};
-    while (a.size() < 6)
-        a << QVariant();
-    if (contracts::findOperation(u"AplicaAlteracoes"_s)->args.size() > 6)
-        a << QUuid::createUuid().toString(QUuid::WithoutBraces);
-    return contracts::encodeCall(a);
+    return contracts::encodeCall(
+        saveArgs({insertDelta(contracts::cte::documentFields(), {newDocumentValues()})}));
 }
 
 bool succeeded(const QVariant &reply)
@@ -60,13 +39,6 @@ QList<double> listedKeys(const QVariant &reply)
     for (const contracts::Row &row : p.rows)
         keys << row.at(p.indexOf(u"CDCTE"_s)).toDouble();
     return keys;
-}
-
-int count(const QSqlDatabase &db, const QString &sql)
-{
-    QSqlQuery q(db);
-    q.exec(sql);
-    return q.next() ? q.value(0).toInt() : -1;
 }
 
 // Clients saving new documents in a loop through the proxy, as the editor does: a call that
@@ -176,7 +148,7 @@ private slots:
         QVERIFY2(succeeded(saved.reply), saved.body.constData());
         const double key = saved.reply.toList().value(1).toDouble();
         const RawAnswer listed
-            = rawPost(b.port(), u"GetDadosGerais"_s, contracts::encodeCall(selection()), token);
+            = rawPost(b.port(), u"GetDadosGerais"_s, contracts::encodeCall(listSelection()), token);
         QVERIFY2(succeeded(listed.reply), listed.body.constData());
         QVERIFY(listedKeys(listed.reply).contains(key));
 
@@ -189,8 +161,8 @@ private slots:
             QVERIFY2(succeeded(next.reply), next.body.constData());
             keys << next.reply.toList().value(1).toDouble();
         }
-        const RawAnswer relisted
-            = rawPost(proxy.port(), u"GetDadosGerais"_s, contracts::encodeCall(selection()), token);
+        const RawAnswer relisted = rawPost(proxy.port(), u"GetDadosGerais"_s,
+                                           contracts::encodeCall(listSelection()), token);
         QVERIFY2(succeeded(relisted.reply), relisted.body.constData());
         for (double k : keys)
             QVERIFY(listedKeys(relisted.reply).contains(k));
@@ -207,7 +179,7 @@ private slots:
         QVERIFY2(proxy.port() > 0, qPrintable(proxy.log()));
         for (int i = 0; i < 3; ++i)
             QVERIFY(proxy.waitForServerState(i, u"UP"_s));
-        const int lastBefore = count(db.db(), u"SELECT COALESCE(MAX(CDCTE), 0) FROM CTE"_s);
+        const int lastBefore = countOf(db.db(), u"SELECT COALESCE(MAX(CDCTE), 0) FROM CTE"_s);
         const QString newDocuments = u"FROM CTE WHERE CDCTE > %1"_s.arg(lastBefore);
 
         SavingClients load;
@@ -239,8 +211,8 @@ private slots:
             QVERIFY2(c.retries <= 1, qPrintable(u"%1 retried calls"_s.arg(c.retries)));
         }
         // Every save answered "S" is stored once, and numbered apart from the others.
-        QCOMPARE(count(db.db(), u"SELECT COUNT(*) "_s + newDocuments), load.saves());
-        QCOMPARE(count(db.db(), u"SELECT COUNT(DISTINCT NRCTE) "_s + newDocuments), load.saves());
+        QCOMPARE(countOf(db.db(), u"SELECT COUNT(*) "_s + newDocuments), load.saves());
+        QCOMPARE(countOf(db.db(), u"SELECT COUNT(DISTINCT NRCTE) "_s + newDocuments), load.saves());
         QVERIFY(proxy.waitForServerState(1, u"DOWN"_s));
     }
 

@@ -44,44 +44,6 @@ QVariant valueOf(const DataPacket &p, int row, const QString &field)
     return p.rows.at(row).at(p.indexOf(field));
 }
 
-int count(const QSqlDatabase &db, const QString &sql)
-{
-    QSqlQuery q(db);
-    q.exec(sql);
-    return q.next() ? q.value(0).toInt() : -1;
-}
-
-// The 21 list-load arguments: company 01's only registration, the last 30 days, everything.
-QVariantList selection(const QHash<int, QVariant> &overrides = {})
-{
-    QVariantList a {u"01"_s,
-                    u"244187365112"_s,
-                    u"X"_s,
-                    QString(),
-                    QString(),
-                    QDate::currentDate().addDays(-30),
-                    QDate::currentDate(),
-                    u"_A_C_D_P_R_T_"_s,
-                    u"T"_s};
-    for (int i = 0; i < 4; ++i)
-        a << u"X"_s << QString() << QString();
-    for (auto it = overrides.begin(); it != overrides.end(); ++it)
-        a[it.key()] = it.value();
-    return a;
-}
-
-// The six deltas of a save and its request identifier (a new one unless given).
-QVariantList saveArgs(const QList<std::optional<Delta>> &deltas, const QString &request = {})
-{
-    QVariantList a;
-    for (int i = 0; i < 6; ++i) {
-        const auto &d = deltas.value(i);
-        a << (d ? QVariant::fromValue(*d) : QVariant());
-    }
-    a << (request.isEmpty() ? QUuid::createUuid().toString(QUuid::WithoutBraces) : request);
-    return a;
-}
-
 } // namespace
 
 class TestServer : public QObject
@@ -99,7 +61,7 @@ private:
     }
     DataPacket list(const QHash<int, QVariant> &overrides = {})
     {
-        const QVariant reply = call(u"GetDadosGerais"_s, selection(overrides));
+        const QVariant reply = call(u"GetDadosGerais"_s, listSelection(overrides));
         return packetAt(reply, 1);
     }
     // Saves a new document with one tax row and two cargo rows; returns its key.
@@ -310,13 +272,13 @@ private slots:
             << QByteArray("[null,null,null,null,null,null,\"sem-alteracoes\"]")
             << u"nenhuma das listas traz alterações"_s;
         QTest::newRow("bad situation list")
-            << u"GetDadosGerais"_s << contracts::encodeCall(selection({{7, u"A_C"_s}}))
+            << u"GetDadosGerais"_s << contracts::encodeCall(listSelection({{7, u"A_C"_s}}))
             << u"Lista de situações"_s;
         QTest::newRow("bad operation types")
-            << u"GetDadosGerais"_s << contracts::encodeCall(selection({{8, u"S01,S02"_s}}))
+            << u"GetDadosGerais"_s << contracts::encodeCall(listSelection({{8, u"S01,S02"_s}}))
             << u"tipos de operação"_s;
         QTest::newRow("bad selector")
-            << u"GetDadosGerais"_s << contracts::encodeCall(selection({{9, u"Z"_s}}))
+            << u"GetDadosGerais"_s << contracts::encodeCall(listSelection({{9, u"Z"_s}}))
             << u"Seleção de participante"_s;
     }
     void badInputIsRefusedAndNothingWritten()
@@ -325,8 +287,8 @@ private slots:
         QFETCH(QByteArray, body);
         QFETCH(QString, expected);
         const QSqlDatabase db = m_db->db();
-        const int documents = count(db, u"SELECT COUNT(*) FROM CTE"_s);
-        const int taxes = count(db, u"SELECT COUNT(*) FROM CTEIMPOSTOS"_s);
+        const int documents = countOf(db, u"SELECT COUNT(*) FROM CTE"_s);
+        const int taxes = countOf(db, u"SELECT COUNT(*) FROM CTEIMPOSTOS"_s);
         const QString token = rawLogin(m_server->port(), u"tester"_s, TestDatabase::password());
 
         const RawAnswer a = rawPost(m_server->port(), operation, body, token);
@@ -336,8 +298,8 @@ private slots:
         for (const char16_t *inner : {u"QPSQL", u"QSQLITE", u"SELECT", u"INSERT", u"comando"})
             QVERIFY2(!a.reply.toString().contains(QString::fromUtf16(inner)),
                      qPrintable(a.reply.toString()));
-        QCOMPARE(count(db, u"SELECT COUNT(*) FROM CTE"_s), documents);
-        QCOMPARE(count(db, u"SELECT COUNT(*) FROM CTEIMPOSTOS"_s), taxes);
+        QCOMPARE(countOf(db, u"SELECT COUNT(*) FROM CTE"_s), documents);
+        QCOMPARE(countOf(db, u"SELECT COUNT(*) FROM CTEIMPOSTOS"_s), taxes);
         // and the server goes on serving
         QCOMPARE(asList(call(u"GetCompValorPrest"_s, {u"1"_s, QString()})).value(0), u"S"_s);
     }
@@ -358,7 +320,7 @@ private slots:
 
     void listReplyHasItsElementsInOrder()
     {
-        const QVariantList reply = asList(call(u"GetDadosGerais"_s, selection()));
+        const QVariantList reply = asList(call(u"GetDadosGerais"_s, listSelection()));
         QCOMPARE(reply.size(), 11);
         QCOMPARE(reply.at(0).toString(), u"S"_s);
         const DataPacket docs = packetAt(reply, 1);
@@ -461,7 +423,7 @@ private slots:
         const DataPacket before = list();
         const double key = saveNew();
         QVERIFY(key > 0);
-        const QVariantList reply = asList(call(u"GetDadosGerais"_s, selection()));
+        const QVariantList reply = asList(call(u"GetDadosGerais"_s, listSelection()));
         const DataPacket docs = packetAt(reply, 1);
         QCOMPARE(docs.rows.size(), before.rows.size() + 1);
         const int row = rowOf(docs, key);
@@ -557,7 +519,8 @@ private slots:
         const DataPacket after = list({{7, u"_A_"_s}});
         QCOMPARE(after.rows, docs.rows);
         QCOMPARE(
-            count(m_db->db(), u"SELECT COUNT(*) FROM CTEDADOSADIC WHERE CDCTE = %1"_s.arg(key)), 0);
+            countOf(m_db->db(), u"SELECT COUNT(*) FROM CTEDADOSADIC WHERE CDCTE = %1"_s.arg(key)),
+            0);
     }
 
     void deletingADocumentDeletesItsRows()
@@ -571,16 +534,16 @@ private slots:
         const QSqlDatabase db = m_db->db();
         for (const char16_t *table : {u"CTEIMPOSTOS", u"CTEINFQTCARGA"})
             QCOMPARE(
-                count(db,
-                      u"SELECT COUNT(*) FROM %1 WHERE CDCTE = %2"_s.arg(QString::fromUtf16(table))
-                          .arg(key)),
+                countOf(db,
+                        u"SELECT COUNT(*) FROM %1 WHERE CDCTE = %2"_s.arg(QString::fromUtf16(table))
+                            .arg(key)),
                 0);
     }
 
     void aSaveIsAllOrNothing()
     {
         const double key = saveNew();
-        const QVariantList reply = asList(call(u"GetDadosGerais"_s, selection()));
+        const QVariantList reply = asList(call(u"GetDadosGerais"_s, listSelection()));
         const DataPacket taxes = packetAt(reply, 4);
         int taxRow = -1;
         for (int i = 0; i < taxes.rows.size(); ++i) {
@@ -590,14 +553,14 @@ private slots:
         QVERIFY(taxRow >= 0);
         DataPacket stale = taxes;
         stale.rows[taxRow][stale.indexOf(u"VRALIQUOTA"_s)] = 99.0;
-        const int documents = count(m_db->db(), u"SELECT COUNT(*) FROM CTE"_s);
+        const int documents = countOf(m_db->db(), u"SELECT COUNT(*) FROM CTE"_s);
         // A new document together with a stale change of another document's tax row.
         const QVariant refused
             = call(u"AplicaAlteracoes"_s,
                    saveArgs({insertDelta(contracts::cte::documentFields(), {newDocumentValues()}),
                              updateDelta(stale, taxRow, {{u"VRCREDPRESUMIDO"_s, 5.0}})}));
         QVERIFY(refused.toString().startsWith(u"Registro alterado por outro usuário"_s));
-        QCOMPARE(count(m_db->db(), u"SELECT COUNT(*) FROM CTE"_s), documents);
+        QCOMPARE(countOf(m_db->db(), u"SELECT COUNT(*) FROM CTE"_s), documents);
         // No number was used up by the refused save.
         const DataPacket before = list();
         int highest = 0;
@@ -618,7 +581,7 @@ private slots:
             return contracts::encodeCall(
                 saveArgs({insertDelta(contracts::cte::documentFields(), {newDocumentValues()})}));
         };
-        const int highestBefore = count(
+        const int highestBefore = countOf(
             m_db->db(), u"SELECT MAX(CAST(NRCTE AS INTEGER)) FROM CTE WHERE CDSERIECTE = '1'"_s);
 
         QList<std::tuple<int, QString, QString, QByteArray>> calls;
@@ -670,8 +633,8 @@ private slots:
                                     {u"DSTIPOMEDIDA"_s, u"PESO BRUTO"_s},
                                     {u"QTCARGA"_s, 2.0}}})},
                      request));
-        const int documents = count(m_db->db(), u"SELECT COUNT(*) FROM CTE"_s);
-        const int cargo = count(m_db->db(), u"SELECT COUNT(*) FROM CTEINFQTCARGA"_s);
+        const int documents = countOf(m_db->db(), u"SELECT COUNT(*) FROM CTE"_s);
+        const int cargo = countOf(m_db->db(), u"SELECT COUNT(*) FROM CTEINFQTCARGA"_s);
         QList<QVariant> replies;
         if (together) {
             QList<std::tuple<int, QString, QString, QByteArray>> calls;
@@ -686,8 +649,8 @@ private slots:
                                    body, i % 2 ? tokenB : tokenA)
                                .reply;
         }
-        QCOMPARE(count(m_db->db(), u"SELECT COUNT(*) FROM CTE"_s), documents + 1);
-        QCOMPARE(count(m_db->db(), u"SELECT COUNT(*) FROM CTEINFQTCARGA"_s), cargo + 1);
+        QCOMPARE(countOf(m_db->db(), u"SELECT COUNT(*) FROM CTE"_s), documents + 1);
+        QCOMPARE(countOf(m_db->db(), u"SELECT COUNT(*) FROM CTEINFQTCARGA"_s), cargo + 1);
         const QVariantList first = replies.first().toList();
         QCOMPARE(first.value(0).toString(), u"S"_s);
         QVERIFY(first.value(1).toDouble() > 0);
@@ -725,18 +688,18 @@ private slots:
             return rawPost(m_server->port(), u"AplicaAlteracoes"_s, contracts::encodeCall(args), t)
                 .reply;
         };
-        const int documents = count(m_db->db(), u"SELECT COUNT(*) FROM CTE"_s);
+        const int documents = countOf(m_db->db(), u"SELECT COUNT(*) FROM CTE"_s);
         if (!user.isEmpty()) {
             QCOMPARE(save(token).toList().value(0).toString(), u"S"_s);
             sessions::createOrUpdateUser(m_db->db(), user, u"senha-do-outro-1"_s);
             const QVariant reply = save(rawLogin(m_server->port(), user, u"senha-do-outro-1"_s));
             QVERIFY2(reply.toString().startsWith(expected), qPrintable(reply.toString()));
-            QCOMPARE(count(m_db->db(), u"SELECT COUNT(*) FROM CTE"_s), documents + 1);
+            QCOMPARE(countOf(m_db->db(), u"SELECT COUNT(*) FROM CTE"_s), documents + 1);
             return;
         }
         const QVariant reply = save(token);
         QVERIFY2(reply.toString().startsWith(expected), qPrintable(reply.toString()));
-        QCOMPARE(count(m_db->db(), u"SELECT COUNT(*) FROM CTE"_s), documents);
+        QCOMPARE(countOf(m_db->db(), u"SELECT COUNT(*) FROM CTE"_s), documents);
     }
 
     void serverKilledInTheMiddleOfASaveLeavesNothing()
@@ -746,8 +709,8 @@ private slots:
         auto slow = std::make_unique<ServerProcess>(m_db->connectionString(), QStringList {}, env);
         const QString token = rawLogin(slow->port(), u"tester"_s, TestDatabase::password());
         const QSqlDatabase db = m_db->db();
-        const int documents = count(db, u"SELECT COUNT(*) FROM CTE"_s);
-        const int cargo = count(db, u"SELECT COUNT(*) FROM CTEINFQTCARGA"_s);
+        const int documents = countOf(db, u"SELECT COUNT(*) FROM CTE"_s);
+        const int cargo = countOf(db, u"SELECT COUNT(*) FROM CTEINFQTCARGA"_s);
         const QByteArray body = contracts::encodeCall(
             saveArgs({insertDelta(contracts::cte::documentFields(), {newDocumentValues()}),
                       std::nullopt, std::nullopt, std::nullopt,
@@ -773,8 +736,8 @@ private slots:
         reply->deleteLater();
         slow.reset();
 
-        QCOMPARE(count(db, u"SELECT COUNT(*) FROM CTE"_s), documents);
-        QCOMPARE(count(db, u"SELECT COUNT(*) FROM CTEINFQTCARGA"_s), cargo);
+        QCOMPARE(countOf(db, u"SELECT COUNT(*) FROM CTE"_s), documents);
+        QCOMPARE(countOf(db, u"SELECT COUNT(*) FROM CTEINFQTCARGA"_s), cargo);
         // The other server is unaffected and can save.
         QVERIFY(saveNew() > 0);
     }

@@ -4,7 +4,6 @@
 #include "ServerHarness.h"
 
 #include <QProcess>
-#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -19,13 +18,6 @@ bool cluster(const QStringList &args)
     p.start(qEnvironmentVariable("CTE_SOURCE_DIR") + u"/tests/support/pg-cluster"_s, args);
     p.waitForFinished(-1);
     return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-}
-
-int freePort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost);
-    return probe.serverPort();
 }
 
 QByteArray someCall()
@@ -63,7 +55,7 @@ private:
 private slots:
     void initTestCase()
     {
-        const QString port = QString::number(freePort());
+        const QString port = QString::number(freeLoopbackPort());
         QVERIFY(cluster({u"start"_s, m_dir.path(), port}));
         qputenv("CTE_TEST_PG", u"postgresql://postgres@127.0.0.1:%1/ctetest"_s.arg(port).toUtf8());
         qputenv("CTE_TEST_BACKEND", "pg");

@@ -10,7 +10,6 @@
 #include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -38,13 +37,6 @@ Finished runServer(const QStringList &args)
     p.start(serverProgram(), args);
     p.waitForFinished(-1);
     return {p.exitStatus(), p.exitCode(), QString::fromUtf8(p.readAll())};
-}
-
-int freePort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost);
-    return probe.serverPort();
 }
 
 QByteArray listCompValor()
@@ -303,7 +295,7 @@ private slots:
         QVERIFY(junk.open(QIODevice::WriteOnly));
         junk.write(QByteArray(8192, 'x'));
         junk.close();
-        const QString port = QString::number(freePort());
+        const QString port = QString::number(freeLoopbackPort());
         database.replace(u"DIR"_s, dir.path()).replace(u"PORT"_s, port);
         text.replace(u"DIR"_s, dir.path());
         const Finished f = runServer({u"--db"_s, database, u"--port"_s, u"0"_s});

@@ -67,28 +67,7 @@ private slots:
         net.Connect();
         QVERIFY(net.Connected());
 
-        const QVariant reply = net.AppServer(u"GetDadosGerais"_s,
-                                             {u"01"_s,
-                                              u"244187365112"_s,
-                                              u"X"_s,
-                                              QString(),
-                                              QString(),
-                                              QDate::currentDate().addDays(-30),
-                                              QDate::currentDate(),
-                                              u"_A_C_D_P_R_T_"_s,
-                                              u"T"_s,
-                                              u"X"_s,
-                                              QString(),
-                                              QString(),
-                                              u"X"_s,
-                                              QString(),
-                                              QString(),
-                                              u"X"_s,
-                                              QString(),
-                                              QString(),
-                                              u"X"_s,
-                                              QString(),
-                                              QString()});
+        const QVariant reply = net.AppServer(u"GetDadosGerais"_s, listSelection());
         QCOMPARE(reply.toList().value(0).toString(), u"S"_s);
         TClientDataSet cdsCTe;
         cdsCTe.SetData(reply.toList().at(1));
