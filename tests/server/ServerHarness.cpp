@@ -362,6 +362,11 @@ std::pair<int, QByteArray> rawGet(int port, const QString &path)
     return {status, body};
 }
 
+QString testerLogin(int port)
+{
+    return rawLogin(port, u"tester"_s, TestDatabase::password());
+}
+
 QString rawLogin(int port, const QString &user, const QString &password)
 {
     const RawAnswer a = rawPost(port, u"Login"_s, contracts::encodeCall({user, password}));

@@ -128,6 +128,8 @@ private:
 // GET `path`: the status (0 when nothing answered) and the body.
 std::pair<int, QByteArray> rawGet(int port, const QString &path);
 QString rawLogin(int port, const QString &user, const QString &password);
+// The session token of the test database's user "tester".
+QString testerLogin(int port);
 
 // Several calls in flight at once; the replies in the order of the calls.
 QList<QVariant> concurrentCalls(const QList<std::tuple<int, QString, QString, QByteArray>> &calls);

@@ -142,7 +142,7 @@ private slots:
         QVERIFY(proxy.waitForServerState(0, u"UP"_s));
         QVERIFY(proxy.waitForServerState(1, u"UP"_s));
 
-        const QString token = rawLogin(proxy.port(), u"tester"_s, TestDatabase::password());
+        const QString token = testerLogin(proxy.port());
         QVERIFY(!token.isEmpty());
         const RawAnswer saved = rawPost(a.port(), u"AplicaAlteracoes"_s, newDocumentSave(), token);
         QVERIFY2(succeeded(saved.reply), saved.body.constData());
@@ -186,7 +186,7 @@ private slots:
         load.port = proxy.port();
         for (int i = 0; i < 4; ++i) {
             SavingClients::Client c;
-            c.token = rawLogin(proxy.port(), u"tester"_s, TestDatabase::password());
+            c.token = testerLogin(proxy.port());
             QVERIFY(!c.token.isEmpty());
             c.body = newDocumentSave();
             load.clients << c;
@@ -267,7 +267,7 @@ private slots:
             QVERIFY(proxy.waitForServerState(0, u"DOWN"_s));
             // Calls through the proxy go to the server that can work.
             for (int i = 0; i < 4; ++i)
-                QVERIFY(!rawLogin(proxy.port(), u"tester"_s, TestDatabase::password()).isEmpty());
+                QVERIFY(!testerLogin(proxy.port()).isEmpty());
 
             // Back: the server connects again by itself.
             QVERIFY(QSqlQuery(admin).exec(

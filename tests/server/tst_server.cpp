@@ -149,7 +149,7 @@ private slots:
         QVERIFY(forged.reply.toString().startsWith(u"Sessão inválida"_s));
 
         // A session opened on one server is good on another over the same database.
-        const QString token = rawLogin(port, u"tester"_s, TestDatabase::password());
+        const QString token = testerLogin(port);
         ServerProcess other(m_db->connectionString());
         const RawAnswer elsewhere = rawPost(other.port(), u"GetCompValorPrest"_s, args, token);
         QCOMPARE(elsewhere.reply.toList().value(0).toString(), u"S"_s);
@@ -289,7 +289,7 @@ private slots:
         const QSqlDatabase db = m_db->db();
         const int documents = countOf(db, u"SELECT COUNT(*) FROM CTE"_s);
         const int taxes = countOf(db, u"SELECT COUNT(*) FROM CTEIMPOSTOS"_s);
-        const QString token = rawLogin(m_server->port(), u"tester"_s, TestDatabase::password());
+        const QString token = testerLogin(m_server->port());
 
         const RawAnswer a = rawPost(m_server->port(), operation, body, token);
         QCOMPARE(a.reply.typeId(), QMetaType::QString);
@@ -307,7 +307,7 @@ private slots:
     void bodyOverTheLimitIsRefused()
     {
         ServerProcess small(m_db->connectionString(), {u"--max-body"_s, u"100000"_s});
-        const QString token = rawLogin(small.port(), u"tester"_s, TestDatabase::password());
+        const QString token = testerLogin(small.port());
         const QByteArray big = contracts::encodeCall({QString(200000, u'x'), QString()});
         const RawAnswer a = rawPost(small.port(), u"GetCliente"_s, big, token);
         QCOMPARE(a.status, 413);
@@ -575,8 +575,8 @@ private slots:
     {
         // Two sessions on two server processes over one database, saving at the same moment.
         ServerProcess second(m_db->connectionString());
-        const QString tokenA = rawLogin(m_server->port(), u"tester"_s, TestDatabase::password());
-        const QString tokenB = rawLogin(second.port(), u"tester"_s, TestDatabase::password());
+        const QString tokenA = testerLogin(m_server->port());
+        const QString tokenB = testerLogin(second.port());
         const auto body = [] {
             return contracts::encodeCall(
                 saveArgs({insertDelta(contracts::cte::documentFields(), {newDocumentValues()})}));
@@ -621,8 +621,8 @@ private slots:
     {
         QFETCH(bool, together);
         ServerProcess second(m_db->connectionString());
-        const QString tokenA = rawLogin(m_server->port(), u"tester"_s, TestDatabase::password());
-        const QString tokenB = rawLogin(second.port(), u"tester"_s, TestDatabase::password());
+        const QString tokenA = testerLogin(m_server->port());
+        const QString tokenB = testerLogin(second.port());
         const QString request = QUuid::createUuid().toString(QUuid::WithoutBraces);
         const QByteArray body = contracts::encodeCall(
             saveArgs({insertDelta(contracts::cte::documentFields(), {newDocumentValues()}),
@@ -680,7 +680,7 @@ private slots:
         QFETCH(QString, request);
         QFETCH(QString, user);
         QFETCH(QString, expected);
-        const QString token = rawLogin(m_server->port(), u"tester"_s, TestDatabase::password());
+        const QString token = testerLogin(m_server->port());
         const auto save = [&](const QString &t) {
             QVariantList args = saveArgs(
                 {insertDelta(contracts::cte::documentFields(), {newDocumentValues()})}, u"x"_s);
@@ -707,7 +707,7 @@ private slots:
         QProcessEnvironment env;
         env.insert(u"CTE_SERVER_TEST_SAVE_PAUSE_MS"_s, u"600000"_s);
         auto slow = std::make_unique<ServerProcess>(m_db->connectionString(), QStringList {}, env);
-        const QString token = rawLogin(slow->port(), u"tester"_s, TestDatabase::password());
+        const QString token = testerLogin(slow->port());
         const QSqlDatabase db = m_db->db();
         const int documents = countOf(db, u"SELECT COUNT(*) FROM CTE"_s);
         const int cargo = countOf(db, u"SELECT COUNT(*) FROM CTEINFQTCARGA"_s);

@@ -67,7 +67,7 @@ private slots:
         m_server = std::make_unique<ServerProcess>(m_db->connectionString(),
                                                    QStringList {u"--threads"_s, u"2"_s});
         QVERIFY2(m_server->port() > 0, qPrintable(m_server->log()));
-        m_token = rawLogin(m_server->port(), u"tester"_s, TestDatabase::password());
+        m_token = testerLogin(m_server->port());
         QVERIFY(!m_token.isEmpty());
     }
 

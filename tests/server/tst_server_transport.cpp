@@ -85,7 +85,7 @@ private slots:
     {
         ServerProcess server(m_db->connectionString(), {u"--threads"_s, u"2"_s});
         QVERIFY2(server.port() > 0, qPrintable(server.log()));
-        const QString token = rawLogin(server.port(), u"tester"_s, TestDatabase::password());
+        const QString token = testerLogin(server.port());
         QVERIFY(!token.isEmpty());
         std::vector<std::unique_ptr<RawConnection>> clients;
         for (int i = 0; i < 24; ++i)
@@ -109,7 +109,7 @@ private slots:
     void idleAndHalfSentRequestsHoldNoWorker()
     {
         ServerProcess server(m_db->connectionString(), {u"--threads"_s, u"2"_s});
-        const QString token = rawLogin(server.port(), u"tester"_s, TestDatabase::password());
+        const QString token = testerLogin(server.port());
         std::vector<std::unique_ptr<RawConnection>> idle;
         std::vector<std::unique_ptr<RawConnection>> halfSent;
         for (int i = 0; i < 6; ++i) {
@@ -145,7 +145,7 @@ private slots:
         QVERIFY2(!slow.connected(), "a header trickled for 10 s was still being read");
         QVERIFY(server.waitForLog(u"closed=header not complete in time"_s));
         // Nothing else was disturbed.
-        QVERIFY(!rawLogin(server.port(), u"tester"_s, TestDatabase::password()).isEmpty());
+        QVERIFY(!testerLogin(server.port()).isEmpty());
     }
 
     void bodiesAreLimitedBeforeTheyAreRead_data()
@@ -184,7 +184,7 @@ private slots:
         ServerProcess server(m_db->connectionString(), {u"--max-body"_s, u"200000"_s});
         QString token;
         if (session == u"valid")
-            token = rawLogin(server.port(), u"tester"_s, TestDatabase::password());
+            token = testerLogin(server.port());
         else if (session == u"forged")
             token = QString(64, u'a');
         // A well-formed call padded with blanks to the size wanted.
@@ -198,10 +198,9 @@ private slots:
         const QString reply
             = status == 200 ? a.reply.toList().value(0).toString() : a.reply.toString();
         QVERIFY2(reply.contains(text), qPrintable(reply));
-        QVERIFY(
-            succeeded(RawConnection(server.port())
-                          .call(u"GetCompValorPrest"_s, listCompValor(),
-                                rawLogin(server.port(), u"tester"_s, TestDatabase::password()))));
+        QVERIFY(succeeded(
+            RawConnection(server.port())
+                .call(u"GetCompValorPrest"_s, listCompValor(), testerLogin(server.port()))));
     }
 
     void requestsOfTheWrongShapeAreNamed_data()
@@ -264,7 +263,7 @@ private slots:
         QCOMPARE(f.code, exitCode);
         QVERIFY2(f.output.contains(text), qPrintable(f.output));
         // The first server still answers all the calls on its port.
-        const QString token = rawLogin(first.port(), u"tester"_s, TestDatabase::password());
+        const QString token = testerLogin(first.port());
         for (int i = 0; i < 4; ++i)
             QVERIFY(
                 succeeded(rawPost(first.port(), u"GetCompValorPrest"_s, listCompValor(), token)));
@@ -322,11 +321,8 @@ private slots:
         QTest::addColumn<QByteArray>("request"); // TOKEN: a valid session
         QTest::addColumn<QString>("escaped"); // what the log shows instead
         const QString forged = u"op=Login user=root session=- outcome=S"_s;
-        QVariantList situations {u"01"_s,    QString(),           u"X"_s,
-                                 QString(),  QString(),           QVariant(),
-                                 QVariant(), u"_A_\n"_s + forged, u"T"_s};
-        for (int i = 0; i < 4; ++i)
-            situations << u"X"_s << QString() << QString();
+        const QVariantList situations = listSelection(
+            {{1, QString()}, {5, QVariant()}, {6, QVariant()}, {7, u"_A_\n"_s + forged}});
         QTest::newRow("newline in an argument echoed by the reply") << RawConnection::request(
             u"GetDadosGerais"_s, contracts::encodeCall(situations), u"TOKEN"_s)
                                                                     << u"_A_\\n"_s + forged;
@@ -351,7 +347,7 @@ private slots:
         QFETCH(QByteArray, request);
         QFETCH(QString, escaped);
         ServerProcess server(m_db->connectionString());
-        const QString token = rawLogin(server.port(), u"tester"_s, TestDatabase::password());
+        const QString token = testerLogin(server.port());
         RawConnection c(server.port());
         c.send(request.replace("TOKEN", token.toLatin1()));
         QVERIFY(c.readAnswer().status > 0);

@@ -11,7 +11,6 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSqlQuery>
-#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -168,7 +167,7 @@ QString TestTransmission::writeSettings(const QString &name, const QString &url,
 QVariant TestTransmission::transmit(ServerProcess &server,
                                     const QList<std::pair<qint64, bool>> &documents)
 {
-    const QString token = rawLogin(server.port(), u"tester"_s, TestDatabase::password());
+    const QString token = testerLogin(server.port());
     return rawPost(server.port(), u"TransmiteCTe"_s, transmitBody(documents), token).reply;
 }
 
@@ -266,7 +265,7 @@ void TestTransmission::duplicateNumberIsRejected()
 void TestTransmission::twoTransmissionsSendOnce()
 {
     const qint64 key = demodata::insertCompleteDemoDocument(m_db->db());
-    const QString token = rawLogin(m_server->port(), u"tester"_s, TestDatabase::password());
+    const QString token = testerLogin(m_server->port());
     const QByteArray body = transmitBody({{key, true}});
     const QList<QVariant> replies
         = concurrentCalls({{m_server->port(), u"TransmiteCTe"_s, token, body},
@@ -285,10 +284,7 @@ void TestTransmission::twoTransmissionsSendOnce()
 void TestTransmission::authorityDownLeavesTransmitted()
 {
     // A port nothing listens on: the connection is refused.
-    QTcpServer probe;
-    QVERIFY(probe.listen(QHostAddress::LocalHost));
-    const int freePort = probe.serverPort();
-    probe.close();
+    const int freePort = freeLoopbackPort();
     const QString settings = writeSettings(
         u"down"_s,
         u"http://127.0.0.1:%1/ws/CTeRecepcaoSincV4/CTeRecepcaoSincV4.asmx"_s.arg(freePort),
