@@ -50,6 +50,12 @@ private:
     QTemporaryDir m_dir;
 
     void addBackendColumn() { QTest::addColumn<QString>("backend"); }
+    void oneRowABackend()
+    {
+        addBackendColumn();
+        for (const QString &b : TestDatabases::Backends())
+            QTest::newRow(b.toUtf8()) << b;
+    }
 
     // One query on the backend of the running row.
     std::unique_ptr<TADOIBQuery> query(const QString &backend, const QString &sql)
@@ -182,12 +188,7 @@ private slots:
         QCOMPARE(q->RecordCount(), values.size());
     }
 
-    void fieldNamesIgnoreCase_data()
-    {
-        addBackendColumn();
-        for (const QString &b : TestDatabases::Backends())
-            QTest::newRow(b.toUtf8()) << b;
-    }
+    void fieldNamesIgnoreCase_data() { oneRowABackend(); }
 
     void fieldNamesIgnoreCase()
     {
@@ -327,12 +328,7 @@ private slots:
         QVERIFY(!q->Active());
     }
 
-    void emptyResultAndCursor_data()
-    {
-        addBackendColumn();
-        for (const QString &b : TestDatabases::Backends())
-            QTest::newRow(b.toUtf8()) << b;
-    }
+    void emptyResultAndCursor_data() { oneRowABackend(); }
 
     void emptyResultAndCursor()
     {
@@ -373,12 +369,7 @@ private slots:
         QCOMPARE(q->FieldByName(u"CDINSCESTA"_s).AsString(), first);
     }
 
-    void packetFromResult_data()
-    {
-        addBackendColumn();
-        for (const QString &b : TestDatabases::Backends())
-            QTest::newRow(b.toUtf8()) << b;
-    }
+    void packetFromResult_data() { oneRowABackend(); }
 
     void packetFromResult()
     {

@@ -126,10 +126,7 @@ private slots:
     // Typing enters edit state; leaving writes the text; cancel brings the stored value back.
     void editTypingEntersEditAndCancelRestores()
     {
-        auto *edit = new TDBEdit(m_window.get(), u"dbeNmCliente"_s);
-        edit->SetDataSource(m_source.get());
-        edit->SetDataField(u"NMCLIENTE"_s);
-        m_layout->addWidget(edit);
+        auto *edit = bound<TDBEdit>(u"dbeNmCliente"_s, u"NMCLIENTE"_s);
         showWindow();
         QCOMPARE(edit->text(), u"ALFA TRANSPORTES"_s);
 
@@ -169,10 +166,7 @@ private slots:
     {
         QFETCH(QString, how);
         RecordingMessageSink sink;
-        auto *edit = new TDBEdit(m_window.get(), u"dbeNmCliente"_s);
-        edit->SetDataSource(m_source.get());
-        edit->SetDataField(u"NMCLIENTE"_s);
-        m_layout->addWidget(edit);
+        auto *edit = bound<TDBEdit>(u"dbeNmCliente"_s, u"NMCLIENTE"_s);
         if (how == u"abort")
             m_ds->BeforeEdit = [](TClientDataSet *) {
                 Abort();
@@ -198,11 +192,8 @@ private slots:
     // A masked edit shows the literals and stores the value as the mask says.
     void editWithMask()
     {
-        auto *edit = new TDBEdit(m_window.get(), u"dbeCdArvProd"_s);
-        edit->SetDataSource(m_source.get());
-        edit->SetDataField(u"CDARVPROD"_s);
+        auto *edit = bound<TDBEdit>(u"dbeCdArvProd"_s, u"CDARVPROD"_s);
         edit->SetEditMask(u"99.999.9999;0;_"_s);
-        m_layout->addWidget(edit);
         showWindow();
         QCOMPARE(edit->text(), u"01.002.0003"_s);
         edit->setFocus();
@@ -240,10 +231,7 @@ private slots:
         TDataSource source;
         source.SetDataSet(ds.get());
         ds->FieldByName(u"NRINSJUR"_s)->SetEditMask(PictPess(type));
-        auto *edit = new TDBEdit(m_window.get(), u"dbeNrInsJur"_s);
-        edit->SetDataSource(&source);
-        edit->SetDataField(u"NRINSJUR"_s);
-        m_layout->addWidget(edit);
+        auto *edit = bound<TDBEdit>(u"dbeNrInsJur"_s, u"NRINSJUR"_s, &source);
         showWindow();
         edit->setFocus();
         edit->selectAll();
@@ -266,9 +254,7 @@ private slots:
         source.SetDataSet(ds.get());
         TField *reg = ds->FieldByName(u"NRINSJUR"_s);
         reg->SetEditMask(PictPess(u"J"_s));
-        auto *edit = new TDBEdit(m_window.get(), u"dbeNrInsJur"_s);
-        edit->SetDataSource(&source);
-        edit->SetDataField(u"NRINSJUR"_s);
+        auto *edit = bound<TDBEdit>(u"dbeNrInsJur"_s, u"NRINSJUR"_s, &source);
         QStringList calls;
         edit->OnEnter = [&] {
             calls << u"enter"_s;
@@ -281,7 +267,6 @@ private slots:
         edit->OnChange = [&] {
             calls << u"change"_s;
         };
-        m_layout->addWidget(edit);
         showWindow();
         QCOMPARE(edit->text(), u"11.222.333/0001-81"_s);
         edit->setFocus();
@@ -321,9 +306,7 @@ private slots:
         auto ds = registrations(QString());
         TDataSource source;
         source.SetDataSet(ds.get());
-        auto *edit = new TDBEdit(m_window.get(), u"dbeNrInsJur"_s);
-        edit->SetDataSource(&source);
-        edit->SetDataField(u"NRINSJUR"_s);
+        auto *edit = bound<TDBEdit>(u"dbeNrInsJur"_s, u"NRINSJUR"_s, &source);
         int f9 = 0;
         edit->OnKeyDown = [&](int &key, Qt::KeyboardModifiers) {
             if (key == Qt::Key_F9) {
@@ -331,7 +314,6 @@ private slots:
                 key = 0;
             }
         };
-        m_layout->addWidget(edit);
         showWindow();
         edit->setFocus();
         QTest::keyClick(edit, Qt::Key_F9);
@@ -342,10 +324,7 @@ private slots:
 
     void checkBoxStoresItsValues()
     {
-        auto *check = new TDBCheckBox(m_window.get(), u"dckAtivo"_s);
-        check->SetDataSource(m_source.get());
-        check->SetDataField(u"IDATIVO"_s);
-        m_layout->addWidget(check);
+        auto *check = bound<TDBCheckBox>(u"dckAtivo"_s, u"IDATIVO"_s);
         showWindow();
         QVERIFY(check->isChecked());
         check->click();
@@ -417,10 +396,7 @@ private slots:
     // Bound, the date edit changes the date and keeps the time of day.
     void dateEditBound()
     {
-        auto *dep = new TDateEditPlus(m_window.get(), u"depDataCadastro"_s);
-        dep->SetDataSource(m_source.get());
-        dep->SetDataField(u"DTCADASTRO"_s);
-        m_layout->addWidget(dep);
+        auto *dep = bound<TDateEditPlus>(u"depDataCadastro"_s, u"DTCADASTRO"_s);
         showWindow();
         QCOMPARE(dep->GetDate(), QDate(2026, 1, 5));
         dep->setFocus();
@@ -980,6 +956,18 @@ private slots:
     }
 
 private:
+    // A data control named `name` on `field` of `source` (the clients by default), laid out in
+    // the window.
+    template<typename Control>
+    Control *bound(const QString &name, const QString &field, TDataSource *source = nullptr)
+    {
+        auto *control = new Control(m_window.get(), name);
+        control->SetDataSource(source ? source : m_source.get());
+        control->SetDataField(field);
+        m_layout->addWidget(control);
+        return control;
+    }
+
     void showWindow()
     {
         m_window->show();
