@@ -143,6 +143,11 @@ AuthorityProcess::Reply AuthorityProcess::post(Service service, const QByteArray
     return reply;
 }
 
+QString AuthorityProcess::Reply::describe() const
+{
+    return u"cStat %1 (%2) detail: %3"_s.arg(field("cStat"), field("xMotivo"), detail);
+}
+
 QString AuthorityProcess::Reply::field(const char *name) const
 {
     xml::Doc doc = xml::parse(body);

@@ -31,6 +31,8 @@ public:
         QString field(const char *name) const;
         int cstat() const { return field("cStat").toInt(); }
         QString fault() const; // the SOAP fault's reason, if the answer is one
+        // cStat, xMotivo and the detail, for a failing check's message.
+        QString describe() const;
     };
 
     AuthorityProcess(const QString &dataDir, const QStringList &extraArgs = {});

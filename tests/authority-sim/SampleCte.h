@@ -41,9 +41,9 @@ struct SampleCancellation
     QDateTime at = QDateTime::currentDateTimeUtc().addSecs(-30);
     int sequence = 1;
     QString type = QStringLiteral("110111");
-    QString organ; // default: the key's UF
+    QString organ {}; // default: the key's UF
     int environment = 2;
-    QString idOverride;
+    QString idOverride {};
 
     QByteArray xml() const;
 };

@@ -56,9 +56,7 @@ void TestAuthorityEvents::cancellationIsRegisteredAndQueried()
 {
     const auto [key, protocol] = authorise(*m_fx);
     QCOMPARE(protocol.size(), 15);
-    SampleCancellation event;
-    event.key = key;
-    event.protocol = protocol;
+    SampleCancellation event {.key = key, .protocol = protocol};
     const auto registered = m_fx->cancel(event);
     QCOMPARE(registered.cstat(), 135);
     QCOMPARE(registered.field("xMotivo"), u"Evento registrado e vinculado a CTe"_s);
@@ -113,9 +111,7 @@ void TestAuthorityEvents::statusQuery()
     if (scenario == u"authorised" || scenario == u"cancelled" || scenario == u"other-environment") {
         std::tie(key, protocol) = authorise(*m_fx);
         if (scenario == u"cancelled") {
-            SampleCancellation event;
-            event.key = key;
-            event.protocol = protocol;
+            SampleCancellation event {.key = key, .protocol = protocol};
             QCOMPARE(m_fx->cancel(event).cstat(), 135);
         }
         if (scenario == u"other-environment")
@@ -132,9 +128,7 @@ void TestAuthorityEvents::statusQuery()
     const auto reply = m_fx->authority().send(AuthorityProcess::Query,
                                               samples::situationQuery(key, environment));
     QCOMPARE(reply.httpStatus, 200);
-    QVERIFY2(reply.cstat() == expected,
-             qPrintable(u"cStat %1 %2 %3"_s.arg(reply.field("cStat"), reply.field("xMotivo"),
-                                                reply.detail)));
+    QVERIFY2(reply.cstat() == expected, qPrintable(reply.describe()));
     QCOMPARE(validateResult(reply.body, kSituationSchemas), QString());
     if (expected == 100 || expected == 101)
         QCOMPARE(reply.field("nProt"), protocol); // the authorisation's protocol comes first
@@ -176,9 +170,7 @@ void TestAuthorityEvents::eventChecks()
     const QDateTime now = QDateTime::currentDateTimeUtc();
     const auto [key, protocol] = authorise(*m_fx);
     QCOMPARE(protocol.size(), 15);
-    SampleCancellation event;
-    event.key = key;
-    event.protocol = protocol;
+    SampleCancellation event {.key = key, .protocol = protocol};
     const char *inf = "infEvento";
     QByteArray signedXml;
     if (scenario == u"environment-production")
@@ -225,9 +217,7 @@ void TestAuthorityEvents::eventChecks()
     }
     const auto reply = m_fx->authority().send(AuthorityProcess::Event, signedXml);
     QCOMPARE(reply.httpStatus, 200);
-    QVERIFY2(reply.cstat() == expected,
-             qPrintable(u"cStat %1 %2 %3"_s.arg(reply.field("cStat"), reply.field("xMotivo"),
-                                                reply.detail)));
+    QVERIFY2(reply.cstat() == expected, qPrintable(reply.describe()));
     QCOMPARE(validateResult(reply.body, u"retEventoCTe_v4.00.xsd"_s), QString());
     QCOMPARE(m_fx->query(key).cstat(), expected == 135 ? 101 : 100);
 }
@@ -253,9 +243,7 @@ void TestAuthorityEvents::cancellationDeadline()
     const auto [key, protocol] = authorise(fx, then);
     QCOMPARE(protocol.size(), 15);
     fx.restart();
-    SampleCancellation event;
-    event.key = key;
-    event.protocol = protocol;
+    SampleCancellation event {.key = key, .protocol = protocol};
     const auto reply = fx.cancel(event);
     QCOMPARE(reply.cstat(), expected);
     if (expected == 220)

@@ -319,9 +319,7 @@ void TestAuthorityReception::checks()
     const auto reply
         = m_fx->authority().post(AuthorityProcess::Reception, request(scenario, ++m_number));
     QCOMPARE(reply.httpStatus, 200);
-    QVERIFY2(reply.cstat() == expected,
-             qPrintable(u"cStat %1 (%2) detail: %3"_s.arg(reply.field("cStat"),
-                                                          reply.field("xMotivo"), reply.detail)));
+    QVERIFY2(reply.cstat() == expected, qPrintable(reply.describe()));
     if (expected != 100)
         QVERIFY(reply.field("xMotivo").startsWith(u"Rejeição: "_s));
     QCOMPARE(reply.field("nProt").isEmpty(), expected != 100);
