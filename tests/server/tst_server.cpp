@@ -59,6 +59,27 @@ private:
     {
         return m_net->AppServer(op, args);
     }
+    QVariant applySave(const QList<std::optional<Delta>> &deltas)
+    {
+        return call(u"AplicaAlteracoes"_s, saveArgs(deltas));
+    }
+    // A new document with one cargo quantity, as a save's arguments.
+    static QVariantList newDocumentWithCargo(double quantity, const QString &request = {})
+    {
+        return saveArgs({insertDelta(contracts::cte::documentFields(), {newDocumentValues()}),
+                         std::nullopt, std::nullopt, std::nullopt,
+                         insertDelta(contracts::cte::cargoQuantityFields(),
+                                     {{{u"CDCTE"_s, 0.0},
+                                       {u"CDUNIDMEDIDA"_s, u"01"_s},
+                                       {u"DSTIPOMEDIDA"_s, u"PESO BRUTO"_s},
+                                       {u"QTCARGA"_s, quantity}}})},
+                        request);
+    }
+    // The rows of `table` as the test's own connection sees them.
+    int rowsIn(const QString &table)
+    {
+        return countOf(m_db->db(), u"SELECT COUNT(*) FROM "_s + table);
+    }
     DataPacket list(const QHash<int, QVariant> &overrides = {})
     {
         const QVariant reply = call(u"GetDadosGerais"_s, listSelection(overrides));
@@ -70,30 +91,28 @@ private:
         auto values = newDocumentValues();
         for (auto it = changes.begin(); it != changes.end(); ++it)
             values.insert(it.key(), it.value());
-        const QVariant reply
-            = call(u"AplicaAlteracoes"_s,
-                   saveArgs({insertDelta(contracts::cte::documentFields(), {values}),
-                             insertDelta(contracts::cte::taxFields(),
-                                         {{{u"CDCTEIMPOSTOS"_s, 0.0},
-                                           {u"CDCTE"_s, 0.0},
-                                           {u"CDIMPOSTO"_s, u"01"_s},
-                                           {u"SGIMPOSTO"_s, u"ICMS"_s},
-                                           {u"VRALIQUOTA"_s, 12.0}}}),
-                             std::nullopt, std::nullopt,
-                             insertDelta(contracts::cte::cargoQuantityFields(),
-                                         {{{u"CDCTEINFQTCARGA"_s, 0.0},
-                                           {u"CDCTE"_s, 0.0},
-                                           {u"CDUNIDMEDIDA"_s, u"01"_s},
-                                           {u"DSTIPOMEDIDA"_s, u"PESO BRUTO"_s},
-                                           {u"QTCARGA"_s, 0.0},
-                                           {u"IDGERADAAUTO"_s, u"S"_s}},
-                                          {{u"CDCTEINFQTCARGA"_s, 0.0},
-                                           {u"CDCTE"_s, 0.0},
-                                           {u"CDUNIDMEDIDA"_s, u"00"_s},
-                                           {u"DSTIPOMEDIDA"_s, u"CUBAGEM"_s},
-                                           {u"QTCARGA"_s, 2.5},
-                                           {u"IDGERADAAUTO"_s, u"N"_s}}}),
-                             std::nullopt}));
+        const QVariant reply = applySave({insertDelta(contracts::cte::documentFields(), {values}),
+                                          insertDelta(contracts::cte::taxFields(),
+                                                      {{{u"CDCTEIMPOSTOS"_s, 0.0},
+                                                        {u"CDCTE"_s, 0.0},
+                                                        {u"CDIMPOSTO"_s, u"01"_s},
+                                                        {u"SGIMPOSTO"_s, u"ICMS"_s},
+                                                        {u"VRALIQUOTA"_s, 12.0}}}),
+                                          std::nullopt, std::nullopt,
+                                          insertDelta(contracts::cte::cargoQuantityFields(),
+                                                      {{{u"CDCTEINFQTCARGA"_s, 0.0},
+                                                        {u"CDCTE"_s, 0.0},
+                                                        {u"CDUNIDMEDIDA"_s, u"01"_s},
+                                                        {u"DSTIPOMEDIDA"_s, u"PESO BRUTO"_s},
+                                                        {u"QTCARGA"_s, 0.0},
+                                                        {u"IDGERADAAUTO"_s, u"S"_s}},
+                                                       {{u"CDCTEINFQTCARGA"_s, 0.0},
+                                                        {u"CDCTE"_s, 0.0},
+                                                        {u"CDUNIDMEDIDA"_s, u"00"_s},
+                                                        {u"DSTIPOMEDIDA"_s, u"CUBAGEM"_s},
+                                                        {u"QTCARGA"_s, 2.5},
+                                                        {u"IDGERADAAUTO"_s, u"N"_s}}}),
+                                          std::nullopt});
         if (asList(reply).value(0) != u"S"_s)
             qWarning() << "save refused:" << reply;
         return asList(reply).value(1).toDouble();
@@ -286,9 +305,8 @@ private slots:
         QFETCH(QString, operation);
         QFETCH(QByteArray, body);
         QFETCH(QString, expected);
-        const QSqlDatabase db = m_db->db();
-        const int documents = countOf(db, u"SELECT COUNT(*) FROM CTE"_s);
-        const int taxes = countOf(db, u"SELECT COUNT(*) FROM CTEIMPOSTOS"_s);
+        const int documents = rowsIn(u"CTE"_s);
+        const int taxes = rowsIn(u"CTEIMPOSTOS"_s);
         const QString token = testerLogin(m_server->port());
 
         const RawAnswer a = rawPost(m_server->port(), operation, body, token);
@@ -298,8 +316,8 @@ private slots:
         for (const char16_t *inner : {u"QPSQL", u"QSQLITE", u"SELECT", u"INSERT", u"comando"})
             QVERIFY2(!a.reply.toString().contains(QString::fromUtf16(inner)),
                      qPrintable(a.reply.toString()));
-        QCOMPARE(countOf(db, u"SELECT COUNT(*) FROM CTE"_s), documents);
-        QCOMPARE(countOf(db, u"SELECT COUNT(*) FROM CTEIMPOSTOS"_s), taxes);
+        QCOMPARE(rowsIn(u"CTE"_s), documents);
+        QCOMPARE(rowsIn(u"CTEIMPOSTOS"_s), taxes);
         // and the server goes on serving
         QCOMPARE(asList(call(u"GetCompValorPrest"_s, {u"1"_s, QString()})).value(0), u"S"_s);
     }
@@ -458,15 +476,13 @@ private slots:
         const int row = rowOf(loaded, key);
 
         const QVariantList first = asList(
-            call(u"AplicaAlteracoes"_s,
-                 saveArgs({updateDelta(loaded, row, {{u"DSPRODPREDOMINA"_s, u"CADEIRAS"_s}})})));
+            applySave({updateDelta(loaded, row, {{u"DSPRODPREDOMINA"_s, u"CADEIRAS"_s}})}));
         QCOMPARE(first.value(0).toString(), u"S"_s);
         QCOMPARE(first.value(1).toDouble(), key);
 
         // A second user still holds the values read before the first change.
         const QVariant second
-            = call(u"AplicaAlteracoes"_s,
-                   saveArgs({updateDelta(loaded, row, {{u"VRTOTAPRESTSERV"_s, 1.0}})}));
+            = applySave({updateDelta(loaded, row, {{u"VRTOTAPRESTSERV"_s, 1.0}})});
         QVERIFY2(second.toString().startsWith(u"Registro alterado por outro usuário"_s),
                  qPrintable(second.toString()));
         const DataPacket now = list();
@@ -482,8 +498,7 @@ private slots:
         QCOMPARE(valueOf(loaded, row, u"IDSTATUSCTE"_s).toString(), u"P"_s);
         QVERIFY(valueOf(loaded, row, u"NRCTE"_s).toString() != u"000000777"_s);
         const QVariantList r
-            = asList(call(u"AplicaAlteracoes"_s,
-                          saveArgs({updateDelta(loaded, row, {{u"IDSTATUSCTE"_s, u"A"_s}})})));
+            = asList(applySave({updateDelta(loaded, row, {{u"IDSTATUSCTE"_s, u"A"_s}})}));
         QCOMPARE(r.value(0).toString(), u"S"_s);
         loaded = list();
         QCOMPARE(valueOf(loaded, rowOf(loaded, key), u"IDSTATUSCTE"_s).toString(), u"P"_s);
@@ -527,8 +542,7 @@ private slots:
     {
         const double key = saveNew();
         const DataPacket docs = list();
-        const QVariantList r
-            = asList(call(u"AplicaAlteracoes"_s, saveArgs({deleteDelta(docs, rowOf(docs, key))})));
+        const QVariantList r = asList(applySave({deleteDelta(docs, rowOf(docs, key))}));
         QCOMPARE(r.value(0).toString(), u"S"_s);
         QCOMPARE(rowOf(list(), key), -1);
         const QSqlDatabase db = m_db->db();
@@ -553,14 +567,13 @@ private slots:
         QVERIFY(taxRow >= 0);
         DataPacket stale = taxes;
         stale.rows[taxRow][stale.indexOf(u"VRALIQUOTA"_s)] = 99.0;
-        const int documents = countOf(m_db->db(), u"SELECT COUNT(*) FROM CTE"_s);
+        const int documents = rowsIn(u"CTE"_s);
         // A new document together with a stale change of another document's tax row.
         const QVariant refused
-            = call(u"AplicaAlteracoes"_s,
-                   saveArgs({insertDelta(contracts::cte::documentFields(), {newDocumentValues()}),
-                             updateDelta(stale, taxRow, {{u"VRCREDPRESUMIDO"_s, 5.0}})}));
+            = applySave({insertDelta(contracts::cte::documentFields(), {newDocumentValues()}),
+                         updateDelta(stale, taxRow, {{u"VRCREDPRESUMIDO"_s, 5.0}})});
         QVERIFY(refused.toString().startsWith(u"Registro alterado por outro usuário"_s));
-        QCOMPARE(countOf(m_db->db(), u"SELECT COUNT(*) FROM CTE"_s), documents);
+        QCOMPARE(rowsIn(u"CTE"_s), documents);
         // No number was used up by the refused save.
         const DataPacket before = list();
         int highest = 0;
@@ -624,17 +637,9 @@ private slots:
         const QString tokenA = testerLogin(m_server->port());
         const QString tokenB = testerLogin(second.port());
         const QString request = QUuid::createUuid().toString(QUuid::WithoutBraces);
-        const QByteArray body = contracts::encodeCall(
-            saveArgs({insertDelta(contracts::cte::documentFields(), {newDocumentValues()}),
-                      std::nullopt, std::nullopt, std::nullopt,
-                      insertDelta(contracts::cte::cargoQuantityFields(),
-                                  {{{u"CDCTE"_s, 0.0},
-                                    {u"CDUNIDMEDIDA"_s, u"01"_s},
-                                    {u"DSTIPOMEDIDA"_s, u"PESO BRUTO"_s},
-                                    {u"QTCARGA"_s, 2.0}}})},
-                     request));
-        const int documents = countOf(m_db->db(), u"SELECT COUNT(*) FROM CTE"_s);
-        const int cargo = countOf(m_db->db(), u"SELECT COUNT(*) FROM CTEINFQTCARGA"_s);
+        const QByteArray body = contracts::encodeCall(newDocumentWithCargo(2.0, request));
+        const int documents = rowsIn(u"CTE"_s);
+        const int cargo = rowsIn(u"CTEINFQTCARGA"_s);
         QList<QVariant> replies;
         if (together) {
             QList<std::tuple<int, QString, QString, QByteArray>> calls;
@@ -649,8 +654,8 @@ private slots:
                                    body, i % 2 ? tokenB : tokenA)
                                .reply;
         }
-        QCOMPARE(countOf(m_db->db(), u"SELECT COUNT(*) FROM CTE"_s), documents + 1);
-        QCOMPARE(countOf(m_db->db(), u"SELECT COUNT(*) FROM CTEINFQTCARGA"_s), cargo + 1);
+        QCOMPARE(rowsIn(u"CTE"_s), documents + 1);
+        QCOMPARE(rowsIn(u"CTEINFQTCARGA"_s), cargo + 1);
         const QVariantList first = replies.first().toList();
         QCOMPARE(first.value(0).toString(), u"S"_s);
         QVERIFY(first.value(1).toDouble() > 0);
@@ -688,18 +693,18 @@ private slots:
             return rawPost(m_server->port(), u"AplicaAlteracoes"_s, contracts::encodeCall(args), t)
                 .reply;
         };
-        const int documents = countOf(m_db->db(), u"SELECT COUNT(*) FROM CTE"_s);
+        const int documents = rowsIn(u"CTE"_s);
         if (!user.isEmpty()) {
             QCOMPARE(save(token).toList().value(0).toString(), u"S"_s);
             sessions::createOrUpdateUser(m_db->db(), user, u"senha-do-outro-1"_s);
             const QVariant reply = save(rawLogin(m_server->port(), user, u"senha-do-outro-1"_s));
             QVERIFY2(reply.toString().startsWith(expected), qPrintable(reply.toString()));
-            QCOMPARE(countOf(m_db->db(), u"SELECT COUNT(*) FROM CTE"_s), documents + 1);
+            QCOMPARE(rowsIn(u"CTE"_s), documents + 1);
             return;
         }
         const QVariant reply = save(token);
         QVERIFY2(reply.toString().startsWith(expected), qPrintable(reply.toString()));
-        QCOMPARE(countOf(m_db->db(), u"SELECT COUNT(*) FROM CTE"_s), documents);
+        QCOMPARE(rowsIn(u"CTE"_s), documents);
     }
 
     void serverKilledInTheMiddleOfASaveLeavesNothing()
@@ -708,17 +713,9 @@ private slots:
         env.insert(u"CTE_SERVER_TEST_SAVE_PAUSE_MS"_s, u"600000"_s);
         auto slow = std::make_unique<ServerProcess>(m_db->connectionString(), QStringList {}, env);
         const QString token = testerLogin(slow->port());
-        const QSqlDatabase db = m_db->db();
-        const int documents = countOf(db, u"SELECT COUNT(*) FROM CTE"_s);
-        const int cargo = countOf(db, u"SELECT COUNT(*) FROM CTEINFQTCARGA"_s);
-        const QByteArray body = contracts::encodeCall(
-            saveArgs({insertDelta(contracts::cte::documentFields(), {newDocumentValues()}),
-                      std::nullopt, std::nullopt, std::nullopt,
-                      insertDelta(contracts::cte::cargoQuantityFields(),
-                                  {{{u"CDCTE"_s, 0.0},
-                                    {u"CDUNIDMEDIDA"_s, u"01"_s},
-                                    {u"DSTIPOMEDIDA"_s, u"PESO BRUTO"_s},
-                                    {u"QTCARGA"_s, 1.0}}})}));
+        const int documents = rowsIn(u"CTE"_s);
+        const int cargo = rowsIn(u"CTEINFQTCARGA"_s);
+        const QByteArray body = contracts::encodeCall(newDocumentWithCargo(1.0));
         QNetworkAccessManager nam;
         QNetworkRequest req(
             QUrl(u"http://127.0.0.1:%1/rdmCTe/AplicaAlteracoes"_s.arg(slow->port())));
@@ -736,8 +733,8 @@ private slots:
         reply->deleteLater();
         slow.reset();
 
-        QCOMPARE(countOf(db, u"SELECT COUNT(*) FROM CTE"_s), documents);
-        QCOMPARE(countOf(db, u"SELECT COUNT(*) FROM CTEINFQTCARGA"_s), cargo);
+        QCOMPARE(rowsIn(u"CTE"_s), documents);
+        QCOMPARE(rowsIn(u"CTEINFQTCARGA"_s), cargo);
         // The other server is unaffected and can save.
         QVERIFY(saveNew() > 0);
     }
