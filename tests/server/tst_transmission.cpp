@@ -1,6 +1,7 @@
 // TransmiteCTe against the real application server and the real authority stand-in: what is
 // sent, what is stored, and what each document's row says.
 #include "A1Certificate.h"
+#include "AuthorityHarness.h"
 #include "CTeRecord.h"
 #include "DemoData.h"
 #include "RpcProtocol.h"
@@ -8,8 +9,6 @@
 #include "SqlSupport.h"
 
 #include <QFile>
-#include <QProcess>
-#include <QRegularExpression>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
@@ -21,48 +20,19 @@ namespace {
 
 // The authority stand-in on a free port, trusting the demo certificate and knowing the demo
 // issuer.
-class AuthorityProcess
+std::unique_ptr<AuthorityProcess> startAuthority(const QString &dataDir, const QString &trustedPem)
 {
-public:
-    AuthorityProcess(const QString &dataDir, const QString &trustedPem)
-    {
-        const QString program
-            = qEnvironmentVariable("CTE_BINARY_DIR") + u"/authority-sim/authority-sim"_s;
-        QProcess issuer;
-        issuer.start(program,
-                     {u"issuer"_s, u"--data"_s, dataDir, u"--uf"_s, u"SP"_s, u"--ie"_s,
-                      u"244187365112"_s, u"--cnpj"_s, u"18462731000114"_s});
-        issuer.waitForFinished(-1);
-        m_process.setProcessChannelMode(QProcess::MergedChannels);
-        m_process.start(program,
-                        {u"serve"_s, u"--port"_s, u"0"_s, u"--data"_s, dataDir, u"--schemas"_s,
-                         qEnvironmentVariable("CTE_SCHEMA_DIR"), u"--trusted-root"_s, trustedPem});
-        m_process.waitForStarted(-1);
-        static const QRegularExpression listening(u"listening on http://127\\.0\\.0\\.1:(\\d+)"_s);
-        while (m_port < 0 && m_process.state() == QProcess::Running) {
-            m_process.waitForReadyRead(-1);
-            m_log += m_process.readAll();
-            const auto match = listening.match(QString::fromUtf8(m_log));
-            if (match.hasMatch())
-                m_port = match.captured(1).toInt();
-        }
-    }
-    ~AuthorityProcess()
-    {
-        m_process.terminate();
-        m_process.waitForFinished(-1);
-    }
-    int port() const { return m_port; }
-    QString receptionUrl() const
-    {
-        return u"http://127.0.0.1:%1/ws/CTeRecepcaoSincV4/CTeRecepcaoSincV4.asmx"_s.arg(m_port);
-    }
+    AuthorityProcess::command(dataDir,
+                              {u"issuer"_s, u"--uf"_s, u"SP"_s, u"--ie"_s, u"244187365112"_s,
+                               u"--cnpj"_s, u"18462731000114"_s});
+    return std::make_unique<AuthorityProcess>(dataDir,
+                                              QStringList {u"--trusted-root"_s, trustedPem});
+}
 
-private:
-    QProcess m_process;
-    QByteArray m_log;
-    int m_port = -1;
-};
+QString receptionUrl(int port)
+{
+    return u"http://127.0.0.1:%1"_s.arg(port) + AuthorityProcess::path(AuthorityProcess::Reception);
+}
 
 DataPacket markedList(const QList<std::pair<qint64, bool>> &documents)
 {
@@ -140,11 +110,10 @@ void TestTransmission::initTestCase()
     m_db = std::make_unique<TestDatabase>();
     m_cert = m_dir.filePath(u"demo"_s);
     QVERIFY(demodata::writeDemoCertificate(m_cert));
-    m_authority
-        = std::make_unique<AuthorityProcess>(m_dir.filePath(u"authority"_s), m_cert + u".pem"_s);
+    m_authority = startAuthority(m_dir.filePath(u"authority"_s), m_cert + u".pem"_s);
     QVERIFY2(m_authority->port() > 0, "authority-sim did not start");
-    const QString settings = writeSettings(u"ok"_s, m_authority->receptionUrl(), m_cert + u".p12"_s,
-                                           m_cert + u".password"_s);
+    const QString settings = writeSettings(u"ok"_s, receptionUrl(m_authority->port()),
+                                           m_cert + u".p12"_s, m_cert + u".password"_s);
     m_server = std::make_unique<ServerProcess>(m_db->connectionString(),
                                                QStringList {u"--settings"_s, settings});
     QVERIFY(m_server->port() > 0);
@@ -285,10 +254,8 @@ void TestTransmission::authorityDownLeavesTransmitted()
 {
     // A port nothing listens on: the connection is refused.
     const int freePort = freeLoopbackPort();
-    const QString settings = writeSettings(
-        u"down"_s,
-        u"http://127.0.0.1:%1/ws/CTeRecepcaoSincV4/CTeRecepcaoSincV4.asmx"_s.arg(freePort),
-        m_cert + u".p12"_s, m_cert + u".password"_s);
+    const QString settings = writeSettings(u"down"_s, receptionUrl(freePort), m_cert + u".p12"_s,
+                                           m_cert + u".password"_s);
     ServerProcess server(m_db->connectionString(), {u"--settings"_s, settings});
     QVERIFY(server.port() > 0);
     const qint64 key = demodata::insertCompleteDemoDocument(m_db->db());
@@ -337,7 +304,8 @@ void TestTransmission::certificateProblemsStopEverything()
     }
     ServerProcess server(
         m_db->connectionString(),
-        {u"--settings"_s, writeSettings(problem, m_authority->receptionUrl(), p12, passwordFile)});
+        {u"--settings"_s,
+         writeSettings(problem, receptionUrl(m_authority->port()), p12, passwordFile)});
     const qint64 key = demodata::insertCompleteDemoDocument(m_db->db());
     const QVariant reply = transmit(server, {{key, true}});
     QCOMPARE(reply.typeId(), QMetaType::QString);
