@@ -242,7 +242,9 @@ QNetworkAccessManager &manager()
     return *m;
 }
 
-QNetworkRequest request(int port, const QString &operation, const QString &token)
+} // namespace
+
+QNetworkRequest callRequest(int port, const QString &operation, const QString &token)
 {
     QNetworkRequest r(QUrl(u"http://127.0.0.1:%1/rdmCTe/%2"_s.arg(port).arg(operation)));
     r.setHeader(QNetworkRequest::ContentTypeHeader, u"application/json"_s);
@@ -250,11 +252,10 @@ QNetworkRequest request(int port, const QString &operation, const QString &token
         r.setRawHeader(contracts::kSessionHeader, token.toLatin1());
     return r;
 }
-} // namespace
 
 RawAnswer rawPost(int port, const QString &operation, const QByteArray &body, const QString &token)
 {
-    QNetworkReply *reply = manager().post(request(port, operation, token), body);
+    QNetworkReply *reply = manager().post(callRequest(port, operation, token), body);
     QEventLoop loop;
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
     loop.exec();
@@ -379,7 +380,7 @@ QList<QVariant> concurrentCalls(const QList<std::tuple<int, QString, QString, QB
     int pending = int(calls.size());
     QEventLoop loop;
     for (const auto &[port, operation, token, body] : calls) {
-        QNetworkReply *reply = manager().post(request(port, operation, token), body);
+        QNetworkReply *reply = manager().post(callRequest(port, operation, token), body);
         QObject::connect(reply, &QNetworkReply::finished, &loop, [&] {
             if (--pending == 0)
                 loop.quit();

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QHostAddress>
+#include <QNetworkRequest>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QSqlDatabase>
@@ -89,6 +90,9 @@ private:
 
 // A free TCP port on the loopback address (free when asked; the caller binds it soon after).
 int freeLoopbackPort();
+
+// The HTTP request of a call to `operation` on the server at `port`, in `token`'s session.
+QNetworkRequest callRequest(int port, const QString &operation, const QString &token = {});
 
 // Raw HTTP posts, for what a well-behaved client never sends.
 struct RawAnswer

@@ -81,10 +81,8 @@ struct SavingClients
             return;
         }
         c.busy = true;
-        QNetworkRequest r(QUrl(u"http://127.0.0.1:%1/rdmCTe/AplicaAlteracoes"_s.arg(port)));
-        r.setHeader(QNetworkRequest::ContentTypeHeader, u"application/json"_s);
-        r.setRawHeader(contracts::kSessionHeader, c.token.toLatin1());
-        QNetworkReply *reply = manager.post(r, c.body);
+        QNetworkReply *reply
+            = manager.post(callRequest(port, u"AplicaAlteracoes"_s, c.token), c.body);
         QObject::connect(reply, &QNetworkReply::finished, &loop, [this, i, reply] {
             Client &client = clients[i];
             QString error;

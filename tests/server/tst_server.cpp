@@ -717,11 +717,8 @@ private slots:
         const int cargo = rowsIn(u"CTEINFQTCARGA"_s);
         const QByteArray body = contracts::encodeCall(newDocumentWithCargo(1.0));
         QNetworkAccessManager nam;
-        QNetworkRequest req(
-            QUrl(u"http://127.0.0.1:%1/rdmCTe/AplicaAlteracoes"_s.arg(slow->port())));
-        req.setHeader(QNetworkRequest::ContentTypeHeader, u"application/json"_s);
-        req.setRawHeader(contracts::kSessionHeader, token.toLatin1());
-        QNetworkReply *reply = nam.post(req, body);
+        QNetworkReply *reply
+            = nam.post(callRequest(slow->port(), u"AplicaAlteracoes"_s, token), body);
         // Wait until the server sits inside the transaction with the rows written, then end it.
         while (!slow->log().contains(u"pausing"_s) && slow->running())
             QTest::qWait(20);

@@ -118,10 +118,7 @@ private slots:
         TNetConnection net;
         net.SetHost(u"127.0.0.1"_s);
         if (scenario == u"down") {
-            QTcpServer probe;
-            QVERIFY(probe.listen(QHostAddress::LocalHost));
-            net.SetPort(probe.serverPort());
-            probe.close();
+            net.SetPort(freeLoopbackPort());
             QVERIFY(!errorOf([&] { net.Connect(); }).isEmpty());
             QVERIFY(!net.Connected());
         }
