@@ -2,6 +2,7 @@
 // "pgcluster" fixture), against the host tables with their demo content.
 #include "ADOIBQuery.h"
 #include "DbConnection.h"
+#include "ErrorOf.h"
 #include "Exceptions.h"
 #include "HostDb.h"
 #include "Orvglob.h"
@@ -21,18 +22,6 @@ namespace {
 QString connectionOf(const QString &backend)
 {
     return u"qry-"_s + backend;
-}
-
-// Runs `body` and returns the text of the MensErro it raised (empty when it raised nothing).
-template<typename Body>
-QString errorOf(Body body)
-{
-    try {
-        body();
-    } catch (const EMensErro &e) {
-        return e.text();
-    }
-    return {};
 }
 
 const QString kQryCliente

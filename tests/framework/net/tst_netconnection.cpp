@@ -1,6 +1,7 @@
 // The connection component against a real cte-server, a silent listener and a closed port; and
 // the command-line client built on it.
 #include "ClientDataSet.h"
+#include "ErrorOf.h"
 #include "Exceptions.h"
 #include "Field.h"
 #include "NetConnection.h"
@@ -19,20 +20,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-// Runs `body` and returns the text of the framework error it raised (empty when none).
-QString errorOf(const std::function<void()> &body)
-{
-    try {
-        body();
-    } catch (const EMensErro &e) {
-        return e.text();
-    }
-    return {};
-}
-
-} // namespace
+namespace { } // namespace
 
 class TestNetConnection : public QObject
 {
