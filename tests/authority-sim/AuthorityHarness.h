@@ -47,6 +47,10 @@ public:
     static QString schemaDir();
     // Runs a one-shot command (issuer, fault) against `dataDir`; its exit code.
     static int command(const QString &dataDir, const QStringList &args);
+    // The stand-in on a free port, trusting `trustedPem` and knowing the demo issuer (SP,
+    // 244187365112, 18462731000114).
+    static std::unique_ptr<AuthorityProcess> forDemoIssuer(const QString &dataDir,
+                                                           const QString &trustedPem);
 
     static QString path(Service service);
     static QString serviceNamespace(Service service);

@@ -1,6 +1,7 @@
 // The editor's transmission command and its result windows, against a real cte-server and the
 // real authority stand-in.
 #include "A1Certificate.h"
+#include "AuthorityHarness.h"
 #include "CTeRecord.h"
 #include "Cli_Dfs88000.h"
 #include "Cli_Dfs88100.h"
@@ -19,57 +20,11 @@
 #include <QApplication>
 #include <QFile>
 #include <QLineEdit>
-#include <QProcess>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
-
-namespace {
-
-// The authority stand-in on a free port, trusting `trustedPem` and knowing the demo issuer.
-class AuthorityProcess
-{
-public:
-    AuthorityProcess(const QString &dataDir, const QString &trustedPem)
-    {
-        const QString program
-            = qEnvironmentVariable("CTE_BINARY_DIR") + u"/authority-sim/authority-sim"_s;
-        QProcess issuer;
-        issuer.start(program,
-                     {u"issuer"_s, u"--data"_s, dataDir, u"--uf"_s, u"SP"_s, u"--ie"_s,
-                      u"244187365112"_s, u"--cnpj"_s, u"18462731000114"_s});
-        issuer.waitForFinished(-1);
-        m_process.setProcessChannelMode(QProcess::MergedChannels);
-        m_process.start(program,
-                        {u"serve"_s, u"--port"_s, u"0"_s, u"--data"_s, dataDir, u"--schemas"_s,
-                         qEnvironmentVariable("CTE_SCHEMA_DIR"), u"--trusted-root"_s, trustedPem});
-        m_process.waitForStarted(-1);
-        static const QRegularExpression listening(u"listening on http://127\\.0\\.0\\.1:(\\d+)"_s);
-        QByteArray log;
-        while (m_port < 0 && m_process.state() == QProcess::Running) {
-            m_process.waitForReadyRead(-1);
-            log += m_process.readAll();
-            const auto match = listening.match(QString::fromUtf8(log));
-            if (match.hasMatch())
-                m_port = match.captured(1).toInt();
-        }
-    }
-    ~AuthorityProcess()
-    {
-        m_process.terminate();
-        m_process.waitForFinished(-1);
-    }
-    int port() const { return m_port; }
-
-private:
-    QProcess m_process;
-    int m_port = -1;
-};
-
-} // namespace
 
 class TestCTeTransmission : public EditorFixture
 {
@@ -154,9 +109,9 @@ private slots:
     {
         m_db = std::make_unique<TestDatabase>();
         QVERIFY(demodata::writeDemoCertificate(m_dir.filePath(u"demo"_s)));
-        m_authority = std::make_unique<AuthorityProcess>(m_dir.filePath(u"authority"_s),
-                                                         m_dir.filePath(u"demo.pem"_s));
-        QVERIFY2(m_authority->port() > 0, "authority-sim did not start");
+        m_authority = AuthorityProcess::forDemoIssuer(m_dir.filePath(u"authority"_s),
+                                                      m_dir.filePath(u"demo.pem"_s));
+        QVERIFY2(m_authority && m_authority->port() > 0, "authority-sim did not start");
         startServer({u"--settings"_s, settings(u"ok"_s, m_dir.filePath(u"demo.p12"_s))});
         m_brokenServer = std::make_unique<ServerProcess>(
             m_db->connectionString(),

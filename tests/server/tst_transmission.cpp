@@ -18,17 +18,6 @@ using contracts::DataPacket;
 
 namespace {
 
-// The authority stand-in on a free port, trusting the demo certificate and knowing the demo
-// issuer.
-std::unique_ptr<AuthorityProcess> startAuthority(const QString &dataDir, const QString &trustedPem)
-{
-    AuthorityProcess::command(dataDir,
-                              {u"issuer"_s, u"--uf"_s, u"SP"_s, u"--ie"_s, u"244187365112"_s,
-                               u"--cnpj"_s, u"18462731000114"_s});
-    return std::make_unique<AuthorityProcess>(dataDir,
-                                              QStringList {u"--trusted-root"_s, trustedPem});
-}
-
 QString receptionUrl(int port)
 {
     return u"http://127.0.0.1:%1"_s.arg(port) + AuthorityProcess::path(AuthorityProcess::Reception);
@@ -110,8 +99,9 @@ void TestTransmission::initTestCase()
     m_db = std::make_unique<TestDatabase>();
     m_cert = m_dir.filePath(u"demo"_s);
     QVERIFY(demodata::writeDemoCertificate(m_cert));
-    m_authority = startAuthority(m_dir.filePath(u"authority"_s), m_cert + u".pem"_s);
-    QVERIFY2(m_authority->port() > 0, "authority-sim did not start");
+    m_authority
+        = AuthorityProcess::forDemoIssuer(m_dir.filePath(u"authority"_s), m_cert + u".pem"_s);
+    QVERIFY2(m_authority && m_authority->port() > 0, "authority-sim did not start");
     const QString settings = writeSettings(u"ok"_s, receptionUrl(m_authority->port()),
                                            m_cert + u".p12"_s, m_cert + u".password"_s);
     m_server = std::make_unique<ServerProcess>(m_db->connectionString(),
