@@ -1,6 +1,7 @@
 #include "Cli_Dfs88000.h"
 #include "Cli_Dfs88100.h"
 
+#include "BusyAnimation.h"
 #include "ClientDataSet.h"
 #include "Exceptions.h"
 #include "HostWindow.h"
@@ -94,6 +95,12 @@ TfrmCTe::TfrmCTe(QWidget *parent)
     criaServico();
     criaComponentesValor();
     inCount = 0;
+}
+
+QVariant TfrmCTe::chamaServidor(const QString &operation, const QVariantList &args, int kind)
+{
+    const TShowAviScope animacao(kind);
+    return netCTe->AppServer(operation, args);
 }
 
 void TfrmCTe::FormShow()

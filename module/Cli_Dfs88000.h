@@ -9,6 +9,7 @@
 
 #include <array>
 
+struct TFiscalDocumentCriteria;
 class QAction;
 class QFontMetrics;
 class QGridLayout;
@@ -64,6 +65,8 @@ public:
 
     // The application server (host and port set from the login values before each connect).
     TNetConnection *netCTe = nullptr;
+    // A call to it, with the busy animation (`kind` as ActiveShowAvi's) while it waits.
+    QVariant chamaServidor(const QString &operation, const QVariantList &args, int kind = 6);
     TMessages *msgListaDados = nullptr;
     TMessages *msgRotulos = nullptr;
 
@@ -441,6 +444,8 @@ private:
     // Checks the fiscal-document row being edited against the server and fills it; with
     // boTestaVazio a row naming no document is refused.
     void Vd_DocFiscais(bool boTestaVazio);
+    // The one fiscal document the criteria name, from the server (GetDocFiscais mode S).
+    QVariant consultaDocFiscal(const TFiscalDocumentCriteria &criterios);
     TADOIBQuery *qryPesqMensagem = nullptr;
     TClientDataSet *cdsPesqMensagem = nullptr;
     TDataSource *dtsPesqMensagem = nullptr;

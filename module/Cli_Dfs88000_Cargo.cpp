@@ -4,7 +4,6 @@
 
 #include "ADOIBQuery.h"
 #include "BtnPesquisa.h"
-#include "BusyAnimation.h"
 #include "CargoQuantities.h"
 #include "ClientDataSet.h"
 #include "CodeLists.h"
@@ -423,6 +422,16 @@ void TfrmCTe::cdsCTeDocFiscaisAfterInsert()
 
 // --- D. checking a fiscal document ---------------------------------------------------------------
 
+QVariant TfrmCTe::consultaDocFiscal(const TFiscalDocumentCriteria &criterios)
+{
+    const QVariant reply
+        = chamaServidor(u"GetDocFiscais"_s,
+                        {criterios.accessKey, criterios.branch, criterios.entry,
+                         depEmissaoIni->GetDate(), depEmissaoFim->GetDate(), u"S"_s});
+    CheckReply(reply);
+    return reply;
+}
+
 void TfrmCTe::Vd_DocFiscais(bool boTestaVazio)
 {
     TClientDataSet *cds = cdsCTeDocFiscais;
@@ -449,14 +458,7 @@ void TfrmCTe::Vd_DocFiscais(bool boTestaVazio)
         if (outros.contains(criterios.ListKey()))
             MensErro(msgPadrao->Msg(u"DOC_FISCAIS_JA_CAD"_s));
 
-        const TFiscalDocumentCriteria servidor = criterios.WithAnyForEmpty();
-        ActiveShowAvi(6);
-        const QVariant reply
-            = netCTe->AppServer(u"GetDocFiscais"_s,
-                                {servidor.accessKey, servidor.branch, servidor.entry,
-                                 depEmissaoIni->GetDate(), depEmissaoFim->GetDate(), u"S"_s});
-        DeactiveShowAvi();
-        CheckReply(reply);
+        const QVariant reply = consultaDocFiscal(criterios.WithAnyForEmpty());
         carrega(cdsDocFiscais, reply.toList().value(1));
         if (cdsDocFiscais->IsEmpty())
             MensErro(msgPadrao->Msg(u"DOC_FISCAIS_N_CADASTRADO"_s));
@@ -474,7 +476,6 @@ void TfrmCTe::Vd_DocFiscais(bool boTestaVazio)
             ApplyDocumentQuantities(cdsCTeInfQtCarga, cdsUnidProdDocFiscais,
                                     cdsCTe->FieldByName(u"CDCTE"_s)->AsFloat(), +1);
     } catch (...) {
-        DeactiveShowAvi();
         focaColuna(tshInfCTeNormalSubstituto, dbgDocFiscais, u"NRACESSONFE"_s);
         throw;
     }
@@ -503,52 +504,33 @@ void TfrmCTe::cdsCTeDocFiscaisBeforeDelete()
     const QString filial = texto(cds, u"CDFILIAL"_s);
     const QString lancamento = texto(cds, u"NRLANCTONF"_s);
     const TFiscalDocumentCriteria criterios = CriteriaToRemove(chave, filial, lancamento);
-    try {
-        ActiveShowAvi(6);
-        const QVariant reply
-            = netCTe->AppServer(u"GetDocFiscais"_s,
-                                {criterios.accessKey, criterios.branch, criterios.entry,
-                                 depEmissaoIni->GetDate(), depEmissaoFim->GetDate(), u"S"_s});
-        DeactiveShowAvi();
-        CheckReply(reply);
-        carrega(cdsUnidProdDocFiscais, reply.toList().value(2));
-        if (!cdsUnidProdDocFiscais->IsEmpty())
-            ApplyDocumentQuantities(cdsCTeInfQtCarga, cdsUnidProdDocFiscais,
-                                    cdsCTe->FieldByName(u"CDCTE"_s)->AsFloat(), -1);
-        slCTeDocFiscais.removeOne(CriteriaToAdd(chave, filial, lancamento).ListKey());
-    } catch (...) {
-        DeactiveShowAvi();
-        throw;
-    }
+    const QVariant reply = consultaDocFiscal(criterios);
+    carrega(cdsUnidProdDocFiscais, reply.toList().value(2));
+    if (!cdsUnidProdDocFiscais->IsEmpty())
+        ApplyDocumentQuantities(cdsCTeInfQtCarga, cdsUnidProdDocFiscais,
+                                cdsCTe->FieldByName(u"CDCTE"_s)->AsFloat(), -1);
+    slCTeDocFiscais.removeOne(CriteriaToAdd(chave, filial, lancamento).ListKey());
 }
 
 // --- G. the predominant product -----------------------------------------------------------------
 
 void TfrmCTe::btpProdPredominaBeforePesq()
 {
-    try {
-        if (editando(cdsCTeDocFiscais))
-            cdsCTeDocFiscais->Post();
-        FillProductRequest(cdsDocFiscaisAux, slCTeDocFiscais);
-        ActiveShowAvi(6);
-        const QVariant reply
-            = netCTe->AppServer(u"GetProdDocFiscais"_s, {cdsDocFiscaisAux->Data()});
-        DeactiveShowAvi();
-        CheckReply(reply);
-        carrega(cdsPesqProdDocFiscais, reply.toList().value(1));
-        rotula(cdsPesqProdDocFiscais, msgPadrao,
-               {{u"CHAVE", u"COL_PRODUTO_CHAVE"},
-                {u"CDPRODUTO", u"COL_PRODUTO_CODIGO", 15},
-                {u"NMPRODUTO", u"COL_PRODUTO_NOME", 50},
-                {u"QTITEMPROD", u"COL_PRODUTO_QUANTIDADE"},
-                {u"SGUNIDADE", u"COL_PRODUTO_UNIDADE"},
-                {u"VRUNITITEM", u"COL_PRODUTO_VALOR_UNITARIO"},
-                {u"VRTOTAITEM", u"COL_PRODUTO_VALOR_TOTAL"}});
-        cdsPesqProdDocFiscais->First();
-    } catch (...) {
-        DeactiveShowAvi();
-        throw;
-    }
+    if (editando(cdsCTeDocFiscais))
+        cdsCTeDocFiscais->Post();
+    FillProductRequest(cdsDocFiscaisAux, slCTeDocFiscais);
+    const QVariant reply = chamaServidor(u"GetProdDocFiscais"_s, {cdsDocFiscaisAux->Data()});
+    CheckReply(reply);
+    carrega(cdsPesqProdDocFiscais, reply.toList().value(1));
+    rotula(cdsPesqProdDocFiscais, msgPadrao,
+           {{u"CHAVE", u"COL_PRODUTO_CHAVE"},
+            {u"CDPRODUTO", u"COL_PRODUTO_CODIGO", 15},
+            {u"NMPRODUTO", u"COL_PRODUTO_NOME", 50},
+            {u"QTITEMPROD", u"COL_PRODUTO_QUANTIDADE"},
+            {u"SGUNIDADE", u"COL_PRODUTO_UNIDADE"},
+            {u"VRUNITITEM", u"COL_PRODUTO_VALOR_UNITARIO"},
+            {u"VRTOTAITEM", u"COL_PRODUTO_VALOR_TOTAL"}});
+    cdsPesqProdDocFiscais->First();
 }
 
 void TfrmCTe::btpProdPredominaAfterPesq()

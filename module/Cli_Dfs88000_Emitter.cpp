@@ -4,7 +4,6 @@
 #include "Cli_Dfs88000.h"
 
 #include "ADOIBQuery.h"
-#include "BusyAnimation.h"
 #include "ClientDataSet.h"
 #include "DBEdit.h"
 #include "DataSource.h"
@@ -99,11 +98,9 @@ void TfrmCTe::Vd_Emitente(bool boTestaVazio)
                 MensErro(msgPadrao->Msg(u"EMITENTE_DEVE"_s));
             return;
         }
-        ActiveShowAvi(6);
-        const QVariant reply = netCTe->AppServer(
+        const QVariant reply = chamaServidor(
             u"GetEmitente"_s,
             {cdsCTe->FieldByName(u"CDEMPRESA"_s)->AsString(), inscEstadual, digitada});
-        DeactiveShowAvi();
         carregaParte(reply, cdsEmitente);
         if (cdsEmitente->IsEmpty())
             MensErro(msgPadrao->Msg(u"EMITENTE_N_CADASTRADO"_s));
@@ -115,7 +112,6 @@ void TfrmCTe::Vd_Emitente(bool boTestaVazio)
             cdsCTe->FieldByName(campo)->SetAsString(origem ? origem->AsString() : QString());
         }
     } catch (...) {
-        DeactiveShowAvi();
         MostrarFormulario();
         pgcDados->setCurrentWidget(tshEmitente);
         dbeNrInsJurEmit->setFocus(Qt::OtherFocusReason);

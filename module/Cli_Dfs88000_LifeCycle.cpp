@@ -3,7 +3,6 @@
 #include "Cli_Dfs88000.h"
 #include "Cli_Dfs88100.h"
 
-#include "BusyAnimation.h"
 #include "ChildLists.h"
 #include "ClientDataSet.h"
 #include "ControlStyle.h"
@@ -124,37 +123,28 @@ void TfrmCTe::CarregaDadosGerais()
     const TRecordFilter filtro
         = Cli_Dfs88100::frmFiltroCTe ? Cli_Dfs88100::frmFiltroCTe->Filtro : TRecordFilter();
     const QVariantList args = SelectionArguments(medCdEmpresa->text(), filtro);
-    try {
-        ActiveShowAvi(6);
-        const QVariant reply = netCTe->AppServer(u"GetDadosGerais"_s, args);
-        DeactiveShowAvi();
-        const TListLoadResult loaded = LoadListReply(
-            reply,
-            {cdsCTe, cdsInscrEstad, cdsCTeImpostos, cdsCTeCompValor, cdsPesqCompValorPrest,
-             cdsCTeDocFiscais, cdsPesqDocFiscais, cdsCTeInfQtCarga, cdsCTeDadosAdic},
-            Orvglob::SiglaModulo(Orvglob::ModuloAtiv));
-        // The change log went with the old content.
-        m_idGravacao.clear();
-        stVersaoProcesso = loaded.versaoProcesso;
-        slCTeCompValor = loaded.compValorKeys;
-        slCTeDocFiscais = loaded.docFiscaisKeys;
-        if (pgcDados->currentWidget() == tshInfCTeNormalSubstituto)
-            CarregaPesqDocFiscais();
-    } catch (...) {
-        DeactiveShowAvi();
-        throw;
-    }
+    const QVariant reply = chamaServidor(u"GetDadosGerais"_s, args);
+    const TListLoadResult loaded = LoadListReply(
+        reply,
+        {cdsCTe, cdsInscrEstad, cdsCTeImpostos, cdsCTeCompValor, cdsPesqCompValorPrest,
+         cdsCTeDocFiscais, cdsPesqDocFiscais, cdsCTeInfQtCarga, cdsCTeDadosAdic},
+        Orvglob::SiglaModulo(Orvglob::ModuloAtiv));
+    // The change log went with the old content.
+    m_idGravacao.clear();
+    stVersaoProcesso = loaded.versaoProcesso;
+    slCTeCompValor = loaded.compValorKeys;
+    slCTeDocFiscais = loaded.docFiscaisKeys;
+    if (pgcDados->currentWidget() == tshInfCTeNormalSubstituto)
+        CarregaPesqDocFiscais();
     AtualizaComandos();
 }
 
 void TfrmCTe::CarregaPesqDocFiscais()
 {
     Vd_DataEmissao();
-    ActiveShowAvi(6);
-    const QVariant reply = netCTe->AppServer(
+    const QVariant reply = chamaServidor(
         u"GetDocFiscais"_s,
         {u"T"_s, u"T"_s, u"T"_s, depEmissaoIni->GetDate(), depEmissaoFim->GetDate(), u"N"_s});
-    DeactiveShowAvi();
     CheckReply(reply);
     cdsPesqDocFiscais->SetData(reply.toList().value(1));
 }
@@ -288,14 +278,11 @@ void TfrmCTe::AplicaAlteracoes(bool exclusao)
     bool respondido = false;
     try {
         const QVariantList args = SaveArguments(DadosDoDocumento(), m_idGravacao);
-        ActiveShowAvi(1);
-        const QVariant answer = netCTe->AppServer(u"AplicaAlteracoes"_s, args);
+        const QVariant answer = chamaServidor(u"AplicaAlteracoes"_s, args, 1);
         respondido = true;
         const QVariant reply = CheckResultServ(answer, true, 0);
-        DeactiveShowAvi();
         cdCte = SavedKey(reply);
     } catch (...) {
-        DeactiveShowAvi();
         // A refusal wrote nothing: the next save is a new one. Without an answer the outcome
         // is unknown and the identifier stays with the change log.
         if (respondido)

@@ -4,7 +4,6 @@
 #include "Cli_Dfs88000.h"
 
 #include "ADOIBQuery.h"
-#include "BusyAnimation.h"
 #include "CTeRecord.h"
 #include "ClientDataSet.h"
 #include "ControlStyle.h"
@@ -185,10 +184,8 @@ void TfrmCTe::Vd_Parte(int i, bool boTestaVazio, const QString &kind)
             fornecedor = true;
         else if (kind != u"C")
             return;
-        ActiveShowAvi(6);
-        const QVariant reply = netCTe->AppServer(fornecedor ? u"GetFornecedor"_s : u"GetCliente"_s,
-                                                 {fornecedor ? cdFornecedor : cdCliente, digitada});
-        DeactiveShowAvi();
+        const QVariant reply = chamaServidor(fornecedor ? u"GetFornecedor"_s : u"GetCliente"_s,
+                                             {fornecedor ? cdFornecedor : cdCliente, digitada});
         TClientDataSet *cds = fornecedor ? cdsFornecedor : cdsCliente;
         carregaParte(reply, cds);
         if (cds->IsEmpty())
@@ -199,7 +196,6 @@ void TfrmCTe::Vd_Parte(int i, bool boTestaVazio, const QString &kind)
                 msgPadrao->Msg(fornecedor ? u"FORNECEDOR_DUPLICADO"_s : u"CLIENTE_DUPLICADO"_s));
         CopyRegisterRow(cdsCTe, parte.sufixo, cds, fornecedor);
     } catch (...) {
-        DeactiveShowAvi();
         MostrarFormulario();
         pgcDados->setCurrentWidget(parte.tsh);
         QWidget *foco = i == kTomador ? static_cast<QWidget *>(dcbIndicador) : parte.dbeNrInsJur;

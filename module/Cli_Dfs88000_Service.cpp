@@ -5,7 +5,6 @@
 
 #include "ADOIBQuery.h"
 #include "BtnPesquisa.h"
-#include "BusyAnimation.h"
 #include "ClientDataSet.h"
 #include "ContainerFocus.h"
 #include "DBEdit.h"
@@ -480,7 +479,6 @@ void TfrmCTe::Vd_Produto(bool boTestaVazio)
     if (cdsCTe->FieldByName(u"CDARVPROD"_s)->AsString() == stCdArvProdAux
         && cdsCTe->FieldByName(u"VRTOTAPRESTSERV"_s)->AsFloat() == doVrTotaPrestServ)
         return;
-    bool animacao = false;
     try {
         const QString codigo = semMascara(cdsCTe->FieldByName(u"CDARVPROD"_s)->AsString());
         cdsCTe->FieldByName(u"NMPRODUTO"_s)->Clear();
@@ -503,8 +501,6 @@ void TfrmCTe::Vd_Produto(bool boTestaVazio)
             cdsCTe->FieldByName(name)->SetAsString(qryProduto->FieldByName(name).AsString());
         }
 
-        ActiveShowAvi(6);
-        animacao = true;
         const QString origem = cdsCTe->FieldByName(u"IDCADTOMADOR"_s)->AsString();
         QString tomador;
         if (origem == u"C")
@@ -514,15 +510,13 @@ void TfrmCTe::Vd_Produto(bool boTestaVazio)
         const auto texto = [this](const char16_t *f) {
             return cdsCTe->FieldByName(QString::fromUtf16(f))->AsString();
         };
-        const QVariant reply = netCTe->AppServer(
+        const QVariant reply = chamaServidor(
             u"GetDadosServico"_s,
             {medCdEmpresa->text(), texto(u"NRINSESTEMIT"), u"S"_s, texto(u"CDTIPOOPER"),
              texto(u"CDARVPROD"), texto(u"CDPAISINISERV"), texto(u"SGESTADOINISERV"),
              texto(u"CDMUNICINISERV"), texto(u"CDPAISFIMSERV"), texto(u"SGESTADOFIMSERV"),
              texto(u"CDMUNICFIMSERV"), cdsCTe->FieldByName(u"VRTOTAPRESTSERV"_s)->AsFloat(), origem,
              tomador, Orvglob::FiliProc});
-        DeactiveShowAvi();
-        animacao = false;
         if (!IsReplyOk(reply)) {
             MostrarFormulario();
             pgcDados->setCurrentWidget(tshTotais);
@@ -531,8 +525,6 @@ void TfrmCTe::Vd_Produto(bool boTestaVazio)
         }
         aplicaDadosServico(reply.toList());
     } catch (...) {
-        if (animacao)
-            DeactiveShowAvi();
         stCdArvProdAux.clear();
         doVrTotaPrestServ = 0;
         throw;

@@ -3,7 +3,6 @@
 #include "Cli_Dfs88100.h"
 #include "Cli_Dfs88700.h"
 
-#include "BusyAnimation.h"
 #include "ClientDataSet.h"
 #include "Exceptions.h"
 #include "Field.h"
@@ -41,13 +40,11 @@ void TfrmCTe::sbtTransCTeClick()
     cdsCTe->Locate(u"CDCTE"_s, cdCte);
 
     try {
-        ActiveShowAvi(6);
         const QString inscricao = Cli_Dfs88100::frmFiltroCTe
             ? Cli_Dfs88100::frmFiltroCTe->Filtro.RecCdInscEsta
             : QString();
-        const QVariant reply = netCTe->AppServer(u"TransmiteCTe"_s,
-                                                 {cdsCTe->Data(), medCdEmpresa->text(), inscricao});
-        DeactiveShowAvi();
+        const QVariant reply
+            = chamaServidor(u"TransmiteCTe"_s, {cdsCTe->Data(), medCdEmpresa->text(), inscricao});
         if (reply.typeId() == QMetaType::QString)
             MensErro(reply.toString(), true);
         const QVariantList elementos = reply.toList();
@@ -76,7 +73,6 @@ void TfrmCTe::sbtTransCTeClick()
         }
     } catch (...) {
         cdsCTe->Locate(u"CDCTE"_s, cdCte);
-        DeactiveShowAvi();
         throw;
     }
 }

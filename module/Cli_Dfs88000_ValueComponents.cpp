@@ -3,7 +3,6 @@
 // clearing of both when the total value changes.
 #include "Cli_Dfs88000.h"
 
-#include "BusyAnimation.h"
 #include "ClientDataSet.h"
 #include "DBGrid.h"
 #include "DataSource.h"
@@ -154,7 +153,6 @@ void TfrmCTe::Vd_CompValorPrest(bool boTestaVazio)
     // A stored row that nobody is changing holds its code already.
     if (cdsCTeCompValor->State() == dsBrowse)
         return;
-    bool animacao = false;
     try {
         const QString texto = GridText(dbgCompValorPrestacao, u"CDCOMPVRPREST"_s).trimmed();
         if (texto.isEmpty()) {
@@ -175,11 +173,7 @@ void TfrmCTe::Vd_CompValorPrest(bool boTestaVazio)
         if (usos > 0)
             MensErro(msgPadrao->Msg(u"COMPONENTES_VALOR_JA_CAD"_s));
 
-        ActiveShowAvi(6);
-        animacao = true;
-        const QVariant reply = netCTe->AppServer(u"GetCompValorPrest"_s, {texto, QString()});
-        DeactiveShowAvi();
-        animacao = false;
+        const QVariant reply = chamaServidor(u"GetCompValorPrest"_s, {texto, QString()});
         if (!IsReplyOk(reply))
             MensErro(ReplyError(reply));
         if (cdsCompValorPrest->Active())
@@ -195,8 +189,6 @@ void TfrmCTe::Vd_CompValorPrest(bool boTestaVazio)
                 cdsCompValorPrest->FieldByName(name)->Value());
         }
     } catch (...) {
-        if (animacao)
-            DeactiveShowAvi();
         MostrarFormulario();
         pgcDados->setCurrentWidget(tshTotais);
         dbgCompValorPrestacao->setFocus(Qt::OtherFocusReason);
