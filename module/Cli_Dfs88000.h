@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <array>
+#include <optional>
 
 struct TFiscalDocumentCriteria;
 class QAction;
@@ -422,7 +423,7 @@ private:
     void criaPapeis();
     bool emEdicao() const;
     // The registration as typed in `edit`; empty when only a mask's literals are there.
-    static QString inscricaoDigitada(const QLineEdit *edit);
+    static QString inscricaoInformada(const TField *field);
     // Raises a failed reply; loads its packet (element 1) into `cds`.
     static void carregaParte(const QVariant &reply, TClientDataSet *cds);
     void dbeNrInsJurEmitEnter();
@@ -462,6 +463,7 @@ public:
     TADOIBQuery *qryTipoOperac = nullptr;
     TADOIBQuery *qryPesqProduto = nullptr;
     TADOIBQuery *qryProduto = nullptr;
+    TADOIBQuery *qryMensServico = nullptr;
     // The look-up lists the route, operation type and product buttons show.
     TClientDataSet *cdsPesqPais = nullptr;
     TClientDataSet *cdsPesqEstado = nullptr;
@@ -504,8 +506,19 @@ private:
     void cdsCTeAfterScroll();
     // Shows `page` of the form, focuses `control` and raises the text of `key`.
     void falha(QWidget *page, QWidget *control, const QString &key);
+    // A save sent without an answer: its request as sent, to be sent again under the same
+    // identifier until its outcome is known.
+    struct TGravacaoPendente
+    {
+        QVariantList args;
+        bool exclusao = false;
+        double cdCte = 0;
+    };
     void AplicaAlteracoes(bool exclusao);
     void RecarregaEm(double cdCte);
+    void enviaGravacao(TGravacaoPendente gravacao, bool voltaEdicao);
+    // Sends a save left without an answer again and applies its outcome; true when there was one.
+    bool AcertaGravacaoPendente();
     // cdsCTe and its five child lists, in the order of the save.
     QList<TClientDataSet *> DadosDoDocumento() const;
     // Gives up every pending change of the six lists.
@@ -576,6 +589,8 @@ private:
     void panServPrestadoExit();
     void falhaProduto(QWidget *control, const QString &key);
     void aplicaDadosServico(const QVariantList &reply);
+    void removeObservacoesPadrao();
+    QString chaveFiscal() const;
     bool m_vigiando = false; // a route watcher is clearing fields
     // Value components and taxes.
     void criaComponentesValor();
@@ -609,7 +624,7 @@ private:
     bool m_dataForaDaJanela = false; // the date panel was left for another window
     QString m_textoUnidade; // the text last typed in a unit cell, until its column is left
     int m_linhaUnidade = -1; // the row it was typed in
-    QString m_idGravacao; // request identifier of the pending change log's save
+    std::optional<TGravacaoPendente> m_gravacaoPendente;
 };
 
 namespace Cli_Dfs88000 {
@@ -621,6 +636,9 @@ extern bool boStCriado;
 extern bool boModoLeitura;
 extern QString stVersaoProcesso;
 extern QString stCdArvProdAux;
+// The other keys of the fiscal parametrization (operation type, emitter, payer) as they were when
+// the product was last accepted.
+extern QString stChaveFiscalAux;
 extern QString stNrInsJurEmitAux;
 extern QString stNrInsJurRemeAux;
 extern QString stNrInsJurTomaAux;

@@ -506,6 +506,9 @@ void TfrmCTe::cdsCTeDocFiscaisBeforeDelete()
     const TFiscalDocumentCriteria criterios = CriteriaToRemove(chave, filial, lancamento);
     const QVariant reply = consultaDocFiscal(criterios);
     carrega(cdsUnidProdDocFiscais, reply.toList().value(2));
+    // What the row added is what it takes away: the gross weight it kept, whatever the invoice
+    // says today.
+    KeepRowWeight(cdsUnidProdDocFiscais, cds->FieldByName(u"VRPBRUTOVOLU"_s)->Value());
     if (!cdsUnidProdDocFiscais->IsEmpty())
         ApplyDocumentQuantities(cdsCTeInfQtCarga, cdsUnidProdDocFiscais,
                                 cdsCTe->FieldByName(u"CDCTE"_s)->AsFloat(), -1);
