@@ -833,7 +833,8 @@ private slots:
         QTest::addColumn<QString>("cfop");
         QTest::addColumn<QString>("nature");
         QTest::addColumn<QString>("cst");
-        QTest::addColumn<QList<double>>("icms"); // base, rate, reduction, value, presumed credit
+        // total, then the ICMS: base, rate, reduction, value, presumed credit
+        QTest::addColumn<QList<double>>("icms");
         QTest::addColumn<QStringList>("messages");
         const QString sp = u"244187365112"_s;
         const QStringList spsp {u"1058"_s, u"SP"_s, u"1058"_s, u"SP"_s};
@@ -841,61 +842,78 @@ private slots:
         const QString toCommerce = u"PREST. SERV. TRANSPORTE A ESTAB. COMERCIAL"_s;
         QTest::newRow("intrastate")
             << QStringList {u"01"_s, sp, u"01"_s, u"010010001"_s} << spsp << commerce << u"5353"_s
-            << toCommerce << u"00"_s << QList<double> {1000, 12, 0, 120, 0} << QStringList {};
+            << toCommerce << u"00"_s << QList<double> {1000, 1000, 12, 0, 120, 0} << QStringList {};
         QTest::newRow("interstate at 12 %")
             << QStringList {u"01"_s, sp, u"01"_s, u"010010001"_s}
             << QStringList {u"1058"_s, u"SP"_s, u"1058"_s, u"RS"_s} << commerce << u"6353"_s
-            << toCommerce << u"00"_s << QList<double> {1000, 12, 0, 120, 0} << QStringList {};
+            << toCommerce << u"00"_s << QList<double> {1000, 1000, 12, 0, 120, 0} << QStringList {};
         QTest::newRow("interstate at 7 % from the southeast to the northeast")
             << QStringList {u"01"_s, sp, u"01"_s, u"010010001"_s}
             << QStringList {u"1058"_s, u"SP"_s, u"1058"_s, u"BA"_s} << commerce << u"6353"_s
-            << toCommerce << u"00"_s << QList<double> {1000, 7, 0, 70, 0} << QStringList {};
+            << toCommerce << u"00"_s << QList<double> {1000, 1000, 7, 0, 70, 0} << QStringList {};
         QTest::newRow("interstate at 12 % from the south to the southeast")
             << QStringList {u"02"_s, u"0963245178"_s, u"01"_s, u"010010002"_s}
             << QStringList {u"1058"_s, u"RS"_s, u"1058"_s, u"SP"_s} << commerce << u"6353"_s
-            << toCommerce << u"00"_s << QList<double> {1000, 12, 0, 120, 0} << QStringList {};
+            << toCommerce << u"00"_s << QList<double> {1000, 1000, 12, 0, 120, 0} << QStringList {};
         QTest::newRow("export") << QStringList {u"01"_s, sp, u"01"_s, u"010010001"_s}
                                 << QStringList {u"1058"_s, u"SP"_s, u"0639"_s, u"EX"_s} << commerce
                                 << u"7358"_s << u"PRESTACAO DE SERVICO DE TRANSPORTE NO EXTERIOR"_s
-                                << u"41"_s << QList<double> {0, 0, 0, 0, 0} << QStringList {};
+                                << u"41"_s << QList<double> {1000, 0, 0, 0, 0, 0} << QStringList {};
         QTest::newRow("reduced base")
             << QStringList {u"01"_s, sp, u"01"_s, u"010020001"_s} << spsp << commerce << u"5353"_s
-            << toCommerce << u"20"_s << QList<double> {800, 12, 20, 96, 0} << QStringList {};
+            << toCommerce << u"20"_s << QList<double> {1000, 800, 12, 20, 96, 0} << QStringList {};
         QTest::newRow("presumed credit and an observation")
             << QStringList {u"01"_s, sp, u"01"_s, u"010010003"_s} << spsp << commerce << u"5353"_s
-            << toCommerce << u"90"_s << QList<double> {1000, 12, 0, 120, 24}
+            << toCommerce << u"90"_s << QList<double> {1000, 1000, 12, 0, 120, 24}
             << QStringList {u"MERCADORIA TRANSPORTADA SOB RESPONSABILIDADE DO REMETENTE ATE A "
                             "ENTREGA"_s};
         QTest::newRow("payer not a taxpayer")
             << QStringList {u"01"_s, sp, u"01"_s, u"010010001"_s} << spsp
             << QStringList {u"C"_s, u"105"_s} << u"5357"_s
             << u"PREST. SERV. TRANSPORTE A NAO CONTRIBUINTE"_s << u"00"_s
-            << QList<double> {1000, 12, 0, 120, 0} << QStringList {};
+            << QList<double> {1000, 1000, 12, 0, 120, 0} << QStringList {};
         QTest::newRow("payer not a taxpayer in another state")
             << QStringList {u"01"_s, sp, u"01"_s, u"010010001"_s}
             << QStringList {u"1058"_s, u"SP"_s, u"1058"_s, u"PE"_s}
             << QStringList {u"C"_s, u"106"_s} << u"6357"_s
             << u"PREST. SERV. TRANSPORTE A NAO CONTRIBUINTE"_s << u"00"_s
-            << QList<double> {1000, 7, 0, 70, 0} << QStringList {};
+            << QList<double> {1000, 1000, 7, 0, 70, 0} << QStringList {};
         QTest::newRow("the same code as a supplier is another payer")
             << QStringList {u"01"_s, sp, u"01"_s, u"010010001"_s} << spsp
             << QStringList {u"F"_s, u"105"_s} << u"5353"_s << toCommerce << u"00"_s
-            << QList<double> {1000, 12, 0, 120, 0} << QStringList {};
+            << QList<double> {1000, 1000, 12, 0, 120, 0} << QStringList {};
         QTest::newRow("payer as tax substitute")
             << QStringList {u"01"_s, sp, u"01"_s, u"010010002"_s} << spsp
             << QStringList {u"C"_s, u"110"_s} << u"5360"_s
             << u"PREST. SERV. TRANSPORTE A CONTRIB. SUBSTITUTO"_s << u"60"_s
-            << QList<double> {1000, 12, 0, 120, 0}
+            << QList<double> {1000, 1000, 12, 0, 120, 0}
             << QStringList {u"ICMS DE RESPONSABILIDADE DO TOMADOR DO SERVICO POR SUBSTITUICAO "
                             "TRIBUTARIA"_s};
         QTest::newRow("deferred redispatch")
             << QStringList {u"01"_s, sp, u"03"_s, u"020010001"_s} << spsp << commerce << u"5353"_s
-            << toCommerce << u"51"_s << QList<double> {0, 0, 0, 0, 0}
+            << toCommerce << u"51"_s << QList<double> {1000, 0, 0, 0, 0, 0}
             << QStringList {u"ICMS DIFERIDO CONFORME REGULAMENTO DO ICMS DO ESTADO"_s};
-        QTest::newRow("starting outside the emitter's state")
+        // Half cents round up: 8.155 is 8.16, 70.945 is 70.95.
+        QTest::newRow("half a cent at 7 %")
+            << QStringList {u"01"_s, sp, u"01"_s, u"010010001"_s}
+            << QStringList {u"1058"_s, u"SP"_s, u"1058"_s, u"BA"_s} << commerce << u"6353"_s
+            << toCommerce << u"00"_s << QList<double> {116.5, 116.5, 7, 0, 8.16, 0}
+            << QStringList {};
+        QTest::newRow("another half cent at 7 %")
+            << QStringList {u"01"_s, sp, u"01"_s, u"010010001"_s}
+            << QStringList {u"1058"_s, u"SP"_s, u"1058"_s, u"BA"_s} << commerce << u"6353"_s
+            << toCommerce << u"00"_s << QList<double> {1013.5, 1013.5, 7, 0, 70.95, 0}
+            << QStringList {};
+        // A service starting outside the emitter's state has rows of its own.
+        const QString outside = u"PREST. SERV. TRANSPORTE INICIADA EM OUTRA UF"_s;
+        QTest::newRow("starting outside the emitter's state, across states")
             << QStringList {u"02"_s, u"257894310"_s, u"01"_s, u"010010001"_s}
             << QStringList {u"1058"_s, u"SP"_s, u"1058"_s, u"RS"_s} << commerce << u"6932"_s
-            << toCommerce << u"00"_s << QList<double> {1000, 12, 0, 120, 0} << QStringList {};
+            << outside << u"90"_s << QList<double> {1000, 1000, 12, 0, 120, 0} << QStringList {};
+        QTest::newRow("starting outside the emitter's state, within one state")
+            << QStringList {u"01"_s, sp, u"01"_s, u"010020001"_s}
+            << QStringList {u"1058"_s, u"RJ"_s, u"1058"_s, u"RJ"_s} << commerce << u"5932"_s
+            << outside << u"90"_s << QList<double> {1000, 1000, 12, 0, 120, 0} << QStringList {};
     }
     void serviceParametrization()
     {
@@ -907,11 +925,12 @@ private slots:
         QFETCH(QString, cst);
         QFETCH(QList<double>, icms);
         QFETCH(QStringList, messages);
+        const double total = icms.takeFirst();
         const QVariantList r
             = asList(call(u"GetDadosServico"_s,
                           {service.at(0), service.at(1), u"S"_s, service.at(2), service.at(3),
                            route.at(0), route.at(1), u"0950"_s, route.at(2), route.at(3), u"0001"_s,
-                           1000.0, payer.at(0), payer.at(1), u"0001"_s}));
+                           total, payer.at(0), payer.at(1), u"0001"_s}));
         QCOMPARE(r.value(0).toString(), u"S"_s);
         QCOMPARE(r.value(1).toString(), u"S"_s);
         QCOMPARE(r.value(3).toString(), cfop);
