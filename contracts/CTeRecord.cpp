@@ -236,10 +236,10 @@ QList<FieldDef> establishmentFields()
 
 bool isMoneyField(const QString &name)
 {
-    static const QStringList fields {
-        u"VRTOTAPRESTSERV"_s, u"VRTOTARECEBER"_s, u"VRTOTACARGA"_s, u"VRAVERBACAO"_s,
-        u"VRBASECALCULO"_s,   u"VRIMPOSTO"_s,     u"VRCREDPRESUMIDO"_s, u"VRCOMPONENTE"_s,
-        u"VRNOTAFISC"_s,      u"VRPRODUTOS"_s};
+    static const QStringList fields {u"VRTOTAPRESTSERV"_s, u"VRTOTARECEBER"_s, u"VRTOTACARGA"_s,
+                                     u"VRAVERBACAO"_s,     u"VRBASECALCULO"_s, u"VRIMPOSTO"_s,
+                                     u"VRCREDPRESUMIDO"_s, u"VRCOMPONENTE"_s,  u"VRNOTAFISC"_s,
+                                     u"VRPRODUTOS"_s};
     return fields.contains(name);
 }
 

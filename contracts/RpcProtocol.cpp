@@ -46,8 +46,7 @@ const QList<OperationSignature> &operationSignatures()
         {u"GetDadosGerais"_s,
          repeat(A::Text, 5) + QList<A> {A::Date, A::Date} + repeat(A::Text, 14)},
         // Invoice key, branch, entry, window, mode, then the document's company.
-        {u"GetDocFiscais"_s, repeat(A::Text, 3) + QList<A> {A::Date, A::Date, A::Text, A::Text},
-         6},
+        {u"GetDocFiscais"_s, repeat(A::Text, 3) + QList<A> {A::Date, A::Date, A::Text, A::Text}, 6},
         {u"GetEmitente"_s, repeat(A::Text, 3)},
         {u"GetCliente"_s, repeat(A::Text, 2)},
         {u"GetFornecedor"_s, repeat(A::Text, 2)},
@@ -73,8 +72,8 @@ std::optional<OperationSignature> findOperation(const QString &name)
 std::optional<QList<QVariant>> checkArguments(const OperationSignature &signature,
                                               const QList<QVariant> &args, QString *error)
 {
-    const qsizetype least = signature.optionalFrom < 0 ? signature.args.size()
-                                                       : signature.optionalFrom;
+    const qsizetype least
+        = signature.optionalFrom < 0 ? signature.args.size() : signature.optionalFrom;
     if (args.size() < least || args.size() > signature.args.size()) {
         *error = contractMsg("RPC_NUMERO_ARGUMENTOS")
                      .arg(signature.name)

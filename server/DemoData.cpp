@@ -378,10 +378,9 @@ void insertDocuments(const QSqlDatabase &db)
     QList<qint64> keys;
     for (const Doc &doc : docs) {
         QHash<QString, QVariant> tax;
-        const contracts::Delta document
-            = demoDocument(ctx, doc.daysAgo, doc.sender, doc.recipient, doc.dispatcher,
-                           QString::fromUtf16(doc.ufEnd), QString::fromUtf16(doc.munEnd),
-                           doc.total, tax);
+        const contracts::Delta document = demoDocument(
+            ctx, doc.daysAgo, doc.sender, doc.recipient, doc.dispatcher,
+            QString::fromUtf16(doc.ufEnd), QString::fromUtf16(doc.munEnd), doc.total, tax);
         const Args args {
             QVariant::fromValue(document),
             QVariant::fromValue(childRows(contracts::cte::taxFields(), {tax})),

@@ -119,8 +119,8 @@ CheckedDelta checkDelta(const Delta &delta, const schema::StoredList &list)
                 // Reais are kept to the cent: 1000.555 is refused, not stored as typed.
                 if (row == &ch.newValues && !v.isNull() && contracts::cte::isMoneyField(f.name)
                     && !money::centsOf(v))
-                    throw ServerError(srvMsg("DELTA_VALOR_CENTAVOS")
-                                          .arg(v.toString(), f.name, list.dataset));
+                    throw ServerError(
+                        srvMsg("DELTA_VALOR_CENTAVOS").arg(v.toString(), f.name, list.dataset));
             }
         }
     }

@@ -154,12 +154,11 @@ Icms icmsOf(const Treatment &treatment, money::Cents total)
 void requireAgreement(CallContext &ctx, qint64 documentKey)
 {
     static const QStringList fields {
-        u"CDEMPRESA"_s,       u"NRINSESTEMIT"_s,    u"CDTIPOOPER"_s,    u"CDARVPROD"_s,
-        u"CDPAISINISERV"_s,   u"SGESTADOINISERV"_s, u"CDPAISFIMSERV"_s, u"SGESTADOFIMSERV"_s,
-        u"IDCADTOMADOR"_s,    u"CDTOMADORCLI"_s,    u"CDTOMADORFOR"_s,  u"CDCFOP"_s,
+        u"CDEMPRESA"_s,     u"NRINSESTEMIT"_s,    u"CDTIPOOPER"_s,    u"CDARVPROD"_s,
+        u"CDPAISINISERV"_s, u"SGESTADOINISERV"_s, u"CDPAISFIMSERV"_s, u"SGESTADOFIMSERV"_s,
+        u"IDCADTOMADOR"_s,  u"CDTOMADORCLI"_s,    u"CDTOMADORFOR"_s,  u"CDCFOP"_s,
     };
-    QSqlQuery q = runSql(ctx.db,
-                         u"SELECT %1 FROM CTE WHERE CDCTE = :K"_s.arg(fields.join(u", "_s)),
+    QSqlQuery q = runSql(ctx.db, u"SELECT %1 FROM CTE WHERE CDCTE = :K"_s.arg(fields.join(u", "_s)),
                          {{u":K", documentKey}});
     if (!q.next())
         return;
@@ -177,20 +176,21 @@ void requireAgreement(CallContext &ctx, qint64 documentKey)
     }
     const auto treatment = findTreatment(ctx, keys);
     if (!treatment)
-        throw ServerError(srvMsg("FISCAL_SEM_PARAMETRIZACAO").arg(keys.product, keys.operationType));
+        throw ServerError(
+            srvMsg("FISCAL_SEM_PARAMETRIZACAO").arg(keys.product, keys.operationType));
     if (cfop != treatment->cfop)
         throw ServerError(srvMsg("FISCAL_CFOP_DIVERGENTE").arg(cfop, treatment->cfop));
 
-    QSqlQuery t = runSql(ctx.db,
-                         u"SELECT CDSITUTRIBIT FROM CTEIMPOSTOS WHERE CDCTE = :K AND CDIMPOSTO = :I"_s,
-                         {{u":K", documentKey}, {u":I", treatment->taxCode}});
+    QSqlQuery t = runSql(
+        ctx.db, u"SELECT CDSITUTRIBIT FROM CTEIMPOSTOS WHERE CDCTE = :K AND CDIMPOSTO = :I"_s,
+        {{u":K", documentKey}, {u":I", treatment->taxCode}});
     bool found = false;
     while (t.next()) {
         found = true;
         const QString cst = t.value(0).toString().trimmed();
         if (cst != treatment->cst)
-            throw ServerError(srvMsg("FISCAL_CST_DIVERGENTE")
-                                  .arg(cst, treatment->taxName, treatment->cst));
+            throw ServerError(
+                srvMsg("FISCAL_CST_DIVERGENTE").arg(cst, treatment->taxName, treatment->cst));
     }
     if (!found)
         throw ServerError(srvMsg("FISCAL_IMPOSTO_AUSENTE").arg(treatment->taxName, treatment->cst));

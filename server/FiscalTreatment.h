@@ -46,7 +46,8 @@ struct Icms
 void requireKeys(const ServiceKeys &keys);
 
 // The row for the service: the payer's own row, else the row for every payer; nothing when the
-// host has none. Refuses missing keys (requireKeys) and a taxed row within one state without a rate.
+// host has none. Refuses missing keys (requireKeys) and a taxed row within one state without a
+// rate.
 std::optional<Treatment> findTreatment(CallContext &ctx, const ServiceKeys &keys);
 
 // ICMS on `total`: base reduced, rate, value and presumed credit, each half up to the cent.

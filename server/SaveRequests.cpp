@@ -55,14 +55,15 @@ std::optional<QVariant> firstOutcome(const QSqlDatabase &db, const QString &requ
 bool claim(const QSqlDatabase &db, const QString &request, const QString &user,
            const QString &digest)
 {
-    QSqlQuery q = runSql(db,
-                         u"INSERT INTO SRVREQUISICAO (DSREQUISICAO, NMUSUARIO, DTCRIACAO, DSRESUMO) "
-                         "VALUES (:R, :U, :D, :H) ON CONFLICT (DSREQUISICAO) DO NOTHING "
-                         "RETURNING DSREQUISICAO"_s,
-                         {{u":R", request},
-                          {u":U", user},
-                          {u":D", QDateTime::currentDateTimeUtc()},
-                          {u":H", digest}});
+    QSqlQuery q
+        = runSql(db,
+                 u"INSERT INTO SRVREQUISICAO (DSREQUISICAO, NMUSUARIO, DTCRIACAO, DSRESUMO) "
+                 "VALUES (:R, :U, :D, :H) ON CONFLICT (DSREQUISICAO) DO NOTHING "
+                 "RETURNING DSREQUISICAO"_s,
+                 {{u":R", request},
+                  {u":U", user},
+                  {u":D", QDateTime::currentDateTimeUtc()},
+                  {u":H", digest}});
     return q.next();
 }
 

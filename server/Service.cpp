@@ -42,11 +42,11 @@ QVariant GetDadosServico(CallContext &ctx, const Args &args)
 
     contracts::DataPacket taxes;
     taxes.fields = contracts::cte::taxFields();
-    taxes.rows.append({0.0, 0.0, treatment->taxCode, treatment->taxName,
-                       money::toDouble(icms.base), money::toDouble(icms.rate),
-                       money::toDouble(icms.reduction), money::toDouble(icms.value),
-                       money::toDouble(icms.credit), treatment->cst,
-                       treatment->fiscalCode.isEmpty() ? QVariant() : QVariant(treatment->fiscalCode)});
+    taxes.rows.append(
+        {0.0, 0.0, treatment->taxCode, treatment->taxName, money::toDouble(icms.base),
+         money::toDouble(icms.rate), money::toDouble(icms.reduction), money::toDouble(icms.value),
+         money::toDouble(icms.credit), treatment->cst,
+         treatment->fiscalCode.isEmpty() ? QVariant() : QVariant(treatment->fiscalCode)});
 
     QSqlQuery m = runSql(ctx.db,
                          u"SELECT T.CDMENSAGEM, M.DSMENSAGEM FROM TRIBSERVICOMENS T "

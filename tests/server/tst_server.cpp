@@ -781,8 +781,10 @@ private slots:
         const QVariantHash substitute {{u"CDTOMADORCLI"_s, u"110"_s}};
         const QVariantHash asked {{u"CDTOMADORCLI"_s, u"110"_s}, {u"CDCFOP"_s, u"5360"_s}};
         QTest::newRow("agrees") << QVariantHash {} << u"00"_s << false << QString();
-        QTest::newRow("payer changed to a tax substitute") << substitute << u"00"_s << false << cfop;
-        QTest::newRow("payer changed on the saved document") << substitute << u"00"_s << true << cfop;
+        QTest::newRow("payer changed to a tax substitute")
+            << substitute << u"00"_s << false << cfop;
+        QTest::newRow("payer changed on the saved document")
+            << substitute << u"00"_s << true << cfop;
         QTest::newRow("CFOP asked again, ICMS situation stale")
             << asked << u"00"_s << false
             << u"Alterações recusadas: a situação tributária \"00\" do ICMS"_s;
@@ -790,8 +792,8 @@ private slots:
         QTest::newRow("operation type without parametrization")
             << QVariantHash {{u"CDTIPOOPER"_s, u"02"_s}} << u"00"_s << false
             << u"Alterações recusadas: não há parametrização fiscal para o serviço 010010002"_s;
-        QTest::newRow("no ICMS row") << QVariantHash {} << QString() << false
-                                     << u"Alterações recusadas: falta o ICMS"_s;
+        QTest::newRow("no ICMS row")
+            << QVariantHash {} << QString() << false << u"Alterações recusadas: falta o ICMS"_s;
         QTest::newRow("starting outside the emitter's state")
             << QVariantHash {{u"SGESTADOINISERV"_s, u"RJ"_s}, {u"SGESTADOFIMSERV"_s, u"RJ"_s}}
             << u"00"_s << false << cfop;
@@ -822,16 +824,18 @@ private slots:
             values.insert(changes);
         std::optional<Delta> taxes;
         if (!cst.isEmpty())
-            taxes = insertDelta(contracts::cte::taxFields(), {{{u"CDCTEIMPOSTOS"_s, 0.0},
-                                                               {u"CDCTE"_s, 0.0},
-                                                               {u"CDIMPOSTO"_s, u"01"_s},
-                                                               {u"SGIMPOSTO"_s, u"ICMS"_s},
-                                                               {u"VRALIQUOTA"_s, 12.0},
-                                                               {u"CDSITUTRIBIT"_s, cst}}});
+            taxes = insertDelta(contracts::cte::taxFields(),
+                                {{{u"CDCTEIMPOSTOS"_s, 0.0},
+                                  {u"CDCTE"_s, 0.0},
+                                  {u"CDIMPOSTO"_s, u"01"_s},
+                                  {u"SGIMPOSTO"_s, u"ICMS"_s},
+                                  {u"VRALIQUOTA"_s, 12.0},
+                                  {u"CDSITUTRIBIT"_s, cst}}});
         const QString substituted = u"SELECT COUNT(*) FROM CTE WHERE CDTOMADORCLI = '110'"_s;
         const int documents = rowsIn(u"CTE"_s);
         const int substitutedBefore = countOf(m_db->db(), substituted);
-        QVariant reply = applySave({insertDelta(contracts::cte::documentFields(), {values}), taxes});
+        QVariant reply
+            = applySave({insertDelta(contracts::cte::documentFields(), {values}), taxes});
         if (later) {
             QCOMPARE(asList(reply).value(0).toString(), u"S"_s);
             const DataPacket loaded = list();
@@ -1108,10 +1112,10 @@ private slots:
         QFETCH(double, total);
         QFETCH(QString, refusal);
         insertRateLessRow();
-        const QVariant r = call(
-            u"GetDadosServico"_s,
-            {u"01"_s, u"244187365112"_s, u"S"_s, operation, u"010010002"_s, u"1058"_s, u"SP"_s,
-             u"0950"_s, u"1058"_s, u"SP"_s, u"0950"_s, total, u"C"_s, u"102"_s, u"0001"_s});
+        const QVariant r = call(u"GetDadosServico"_s,
+                                {u"01"_s, u"244187365112"_s, u"S"_s, operation, u"010010002"_s,
+                                 u"1058"_s, u"SP"_s, u"0950"_s, u"1058"_s, u"SP"_s, u"0950"_s,
+                                 total, u"C"_s, u"102"_s, u"0001"_s});
         QCOMPARE(r.toString(), refusal);
     }
 
