@@ -9,6 +9,7 @@
 
 #include "DbConnection.h"
 #include "Exceptions.h"
+#include "HostDb.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -1319,6 +1320,59 @@ private slots:
         QCOMPARE(refused.port(), -1);
         QVERIFY2(refused.log().contains(u"versão 99 do esquema, mais nova"_s),
                  qPrintable(refused.log()));
+    }
+
+    // A host database made before the start outside the emitter's state had rows of its own: the
+    // server adds the key column at start, and from then on refuses a second row for one key
+    // and a taxed row within one state without a rate.
+    void earlierHostParametrizationIsUpgraded()
+    {
+        QTemporaryDir dir;
+        QString connection = u"sqlite:"_s + dir.filePath(u"anterior.db"_s);
+        QString pgSchema;
+        if (TestDatabase::usePostgres()) {
+            pgSchema = u"old_"_s + QUuid::createUuid().toString(QUuid::Id128).left(12);
+            HostDb::CreatePgSchema(OpenConnection(qEnvironmentVariable("CTE_TEST_PG"), u"old"_s),
+                                   pgSchema);
+            connection = qEnvironmentVariable("CTE_TEST_PG") + u"?schema="_s + pgSchema;
+        }
+        const auto run = [&](const QString &sql) {
+            QSqlDatabase db = OpenConnection(connection, u"old-host"_s);
+            QSqlQuery q(db);
+            const bool ok = q.exec(sql);
+            if (!ok)
+                qInfo() << q.lastError().text();
+            return ok;
+        };
+        const QString row = u"INSERT INTO TRIBSERVICO (NRTRIBSERVICO, CDEMPRESA, CDTIPOOPER, "
+                            "CDARVPROD, IDPERCURSO, CDCFOP, DSNATUOPERACAO, CDIMPOSTO, SGIMPOSTO, "
+                            "CDSITUTRIBIT, VRALIQUOTA, VRREDBASECALC, VRPERCCREDPRES) VALUES "
+                            "(%1, '01', '01', '010010001', 'E', '5353', 'X', '01', 'ICMS', '00', "
+                            "%2, 0, 0)"_s;
+        QVERIFY(run(u"CREATE TABLE TRIBSERVICO (NRTRIBSERVICO NUMERIC(9) NOT NULL PRIMARY KEY, "
+                    "CDEMPRESA VARCHAR(2) NOT NULL, CDTIPOOPER VARCHAR(2) NOT NULL, "
+                    "CDARVPROD VARCHAR(20) NOT NULL, IDPERCURSO VARCHAR(1) NOT NULL, "
+                    "IDCADTOMADOR VARCHAR(1), CDTOMADOR VARCHAR(21), CDCFOP VARCHAR(4) NOT NULL, "
+                    "DSNATUOPERACAO VARCHAR(60) NOT NULL, CDIMPOSTO VARCHAR(2) NOT NULL, "
+                    "SGIMPOSTO VARCHAR(10) NOT NULL, CDSITUTRIBIT VARCHAR(2) NOT NULL, "
+                    "CDFISCALIT VARCHAR(1), VRALIQUOTA NUMERIC(5,2), VRREDBASECALC NUMERIC(5,2) "
+                    "NOT NULL, VRPERCCREDPRES NUMERIC(5,2) NOT NULL)"_s));
+        QVERIFY(run(row.arg(1).arg(12)));
+        {
+            ServerProcess upgrading(connection);
+            QVERIFY2(upgrading.port() > 0, qPrintable(upgrading.log()));
+        }
+        QCOMPARE(countOf(OpenConnection(connection, u"old-host"_s),
+                         u"SELECT COUNT(*) FROM TRIBSERVICO WHERE IDINICIOFORAUF = 'N'"_s),
+                 1);
+        QVERIFY(!run(row.arg(2).arg(12)));
+        QVERIFY(!run(u"UPDATE TRIBSERVICO SET VRALIQUOTA = NULL"_s));
+        QVERIFY(run(u"UPDATE TRIBSERVICO SET IDINICIOFORAUF = 'S'"_s));
+        QVERIFY(run(row.arg(2).arg(12)));
+        QSqlDatabase::removeDatabase(u"old-host"_s);
+        if (!pgSchema.isEmpty())
+            QSqlQuery(QSqlDatabase::database(u"old"_s))
+                .exec(u"DROP SCHEMA %1 CASCADE"_s.arg(pgSchema));
     }
 
     void everyRequestIsLogged()
