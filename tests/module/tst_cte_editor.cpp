@@ -70,19 +70,50 @@ class TestCTeEditor : public EditorFixture
         }
         Cli_Dfs88000::stNrInsJurTomaAux = campo(u"NRINSJURTOMA"_s);
     }
+    // The service as accepted (the demo's freight when there is none) with the CFOP and ICMS
+    // situation the server's parametrization gives for the document's keys: the save checks
+    // them.
+    void aceitaServico()
+    {
+        if (campo(u"CDARVPROD"_s).isEmpty()) {
+            atribui(u"CDPRODUTO"_s, u"1101"_s);
+            atribui(u"NMPRODUTO"_s, u"FRETE CARGA FRACIONADA"_s);
+            atribui(u"CDARVPROD"_s, u"010010001"_s);
+        }
+        const QString payerSource = campo(u"IDCADTOMADOR"_s);
+        const QVariantList r
+            = m_frm
+                  ->chamaServidor(
+                      u"GetDadosServico"_s,
+                      {campo(u"CDEMPRESA"_s), campo(u"NRINSESTEMIT"_s), u"S"_s,
+                       campo(u"CDTIPOOPER"_s), campo(u"CDARVPROD"_s), campo(u"CDPAISINISERV"_s),
+                       campo(u"SGESTADOINISERV"_s), QString(), campo(u"CDPAISFIMSERV"_s),
+                       campo(u"SGESTADOFIMSERV"_s), QString(), valor(u"VRTOTAPRESTSERV"_s),
+                       payerSource,
+                       campo(payerSource == u"F" ? u"CDTOMADORFOR"_s : u"CDTOMADORCLI"_s),
+                       QString()})
+                  .toList();
+        atribui(u"CDCFOP"_s, r.value(3).toString());
+        Cli_Dfs88000::stCdArvProdAux = campo(u"CDARVPROD"_s);
+        Cli_Dfs88000::doVrTotaPrestServ = valor(u"VRTOTAPRESTSERV"_s);
+        // Only the server's answer fills the taxes.
+        const contracts::DataPacket taxes = r.value(2).value<contracts::DataPacket>();
+        if (m_frm->cdsCTeImpostos->IsEmpty())
+            AppendAsServer(
+                m_frm->cdsCTeImpostos,
+                {{u"CDCTE"_s, valor(u"CDCTE"_s)},
+                 {u"CDIMPOSTO"_s, u"01"_s},
+                 {u"CDSITUTRIBIT"_s, taxes.rows.value(0).value(taxes.indexOf(u"CDSITUTRIBIT"_s))}});
+    }
     // Makes a document ready to be saved by the checks this window runs itself: route, emitter
-    // and payer, CFOP, a tax, a fiscal document and the predominant product.
+    // and payer, the service, a fiscal document and the predominant product.
     void completa()
     {
         TClientDataSet *cte = m_frm->cdsCTe;
         atribuiRota();
         aceitaEmitenteETomador();
-        cte->FieldByName(u"CDCFOP"_s)->SetAsString(u"5932"_s);
+        aceitaServico();
         cte->FieldByName(u"DSPRODPREDOMINA"_s)->SetAsString(u"MOVEIS"_s);
-        const double key = cte->FieldByName(u"CDCTE"_s)->AsFloat();
-        // Only the server's answer fills the taxes.
-        if (m_frm->cdsCTeImpostos->IsEmpty())
-            AppendAsServer(m_frm->cdsCTeImpostos, {{u"CDCTE"_s, key}, {u"CDIMPOSTO"_s, u"01"_s}});
         if (m_frm->cdsCTeDocFiscais->IsEmpty())
             anexaDocumentoFiscal();
         if (m_frm->cdsCTeInfQtCarga->IsEmpty()) {
