@@ -2,10 +2,6 @@
 
 #include <QTest>
 
-#include <limits>
-
-using namespace Qt::StringLiterals;
-
 class TestMoney : public QObject
 {
     Q_OBJECT
@@ -51,28 +47,6 @@ private slots:
         const money::Cents reduced = money::reducedBy(*cents, *reductionPercent);
         QCOMPARE(reduced, base);
         QCOMPARE(money::percentOf(reduced, *ratePercent), value);
-    }
-
-    // Money keeps at most two decimals: what has more is refused, not rounded.
-    void centsOfWhatWasTyped_data()
-    {
-        QTest::addColumn<QVariant>("typed");
-        QTest::addColumn<qint64>("cents"); // -1: refused
-        QTest::newRow("1000.555") << QVariant(1000.555) << -1LL;
-        QTest::newRow("a sum left unrounded") << QVariant(0.1 + 0.2) << -1LL;
-        QTest::newRow("not a number") << QVariant(std::numeric_limits<double>::quiet_NaN()) << -1LL;
-        QTest::newRow("116.5") << QVariant(116.5) << 11650LL;
-        QTest::newRow("text with trailing zeros") << QVariant(u"1013.500"_s) << 101350LL;
-        QTest::newRow("negative") << QVariant(-0.05) << -5LL;
-    }
-    void centsOfWhatWasTyped()
-    {
-        QFETCH(QVariant, typed);
-        QFETCH(qint64, cents);
-        const auto got = money::centsOf(typed);
-        QCOMPARE(got.has_value(), cents != -1);
-        if (got)
-            QCOMPARE(*got, cents);
     }
 };
 
