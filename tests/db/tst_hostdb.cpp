@@ -398,8 +398,7 @@ private slots:
     void parametrizationRowsAreChecked_data()
     {
         QTest::addColumn<QString>("backend");
-        // route, start outside, payer source and code, CST, rate; the demo has no row for client
-        // 104
+        // route, start, payer, CST, rate; no demo row names client 104
         QTest::addColumn<QString>("row");
         QTest::addColumn<bool>("accepted");
         for (const QString &b : TestDatabases::Backends()) {
@@ -412,8 +411,6 @@ private slots:
                 << b << u"'I','N','C','104','00',NULL"_s << true;
             QTest::newRow(p + "the key of a payer's row")
                 << b << u"'E','N','C','101','00',12"_s << false;
-            QTest::newRow(p + "the key of a start outside")
-                << b << u"'E','S',NULL,NULL,'90',12"_s << false;
         }
     }
     void parametrizationRowsAreChecked()

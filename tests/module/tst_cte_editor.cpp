@@ -77,27 +77,22 @@ class TestCTeEditor : public EditorFixture
     {
         if (campo(u"CDARVPROD"_s).isEmpty()) {
             atribui(u"CDPRODUTO"_s, u"1101"_s);
-            atribui(u"NMPRODUTO"_s, u"FRETE CARGA FRACIONADA"_s);
             atribui(u"CDARVPROD"_s, u"010010001"_s);
         }
-        const QString payerSource = campo(u"IDCADTOMADOR"_s);
-        const QVariantList r
-            = m_frm
-                  ->chamaServidor(
-                      u"GetDadosServico"_s,
-                      {campo(u"CDEMPRESA"_s), campo(u"NRINSESTEMIT"_s), u"S"_s,
-                       campo(u"CDTIPOOPER"_s), campo(u"CDARVPROD"_s), campo(u"CDPAISINISERV"_s),
-                       campo(u"SGESTADOINISERV"_s), QString(), campo(u"CDPAISFIMSERV"_s),
-                       campo(u"SGESTADOFIMSERV"_s), QString(), valor(u"VRTOTAPRESTSERV"_s),
-                       payerSource,
-                       campo(payerSource == u"F" ? u"CDTOMADORFOR"_s : u"CDTOMADORCLI"_s),
-                       QString()})
-                  .toList();
+        QVariantList args {u"01"_s, campo(u"NRINSESTEMIT"_s), u"S"_s};
+        for (const char16_t *f :
+             {u"CDTIPOOPER", u"CDARVPROD", u"CDPAISINISERV", u"SGESTADOINISERV", u"CDMUNICINISERV",
+              u"CDPAISFIMSERV", u"SGESTADOFIMSERV", u"CDMUNICFIMSERV"})
+            args << campo(QString::fromUtf16(f));
+        const QString payer = campo(u"IDCADTOMADOR"_s);
+        args << valor(u"VRTOTAPRESTSERV"_s) << payer
+             << campo(payer == u"F" ? u"CDTOMADORFOR"_s : u"CDTOMADORCLI"_s) << QString();
+        const QVariantList r = m_frm->chamaServidor(u"GetDadosServico"_s, args).toList();
         atribui(u"CDCFOP"_s, r.value(3).toString());
         Cli_Dfs88000::stCdArvProdAux = campo(u"CDARVPROD"_s);
         Cli_Dfs88000::doVrTotaPrestServ = valor(u"VRTOTAPRESTSERV"_s);
         // Only the server's answer fills the taxes.
-        const contracts::DataPacket taxes = r.value(2).value<contracts::DataPacket>();
+        const auto taxes = r.value(2).value<contracts::DataPacket>();
         if (m_frm->cdsCTeImpostos->IsEmpty())
             AppendAsServer(
                 m_frm->cdsCTeImpostos,

@@ -85,8 +85,8 @@ private:
         const QVariant reply = call(u"GetDadosGerais"_s, listSelection(overrides));
         return packetAt(reply, 1);
     }
-    // Saves a new document with one tax row and two cargo rows; returns its key.
-    double saveNew(const QHash<QString, QVariant> &changes = {})
+    // Saves a new document with one tax row (ICMS of situation `cst`) and two cargo rows.
+    QVariant saveNewReply(const QHash<QString, QVariant> &changes, const QString &cst = u"00"_s)
     {
         auto values = newDocumentValues();
         for (auto it = changes.begin(); it != changes.end(); ++it)
@@ -97,7 +97,8 @@ private:
                                                         {u"CDCTE"_s, 0.0},
                                                         {u"CDIMPOSTO"_s, u"01"_s},
                                                         {u"SGIMPOSTO"_s, u"ICMS"_s},
-                                                        {u"VRALIQUOTA"_s, 12.0}}}),
+                                                        {u"VRALIQUOTA"_s, 12.0},
+                                                        {u"CDSITUTRIBIT"_s, cst}}}),
                                           std::nullopt, std::nullopt,
                                           insertDelta(contracts::cte::cargoQuantityFields(),
                                                       {{{u"CDCTEINFQTCARGA"_s, 0.0},
@@ -113,6 +114,12 @@ private:
                                                         {u"QTCARGA"_s, 2.5},
                                                         {u"IDGERADAAUTO"_s, u"N"_s}}}),
                                           std::nullopt});
+        return reply;
+    }
+    // Saves a new document with one tax row and two cargo rows; returns its key.
+    double saveNew(const QHash<QString, QVariant> &changes = {})
+    {
+        const QVariant reply = saveNewReply(changes);
         if (asList(reply).value(0) != u"S"_s)
             qWarning() << "save refused:" << reply;
         return asList(reply).value(1).toDouble();
@@ -768,7 +775,7 @@ private slots:
     void saveChecksTheFiscalResult_data()
     {
         QTest::addColumn<QVariantHash>("changes");
-        QTest::addColumn<QString>("cst"); // of the ICMS row; empty: no ICMS row
+        QTest::addColumn<QString>("cst"); // of the ICMS row
         QTest::addColumn<bool>("later"); // changes made to the saved document
         QTest::addColumn<QString>("refusal"); // start of the text; empty: saved
         const QString cfop = u"Alterações recusadas: o CFOP \"5353\" do conhecimento não é o "
@@ -786,12 +793,6 @@ private slots:
         QTest::newRow("operation type without parametrization")
             << QVariantHash {{u"CDTIPOOPER"_s, u"02"_s}} << u"00"_s << false
             << u"Alterações recusadas: não há parametrização fiscal para o serviço 010010002"_s;
-        QTest::newRow("no ICMS row")
-            << QVariantHash {} << QString() << false << u"Alterações recusadas: falta o ICMS"_s;
-        QTest::newRow("taxed row without a rate")
-            << QVariantHash {{u"CDTIPOOPER"_s, u"05"_s}} << u"00"_s << false
-            << u"A parametrização fiscal 900 do serviço é tributada dentro do estado e não tem "
-               "alíquota"_s;
         QTest::newRow("total with three decimals")
             << QVariantHash {{u"VRTOTAPRESTSERV"_s, 1000.555}} << u"00"_s << false
             << u"Alterações recusadas: o valor 1000.555 do campo VRTOTAPRESTSERV"_s;
@@ -803,28 +804,14 @@ private slots:
         QFETCH(bool, later);
         QFETCH(QString, refusal);
         insertRateLessRow();
-        auto values = newDocumentValues();
-        values.insert({{u"CDARVPROD"_s, u"010010002"_s},
-                       {u"CDTIPOOPER"_s, u"01"_s},
-                       {u"CDPAISINISERV"_s, u"1058"_s},
-                       {u"SGESTADOINISERV"_s, u"SP"_s},
-                       {u"CDPAISFIMSERV"_s, u"1058"_s},
-                       {u"SGESTADOFIMSERV"_s, u"SP"_s},
-                       {u"CDCFOP"_s, u"5353"_s}});
+        QVariantHash values {{u"CDARVPROD"_s, u"010010002"_s}, {u"CDTIPOOPER"_s, u"01"_s},
+                             {u"CDPAISINISERV"_s, u"1058"_s},  {u"SGESTADOINISERV"_s, u"SP"_s},
+                             {u"CDPAISFIMSERV"_s, u"1058"_s},  {u"SGESTADOFIMSERV"_s, u"SP"_s},
+                             {u"CDCFOP"_s, u"5353"_s}};
         if (!later)
             values.insert(changes);
-        std::optional<Delta> taxes;
-        if (!cst.isEmpty())
-            taxes = insertDelta(contracts::cte::taxFields(),
-                                {{{u"CDCTEIMPOSTOS"_s, 0.0},
-                                  {u"CDCTE"_s, 0.0},
-                                  {u"CDIMPOSTO"_s, u"01"_s},
-                                  {u"SGIMPOSTO"_s, u"ICMS"_s},
-                                  {u"VRALIQUOTA"_s, 12.0},
-                                  {u"CDSITUTRIBIT"_s, cst}}});
         const int documents = rowsIn(u"CTE"_s);
-        QVariant reply
-            = applySave({insertDelta(contracts::cte::documentFields(), {values}), taxes});
+        QVariant reply = saveNewReply(values, cst);
         if (later) {
             QCOMPARE(asList(reply).value(0).toString(), u"S"_s);
             const DataPacket loaded = list();
@@ -936,8 +923,7 @@ private slots:
         QTest::addColumn<QString>("cfop");
         QTest::addColumn<QString>("nature");
         QTest::addColumn<QString>("cst");
-        // total, then the ICMS: base, rate, reduction, value, presumed credit
-        QTest::addColumn<QList<double>>("icms");
+        QTest::addColumn<QList<double>>("icms"); // base, rate, reduction, value, presumed credit
         QTest::addColumn<QStringList>("messages");
         const QString sp = u"244187365112"_s;
         const QStringList spsp {u"1058"_s, u"SP"_s, u"1058"_s, u"SP"_s};
@@ -945,78 +931,67 @@ private slots:
         const QString toCommerce = u"PREST. SERV. TRANSPORTE A ESTAB. COMERCIAL"_s;
         QTest::newRow("intrastate")
             << QStringList {u"01"_s, sp, u"01"_s, u"010010001"_s} << spsp << commerce << u"5353"_s
-            << toCommerce << u"00"_s << QList<double> {1000, 1000, 12, 0, 120, 0} << QStringList {};
+            << toCommerce << u"00"_s << QList<double> {1000, 12, 0, 120, 0} << QStringList {};
         QTest::newRow("interstate at 12 %")
             << QStringList {u"01"_s, sp, u"01"_s, u"010010001"_s}
             << QStringList {u"1058"_s, u"SP"_s, u"1058"_s, u"RS"_s} << commerce << u"6353"_s
-            << toCommerce << u"00"_s << QList<double> {1000, 1000, 12, 0, 120, 0} << QStringList {};
+            << toCommerce << u"00"_s << QList<double> {1000, 12, 0, 120, 0} << QStringList {};
         QTest::newRow("interstate at 7 % from the southeast to the northeast")
             << QStringList {u"01"_s, sp, u"01"_s, u"010010001"_s}
             << QStringList {u"1058"_s, u"SP"_s, u"1058"_s, u"BA"_s} << commerce << u"6353"_s
-            << toCommerce << u"00"_s << QList<double> {1000, 1000, 7, 0, 70, 0} << QStringList {};
+            << toCommerce << u"00"_s << QList<double> {1000, 7, 0, 70, 0} << QStringList {};
         QTest::newRow("interstate at 12 % from the south to the southeast")
             << QStringList {u"02"_s, u"0963245178"_s, u"01"_s, u"010010002"_s}
             << QStringList {u"1058"_s, u"RS"_s, u"1058"_s, u"SP"_s} << commerce << u"6353"_s
-            << toCommerce << u"00"_s << QList<double> {1000, 1000, 12, 0, 120, 0} << QStringList {};
+            << toCommerce << u"00"_s << QList<double> {1000, 12, 0, 120, 0} << QStringList {};
         QTest::newRow("export") << QStringList {u"01"_s, sp, u"01"_s, u"010010001"_s}
                                 << QStringList {u"1058"_s, u"SP"_s, u"0639"_s, u"EX"_s} << commerce
                                 << u"7358"_s << u"PRESTACAO DE SERVICO DE TRANSPORTE NO EXTERIOR"_s
-                                << u"41"_s << QList<double> {1000, 0, 0, 0, 0, 0} << QStringList {};
+                                << u"41"_s << QList<double> {0, 0, 0, 0, 0} << QStringList {};
         QTest::newRow("reduced base")
             << QStringList {u"01"_s, sp, u"01"_s, u"010020001"_s} << spsp << commerce << u"5353"_s
-            << toCommerce << u"20"_s << QList<double> {1000, 800, 12, 20, 96, 0} << QStringList {};
+            << toCommerce << u"20"_s << QList<double> {800, 12, 20, 96, 0} << QStringList {};
         QTest::newRow("presumed credit and an observation")
             << QStringList {u"01"_s, sp, u"01"_s, u"010010003"_s} << spsp << commerce << u"5353"_s
-            << toCommerce << u"90"_s << QList<double> {1000, 1000, 12, 0, 120, 24}
+            << toCommerce << u"90"_s << QList<double> {1000, 12, 0, 120, 24}
             << QStringList {u"MERCADORIA TRANSPORTADA SOB RESPONSABILIDADE DO REMETENTE ATE A "
                             "ENTREGA"_s};
         QTest::newRow("payer not a taxpayer")
             << QStringList {u"01"_s, sp, u"01"_s, u"010010001"_s} << spsp
             << QStringList {u"C"_s, u"105"_s} << u"5357"_s
             << u"PREST. SERV. TRANSPORTE A NAO CONTRIBUINTE"_s << u"00"_s
-            << QList<double> {1000, 1000, 12, 0, 120, 0} << QStringList {};
+            << QList<double> {1000, 12, 0, 120, 0} << QStringList {};
         QTest::newRow("payer not a taxpayer in another state")
             << QStringList {u"01"_s, sp, u"01"_s, u"010010001"_s}
             << QStringList {u"1058"_s, u"SP"_s, u"1058"_s, u"PE"_s}
             << QStringList {u"C"_s, u"106"_s} << u"6357"_s
             << u"PREST. SERV. TRANSPORTE A NAO CONTRIBUINTE"_s << u"00"_s
-            << QList<double> {1000, 1000, 7, 0, 70, 0} << QStringList {};
+            << QList<double> {1000, 7, 0, 70, 0} << QStringList {};
         QTest::newRow("the same code as a supplier is another payer")
             << QStringList {u"01"_s, sp, u"01"_s, u"010010001"_s} << spsp
             << QStringList {u"F"_s, u"105"_s} << u"5353"_s << toCommerce << u"00"_s
-            << QList<double> {1000, 1000, 12, 0, 120, 0} << QStringList {};
+            << QList<double> {1000, 12, 0, 120, 0} << QStringList {};
         QTest::newRow("payer as tax substitute")
             << QStringList {u"01"_s, sp, u"01"_s, u"010010002"_s} << spsp
             << QStringList {u"C"_s, u"110"_s} << u"5360"_s
             << u"PREST. SERV. TRANSPORTE A CONTRIB. SUBSTITUTO"_s << u"60"_s
-            << QList<double> {1000, 1000, 12, 0, 120, 0}
+            << QList<double> {1000, 12, 0, 120, 0}
             << QStringList {u"ICMS DE RESPONSABILIDADE DO TOMADOR DO SERVICO POR SUBSTITUICAO "
                             "TRIBUTARIA"_s};
         QTest::newRow("deferred redispatch")
             << QStringList {u"01"_s, sp, u"03"_s, u"020010001"_s} << spsp << commerce << u"5353"_s
-            << toCommerce << u"51"_s << QList<double> {1000, 0, 0, 0, 0, 0}
+            << toCommerce << u"51"_s << QList<double> {0, 0, 0, 0, 0}
             << QStringList {u"ICMS DIFERIDO CONFORME REGULAMENTO DO ICMS DO ESTADO"_s};
-        // Half cents round up: 8.155 is 8.16, 70.945 is 70.95.
-        QTest::newRow("half a cent at 7 %")
-            << QStringList {u"01"_s, sp, u"01"_s, u"010010001"_s}
-            << QStringList {u"1058"_s, u"SP"_s, u"1058"_s, u"BA"_s} << commerce << u"6353"_s
-            << toCommerce << u"00"_s << QList<double> {116.5, 116.5, 7, 0, 8.16, 0}
-            << QStringList {};
-        QTest::newRow("another half cent at 7 %")
-            << QStringList {u"01"_s, sp, u"01"_s, u"010010001"_s}
-            << QStringList {u"1058"_s, u"SP"_s, u"1058"_s, u"BA"_s} << commerce << u"6353"_s
-            << toCommerce << u"00"_s << QList<double> {1013.5, 1013.5, 7, 0, 70.95, 0}
-            << QStringList {};
         // A service starting outside the emitter's state has rows of its own.
         const QString outside = u"PREST. SERV. TRANSPORTE INICIADA EM OUTRA UF"_s;
         QTest::newRow("starting outside the emitter's state, across states")
             << QStringList {u"02"_s, u"257894310"_s, u"01"_s, u"010010001"_s}
             << QStringList {u"1058"_s, u"SP"_s, u"1058"_s, u"RS"_s} << commerce << u"6932"_s
-            << outside << u"90"_s << QList<double> {1000, 1000, 12, 0, 120, 0} << QStringList {};
+            << outside << u"90"_s << QList<double> {1000, 12, 0, 120, 0} << QStringList {};
         QTest::newRow("starting outside the emitter's state, within one state")
             << QStringList {u"01"_s, sp, u"01"_s, u"010020001"_s}
             << QStringList {u"1058"_s, u"RJ"_s, u"1058"_s, u"RJ"_s} << commerce << u"5932"_s
-            << outside << u"90"_s << QList<double> {1000, 1000, 12, 0, 120, 0} << QStringList {};
+            << outside << u"90"_s << QList<double> {1000, 12, 0, 120, 0} << QStringList {};
     }
     void serviceParametrization()
     {
@@ -1028,12 +1003,11 @@ private slots:
         QFETCH(QString, cst);
         QFETCH(QList<double>, icms);
         QFETCH(QStringList, messages);
-        const double total = icms.takeFirst();
         const QVariantList r
             = asList(call(u"GetDadosServico"_s,
                           {service.at(0), service.at(1), u"S"_s, service.at(2), service.at(3),
                            route.at(0), route.at(1), u"0950"_s, route.at(2), route.at(3), u"0001"_s,
-                           total, payer.at(0), payer.at(1), u"0001"_s}));
+                           1000.0, payer.at(0), payer.at(1), u"0001"_s}));
         QCOMPARE(r.value(0).toString(), u"S"_s);
         QCOMPARE(r.value(1).toString(), u"S"_s);
         QCOMPARE(r.value(3).toString(), cfop);
@@ -1081,30 +1055,39 @@ private slots:
         QCOMPARE(r, (QVariantList {u"S"_s, u"N"_s}));
     }
 
-    void serviceRefusals_data()
+    // The ICMS of a total, half cents up (8.155 is 8.16), and what the service look-up refuses.
+    void serviceTotals_data()
     {
         QTest::addColumn<QString>("operation");
+        QTest::addColumn<QString>("to"); // from São Paulo
         QTest::addColumn<double>("total");
-        QTest::addColumn<QString>("refusal");
+        QTest::addColumn<QVariant>("answer"); // the ICMS value, or the refusal
+        QTest::newRow("116.50 at 7 %") << u"01"_s << u"BA"_s << 116.5 << QVariant(8.16);
+        QTest::newRow("1013.50 at 7 %") << u"01"_s << u"BA"_s << 1013.5 << QVariant(70.95);
         QTest::newRow("total with three decimals")
-            << u"01"_s << 1000.555
-            << u"O valor total da prestação deve ter no máximo duas casas decimais."_s;
+            << u"01"_s << u"SP"_s << 1000.555
+            << QVariant(u"O valor total da prestação deve ter no máximo duas casas decimais."_s);
         QTest::newRow("taxed row without a rate")
-            << u"05"_s << 1000.0
-            << u"A parametrização fiscal 900 do serviço é tributada dentro do estado e não tem "
-               "alíquota de ICMS. Corrija a parametrização fiscal centralizada."_s;
+            << u"05"_s << u"SP"_s << 1000.0
+            << QVariant(
+                   u"A parametrização fiscal 900 do serviço é tributada dentro do estado e "
+                   "não tem alíquota de ICMS. Corrija a parametrização fiscal centralizada."_s);
     }
-    void serviceRefusals()
+    void serviceTotals()
     {
         QFETCH(QString, operation);
+        QFETCH(QString, to);
         QFETCH(double, total);
-        QFETCH(QString, refusal);
+        QFETCH(QVariant, answer);
         insertRateLessRow();
         const QVariant r = call(u"GetDadosServico"_s,
                                 {u"01"_s, u"244187365112"_s, u"S"_s, operation, u"010010002"_s,
-                                 u"1058"_s, u"SP"_s, u"0950"_s, u"1058"_s, u"SP"_s, u"0950"_s,
-                                 total, u"C"_s, u"102"_s, u"0001"_s});
-        QCOMPARE(r.toString(), refusal);
+                                 u"1058"_s, u"SP"_s, u"0950"_s, u"1058"_s, to, u"0950"_s, total,
+                                 u"C"_s, u"102"_s, u"0001"_s});
+        if (answer.typeId() == QMetaType::QString)
+            QCOMPARE(r.toString(), answer.toString());
+        else
+            QCOMPARE(valueOf(packetAt(r, 2), 0, u"VRIMPOSTO"_s), answer);
     }
 
     void valueComponents_data()
