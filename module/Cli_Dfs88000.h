@@ -591,6 +591,7 @@ private:
     void aplicaDadosServico(const QVariantList &reply);
     void removeObservacoesPadrao();
     QString chaveFiscal() const;
+    QString empresaDocumento() const;
     bool m_vigiando = false; // a route watcher is clearing fields
     // Value components and taxes.
     void criaComponentesValor();

@@ -1,6 +1,7 @@
 #include "DemoData.h"
 
 #include "CTeRecord.h"
+#include "FiscalTreatment.h"
 #include "Operations.h"
 #include "ServerError.h"
 #include "SqlSupport.h"
@@ -252,10 +253,11 @@ struct DemoParty
 };
 
 // A document of company 01 from São Paulo state: a sender and a recipient among the demo clients
-// or suppliers, the sender pays; a dispatcher only when given.
+// or suppliers, the sender pays; a dispatcher only when given. CFOP, nature and `tax` are the
+// host's parametrization for the service.
 contracts::Delta demoDocument(CallContext &ctx, int daysAgo, DemoParty sender, DemoParty recipient,
                               DemoParty dispatcher, const QString &ufEnd, const QString &munEnd,
-                              double total)
+                              double total, QHash<QString, QVariant> &tax)
 {
     contracts::Delta d;
     d.fields = contracts::cte::documentFields();
@@ -275,8 +277,6 @@ contracts::Delta demoDocument(CallContext &ctx, int daysAgo, DemoParty sender, D
         {u"IDVERPROCESSO"_s, u"ORV_DFS_1.00"_s},
         {u"IDRETIRA"_s, u"1"_s},
         {u"IDEMAILCTE"_s, u"P"_s},
-        {u"CDCFOP"_s, ufEnd == u"SP" ? u"5353"_s : u"6353"_s},
-        {u"DSNATUOPERACAO"_s, u"PRESTACAO DE SERVICO DE TRANSPORTE"_s},
         {u"CDPAISINISERV"_s, u"1058"_s},
         {u"NMPAISINISERV"_s, u"BRASIL"_s},
         {u"CDPAISBACENINISERV"_s, u"1058"_s},
@@ -319,6 +319,21 @@ contracts::Delta demoDocument(CallContext &ctx, int daysAgo, DemoParty sender, D
     party(u"EXPE"_s, dispatcher);
     party(u"DEST"_s, recipient);
     party(u"TOMA"_s, sender);
+    const auto treatment = fiscal::findTreatment(ctx, fiscal::keysOfDocument(v));
+    if (!treatment)
+        throw ServerError(u"demo: no fiscal treatment for a demo document"_s);
+    v.insert(u"CDCFOP"_s, treatment->cfop);
+    v.insert(u"DSNATUOPERACAO"_s, treatment->nature);
+    const fiscal::Icms icms = fiscal::icmsOf(*treatment, money::centsOf(total).value_or(0));
+    tax = {{u"CDIMPOSTO"_s, treatment->taxCode},
+           {u"SGIMPOSTO"_s, treatment->taxName},
+           {u"VRBASECALCULO"_s, money::toDouble(icms.base)},
+           {u"VRALIQUOTA"_s, money::toDouble(icms.rate)},
+           {u"VRREDBASECALC"_s, money::toDouble(icms.reduction)},
+           {u"VRIMPOSTO"_s, money::toDouble(icms.value)},
+           {u"VRCREDPRESUMIDO"_s, money::toDouble(icms.credit)},
+           {u"CDSITUTRIBIT"_s, treatment->cst},
+           {u"CDFISCALIT"_s, treatment->fiscalCode}};
     contracts::Row row;
     for (const contracts::FieldDef &f : d.fields)
         row.append(v.value(f.name));
@@ -362,19 +377,13 @@ void insertDocuments(const QSqlDatabase &db)
     };
     QList<qint64> keys;
     for (const Doc &doc : docs) {
-        const double tax = std::round(doc.total * 12.0) / 100.0;
+        QHash<QString, QVariant> tax;
+        const contracts::Delta document = demoDocument(
+            ctx, doc.daysAgo, doc.sender, doc.recipient, doc.dispatcher,
+            QString::fromUtf16(doc.ufEnd), QString::fromUtf16(doc.munEnd), doc.total, tax);
         const Args args {
-            QVariant::fromValue(demoDocument(ctx, doc.daysAgo, doc.sender, doc.recipient,
-                                             doc.dispatcher, QString::fromUtf16(doc.ufEnd),
-                                             QString::fromUtf16(doc.munEnd), doc.total)),
-            QVariant::fromValue(childRows(contracts::cte::taxFields(),
-                                          {{{u"CDIMPOSTO"_s, u"01"_s},
-                                            {u"SGIMPOSTO"_s, u"ICMS"_s},
-                                            {u"VRBASECALCULO"_s, doc.total},
-                                            {u"VRALIQUOTA"_s, 12.0},
-                                            {u"VRIMPOSTO"_s, tax},
-                                            {u"CDSITUTRIBIT"_s, u"00"_s},
-                                            {u"CDFISCALIT"_s, u"1"_s}}})),
+            QVariant::fromValue(document),
+            QVariant::fromValue(childRows(contracts::cte::taxFields(), {tax})),
             QVariant::fromValue(childRows(contracts::cte::valueComponentFields(),
                                           {{{u"CDCOMPVRPREST"_s, 1.0},
                                             {u"DSCOMPVRPREST"_s, u"FRETE PESO"_s},
