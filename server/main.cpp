@@ -202,6 +202,13 @@ int main(int argc, char *argv[])
     if (!checkDatabaseFile(connection, administering))
         return 1;
     setServerConnectionString(connection);
+    {
+        // The build and the installation put the schema package beside the programs.
+        TransmissionSettings defaults;
+        defaults.schemaDir
+            = QDir::cleanPath(QCoreApplication::applicationDirPath() + u"/../schemas/PL_CTe_400"_s);
+        setTransmissionSettings(defaults);
+    }
     if (parser.isSet(settingsOption)) {
         QString error;
         const TransmissionSettings settings

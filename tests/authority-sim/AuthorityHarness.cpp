@@ -88,15 +88,16 @@ int AuthorityProcess::command(const QString &dataDir, const QStringList &args)
 }
 
 std::unique_ptr<AuthorityProcess> AuthorityProcess::forDemoIssuer(const QString &dataDir,
-                                                                  const QString &trustedPem)
+                                                                  const QString &trustedPem,
+                                                                  const QStringList &extraArgs)
 {
     if (command(dataDir,
                 {u"issuer"_s, u"--uf"_s, u"SP"_s, u"--ie"_s, u"244187365112"_s, u"--cnpj"_s,
                  u"18462731000114"_s})
         != 0)
         return {};
-    return std::make_unique<AuthorityProcess>(dataDir,
-                                              QStringList {u"--trusted-root"_s, trustedPem});
+    return std::make_unique<AuthorityProcess>(
+        dataDir, QStringList {u"--trusted-root"_s, trustedPem} + extraArgs);
 }
 
 QString AuthorityProcess::path(Service service)

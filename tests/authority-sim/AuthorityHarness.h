@@ -50,7 +50,8 @@ public:
     // The stand-in on a free port, trusting `trustedPem` and knowing the demo issuer (SP,
     // 244187365112, 18462731000114).
     static std::unique_ptr<AuthorityProcess> forDemoIssuer(const QString &dataDir,
-                                                           const QString &trustedPem);
+                                                           const QString &trustedPem,
+                                                           const QStringList &extraArgs = {});
 
     static QString path(Service service);
     static QString serviceNamespace(Service service);

@@ -4,11 +4,15 @@
 #include "AuthorityHarness.h"
 #include "CTeRecord.h"
 #include "DemoData.h"
+#include "IssuerClock.h"
 #include "RpcProtocol.h"
 #include "ServerHarness.h"
 #include "SqlSupport.h"
+#include "TestPki.h"
 
+#include <QDir>
 #include <QFile>
+#include <QProcessEnvironment>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
@@ -33,10 +37,19 @@ DataPacket markedList(const QList<std::pair<qint64, bool>> &documents)
     return p;
 }
 
-QByteArray transmitBody(const QList<std::pair<qint64, bool>> &documents)
+QByteArray transmitBody(const QList<std::pair<qint64, bool>> &documents,
+                        const QString &registration = u"244187365112"_s)
 {
     return contracts::encodeCall(
-        {QVariant::fromValue(markedList(documents)), u"01"_s, u"244187365112"_s});
+        {QVariant::fromValue(markedList(documents)), u"01"_s, registration});
+}
+
+// The server runs on UTC, as servers often do, far from its issuers.
+QProcessEnvironment utcServer()
+{
+    QProcessEnvironment env;
+    env.insert(u"TZ"_s, u"UTC"_s);
+    return env;
 }
 
 struct ResultRow
@@ -74,7 +87,13 @@ private slots:
     void initTestCase();
     void authorisedDocumentIsStored();
     void onlyMarkedPendingOrRejectedAreSent();
-    void schemaRefusalIsPerDocument();
+    void refusedBeforeSending_data();
+    void refusedBeforeSending();
+    void emissionMomentIsTheIssuers_data();
+    void emissionMomentIsTheIssuers();
+    void foreignDigestIsNoAuthorisation();
+    void authorityCertificate_data();
+    void authorityCertificate();
     void duplicateNumberIsRejected();
     void twoTransmissionsSendOnce();
     void authorityDownLeavesTransmitted();
@@ -84,12 +103,14 @@ private slots:
 private:
     QString status(qint64 key);
     QString writeSettings(const QString &name, const QString &url, const QString &p12,
-                          const QString &passwordFile);
-    QVariant transmit(ServerProcess &server, const QList<std::pair<qint64, bool>> &documents);
+                          const QString &passwordFile, const QString &more = {});
+    QVariant transmit(ServerProcess &server, const QList<std::pair<qint64, bool>> &documents,
+                      const QString &registration = u"244187365112"_s);
 
     QTemporaryDir m_dir;
     std::unique_ptr<TestDatabase> m_db;
     std::unique_ptr<AuthorityProcess> m_authority;
+    std::unique_ptr<AuthorityProcess> m_tlsAuthority;
     std::unique_ptr<ServerProcess> m_server;
     QString m_cert;
 };
@@ -104,30 +125,32 @@ void TestTransmission::initTestCase()
     QVERIFY2(m_authority && m_authority->port() > 0, "authority-sim did not start");
     const QString settings = writeSettings(u"ok"_s, receptionUrl(m_authority->port()),
                                            m_cert + u".p12"_s, m_cert + u".password"_s);
-    m_server = std::make_unique<ServerProcess>(m_db->connectionString(),
-                                               QStringList {u"--settings"_s, settings});
+    m_server = std::make_unique<ServerProcess>(
+        m_db->connectionString(), QStringList {u"--settings"_s, settings}, utcServer());
     QVERIFY(m_server->port() > 0);
 }
 
 QString TestTransmission::writeSettings(const QString &name, const QString &url, const QString &p12,
-                                        const QString &passwordFile)
+                                        const QString &passwordFile, const QString &more)
 {
     const QString path = m_dir.filePath(name + u".ini"_s);
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return {};
     file.write(u"[certificate]\nfile=%1\npasswordFile=%2\n[authority]\nreception=%3\n"
-               "timeoutMs=5000\n[schemas]\ndir=%4\n"_s
-                   .arg(p12, passwordFile, url, qEnvironmentVariable("CTE_SCHEMA_DIR"))
+               "timeoutMs=5000\n%4\n[schemas]\ndir=%5\n"_s
+                   .arg(p12, passwordFile, url, more, qEnvironmentVariable("CTE_SCHEMA_DIR"))
                    .toUtf8());
     return path;
 }
 
 QVariant TestTransmission::transmit(ServerProcess &server,
-                                    const QList<std::pair<qint64, bool>> &documents)
+                                    const QList<std::pair<qint64, bool>> &documents,
+                                    const QString &registration)
 {
     const QString token = testerLogin(server.port());
-    return rawPost(server.port(), u"TransmiteCTe"_s, transmitBody(documents), token).reply;
+    return rawPost(server.port(), u"TransmiteCTe"_s, transmitBody(documents, registration), token)
+        .reply;
 }
 
 QString TestTransmission::status(qint64 key)
@@ -188,20 +211,162 @@ void TestTransmission::onlyMarkedPendingOrRejectedAreSent()
     QCOMPARE(status(rejected), u"A"_s);
 }
 
-void TestTransmission::schemaRefusalIsPerDocument()
+// What the authority would refuse, or what is not built yet, is not sent; the others go on.
+void TestTransmission::refusedBeforeSending_data()
 {
+    QTest::addColumn<QString>("change"); // of the document :K
+    QTest::addColumn<QString>("rntrc"); // of the establishment, empty: unchanged
+    QTest::addColumn<QString>("text");
+    QTest::newRow("CFOP out of the table")
+        << u"UPDATE CTE SET CDCFOP = '9999' WHERE CDCTE = :K"_s << QString() << u"CFOP"_s;
+    // The main schema leaves infModal open; the road modal's schema wants 8 digits.
+    QTest::newRow("RNTRC of four digits") << QString() << u"1234"_s << u"RNTRC"_s;
+    QTest::newRow("contingency (FS-DA)")
+        << u"UPDATE CTE SET IDFORMAEMISSAO = '5' WHERE CDCTE = :K"_s << QString()
+        << u"contingência"_s;
+}
+
+void TestTransmission::refusedBeforeSending()
+{
+    QFETCH(QString, change);
+    QFETCH(QString, rntrc);
+    QFETCH(QString, text);
     const qint64 broken = demodata::insertCompleteDemoDocument(m_db->db());
-    runSql(m_db->db(), u"UPDATE CTE SET CDCFOP = '9999' WHERE CDCTE = :K"_s, {{u":K", broken}});
-    const qint64 good = demodata::insertCompleteDemoDocument(m_db->db());
-    const QList<ResultRow> rows = resultRows(transmit(*m_server, {{broken, true}, {good, true}}));
-    QCOMPARE(rows.size(), 2);
-    QCOMPARE(rows.at(0).sent, u"N"_s);
-    QVERIFY2(rows.at(0).observation.contains(u"schema"_s)
-                 && rows.at(0).observation.contains(u"CFOP"_s),
-             qPrintable(rows.at(0).observation));
+    if (!change.isEmpty())
+        runSql(m_db->db(), change, {{u":K", broken}});
+    const auto setRntrc = [this](const QString &value) {
+        runSql(m_db->db(), u"UPDATE CTEPARAMEMIT SET NRRNTRC = :R WHERE CDINSCESTA = :I"_s,
+               {{u":R", value}, {u":I", u"244187365112"_s}});
+    };
+    if (!rntrc.isEmpty())
+        setRntrc(rntrc);
+    const QList<ResultRow> refused = resultRows(transmit(*m_server, {{broken, true}}));
+    if (!rntrc.isEmpty())
+        setRntrc(u"44827163"_s);
+    QCOMPARE(refused.size(), 1);
+    QCOMPARE(refused.at(0).sent, u"N"_s);
+    QVERIFY2(refused.at(0).observation.startsWith(u"Não enviado"_s)
+                 && refused.at(0).observation.contains(text),
+             qPrintable(refused.at(0).observation));
     QCOMPARE(status(broken), u"P"_s);
-    QCOMPARE(rows.at(1).sent, u"S"_s);
-    QCOMPARE(status(good), u"A"_s);
+    const qint64 good = demodata::insertCompleteDemoDocument(m_db->db());
+    QCOMPARE(resultRows(transmit(*m_server, {{broken, true}, {good, true}})).value(1).sent, u"S"_s);
+}
+
+// The emission moment is the issuer's wall clock with its state's offset, whatever the zone of
+// the server: a wrong offset puts it hours ahead of the authority's clock (212).
+void TestTransmission::emissionMomentIsTheIssuers_data()
+{
+    QTest::addColumn<QString>("uf");
+    QTest::addColumn<QString>("ufCode");
+    QTest::addColumn<QString>("city");
+    QTest::addColumn<QString>("registration");
+    QTest::addColumn<QString>("offset");
+    QTest::newRow("São Paulo") << u"SP"_s << u"35"_s << u"3509502"_s << u"244187365112"_s
+                               << u"-03:00"_s;
+    QTest::newRow("Amazonas") << u"AM"_s << u"13"_s << u"1302603"_s << u"053721496"_s
+                              << u"-04:00"_s;
+}
+
+void TestTransmission::emissionMomentIsTheIssuers()
+{
+    QFETCH(QString, uf);
+    QFETCH(QString, ufCode);
+    QFETCH(QString, city);
+    QFETCH(QString, registration);
+    QFETCH(QString, offset);
+    if (registration != u"244187365112") {
+        runSql(m_db->db(),
+               u"INSERT INTO CTEPARAMEMIT (CDEMPRESA, CDINSCESTA, NRRNTRC, IDCRT) "
+               "VALUES ('01', :I, '44827163', '3')"_s,
+               {{u":I", registration}});
+        QCOMPARE(AuthorityProcess::command(m_dir.filePath(u"authority"_s),
+                                           {u"issuer"_s, u"--uf"_s, uf, u"--ie"_s, registration,
+                                            u"--cnpj"_s, u"18462731000114"_s}),
+                 0);
+    }
+    const QDateTime typed = issuerclock::wallClockNow(uf).addSecs(-600);
+    const QDateTime emitted(typed.date(), QTime(typed.time().hour(), typed.time().minute()));
+    const qint64 key = demodata::insertCompleteDemoDocument(m_db->db());
+    runSql(m_db->db(),
+           u"UPDATE CTE SET SGESTADOEMIT = :U, CDESTADOIBGEEMIT = :C, CDMUNICIBGEEMIT = :M, "
+           "NRINSESTEMIT = :I, DTEMISSAO = :D WHERE CDCTE = :K"_s,
+           {{u":U", uf},
+            {u":C", ufCode},
+            {u":M", city},
+            {u":I", registration},
+            {u":D", emitted},
+            {u":K", key}});
+    const QList<ResultRow> rows = resultRows(transmit(*m_server, {{key, true}}, registration));
+    QCOMPARE(rows.size(), 1);
+    QVERIFY2(rows.at(0).xml.contains(u"<dhEmi>"_s + emitted.toString(u"yyyy-MM-ddTHH:mm:ss"_s)
+                                     + offset + u"</dhEmi>"_s),
+             qPrintable(rows.at(0).xml.section(u"<dhEmi>"_s, 1).left(40)));
+    QVERIFY2(rows.at(0).sent == u"S"_s, qPrintable(rows.at(0).observation));
+}
+
+// An authorisation that names another digest is not one of what was sent.
+void TestTransmission::foreignDigestIsNoAuthorisation()
+{
+    const QString data = m_dir.filePath(u"authority"_s);
+    QCOMPARE(AuthorityProcess::command(data, {u"fault"_s, u"digest"_s}), 0);
+    const qint64 key = demodata::insertCompleteDemoDocument(m_db->db());
+    const QList<ResultRow> rows = resultRows(transmit(*m_server, {{key, true}}));
+    QCOMPARE(AuthorityProcess::command(data, {u"fault"_s, u"--clear"_s}), 0);
+    QCOMPARE(rows.size(), 1);
+    QCOMPARE(rows.at(0).sent, u"N"_s);
+    QVERIFY2(rows.at(0).observation.contains(u"digVal"_s)
+                 && rows.at(0).observation.contains(u"consulte a situação"_s, Qt::CaseInsensitive),
+             qPrintable(rows.at(0).observation));
+    QCOMPARE(status(key), u"T"_s);
+}
+
+// Over HTTPS the authority's certificate must chain to the configured file and name the host.
+void TestTransmission::authorityCertificate_data()
+{
+    QTest::addColumn<bool>("withCaFile");
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<bool>("authorised");
+    QTest::newRow("the authority's chain") << true << u"127.0.0.1"_s << true;
+    QTest::newRow("the system's store only") << false << u"127.0.0.1"_s << false;
+    QTest::newRow("another host name") << true << u"localhost"_s << false;
+}
+
+void TestTransmission::authorityCertificate()
+{
+    QFETCH(bool, withCaFile);
+    QFETCH(QString, host);
+    QFETCH(bool, authorised);
+    const QString tlsDir = m_dir.filePath(u"tls"_s);
+    if (!m_tlsAuthority) {
+        TestPki pki(u"AC DA SEFAZ DE TESTE"_s);
+        TestPki::LeafOptions options;
+        options.name = u"127.0.0.1"_s;
+        options.ipAddress = u"127.0.0.1"_s;
+        const TestPki::Identity identity = pki.issue(options);
+        QVERIFY(QDir().mkpath(tlsDir));
+        QVERIFY(TestPki::writeFile(tlsDir + u"/ca.pem"_s, pki.root().certificatePem));
+        QVERIFY(TestPki::writeFile(tlsDir + u"/server.pem"_s, identity.certificatePem));
+        QVERIFY(TestPki::writeFile(tlsDir + u"/server.key"_s, identity.keyPem));
+        m_tlsAuthority
+            = AuthorityProcess::forDemoIssuer(tlsDir + u"/data"_s, m_cert + u".pem"_s,
+                                              {u"--tls-cert"_s, tlsDir + u"/server.pem"_s,
+                                               u"--tls-key"_s, tlsDir + u"/server.key"_s});
+        QVERIFY2(m_tlsAuthority->port() > 0, qPrintable(m_tlsAuthority->log()));
+    }
+    const QString url = u"https://%1:%2"_s.arg(host).arg(m_tlsAuthority->port())
+        + AuthorityProcess::path(AuthorityProcess::Reception);
+    ServerProcess server(
+        m_db->connectionString(),
+        {u"--settings"_s,
+         writeSettings(u"tls"_s, url, m_cert + u".p12"_s, m_cert + u".password"_s,
+                       withCaFile ? u"caFile="_s + tlsDir + u"/ca.pem"_s : QString())},
+        utcServer());
+    const qint64 key = demodata::insertCompleteDemoDocument(m_db->db());
+    const QList<ResultRow> rows = resultRows(transmit(server, {{key, true}}));
+    QCOMPARE(rows.size(), 1);
+    QVERIFY2((rows.at(0).sent == u"S"_s) == authorised, qPrintable(rows.at(0).observation));
+    QCOMPARE(status(key), authorised ? u"A"_s : u"T"_s);
 }
 
 void TestTransmission::duplicateNumberIsRejected()
