@@ -85,6 +85,7 @@ class TestTransmission : public QObject
 
 private slots:
     void initTestCase();
+    void everyDemoDocumentIsAuthorised();
     void authorisedDocumentIsStored();
     void onlyMarkedPendingOrRejectedAreSent();
     void refusedBeforeSending_data();
@@ -158,6 +159,20 @@ QString TestTransmission::status(qint64 key)
     QSqlQuery q
         = runSql(m_db->db(), u"SELECT IDSTATUSCTE FROM CTE WHERE CDCTE = :K"_s, {{u":K", key}});
     return q.next() ? q.value(0).toString() : QString();
+}
+
+// What a new user finds: every pending demo document goes through the schemas and the authority.
+void TestTransmission::everyDemoDocumentIsAuthorised()
+{
+    QList<std::pair<qint64, bool>> pending;
+    QSqlQuery q = runSql(m_db->db(), u"SELECT CDCTE FROM CTE WHERE IDSTATUSCTE = 'P'"_s);
+    while (q.next())
+        pending.append({q.value(0).toLongLong(), true});
+    QVERIFY(pending.size() >= 5);
+    const QList<ResultRow> rows = resultRows(transmit(*m_server, pending));
+    QCOMPARE(rows.size(), pending.size());
+    for (const ResultRow &row : rows)
+        QVERIFY2(row.sent == u"S"_s, qPrintable(row.number + u": "_s + row.observation));
 }
 
 void TestTransmission::authorisedDocumentIsStored()
