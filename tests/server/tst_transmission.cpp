@@ -1,5 +1,6 @@
 // TransmiteCTe against the real application server and the real authority stand-in: what is
-// sent, what is stored, and what each document's row says.
+// sent, what is stored, and what each document's row says. Neither is told where the schemas
+// are: both find the ones the build put beside them.
 #include "A1Certificate.h"
 #include "AuthorityHarness.h"
 #include "CTeRecord.h"
@@ -139,8 +140,7 @@ QString TestTransmission::writeSettings(const QString &name, const QString &url,
     if (!file.open(QIODevice::WriteOnly))
         return {};
     file.write(u"[certificate]\nfile=%1\npasswordFile=%2\n[authority]\nreception=%3\n"
-               "timeoutMs=5000\n%4\n[schemas]\ndir=%5\n"_s
-                   .arg(p12, passwordFile, url, more, qEnvironmentVariable("CTE_SCHEMA_DIR"))
+               "timeoutMs=5000\n%4\n"_s.arg(p12, passwordFile, url, more)
                    .toUtf8());
     return path;
 }
