@@ -2,9 +2,11 @@
 
 #include "ChildProcess.h"
 #include "GzipBase64.h"
+#include "TestPki.h"
 #include "XmlDocument.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QRegularExpression>
 
 #include <httplib.h>
@@ -84,6 +86,19 @@ int AuthorityProcess::command(const QString &dataDir, const QStringList &args)
     p.start(program(), args + QStringList {u"--data"_s, dataDir});
     p.waitForFinished(-1);
     return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+}
+
+QStringList AuthorityProcess::tlsArguments(const TestPki &pki, const QString &dir)
+{
+    TestPki::LeafOptions options;
+    options.name = u"127.0.0.1"_s;
+    options.ipAddress = u"127.0.0.1"_s;
+    const TestPki::Identity server = pki.issue(options);
+    QDir().mkpath(dir);
+    TestPki::writeFile(dir + u"/ca.pem"_s, pki.root().certificatePem);
+    TestPki::writeFile(dir + u"/server.pem"_s, server.certificatePem);
+    TestPki::writeFile(dir + u"/server.key"_s, server.keyPem);
+    return {u"--tls-cert"_s, dir + u"/server.pem"_s, u"--tls-key"_s, dir + u"/server.key"_s};
 }
 
 std::unique_ptr<AuthorityProcess> AuthorityProcess::forDemoIssuer(const QString &dataDir,

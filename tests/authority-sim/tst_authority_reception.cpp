@@ -272,8 +272,6 @@ QByteArray TestAuthorityReception::request(const QString &s, qint64 number)
     }
     if (s == u"line-break-after-declaration")
         return envelope(m_fx->sign(cte.xml()).replace("?><CTe", "?>\n<CTe"));
-    if (s == u"blank-before-root")
-        return envelope(" " + m_fx->sign(cte.xml()).mid(38));
     if (s == u"line-break-after-root")
         return envelope(m_fx->sign(cte.xml()) + "\n");
     // The QR code.
@@ -329,7 +327,6 @@ void TestAuthorityReception::checks_data()
         {"version-3.00", 239},
         {"processed-document-root", 215},
         {"line-break-after-declaration", 599},
-        {"blank-before-root", 599},
         {"line-break-after-root", 599},
         {"unsigned", 215},
         {"schema-missing-group", 215},

@@ -189,24 +189,6 @@ void TestCteXml::build_data()
                         u"<qrCodCTe>https://nfe.fazenda.sp.gov.br/CTeConsulta/qrCode?chCTe="_s,
                         u"&amp;tpAmb=1</qrCodCTe>"_s}
         << QStringList {homolog};
-    // The issuer's state gives the offset of its clock and the authority of its QR code.
-    QTest::newRow("issuer in Amazonas")
-        << Change([](StoredDocument &d, IssuerParameters &) {
-               d.document[u"SGESTADOEMIT"_s] = u"AM"_s;
-               d.document[u"CDESTADOIBGEEMIT"_s] = u"13"_s;
-           })
-        << QStringList {u"-04:00</dhEmi>"_s,
-                        u"<qrCodCTe>https://dfe-portal.svrs.rs.gov.br/cte/qrCode?chCTe=13"_s}
-        << QStringList {u"-03:00"_s};
-    QTest::newRow("issuer in Acre, production")
-        << Change([](StoredDocument &d, IssuerParameters &) {
-               d.document[u"SGESTADOEMIT"_s] = u"AC"_s;
-               d.document[u"CDESTADOIBGEEMIT"_s] = u"12"_s;
-               d.document[u"IDAMBIENTECTE"_s] = u"1"_s;
-           })
-        << QStringList {u"-05:00</dhEmi>"_s,
-                        u"<qrCodCTe>https://dfe-portal.svrs.rs.gov.br/cte/qrCode?chCTe=12"_s}
-        << QStringList {};
     QTest::newRow("reduced base") << Change([](StoredDocument &d, IssuerParameters &) {
         setTax(d, u"20"_s, 20);
     }) << QStringList {u"<ICMS20><CST>20</CST><pRedBC>20.00</pRedBC><vBC>"_s}
