@@ -255,9 +255,15 @@ struct DemoParty
 // A document of company 01 from São Paulo state: a sender and a recipient among the demo clients
 // or suppliers, the sender pays; a dispatcher only when given. CFOP, nature and `tax` are the
 // host's parametrization for the service.
+// The end of the service as the editor copies it from the host's municipality.
+struct DemoPlace
+{
+    const char16_t *uf, *ufName, *ufCode, *municipality, *name, *ibge;
+};
+
 contracts::Delta demoDocument(CallContext &ctx, int daysAgo, DemoParty sender, DemoParty recipient,
-                              DemoParty dispatcher, const QString &ufEnd, const QString &munEnd,
-                              double total, QHash<QString, QVariant> &tax)
+                              DemoParty dispatcher, const DemoPlace &end, double total,
+                              QHash<QString, QVariant> &tax)
 {
     contracts::Delta d;
     d.fields = contracts::cte::documentFields();
@@ -289,8 +295,12 @@ contracts::Delta demoDocument(CallContext &ctx, int daysAgo, DemoParty sender, D
         {u"CDPAISFIMSERV"_s, u"1058"_s},
         {u"NMPAISFIMSERV"_s, u"BRASIL"_s},
         {u"CDPAISBACENFIMSERV"_s, u"1058"_s},
-        {u"SGESTADOFIMSERV"_s, ufEnd},
-        {u"CDMUNICFIMSERV"_s, munEnd},
+        {u"SGESTADOFIMSERV"_s, QString::fromUtf16(end.uf)},
+        {u"NMESTADOFIMSERV"_s, QString::fromUtf16(end.ufName)},
+        {u"CDESTADOIBGEFIMSERV"_s, QString::fromUtf16(end.ufCode)},
+        {u"CDMUNICFIMSERV"_s, QString::fromUtf16(end.municipality)},
+        {u"NMMUNICFIMSERV"_s, QString::fromUtf16(end.name)},
+        {u"CDMUNICIBGEFIMSERV"_s, QString::fromUtf16(end.ibge)},
         {u"IDCADEXPEDIDOR"_s, u"N"_s},
         {u"IDCADRECEBEDOR"_s, u"N"_s},
         {u"IDTOMADOR"_s, u"0"_s},
@@ -363,24 +373,48 @@ void insertDocuments(const QSqlDatabase &db)
     {
         int daysAgo;
         DemoParty sender, recipient, dispatcher;
-        const char16_t *ufEnd, *munEnd;
+        DemoPlace end;
         double total;
     };
     // Clients for the most part; one sent by a supplier (with a supplier dispatching it) and one
     // delivered to a supplier.
     const Doc docs[] = {
-        {3, {u"C", u"101"}, {u"C", u"102"}, {}, u"MG", u"0620", 1850.00},
-        {2, {u"C", u"112"}, {u"C", u"110"}, {}, u"PE", u"1160", 2740.50},
-        {1, {u"C", u"101"}, {u"C", u"111"}, {}, u"RJ", u"0455", 980.00},
-        {2, {u"F", u"201"}, {u"C", u"103"}, {u"F", u"206"}, u"RS", u"0210", 1320.00},
-        {1, {u"C", u"104"}, {u"F", u"202"}, {}, u"RS", u"0510", 640.00},
+        {3,
+         {u"C", u"101"},
+         {u"C", u"102"},
+         {},
+         {u"MG", u"MINAS GERAIS", u"31", u"0620", u"BELO HORIZONTE", u"3106200"},
+         1850.00},
+        {2,
+         {u"C", u"112"},
+         {u"C", u"110"},
+         {},
+         {u"PE", u"PERNAMBUCO", u"26", u"1160", u"RECIFE", u"2611606"},
+         2740.50},
+        {1,
+         {u"C", u"101"},
+         {u"C", u"111"},
+         {},
+         {u"RJ", u"RIO DE JANEIRO", u"33", u"0455", u"RIO DE JANEIRO", u"3304557"},
+         980.00},
+        {2,
+         {u"F", u"201"},
+         {u"C", u"103"},
+         {u"F", u"206"},
+         {u"RS", u"RIO GRANDE DO SUL", u"43", u"0210", u"BENTO GONCALVES", u"4302105"},
+         1320.00},
+        {1,
+         {u"C", u"104"},
+         {u"F", u"202"},
+         {},
+         {u"RS", u"RIO GRANDE DO SUL", u"43", u"0510", u"CAXIAS DO SUL", u"4305108"},
+         640.00},
     };
     QList<qint64> keys;
     for (const Doc &doc : docs) {
         QHash<QString, QVariant> tax;
-        const contracts::Delta document = demoDocument(
-            ctx, doc.daysAgo, doc.sender, doc.recipient, doc.dispatcher,
-            QString::fromUtf16(doc.ufEnd), QString::fromUtf16(doc.munEnd), doc.total, tax);
+        const contracts::Delta document = demoDocument(ctx, doc.daysAgo, doc.sender, doc.recipient,
+                                                       doc.dispatcher, doc.end, doc.total, tax);
         const Args args {
             QVariant::fromValue(document),
             QVariant::fromValue(childRows(contracts::cte::taxFields(), {tax})),

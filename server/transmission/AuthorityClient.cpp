@@ -2,6 +2,7 @@
 
 #include "TransmissionMessages.h"
 
+#include <QFile>
 #include <QUrl>
 
 #include <httplib.h>
@@ -124,7 +125,7 @@ ReceptionAnswer readReceptionAnswer(const QByteArray &soapBody)
 }
 
 ReceptionAnswer sendToReception(const QString &url, const QByteArray &signedCte, int timeoutMs,
-                                const A1Certificate *clientCertificate)
+                                const A1Certificate *clientCertificate, const QString &caFile)
 {
     const QUrl address(url);
     const bool tls = address.scheme() == u"https";
@@ -134,11 +135,16 @@ ReceptionAnswer sendToReception(const QString &url, const QByteArray &signedCte,
     const int port = address.port(tls ? 443 : 80);
     std::unique_ptr<httplib::ClientImpl> client;
     if (tls) {
-        if (clientCertificate)
-            client = std::make_unique<httplib::SSLClient>(
-                host, port, clientCertificate->certificate(), clientCertificate->privateKey());
-        else
-            client = std::make_unique<httplib::SSLClient>(host, port);
+        auto ssl = clientCertificate
+            ? std::make_unique<httplib::SSLClient>(host, port, clientCertificate->certificate(),
+                                                   clientCertificate->privateKey())
+            : std::make_unique<httplib::SSLClient>(host, port);
+        // Verification (chain and host name) is on by default; the authorities' chain is
+        // seldom in the system store, hence a file of their own.
+        ssl->enable_server_certificate_verification(true);
+        if (!caFile.isEmpty())
+            ssl->set_ca_cert_path(QFile::encodeName(caFile).toStdString());
+        client = std::move(ssl);
     } else {
         client = std::make_unique<httplib::ClientImpl>(host, port);
     }

@@ -24,9 +24,10 @@ struct ReceptionAnswer
 };
 
 // Sends one signed CT-e. With an https address the certificate identifies the sender (mutual
-// TLS), as the authority requires.
+// TLS), as the authority requires, and the authority's certificate must chain to the
+// certificates of `caFile` (empty: the system's store) and name the host.
 ReceptionAnswer sendToReception(const QString &url, const QByteArray &signedCte, int timeoutMs,
-                                const A1Certificate *clientCertificate);
+                                const A1Certificate *clientCertificate, const QString &caFile = {});
 
 // The SOAP 1.2 request body for a signed CT-e, and the reading of an answer body.
 QByteArray receptionRequestBody(const QByteArray &signedCte);

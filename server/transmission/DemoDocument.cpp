@@ -1,6 +1,7 @@
 #include "DemoDocument.h"
 
 #include "AccessKey.h"
+#include "IssuerClock.h"
 
 #include <QDate>
 
@@ -10,10 +11,11 @@ namespace demodocument {
 
 namespace {
 
-// Whole seconds, a little before now: the authority refuses emission dates ahead of its clock.
+// Whole minutes, a little before now on the issuer's clock (São Paulo state): the authority
+// refuses emission dates ahead of its own clock.
 QDateTime emittedMinutesAgo(int minutes)
 {
-    const QDateTime now = QDateTime::currentDateTime().addSecs(-60 * minutes);
+    const QDateTime now = issuerclock::wallClockNow(u"SP"_s).addSecs(-60 * minutes);
     return QDateTime(now.date(), QTime(now.time().hour(), now.time().minute()));
 }
 

@@ -27,6 +27,12 @@ SCHEMA_XSD_FALHA|Não foi possível carregar o schema %1: %2
 SCHEMA_XML_MAL_FORMADO|XML mal formado.
 SCHEMA_INVALIDO_SEM_DETALHE|XML recusado pelo schema.
 SCHEMA_RECUSADO|Não enviado: XML recusado pelo schema (%1)
+SCHEMA_SEM_ELEMENTO|o XML não tem o grupo %1.
+SCHEMA_MODAL_DESCONHECIDO|modal "%1" desconhecido: informe o modal do conhecimento.
+CONTINGENCIA_NAO_SUPORTADA|Não enviado: o conhecimento está com forma de emissão "%1" (contingência), que este servidor ainda não emite. Altere a forma de emissão para 1 (Normal) e transmita novamente.
+QRCODE_SEM_ENDERECO|Não há endereço de consulta do QR Code para a UF "%1" no ambiente %2: configure-o no servidor de aplicação.
+AUTORIDADE_CA_ARQUIVO|Não foi possível ler o arquivo de certificados da SEFAZ %1 (configuração authority/caFile do servidor de aplicação).
+SEFAZ_DIGVAL_DIVERGENTE|Não confirmado: a SEFAZ respondeu "%1", mas o resumo digital que devolveu (digVal "%2") difere do enviado ("%3"). O CT-e fica como transmitido; consulte a situação do CT-e.
 SCHEMAS_NAO_CONFIGURADOS|Pasta dos schemas do CT-e não configurada no servidor de aplicação.
 AUTORIDADE_NAO_CONFIGURADA|Endereço da recepção da SEFAZ não configurado no servidor de aplicação.
 SEFAZ_RESPOSTA_ILEGIVEL|a resposta da SEFAZ não pôde ser lida.

@@ -11,13 +11,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 QMutex g_mutex;
-TransmissionSettings g_settings = [] {
-    TransmissionSettings s;
-#ifdef CTE_DEFAULT_SCHEMA_DIR
-    s.schemaDir = QStringLiteral(CTE_DEFAULT_SCHEMA_DIR);
-#endif
-    return s;
-}();
+TransmissionSettings g_settings;
 
 QString resolved(const QDir &base, const QString &path)
 {
@@ -48,9 +42,16 @@ TransmissionSettings readTransmissionSettings(const QString &path, QString *erro
     if (const QString dir = ini.value(u"schemas/dir"_s).toString(); !dir.isEmpty())
         s.schemaDir = resolved(base, dir);
     s.receptionUrl = ini.value(u"authority/reception"_s, s.receptionUrl).toString();
+    if (const QString ca = ini.value(u"authority/caFile"_s).toString(); !ca.isEmpty())
+        s.authorityCaFile = resolved(base, ca);
     s.timeoutMs = ini.value(u"authority/timeoutMs"_s, s.timeoutMs).toInt();
-    s.qrCodeUrl = ini.value(u"authority/qrCode"_s, s.qrCodeUrl).toString();
-    s.utcOffset = ini.value(u"issuer/utcOffset"_s, s.utcOffset).toString();
+    for (const auto &[group, environment] :
+         {std::pair {u"qrCodeProduction"_s, 1}, std::pair {u"qrCodeHomologation"_s, 2}}) {
+        ini.beginGroup(group);
+        for (const QString &uf : ini.childKeys())
+            s.qrCodeAddresses.set(uf, environment, ini.value(uf).toString());
+        ini.endGroup();
+    }
     return s;
 }
 

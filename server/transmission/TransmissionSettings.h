@@ -1,5 +1,7 @@
 #pragma once
 
+#include "QrCodeAddresses.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -12,16 +14,17 @@ struct TransmissionSettings
     QByteArray certificatePassword;
     QString schemaDir; // folder of cte_v4.00.xsd and its includes
     QString receptionUrl; // the authority's synchronous reception (SOAP 1.2)
+    // The certificates (PEM) the authority's TLS certificate must chain to; empty: the system's.
+    QString authorityCaFile;
     int timeoutMs = 30000;
-    QString qrCodeUrl = QStringLiteral("https://dfe-portal.svrs.rs.gov.br/cte/qrCode");
-    QString utcOffset; // empty: the server machine's own
+    QrCodeAddresses qrCodeAddresses = QrCodeAddresses::defaults();
 };
 
 // Reads an INI file:
 //   [certificate] file=…  password=…  or passwordFile=… (first line of that file)
-//   [authority]   reception=http(s)://…  timeoutMs=30000  qrCode=…
+//   [authority]   reception=http(s)://…  caFile=…  timeoutMs=30000
 //   [schemas]     dir=…
-//   [issuer]      utcOffset=-03:00
+//   [qrCodeProduction] / [qrCodeHomologation]   SP=https://…  (one state per key)
 // Relative paths are taken from the file's folder. Gives the error text when the file cannot
 // be read.
 TransmissionSettings readTransmissionSettings(const QString &path, QString *error);

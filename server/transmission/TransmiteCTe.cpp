@@ -17,6 +17,7 @@
 #include "TransmissionSettings.h"
 #include "XmlSigner.h"
 
+#include <QFileInfo>
 #include <QSqlQuery>
 
 using namespace Qt::StringLiterals;
@@ -97,6 +98,9 @@ void Transmission::prepare()
         throw ServerError(txMsg("SCHEMAS_NAO_CONFIGURADOS"));
     if (m_settings.receptionUrl.isEmpty())
         throw ServerError(txMsg("AUTORIDADE_NAO_CONFIGURADA"));
+    if (!m_settings.authorityCaFile.isEmpty()
+        && !QFileInfo(m_settings.authorityCaFile).isReadable())
+        throw ServerError(txMsg("AUTORIDADE_CA_ARQUIVO").arg(m_settings.authorityCaFile));
     m_certificate = A1Certificate::load(m_settings.certificateFile, m_settings.certificatePassword);
     m_schema = SchemaValidator::cteSchema(m_settings.schemaDir);
 }
@@ -129,6 +133,12 @@ std::optional<Claimed> Transmission::claim(qint64 key, Outcome &outcome)
                   .arg(m_certificate->subjectName(), m_certificate->cnpj(), issuerCnpj);
         return std::nullopt;
     }
+    // Contingency needs dhCont, xJust and the signed QR code, which are not built yet: sending
+    // it half built would only earn a rejection.
+    if (const QString form = doc->text(u"IDFORMAEMISSAO"_s); form != u"1") {
+        outcome.observation = txMsg("CONTINGENCIA_NAO_SUPORTADA").arg(form);
+        return std::nullopt;
+    }
     const std::optional<IssuerParameters> issuer
         = loadIssuerParameters(m_ctx.db, m_company, issuerRegistration);
     if (!issuer) {
@@ -139,8 +149,7 @@ std::optional<Claimed> Transmission::claim(qint64 key, Outcome &outcome)
     claimed.key = key;
     try {
         CteBuildOptions options;
-        options.qrCodeBaseUrl = m_settings.qrCodeUrl;
-        options.utcOffset = m_settings.utcOffset;
+        options.qrCodeAddresses = m_settings.qrCodeAddresses;
         const BuiltCte built
             = buildCteXml(*doc, *issuer, accesskey::randomNumericCode(outcome.number), options);
         claimed.accessKey = built.accessKey;
@@ -151,7 +160,16 @@ std::optional<Claimed> Transmission::claim(qint64 key, Outcome &outcome)
     }
     outcome.accessKey = claimed.accessKey;
     outcome.xml = claimed.signedXml.xml;
-    if (const QString problem = m_schema->validate(claimed.signedXml.xml); !problem.isEmpty()) {
+    // The main schema leaves infModal open: the modal's own schema checks its content.
+    QString problem = m_schema->validate(claimed.signedXml.xml);
+    try {
+        if (problem.isEmpty())
+            problem = SchemaValidator::modalSchema(m_settings.schemaDir, doc->text(u"IDMODAL"_s))
+                          ->validateContentOf(claimed.signedXml.xml, "infModal");
+    } catch (const ServerError &e) {
+        problem = e.text();
+    }
+    if (!problem.isEmpty()) {
         outcome.observation = txMsg("SCHEMA_RECUSADO").arg(problem);
         return std::nullopt;
     }
@@ -189,17 +207,27 @@ std::optional<Claimed> Transmission::claim(qint64 key, Outcome &outcome)
 void Transmission::store(const Claimed &claimed, const ReceptionAnswer &answer, Outcome &outcome)
 {
     SqlTransaction tx(m_ctx.db);
-    if (!answer.answered) {
-        outcome.observation = txMsg("SEFAZ_PENDENTE").arg(answer.problem);
+    const bool authorised = answer.status == u"100";
+    const QByteArray sentDigest = claimed.signedXml.digestValue;
+    // An authorisation of other content than what was signed is none: only the status query
+    // can tell what the authority holds.
+    const bool foreignDigest
+        = answer.answered && authorised && answer.digestValue.toLatin1() != sentDigest;
+    if (!answer.answered || foreignDigest) {
+        outcome.observation = foreignDigest
+            ? txMsg("SEFAZ_DIGVAL_DIVERGENTE")
+                  .arg(u"%1 - %2"_s.arg(answer.status, answer.reason), answer.digestValue,
+                       QString::fromLatin1(sentDigest))
+            : txMsg("SEFAZ_PENDENTE").arg(answer.problem);
         runSql(m_ctx.db,
                u"UPDATE CTE SET DSSTATUSCTE = :D WHERE CDCTE = :K AND IDSTATUSCTE = 'T'"_s,
                {{u":D", outcome.observation.left(255)}, {u":K", claimed.key}});
         runSql(m_ctx.db, u"UPDATE CTELOTE SET DSSTATUS = :D WHERE NRLOTE = :L"_s,
-               {{u":D", answer.problem.left(255)}, {u":L", claimed.batch}});
+               {{u":D", (foreignDigest ? outcome.observation : answer.problem).left(255)},
+                {u":L", claimed.batch}});
         tx.commit();
         return;
     }
-    const bool authorised = answer.status == u"100";
     const QString newStatus = authorised ? u"A"_s : isDenial(answer.status) ? u"D"_s : u"R"_s;
     const QString text = u"%1 - %2"_s.arg(answer.status, answer.reason);
     runSql(
@@ -238,8 +266,9 @@ Outcome Transmission::transmit(qint64 key)
     const std::optional<Claimed> claimed = claim(key, outcome);
     if (!claimed)
         return outcome;
-    const ReceptionAnswer answer = sendToReception(m_settings.receptionUrl, claimed->signedXml.xml,
-                                                   m_settings.timeoutMs, m_certificate.get());
+    const ReceptionAnswer answer
+        = sendToReception(m_settings.receptionUrl, claimed->signedXml.xml, m_settings.timeoutMs,
+                          m_certificate.get(), m_settings.authorityCaFile);
     store(*claimed, answer, outcome);
     return outcome;
 }
