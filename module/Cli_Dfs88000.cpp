@@ -94,6 +94,7 @@ TfrmCTe::TfrmCTe(QWidget *parent)
     criaPapeis();
     criaServico();
     criaComponentesValor();
+    criaImportacaoNotas();
     inCount = 0;
 }
 
