@@ -8,6 +8,7 @@
 #include "CargoQuantities.h"
 #include "ClientDataSet.h"
 #include "ControlStyle.h"
+#include "DateEditPlus.h"
 #include "Exceptions.h"
 #include "Masks.h"
 #include "Messages.h"
@@ -30,6 +31,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
@@ -202,6 +204,17 @@ void TfrmCTe::ImportaNotasFiscais(const QStringList &arquivos)
             centavos += nfe.totalCents;
         TField *valor = cdsCTe->FieldByName(u"VRTOTACARGA"_s);
         valor->SetAsFloat(double(std::llround(valor->AsFloat() * 100.0) + centavos) / 100.0);
+        // An empty date window of the fiscal documents takes the invoices' issue dates.
+        QDate primeira = incluidas.first().issued.date();
+        QDate ultima = primeira;
+        for (const TNfeInvoice &nfe : std::as_const(incluidas)) {
+            primeira = std::min(primeira, nfe.issued.date());
+            ultima = std::max(ultima, nfe.issued.date());
+        }
+        if (depEmissaoIni->IsEmpty())
+            depEmissaoIni->SetDate(primeira);
+        if (depEmissaoFim->IsEmpty())
+            depEmissaoFim->SetDate(ultima);
         TField *produto = cdsCTe->FieldByName(u"DSPRODPREDOMINA"_s);
         if (EmptyString(produto->AsString()))
             produto->SetAsString(PredominantProduct(incluidas).left(60));
