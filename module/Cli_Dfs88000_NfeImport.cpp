@@ -23,6 +23,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QHash>
 #include <QMimeData>
 #include <QProgressDialog>
 #include <QScrollArea>
@@ -107,6 +108,15 @@ private:
     std::function<void(const QStringList &)> m_solta;
 };
 
+// The invoices imported while the window lives, by key: the server does not know them, so
+// removing one takes back what its file gave instead of what the server would say.
+class TNotasImportadas : public QObject
+{
+public:
+    using QObject::QObject;
+    QHash<QString, TNfeInvoice> notas;
+};
+
 QString comArgumentos(QString texto, const QStringList &args)
 {
     for (const QString &a : args)
@@ -134,6 +144,26 @@ void TfrmCTe::criaImportacaoNotas()
     });
     new TSoltaNotas(scbInfCTeNormalSubstituto->widget(),
                     [this](const QStringList &arquivos) { ImportaNotasFiscais(arquivos); });
+
+    auto *importadas = new TNotasImportadas(this);
+    importadas->setObjectName(u"notasImportadas"_s);
+    cdsCTeDocFiscais->BeforeDelete
+        = [this, importadas, doServidor = cdsCTeDocFiscais->BeforeDelete](TClientDataSet *cds) {
+              const QString chave = cds->FieldByName(u"NRACESSONFE"_s)->AsString().trimmed();
+              const bool propria = cds->FieldByName(u"CDFILIAL"_s)->AsString().trimmed().isEmpty()
+                  && cds->FieldByName(u"NRLANCTONF"_s)->AsString().trimmed().isEmpty();
+              const auto nota = importadas->notas.constFind(chave);
+              if (!propria || nota == importadas->notas.cend()) {
+                  if (doServidor)
+                      doServidor(cds);
+                  return;
+              }
+              TNfeImportTarget destino;
+              destino.quantities = cdsCTeInfQtCarga;
+              destino.keys = &slCTeDocFiscais;
+              destino.cdCte = cdsCTe->FieldByName(u"CDCTE"_s)->AsFloat();
+              TakeBackNfeInvoice(destino, *nota);
+          };
 }
 
 void TfrmCTe::ImportaNotasFiscais(const QStringList &arquivos)
@@ -181,6 +211,8 @@ void TfrmCTe::ImportaNotasFiscais(const QStringList &arquivos)
             recusa = AddNfeInvoice(destino, *leitura.invoice);
             if (recusa.key.isEmpty()) {
                 incluidas << *leitura.invoice;
+                findChild<TNotasImportadas *>(u"notasImportadas"_s, Qt::FindDirectChildrenOnly)
+                    ->notas.insert(leitura.invoice->accessKey, *leitura.invoice);
                 // The first invoice's issuer is the sender of those that follow.
                 if (destino.sender.isEmpty())
                     destino.sender = leitura.invoice->issuer.registration;

@@ -49,7 +49,7 @@ void appendRow(TClientDataSet *docs, double cdCte, const TNfeInvoice &nfe)
     docs->Post();
 }
 
-void addQuantities(const TNfeImportTarget &t, const TNfeInvoice &nfe)
+void applyQuantities(const TNfeImportTarget &t, const TNfeInvoice &nfe, int sign)
 {
     TClientDataSet units(nullptr, u"cdsUnidadesNfe"_s);
     units.AddField(u"REFERENCIA"_s, FieldType::FixedString, 2);
@@ -67,7 +67,7 @@ void addQuantities(const TNfeImportTarget &t, const TNfeInvoice &nfe)
         unit(u"NF"_s, u"KG"_s, nfe.grossWeight);
     if (nfe.hasVolumes)
         unit(u"VL"_s, u"UN"_s, nfe.volumes);
-    ApplyDocumentQuantities(t.quantities, &units, t.cdCte, +1);
+    ApplyDocumentQuantities(t.quantities, &units, t.cdCte, sign);
 }
 
 } // namespace
@@ -89,8 +89,14 @@ TNfeRefusal AddNfeInvoice(const TNfeImportTarget &target, const TNfeInvoice &inv
         throw;
     }
     target.keys->append(invoice.accessKey);
-    addQuantities(target, invoice);
+    applyQuantities(target, invoice, +1);
     return {};
+}
+
+void TakeBackNfeInvoice(const TNfeImportTarget &target, const TNfeInvoice &invoice)
+{
+    applyQuantities(target, invoice, -1);
+    target.keys->removeOne(invoice.accessKey);
 }
 
 QString PredominantProduct(const QList<TNfeInvoice> &invoices)

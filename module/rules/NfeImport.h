@@ -36,6 +36,10 @@ struct TNfeRefusal
 // quantities. The rows' before-post handler is detached while the row is posted.
 TNfeRefusal AddNfeInvoice(const TNfeImportTarget &target, const TNfeInvoice &invoice);
 
+// Takes back what AddNfeInvoice added for `invoice` to the kept cargo quantities, and its key
+// from the keys; deleting the row is the caller's.
+void TakeBackNfeInvoice(const TNfeImportTarget &target, const TNfeInvoice &invoice);
+
 // The name of the product of greatest value among the invoices' items, values summed by name;
 // empty when they have none.
 QString PredominantProduct(const QList<TNfeInvoice> &invoices);

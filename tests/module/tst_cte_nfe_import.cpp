@@ -143,6 +143,11 @@ private slots:
         QCOMPARE(campo(contracts::cte::partyClientCodeField(u"REME"_s)), u"101"_s);
         QCOMPARE(campo(u"NMRAZSOCREME"_s), u"METALURGICA VALE DO PARAIBA LTDA"_s);
         QCOMPARE(campo(u"NRINSJURDEST"_s), QString());
+        // Removing an imported invoice takes back what it added.
+        QVERIFY(m_frm->cdsCTeDocFiscais->Locate(u"NRACESSONFE"_s, NfeSamples::AccessKey(b)));
+        QVERIFY(FrameworkGuard([this] { m_frm->cdsCTeDocFiscais->Delete(); }));
+        QCOMPARE(mantidas(), u"1250.5/12"_s);
+        QCOMPARE(Cli_Dfs88000::slCTeDocFiscais, QStringList {NfeSamples::AccessKey(a)});
         QCOMPARE(
             textsOf(TMsgKind::Information),
             QStringList {
