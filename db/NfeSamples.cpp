@@ -129,26 +129,21 @@ QByteArray Xml(const Sample &s)
 
 QList<Sample> DemoSamples()
 {
-    Sample a;
-    a.number = 4101;
-    a.products = {{u"CHAPA DE ACO LAMINADO A FRIO 2MM"_s, 1845000},
-                  {u"PERFIL METALICO U 100MM"_s, 312050}};
-    a.grossWeight = 1250.5;
-    a.netWeight = 1200;
-    a.volumes = 12;
-    Sample b = a;
-    b.number = 4102;
-    b.products = {{u"TUBO DE ACO GALVANIZADO 2 POL"_s, 978000}};
-    b.grossWeight = 640;
-    b.netWeight = 610.25;
-    b.volumes = 8;
-    Sample c = b;
-    c.number = 4103;
-    c.products = {{u"CHAPA DE ACO LAMINADO A FRIO 2MM"_s, 922500}};
-    c.grossWeight = 615.75;
-    c.netWeight = 600;
-    c.volumes = 6;
-    return {a, b, c};
+    const auto sample = [](qint64 number, const QList<std::pair<QString, qint64>> &products,
+                           double gross, double net, int volumes) {
+        Sample s;
+        s.number = number;
+        s.products = products;
+        s.grossWeight = gross;
+        s.netWeight = net;
+        s.volumes = volumes;
+        return s;
+    };
+    const QString sheet = u"CHAPA DE ACO LAMINADO A FRIO 2MM"_s;
+    return {
+        sample(4101, {{sheet, 1845000}, {u"PERFIL METALICO U 100MM"_s, 312050}}, 1250.5, 1200, 12),
+        sample(4102, {{u"TUBO DE ACO GALVANIZADO 2 POL"_s, 978000}}, 640, 610.25, 8),
+        sample(4103, {{sheet, 922500}}, 615.75, 600, 6)};
 }
 
 QStringList WriteFiles(const QList<Sample> &samples, const QString &dir)

@@ -122,30 +122,23 @@ int main(int argc, char *argv[])
             return 2;
         }
     }
-    if (options.command == u"nfe-samples"_s) {
-        if (options.dir.isEmpty()) {
-            err << HostDbMsg(u"HOSTDB_SEM_PASTA"_s) << '\n' << HostDbMsg(u"HOSTDB_USO"_s) << '\n';
-            return 2;
-        }
-        try {
-            return nfeSamples(options, out);
-        } catch (const EMensErro &e) {
-            err << HostDbMsg(u"HOSTDB_FALHA"_s).arg(e.text()) << '\n';
-            return 1;
-        }
+    const bool samples = options.command == u"nfe-samples"_s;
+    if (samples && options.dir.isEmpty()) {
+        err << HostDbMsg(u"HOSTDB_SEM_PASTA"_s) << '\n' << HostDbMsg(u"HOSTDB_USO"_s) << '\n';
+        return 2;
     }
-    if (options.command != u"create"_s) {
+    if (!samples && options.command != u"create"_s) {
         if (!options.command.isEmpty())
             err << HostDbMsg(u"HOSTDB_COMANDO_DESCONHECIDO"_s).arg(options.command) << '\n';
         err << HostDbMsg(u"HOSTDB_USO"_s) << '\n';
         return 2;
     }
-    if (options.connectionString.isEmpty()) {
+    if (!samples && options.connectionString.isEmpty()) {
         err << HostDbMsg(u"HOSTDB_SEM_BANCO"_s) << '\n' << HostDbMsg(u"HOSTDB_USO"_s) << '\n';
         return 2;
     }
     try {
-        return create(options, out);
+        return samples ? nfeSamples(options, out) : create(options, out);
     } catch (const EMensErro &e) {
         out.flush();
         err << HostDbMsg(u"HOSTDB_FALHA"_s).arg(e.text()) << '\n';
