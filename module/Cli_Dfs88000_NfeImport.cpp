@@ -28,6 +28,7 @@
 #include <QProgressDialog>
 #include <QScrollArea>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -96,7 +97,9 @@ protected:
             auto *drop = static_cast<QDropEvent *>(event);
             const QStringList arquivos = arquivosSoltos(drop->mimeData()->urls());
             drop->acceptProposedAction();
-            FrameworkGuard([this, &arquivos] { m_solta(arquivos); });
+            // The program the files came from waits for the drop to end: the import runs after.
+            QTimer::singleShot(0, this,
+                               [this, arquivos] { FrameworkGuard([&] { m_solta(arquivos); }); });
             return true;
         }
         default:

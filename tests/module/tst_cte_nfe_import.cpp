@@ -68,6 +68,8 @@ class TestCTeNfeImport : public EditorFixture
         QVERIFY(enter.isAccepted());
         QDropEvent drop({5, 5}, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(page, &drop);
+        QVERIFY(drop.isAccepted());
+        QCoreApplication::processEvents();
     }
 
     // "gross/volumes" of the quantity rows the system keeps.
