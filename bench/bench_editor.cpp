@@ -105,6 +105,15 @@ QVariant listReply(int documents)
                          QVariant::fromValue(notes)};
 }
 
+void loadList(TfrmCTe *frm, int documents)
+{
+    LoadListReply(listReply(documents),
+                  {frm->cdsCTe, frm->cdsInscrEstad, frm->cdsCTeImpostos, frm->cdsCTeCompValor,
+                   frm->cdsPesqCompValorPrest, frm->cdsCTeDocFiscais, frm->cdsPesqDocFiscais,
+                   frm->cdsCTeInfQtCarga, frm->cdsCTeDadosAdic},
+                  u"DFS"_s);
+}
+
 // Seconds per move over `moves` moves from the first document on; the best of three runs.
 double secondsPerMove(TfrmCTe *frm, int documents, int moves)
 {
@@ -121,15 +130,6 @@ double secondsPerMove(TfrmCTe *frm, int documents, int moves)
             qFatal("the move did not follow the document");
     }
     return best;
-}
-
-void loadList(TfrmCTe *frm, int documents)
-{
-    LoadListReply(listReply(documents),
-                  {frm->cdsCTe, frm->cdsInscrEstad, frm->cdsCTeImpostos, frm->cdsCTeCompValor,
-                   frm->cdsPesqCompValorPrest, frm->cdsCTeDocFiscais, frm->cdsPesqDocFiscais,
-                   frm->cdsCTeInfQtCarga, frm->cdsCTeDadosAdic},
-                  u"DFS"_s);
 }
 
 // NF-e files of one sender, written once for the import figures.
@@ -182,7 +182,8 @@ double importsPerSecond(TfrmCTe *frm, const QStringList &files)
         best = std::max(best, files.size() / (double(t.nsecsElapsed()) / 1e9));
         if (frm->cdsCTeDocFiscais->RecordCount() != before + files.size())
             qFatal("the invoices were not all added");
-        frm->cdsCTe->Cancel();
+        // The edit is given up; the reload that follows has no server here and fails quietly.
+        FrameworkGuard([frm] { frm->cdsCTe->Cancel(); });
     }
     return best;
 }

@@ -47,6 +47,7 @@ constexpr int kRemetente = 1;
 constexpr int kDestinatario = 4;
 // Refusals named one by one in the summary; the rest are counted.
 constexpr int kRecusasListadas = 20;
+constexpr int kArquivosPorPasso = 10;
 
 // The files of what was dropped: a folder gives its XML files (not those of its subfolders);
 // what is not a local file or folder is left out.
@@ -192,6 +193,7 @@ void TfrmCTe::ImportaNotasFiscais(const QStringList &arquivos)
     destino.keys = &slCTeDocFiscais;
     destino.cdCte = cdsCTe->FieldByName(u"CDCTE"_s)->AsFloat();
     destino.sender = RetSemMascara(cdsCTe->FieldByName(u"NRINSJURREME"_s)->AsString()).trimmed();
+    CollectNamedKeys(destino);
 
     std::unique_ptr<QProgressDialog> progresso;
     if (arquivos.size() > 1) {
@@ -202,32 +204,40 @@ void TfrmCTe::ImportaNotasFiscais(const QStringList &arquivos)
         progresso->setWindowModality(Qt::WindowModal);
         progresso->setMinimumDuration(0);
     }
+    auto *importadas
+        = findChild<TNotasImportadas *>(u"notasImportadas"_s, Qt::FindDirectChildrenOnly);
     QList<TNfeInvoice> incluidas;
     QStringList recusas;
     int lidos = 0;
-    for (const QString &arquivo : arquivos) {
-        if (progresso && progresso->wasCanceled())
-            break;
-        const TNfeReading leitura = ReadNfeInvoiceFile(arquivo);
-        TNfeRefusal recusa {leitura.refusalKey, leitura.refusalArgs};
-        if (leitura.invoice) {
-            recusa = AddNfeInvoice(destino, *leitura.invoice);
-            if (recusa.key.isEmpty()) {
-                incluidas << *leitura.invoice;
-                findChild<TNotasImportadas *>(u"notasImportadas"_s, Qt::FindDirectChildrenOnly)
-                    ->notas.insert(leitura.invoice->accessKey, *leitura.invoice);
-                // The first invoice's issuer is the sender of those that follow.
-                if (destino.sender.isEmpty())
-                    destino.sender = leitura.invoice->issuer.registration;
+    {
+        // The grids and the commands follow once, when the batch is done.
+        const ScopedDisableControls documentos(cdsCTeDocFiscais);
+        const ScopedDisableControls quantidades(cdsCTeInfQtCarga);
+        for (const QString &arquivo : arquivos) {
+            if (progresso && progresso->wasCanceled())
+                break;
+            const TNfeReading leitura = ReadNfeInvoiceFile(arquivo);
+            TNfeRefusal recusa {leitura.refusalKey, leitura.refusalArgs};
+            if (leitura.invoice) {
+                recusa = AddNfeInvoice(destino, *leitura.invoice);
+                if (recusa.key.isEmpty()) {
+                    incluidas << *leitura.invoice;
+                    importadas->notas.insert(leitura.invoice->accessKey, *leitura.invoice);
+                    // The first invoice's issuer is the sender of those that follow.
+                    if (destino.sender.isEmpty())
+                        destino.sender = leitura.invoice->issuer.registration;
+                }
             }
+            if (!recusa.key.isEmpty())
+                recusas << msgPadrao->Msg(u"NFE_RECUSA_ARQUIVO"_s)
+                               .arg(QFileInfo(arquivo).fileName(),
+                                    comArgumentos(msgPadrao->Msg(recusa.key), recusa.args));
+            ++lidos;
+            // The bar moves (and its button is heard) every few files: a repaint per file would
+            // cost more than the file.
+            if (progresso && (lidos % kArquivosPorPasso == 0 || lidos == arquivos.size()))
+                progresso->setValue(lidos);
         }
-        if (!recusa.key.isEmpty())
-            recusas << msgPadrao->Msg(u"NFE_RECUSA_ARQUIVO"_s)
-                           .arg(QFileInfo(arquivo).fileName(),
-                                comArgumentos(msgPadrao->Msg(recusa.key), recusa.args));
-        ++lidos;
-        if (progresso)
-            progresso->setValue(lidos);
     }
     progresso.reset();
 

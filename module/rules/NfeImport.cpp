@@ -14,18 +14,6 @@ using contracts::FieldType;
 
 namespace {
 
-bool named(const TNfeImportTarget &t, const QString &key)
-{
-    if (t.keys->contains(key))
-        return true;
-    const TField *keyField = t.fiscalDocuments->FieldByName(u"NRACESSONFE"_s);
-    for (int row = 0; row < t.fiscalDocuments->RecordCount(); ++row) {
-        if (t.fiscalDocuments->TextAt(row, keyField).trimmed() == key)
-            return true;
-    }
-    return false;
-}
-
 void appendRow(TClientDataSet *docs, double cdCte, const TNfeInvoice &nfe)
 {
     const auto set = [docs](const QString &field, const QVariant &value) {
@@ -72,11 +60,19 @@ void applyQuantities(const TNfeImportTarget &t, const TNfeInvoice &nfe, int sign
 
 } // namespace
 
-TNfeRefusal AddNfeInvoice(const TNfeImportTarget &target, const TNfeInvoice &invoice)
+void CollectNamedKeys(TNfeImportTarget &target)
+{
+    target.named = QSet<QString>(target.keys->cbegin(), target.keys->cend());
+    const TField *keyField = target.fiscalDocuments->FieldByName(u"NRACESSONFE"_s);
+    for (int row = 0; row < target.fiscalDocuments->RecordCount(); ++row)
+        target.named.insert(target.fiscalDocuments->TextAt(row, keyField).trimmed());
+}
+
+TNfeRefusal AddNfeInvoice(TNfeImportTarget &target, const TNfeInvoice &invoice)
 {
     if (!target.sender.isEmpty() && invoice.issuer.registration != target.sender)
         return {u"NFE_OUTRO_REMETENTE"_s, {invoice.issuer.registration, invoice.issuer.name}};
-    if (named(target, invoice.accessKey))
+    if (target.named.contains(invoice.accessKey))
         return {u"DOC_FISCAIS_JA_CAD"_s, {}};
     TClientDataSet *docs = target.fiscalDocuments;
     TDataSetNotifyEvent beforePost = std::exchange(docs->BeforePost, nullptr);
@@ -89,6 +85,7 @@ TNfeRefusal AddNfeInvoice(const TNfeImportTarget &target, const TNfeInvoice &inv
         throw;
     }
     target.keys->append(invoice.accessKey);
+    target.named.insert(invoice.accessKey);
     applyQuantities(target, invoice, +1);
     return {};
 }
