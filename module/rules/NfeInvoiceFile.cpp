@@ -190,6 +190,8 @@ TNfeReading ReadNfeInvoice(const QByteArray &xml)
     nfe.series = text(ide, "serie");
     nfe.number = text(ide, "nNF");
     nfe.issued = QDateTime::fromString(text(ide, "dhEmi").left(19), Qt::ISODate);
+    if (!nfe.issued.isValid())
+        return refuse(u"NFE_NAO_NFE"_s);
     nfe.issuer = party(child(inf, "emit"));
     nfe.recipient = party(child(inf, "dest"));
     if (!keyMatches(key, nfe))

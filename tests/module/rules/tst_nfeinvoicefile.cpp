@@ -61,6 +61,9 @@ private slots:
         altered.replace("<nNF>4101</nNF>", "<nNF>4109</nNF>");
         QTest::newRow("number not the key's")
             << altered << u"NFE_CHAVE_DIVERGE"_s << QStringList {key};
+        QByteArray undated = xml;
+        undated.replace("<dhEmi>2026-12-01T10:30:00-03:00</dhEmi>", "");
+        QTest::newRow("no issue date") << undated << u"NFE_NAO_NFE"_s << QStringList();
         QTest::newRow("damaged") << xml.left(xml.indexOf("<transp>")) << u"NFE_XML_DANIFICADO"_s
                                  << QStringList {u"1"_s};
         QByteArray entity = xml;
