@@ -96,6 +96,7 @@ TfrmCTe::TfrmCTe(QWidget *parent)
     criaPapeis();
     criaServico();
     criaComponentesValor();
+    criaImportacaoNotas();
     inCount = 0;
 }
 

@@ -11,6 +11,7 @@
 #include <optional>
 
 struct TFiscalDocumentCriteria;
+struct TNfeParty;
 class QAction;
 class QFontMetrics;
 class QGridLayout;
@@ -302,6 +303,14 @@ public:
     QGroupBox *grbObsGerais = nullptr;
     TDBGrid *dbgObsGerais = nullptr;
 
+    // --- NF-e files (Cli_Dfs88000_NfeImport.cpp)
+    // Adds the invoices of NF-e files to the document, which is put into edit: each file is read
+    // and checked, refused on its own or added as a fiscal document with its weight and volumes;
+    // then the cargo value, an empty predominant product, sender and recipient are filled, and a
+    // summary is shown. More than one file shows a progress bar whose button stops the import.
+    void ImportaNotasFiscais(const QStringList &arquivos);
+    QToolButton *btnImportaNFe = nullptr;
+
 protected:
     void FormShow() override;
     void FormClose(TCloseAction &action) override;
@@ -320,6 +329,9 @@ private:
     void criaTotais();
     void criaCarga();
     void criaDadosCompl();
+    void criaImportacaoNotas();
+    void preencheParteNfe(int i, const TNfeParty &parte, const QString &chave, QStringList &avisos);
+    QString cadastroDaInscricao(const QString &inscricao);
 
     // Builders shared by the sections.
     enum class TTipo { Entrada, Exibicao };
