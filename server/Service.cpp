@@ -17,17 +17,19 @@ using contracts::FieldType;
 
 QVariant GetDadosServico(CallContext &ctx, const Args &args)
 {
-    fiscal::ServiceKeys keys;
-    keys.company = args.at(0).toString().trimmed();
-    keys.stateRegistration = args.at(1).toString().trimmed();
-    keys.operationType = args.at(3).toString().trimmed();
-    keys.product = args.at(4).toString().trimmed();
-    keys.countryFrom = args.at(5).toString().trimmed();
-    keys.stateFrom = args.at(6).toString().trimmed();
-    keys.countryTo = args.at(8).toString().trimmed();
-    keys.stateTo = args.at(9).toString().trimmed();
-    keys.payerSource = args.at(12).toString().trimmed();
-    keys.payer = args.at(13).toString().trimmed();
+    // The arguments by the document fields they come from; the payer code is the client's or
+    // the supplier's as its source says.
+    const fiscal::ServiceKeys keys = fiscal::keysOfDocument({{u"CDEMPRESA"_s, args.at(0)},
+                                                             {u"NRINSESTEMIT"_s, args.at(1)},
+                                                             {u"CDTIPOOPER"_s, args.at(3)},
+                                                             {u"CDARVPROD"_s, args.at(4)},
+                                                             {u"CDPAISINISERV"_s, args.at(5)},
+                                                             {u"SGESTADOINISERV"_s, args.at(6)},
+                                                             {u"CDPAISFIMSERV"_s, args.at(8)},
+                                                             {u"SGESTADOFIMSERV"_s, args.at(9)},
+                                                             {u"IDCADTOMADOR"_s, args.at(12)},
+                                                             {u"CDTOMADORCLI"_s, args.at(13)},
+                                                             {u"CDTOMADORFOR"_s, args.at(13)}});
     fiscal::requireKeys(keys);
     const auto total = money::centsOf(args.at(11));
     if (!total)
