@@ -17,6 +17,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QTextStream>
 
 #include <atomic>
@@ -117,7 +118,10 @@ int main(int argc, char *argv[])
 
     // Database files made here (SQLite, its journal) hold the company's data: owner only.
     umask(0077);
-    QCoreApplication app(argc, argv);
+    // The DACTE is drawn with fonts, which need a GUI application; the server has no screen.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
     QCoreApplication::setApplicationName(u"cte-server"_s);
     qSetMessagePattern(u"%{time yyyy-MM-ddTHH:mm:ss.zzz} %{if-warning}warning: %{endif}"
                        "%{if-critical}error: %{endif}%{message}"_s);
