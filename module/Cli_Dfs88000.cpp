@@ -94,6 +94,7 @@ TfrmCTe::TfrmCTe(QWidget *parent)
     criaPapeis();
     criaServico();
     criaComponentesValor();
+    criaDACTE();
     inCount = 0;
 }
 
