@@ -87,8 +87,13 @@ bool makePrivateDir(const QString &path)
 UnpackFailure unpackArchive(const QString &zipPath, const QString &folder)
 {
     QuaZip zip(zipPath);
-    if (!zip.open(QuaZip::mdUnzip))
-        return {u"ARQUIVO_ZIP_INVALIDO"_s, {}};
+    if (!zip.open(QuaZip::mdUnzip)) {
+        // An archive without entries is only its end record, which the unzip code refuses.
+        QFile file(zipPath);
+        const bool empty = file.open(QIODevice::ReadOnly) && file.size() == 22
+            && file.read(4) == QByteArray("PK\x05\x06", 4);
+        return empty ? UnpackFailure {} : UnpackFailure {u"ARQUIVO_ZIP_INVALIDO"_s, {}};
+    }
     const QList<QuaZipFileInfo64> entries = zip.getFileInfoList64();
     for (const QuaZipFileInfo64 &e : entries) {
         if (!safeEntryName(e.name) || e.isSymbolicLink())
