@@ -29,8 +29,10 @@ struct Metrics
 constexpr double kMargin = 5;
 constexpr double kDocumentRow = 3.6;
 constexpr double kTitle = 3.2;
-const Metrics kPortrait {210, 297, 30, 26, 7, 21, 12, 7, 17, 9, 16, 7, 12, 2};
-const Metrics kLandscape {297, 210, 27, 26, 7, 16, 10, 7, 12, 9, 10, 7, 9, 3};
+// Shares of a document's cell: kind, issuer's registration, number or access key.
+constexpr double kKind = 0.1, kIssuer = 0.26, kNumber = 0.64;
+const Metrics kPortrait {210, 297, 30, 26, 7, 21, 12, 7, 17, 9, 15, 9, 12, 2};
+const Metrics kLandscape {297, 210, 27, 26, 7, 16, 10, 7, 12, 9, 10, 9, 9, 3};
 
 // The height left for the document list on the first page, and on a continuation page.
 double firstDocumentsHeight(const Metrics &m)
@@ -44,7 +46,9 @@ double continuationDocumentsHeight(const Metrics &m)
 }
 int documentsFitting(const Metrics &m, double height)
 {
-    return std::max(1, int((height - kTitle - 3) / kDocumentRow)) * m.documentsPerLine;
+    // The column captions above, the "continues" line below.
+    return std::max(1, int((height - kTitle - 3 - kDocumentRow) / kDocumentRow))
+           * m.documentsPerLine;
 }
 
 QString msg(const char *key)
@@ -114,7 +118,7 @@ QList<DocumentLine> documentLines(const DacteData &d)
         lines.append({msg("DOC_NF"), sender,
                       r.value(u"serie"_s) + u" / "_s + r.value(u"nDoc"_s)});
     for (const Row &r : d.rows(u"InfNFe"_s))
-        lines.append({msg("DOC_NFE"), sender, keyGroups(r.value(u"chave"_s))});
+        lines.append({msg("DOC_NFE"), sender, r.value(u"chave"_s)});
     for (const Row &r : d.rows(u"InfOutros"_s))
         lines.append({msg("DOC_OUTROS"), sender,
                       r.value(u"descOutros"_s).isEmpty()
@@ -142,6 +146,8 @@ public:
         m_bold.setBold(true);
         m_big = m_bold;
         m_big.setPointSizeF(11);
+        m_small = m_value;
+        m_small.setPointSizeF(5.6);
         m_pen = QPen(Qt::black, 0.2 * m_scale);
         m_p.setPen(m_pen);
     }
@@ -191,12 +197,13 @@ public:
     const QFont &value() const { return m_value; }
     const QFont &bold() const { return m_bold; }
     const QFont &big() const { return m_big; }
+    const QFont &small() const { return m_small; }
 
 private:
     QPainter &m_p;
     const Metrics &m_m;
     double m_scale = 1;
-    QFont m_label, m_value, m_bold, m_big;
+    QFont m_label, m_value, m_bold, m_big, m_small;
     QPen m_pen;
 };
 
@@ -223,7 +230,8 @@ public:
     void notes();
     void modal();
     void reserved();
-    void homologation();
+    // Across the middle of `area` (millimetres), the largest free space of the page.
+    void homologation(double top, double height);
 
 
     const Metrics &m;
@@ -464,9 +472,9 @@ void Page::tax()
         situation = g.situation ? dacteMsg(QString::fromUtf16(g.situation))
                                 : dacteMsg(u"CST_"_s + d.value(set, u"CST"_s));
         base = money(f(g.base));
-        rate = f(g.rate);
+        rate = money(f(g.rate));
         value = money(f(g.value));
-        reduction = f(g.reduction);
+        reduction = money(f(g.reduction));
         st = money(f(g.st));
         break;
     }
@@ -491,11 +499,12 @@ int Page::documents(int first, double height, bool continuation)
     s.box(0, top, W, height - kTitle);
     for (int c = 0; c < perLine; ++c) {
         const double x = c * cw;
-        s.text(s.r(x + 1, top, cw * 0.12, 3), msg("TIPO_DOC"), s.label(), Qt::AlignLeft | Qt::AlignVCenter);
-        s.text(s.r(x + cw * 0.12, top, cw * 0.28, 3), msg("CNPJ_EMITENTE"), s.label(),
+        s.text(s.r(x + 1, top, cw * kKind, 3), msg("TIPO_DOC"), s.label(),
                Qt::AlignLeft | Qt::AlignVCenter);
-        s.text(s.r(x + cw * 0.4, top, cw * 0.6 - 1, 3), msg("SERIE_NRO"), s.label(),
+        s.text(s.r(x + cw * kKind, top, cw * kIssuer, 3), msg("CNPJ_EMITENTE"), s.label(),
                Qt::AlignLeft | Qt::AlignVCenter);
+        s.text(s.r(x + cw * (kKind + kIssuer), top, cw * kNumber - 1, 3), msg("SERIE_NRO"),
+               s.label(), Qt::AlignLeft | Qt::AlignVCenter);
     }
     const int fit = documentsFitting(m, height);
     int shown = 0;
@@ -503,12 +512,12 @@ int Page::documents(int first, double height, bool continuation)
         const DocumentLine &l = lines.at(i);
         const double x = (shown % perLine) * cw;
         const double yy = top + 3 + (shown / perLine) * kDocumentRow;
-        s.text(s.r(x + 1, yy, cw * 0.12, kDocumentRow), l.kind, s.value(),
+        s.text(s.r(x + 1, yy, cw * kKind, kDocumentRow), l.kind, s.small(),
                Qt::AlignLeft | Qt::AlignVCenter);
-        s.text(s.r(x + cw * 0.12, yy, cw * 0.28, kDocumentRow), l.issuer, s.value(),
+        s.text(s.r(x + cw * kKind, yy, cw * kIssuer, kDocumentRow), l.issuer, s.small(),
                Qt::AlignLeft | Qt::AlignVCenter);
-        s.text(s.r(x + cw * 0.4, yy, cw * 0.6 - 1, kDocumentRow), l.number, s.value(),
-               Qt::AlignLeft | Qt::AlignVCenter);
+        s.text(s.r(x + cw * (kKind + kIssuer), yy, cw * kNumber - 1, kDocumentRow), l.number,
+               s.small(), Qt::AlignLeft | Qt::AlignVCenter);
     }
     if (first + shown < lines.size())
         s.text(s.r(1, y + height - 3, W - 2, 3), msg("CONTINUA"), s.bold(),
@@ -554,7 +563,7 @@ void Page::reserved()
     y += m.reserved;
 }
 
-void Page::homologation()
+void Page::homologation(double top, double height)
 {
     if (d.value(u"Ide"_s, u"tpAmb"_s) != u"2")
         return;
@@ -563,8 +572,8 @@ void Page::homologation()
     QPainter &p = s.painter();
     p.save();
     p.setFont(f);
-    p.setPen(QColor(200, 0, 0));
-    const QRectF band = s.r(0, (m.pageH - 2 * kMargin) / 2 - 5, W, 10);
+    p.setPen(QColor(200, 0, 0, 170));
+    const QRectF band = s.r(0, top + height / 2 - 5, W, 10);
     p.drawText(band, Qt::AlignCenter, msg("HOMOLOGACAO"));
     p.restore();
 }
@@ -600,16 +609,19 @@ void drawPage(QPainter &painter, const DacteData &data, int page)
         p.cargo();
         p.components();
         p.tax();
+        const double top = p.y;
         p.documents(0, firstDocumentsHeight(p.m), false);
+        p.homologation(top, firstDocumentsHeight(p.m));
         p.notes();
         p.modal();
         p.reserved();
     } else {
         const int first = documentsFitting(p.m, firstDocumentsHeight(p.m))
             + (page - 1) * documentsFitting(p.m, continuationDocumentsHeight(p.m));
+        const double top = p.y;
         p.documents(first, continuationDocumentsHeight(p.m), true);
+        p.homologation(top, continuationDocumentsHeight(p.m));
     }
-    p.homologation();
 }
 
 } // namespace dacte
