@@ -4,8 +4,8 @@
 //   dacte_ms_per_page   the same, as milliseconds per page
 //   dacte_xml_read_per_s the XML read alone, for the share of the drawing
 // Rates are per CPU second of the measuring thread.
-#include "DacteSample.h"
 #include "DactePdf.h"
+#include "DacteSample.h"
 #include "DacteXml.h"
 
 #include "BenchRate.h"

@@ -20,7 +20,6 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 
-
 using namespace Qt::StringLiterals;
 
 namespace {

@@ -14,7 +14,7 @@ namespace {
 Symbol encode(int symbology, int option1, const QByteArray &data)
 {
     const std::unique_ptr<zint_symbol, decltype(&ZBarcode_Delete)> s(ZBarcode_Create(),
-                                                                       &ZBarcode_Delete);
+                                                                     &ZBarcode_Delete);
     if (!s || data.isEmpty())
         return {};
     s->symbology = symbology;

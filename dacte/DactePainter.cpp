@@ -38,7 +38,7 @@ const Metrics kLandscape {297, 210, 27, 26, 7, 16, 10, 7, 12, 9, 10, 9, 9, 3};
 double firstDocumentsHeight(const Metrics &m)
 {
     return m.pageH - 2 * kMargin - m.header - m.identification - m.route - 2 * m.party - m.taker
-           - 2 * m.cargo - m.components - m.tax - m.notes - m.modal - m.reserved;
+        - 2 * m.cargo - m.components - m.tax - m.notes - m.modal - m.reserved;
 }
 double continuationDocumentsHeight(const Metrics &m)
 {
@@ -48,7 +48,7 @@ int documentsFitting(const Metrics &m, double height)
 {
     // The column captions above, the "continues" line below.
     return std::max(1, int((height - kTitle - 3 - kDocumentRow) / kDocumentRow))
-           * m.documentsPerLine;
+        * m.documentsPerLine;
 }
 
 QString msg(const char *key)
@@ -115,8 +115,7 @@ QList<DocumentLine> documentLines(const DacteData &d)
     QList<DocumentLine> lines;
     const QString sender = registration(d.value(u"Rem"_s, u"CNPJ"_s), d.value(u"Rem"_s, u"CPF"_s));
     for (const Row &r : d.rows(u"InfNF"_s))
-        lines.append({msg("DOC_NF"), sender,
-                      r.value(u"serie"_s) + u" / "_s + r.value(u"nDoc"_s)});
+        lines.append({msg("DOC_NF"), sender, r.value(u"serie"_s) + u" / "_s + r.value(u"nDoc"_s)});
     for (const Row &r : d.rows(u"InfNFe"_s))
         lines.append({msg("DOC_NFE"), sender, r.value(u"chave"_s)});
     for (const Row &r : d.rows(u"InfOutros"_s))
@@ -175,8 +174,8 @@ public:
         m_p.drawText(rect, flags, fm.elidedText(s, Qt::ElideRight, rect.width()));
     }
     // A box with its caption above and its value below.
-    void field(double x, double y, double w, double h, const QString &caption,
-               const QString &value, int align = Qt::AlignLeft, bool bold = false)
+    void field(double x, double y, double w, double h, const QString &caption, const QString &value,
+               int align = Qt::AlignLeft, bool bold = false)
     {
         box(x, y, w, h);
         text(r(x + 0.6, y + 0.3, w - 1.2, 2.2), caption, m_label, Qt::AlignLeft | Qt::AlignTop);
@@ -233,7 +232,6 @@ public:
     // Across the middle of `area` (millimetres), the largest free space of the page.
     void homologation(double top, double height);
 
-
     const Metrics &m;
     Sheet s;
     const DacteData &d;
@@ -255,18 +253,21 @@ void Page::header(int pages)
     const QString fantasy = d.value(u"Emit"_s, u"xFant"_s);
     s.text(s.r(1, y + 1, wEmit - 2, 5), d.value(u"Emit"_s, u"xNome"_s), s.bold(),
            Qt::AlignLeft | Qt::AlignVCenter);
-    const auto ender = [this](const char *f) { return d.value(u"EnderEmit"_s, QString::fromLatin1(f)); };
+    const auto ender = [this](const char *f) {
+        return d.value(u"EnderEmit"_s, QString::fromLatin1(f));
+    };
     QStringList lines;
     if (!fantasy.isEmpty())
         lines << fantasy;
-    lines << QStringList {ender("xLgr"), ender("nro"), ender("xCpl")}.filter(
-                 QRegularExpression(u"\\S"_s)).join(u", "_s);
+    lines << QStringList {ender("xLgr"), ender("nro"), ender("xCpl")}
+                 .filter(QRegularExpression(u"\\S"_s))
+                 .join(u", "_s);
     lines << ender("xBairro") + u" - "_s + masked(ender("CEP"), u"99999-999"_s);
     lines << ender("xMun") + u" - "_s + ender("UF") + u"   "_s + msg("FONE") + u": "_s
-                 + ender("fone");
+            + ender("fone");
     lines << msg("CNPJCPF") + u": "_s
-                 + registration(d.value(u"Emit"_s, u"CNPJ"_s), d.value(u"Emit"_s, u"CPF"_s))
-                 + u"   "_s + msg("IE") + u": "_s + d.value(u"Emit"_s, u"IE"_s);
+            + registration(d.value(u"Emit"_s, u"CNPJ"_s), d.value(u"Emit"_s, u"CPF"_s)) + u"   "_s
+            + msg("IE") + u": "_s + d.value(u"Emit"_s, u"IE"_s);
     s.text(s.r(1, y + 6.5, wEmit - 2, h - 7.5), lines.join(u'\n'), s.value(),
            Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap);
     // The document's title and modal.
@@ -275,8 +276,8 @@ void Page::header(int pages)
     s.text(s.r(wEmit + 1, y + 7, wTitle - 2, 9), msg("SUBTITULO"), s.label(),
            Qt::AlignCenter | Qt::TextWordWrap);
     s.text(s.r(wEmit, y + 17, wTitle, 3), msg("MODAL"), s.label(), Qt::AlignCenter);
-    s.text(s.r(wEmit, y + 20, wTitle, 4),
-           dacteMsg(u"MODAL_"_s + d.value(u"Ide"_s, u"modal"_s)), s.bold(), Qt::AlignCenter);
+    s.text(s.r(wEmit, y + 20, wTitle, 4), dacteMsg(u"MODAL_"_s + d.value(u"Ide"_s, u"modal"_s)),
+           s.bold(), Qt::AlignCenter);
     // Number, series, sheet and issue; the key as bars and as text.
     const double cw = wKey / 8;
     s.field(xKey, y, cw, 6, msg("MODELO"), d.value(u"Ide"_s, u"mod"_s), Qt::AlignCenter);
@@ -289,8 +290,7 @@ void Page::header(int pages)
             dateTime(d.value(u"Ide"_s, u"dhEmi"_s)), Qt::AlignCenter);
     const QString key = d.value(u"InfProt"_s, u"chCTe"_s);
     s.box(xKey, y + 6, wKey, h - 6);
-    drawSymbol(s.painter(), code128(key.toLatin1()), s.r(xKey + 3, y + 7, wKey - 6, h - 16),
-               false);
+    drawSymbol(s.painter(), code128(key.toLatin1()), s.r(xKey + 3, y + 7, wKey - 6, h - 16), false);
     s.field(xKey, y + h - 9, wKey, 5, msg("CHAVE"), keyGroups(key), Qt::AlignCenter, true);
     s.text(s.r(xKey + 1, y + h - 4, wKey - 2, 4), msg("CONSULTA"), s.label(),
            Qt::AlignCenter | Qt::TextWordWrap);
@@ -301,9 +301,11 @@ void Page::identification()
 {
     const double h = m.identification, qr = h, wLeft = W - qr;
     const double half = h / 4;
-    const auto ide = [this](const char *f) { return d.value(u"Ide"_s, QString::fromLatin1(f)); };
+    const auto ide = [this](const char *f) {
+        return d.value(u"Ide"_s, QString::fromLatin1(f));
+    };
     const QString toma = d.rows(u"Toma4"_s).isEmpty() ? d.value(u"Toma3"_s, u"toma"_s)
-                                                       : d.value(u"Toma4"_s, u"toma"_s);
+                                                      : d.value(u"Toma4"_s, u"toma"_s);
     const double c = wLeft / 4;
     s.field(0, y, c, half, msg("TIPO_CTE"), dacteMsg(u"tpCTe_"_s + ide("tpCTe")));
     s.field(c, y, c, half, msg("TIPO_SERVICO"), dacteMsg(u"tpServ_"_s + ide("tpServ")));
@@ -341,8 +343,12 @@ void Page::party(double x, double w, const QString &caption, const QString &who,
     const double h = who == u"Toma4" ? m.taker : m.party;
     s.box(x, y, w, h);
     s.text(s.r(x + 0.6, y + 0.3, w - 1.2, 2.4), caption, s.label(), Qt::AlignLeft | Qt::AlignTop);
-    const auto p = [&](const char *f) { return d.value(who, QString::fromLatin1(f)); };
-    const auto a = [&](const char *f) { return d.value(address, QString::fromLatin1(f)); };
+    const auto p = [&](const char *f) {
+        return d.value(who, QString::fromLatin1(f));
+    };
+    const auto a = [&](const char *f) {
+        return d.value(address, QString::fromLatin1(f));
+    };
     const QString street = QStringList {a("xLgr"), a("nro"), a("xCpl"), a("xBairro")}
                                .filter(QRegularExpression(u"\\S"_s))
                                .join(u", "_s);
@@ -350,10 +356,11 @@ void Page::party(double x, double w, const QString &caption, const QString &who,
     const QList<std::pair<QString, QString>> lines = {
         {QString(), name},
         {msg("ENDERECO"), street},
-        {msg("MUNICIPIO"), a("xMun") + u" - "_s + a("UF") + u"   "_s + msg("CEP") + u": "_s
-                               + masked(a("CEP"), u"99999-999"_s)},
-        {msg("CNPJCPF"), registration(p("CNPJ"), p("CPF")) + u"   "_s + msg("IE") + u": "_s
-                             + p("IE")},
+        {msg("MUNICIPIO"),
+         a("xMun") + u" - "_s + a("UF") + u"   "_s + msg("CEP") + u": "_s
+             + masked(a("CEP"), u"99999-999"_s)},
+        {msg("CNPJCPF"),
+         registration(p("CNPJ"), p("CPF")) + u"   "_s + msg("IE") + u": "_s + p("IE")},
         {msg("PAIS"), a("xPais") + u"   "_s + msg("FONE") + u": "_s + p("fone")},
     };
     if (name.isEmpty())
@@ -377,9 +384,10 @@ void Page::parties()
     party(W / 2, W / 2, msg("RECEBEDOR"), u"Receb"_s, u"EnderReceb"_s);
     y += m.party;
     // The taker: given in full (toma4) or one of the parties above (toma3).
-    static const char16_t *const roles[][2] = {
-        {u"Rem", u"EnderReme"}, {u"Exped", u"EnderExped"}, {u"Receb", u"EnderReceb"},
-        {u"Dest", u"EnderDest"}};
+    static const char16_t *const roles[][2] = {{u"Rem", u"EnderReme"},
+                                               {u"Exped", u"EnderExped"},
+                                               {u"Receb", u"EnderReceb"},
+                                               {u"Dest", u"EnderDest"}};
     const int role = d.value(u"Toma3"_s, u"toma"_s).toInt();
     if (!d.rows(u"Toma4"_s).isEmpty() || role < 0 || role > 3) {
         party(0, W, msg("TOMADOR"), u"Toma4"_s, u"EnderToma"_s);
@@ -387,8 +395,12 @@ void Page::parties()
         s.box(0, y, W, m.taker);
         const QString who = QString::fromUtf16(roles[role][0]);
         const QString where = QString::fromUtf16(roles[role][1]);
-        const auto p = [&](const char *f) { return d.value(who, QString::fromLatin1(f)); };
-        const auto a = [&](const char *f) { return d.value(where, QString::fromLatin1(f)); };
+        const auto p = [&](const char *f) {
+            return d.value(who, QString::fromLatin1(f));
+        };
+        const auto a = [&](const char *f) {
+            return d.value(where, QString::fromLatin1(f));
+        };
         s.text(s.r(0.6, y + 0.3, W - 1.2, 2.4), msg("TOMADOR"), s.label(), Qt::AlignLeft);
         s.text(s.r(1, y + 2.6, W - 2, 3), p("xNome"), s.bold(), Qt::AlignLeft | Qt::AlignVCenter);
         s.text(s.r(1, y + 5.6, W - 2, 3),
@@ -402,14 +414,18 @@ void Page::parties()
 
 void Page::cargo()
 {
-    const auto c = [this](const char *f) { return d.value(u"InfCarga"_s, QString::fromLatin1(f)); };
+    const auto c = [this](const char *f) {
+        return d.value(u"InfCarga"_s, QString::fromLatin1(f));
+    };
     s.field(0, y, W * 0.45, m.cargo, msg("PRODUTO"), c("proPred"));
     s.field(W * 0.45, y, W * 0.35, m.cargo, msg("OUTRAS"), c("xOutCat"));
     s.field(W * 0.8, y, W * 0.2, m.cargo, msg("VALOR_CARGA"), money(c("vCarga")), Qt::AlignRight);
     y += m.cargo;
     const CargoSummary q = cargoSummary(d.rows(u"InfQ"_s));
     static const QLocale br(QLocale::Portuguese, QLocale::Brazil);
-    const auto n = [](double v, int decimals) { return br.toString(v, 'f', decimals); };
+    const auto n = [](double v, int decimals) {
+        return br.toString(v, 'f', decimals);
+    };
     const double w = W / 5;
     s.field(0, y, w, m.cargo, msg("PESO_BRUTO"), n(q.grossKg, 3), Qt::AlignRight);
     s.field(w, y, w, m.cargo, msg("PESO_BASE"), n(q.taxableKg, 3), Qt::AlignRight);

@@ -27,9 +27,9 @@ DacteData dataFromSources(const QObject &form)
             Row row;
             for (qsizetype i = 0; i < packet.fields.size(); ++i) {
                 const QVariant &v = values.at(i);
-                row.insert(packet.fields.at(i).name, v.typeId() == QMetaType::Double
-                                                         ? QString::number(v.toDouble(), 'f', 0)
-                                                         : v.toString());
+                row.insert(packet.fields.at(i).name,
+                           v.typeId() == QMetaType::Double ? QString::number(v.toDouble(), 'f', 0)
+                                                           : v.toString());
             }
             rows.append(row);
         }
@@ -41,10 +41,9 @@ DacteData dataFromSources(const QObject &form)
 void printDacte(QPrinter &printer, const DacteData &data)
 {
     printer.setFullPage(true);
-    printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4),
-                                      isLandscape(data) ? QPageLayout::Landscape
-                                                        : QPageLayout::Portrait,
-                                      QMarginsF(0, 0, 0, 0)));
+    printer.setPageLayout(QPageLayout(
+        QPageSize(QPageSize::A4),
+        isLandscape(data) ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
     QPainter painter(&printer);
     const int pages = pageCount(data);
     for (int page = 0; page < pages; ++page) {

@@ -1,7 +1,7 @@
 // The host application: logs in, loads the CT-e package on demand and opens its windows.
 #include "Automation.h"
-#include "GuiMessageSink.h"
 #include "DacteReport.h"
+#include "GuiMessageSink.h"
 #include "HostApplication.h"
 #include "HostCatalogue.h"
 #include "HostOptions.h"

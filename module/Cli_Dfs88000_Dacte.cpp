@@ -84,8 +84,8 @@ void TfrmCTe::GerarDACTE(bool boUnirPDF, const QString &stDiretorio)
     cdsListaGerarDACTE->Post();
     const QString stUnirPDF = boUnirPDF ? u"S"_s : u"N"_s;
 
-    const QVariant reply = chamaServidor(u"GerarDACTE"_s, {cdsListaGerarDACTE->Data(), stUnirPDF},
-                                         1);
+    const QVariant reply
+        = chamaServidor(u"GerarDACTE"_s, {cdsListaGerarDACTE->Data(), stUnirPDF}, 1);
     if (reply.typeId() == QMetaType::QString)
         MensErro(reply.toString(), true);
     const QVariantList elementos = reply.toList();
@@ -100,7 +100,8 @@ void TfrmCTe::GerarDACTE(bool boUnirPDF, const QString &stDiretorio)
     cdsDetalheRetorno->SetIndexFieldNames(u"NRACESSONFE"_s);
 
     cdsStringStream->First();
-    const QByteArray arquivo = Decode64(cdsStringStream->FieldByName(u"DSSTRINGSTREAM"_s)->AsString());
+    const QByteArray arquivo
+        = Decode64(cdsStringStream->FieldByName(u"DSSTRINGSTREAM"_s)->AsString());
     const QString nome = dactefiles::GeraNomeArquivo();
     const QString zip = dactefiles::DirTmpWin() + nome + u".zip"_s;
     const QString pasta = dactefiles::DirTmpWin() + nome;

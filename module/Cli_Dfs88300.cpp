@@ -1,6 +1,7 @@
 #include "Cli_Dfs88300.h"
 #include "Cli_Dfs88000.h"
 
+#include "BusyAnimation.h"
 #include "ClientDataSet.h"
 #include "DacteData.h"
 #include "DacteReportData.h"
@@ -9,10 +10,9 @@
 #include "Field.h"
 #include "HostWindow.h"
 #include "Messages.h"
-#include "BusyAnimation.h"
 #include "ModuleCatalogues.h"
-#include "ReportDesigner.h"
 #include "NetConnection.h"
+#include "ReportDesigner.h"
 #include "Screen.h"
 
 #include <QDateTime>
@@ -57,7 +57,9 @@ TfrmDACTE::TfrmDACTE(QWidget *parent)
     setWindowTitle(msgPadrao->Msg(u"TITULO_JANELA"_s));
     SetCodTela(u"DFS88300"_s);
     rpddPadrao->ReportCode = u"DFS890"_s;
-    rpddPadrao->OnBeforeQueryParams = [this] { rpddPadraoBeforeGetQueryParams(); };
+    rpddPadrao->OnBeforeQueryParams = [this] {
+        rpddPadraoBeforeGetQueryParams();
+    };
 
     for (const dacte::SetDef &set : dacte::dacteSets())
         cdsDACTe.insert(set.name, criaDataSet(u"cdsDACTe"_s + set.name));
@@ -72,8 +74,7 @@ TfrmDACTE::TfrmDACTE(QWidget *parent)
 TClientDataSet *TfrmDACTE::criaDataSet(const QString &name, const QString &sourceName)
 {
     auto *cds = new TClientDataSet(this, name);
-    auto *dts = new TDataSource(
-        this, sourceName.isEmpty() ? u"dts"_s + name.mid(3) : sourceName);
+    auto *dts = new TDataSource(this, sourceName.isEmpty() ? u"dts"_s + name.mid(3) : sourceName);
     dts->SetDataSet(cds);
     return cds;
 }
@@ -85,7 +86,8 @@ void TfrmDACTE::rpddPadraoBeforeGetQueryParams()
     QVariantList elementos;
     {
         const TShowAviScope animacao(6);
-        const QVariant reply = Cli_Dfs88000::frmCTe->netCTe->AppServer(u"PreparaDACTe"_s, {flCdCTe});
+        const QVariant reply
+            = Cli_Dfs88000::frmCTe->netCTe->AppServer(u"PreparaDACTe"_s, {flCdCTe});
         if (reply.typeId() == QMetaType::QString)
             MensErro(reply.toString(), true);
         elementos = reply.toList();

@@ -21,8 +21,8 @@ constexpr auto kOwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
 // A name that stays inside the unpack folder once joined to it.
 bool safeEntryName(const QString &name)
 {
-    if (name.isEmpty() || name.startsWith(u'/') || name.contains(u'\\')
-        || name.contains(QChar(0)) || (name.size() > 1 && name.at(1) == u':'))
+    if (name.isEmpty() || name.startsWith(u'/') || name.contains(u'\\') || name.contains(QChar(0))
+        || (name.size() > 1 && name.at(1) == u':'))
         return false;
     const QStringList parts = name.split(u'/');
     for (qsizetype i = 0; i < parts.size(); ++i) {

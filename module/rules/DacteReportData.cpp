@@ -37,9 +37,9 @@ QList<dacte::Row> linhas(const TClientDataSet *cds)
         dacte::Row row;
         for (qsizetype i = 0; i < p.fields.size(); ++i) {
             const QVariant &v = values.at(i);
-            row.insert(p.fields.at(i).name, v.typeId() == QMetaType::Double
-                                                ? QString::number(v.toDouble(), 'f', 0)
-                                                : v.toString());
+            row.insert(p.fields.at(i).name,
+                       v.typeId() == QMetaType::Double ? QString::number(v.toDouble(), 'f', 0)
+                                                       : v.toString());
         }
         rows.append(row);
     }
@@ -101,8 +101,14 @@ void PreencheCompAux(const TClientDataSet *comp, TClientDataSet *compAux)
 void PreencheInfDoc(const TClientDataSet *rem, const TClientDataSet *infNF,
                     const TClientDataSet *infNFe, TClientDataSet *infDoc)
 {
-    abreVazio(infDoc, {{u"CDCTE"_s, -1}, {u"NRSEQ"_s, -1}, {u"CNPJCPF"_s, 18}, {u"mod"_s, 2},
-                       {u"serie"_s, 3}, {u"nDoc"_s, 20}, {u"chave"_s, 44}});
+    abreVazio(infDoc,
+              {{u"CDCTE"_s, -1},
+               {u"NRSEQ"_s, -1},
+               {u"CNPJCPF"_s, 18},
+               {u"mod"_s, 2},
+               {u"serie"_s, 3},
+               {u"nDoc"_s, 20},
+               {u"chave"_s, 44}});
     const QList<dacte::Row> remetente = linhas(rem);
     const dacte::Row sender = remetente.isEmpty() ? dacte::Row() : remetente.first();
     const QString cnpj = sender.value(u"CNPJ"_s).trimmed();

@@ -19,7 +19,6 @@ void PreencheCompAux(const TClientDataSet *comp, TClientDataSet *compAux);
 void PreencheInfDoc(const TClientDataSet *rem, const TClientDataSet *infNF,
                     const TClientDataSet *infNFe, TClientDataSet *infDoc);
 // The list three to a line, lines tagged with their page, and the page list.
-void PreencheInfDocAux(TClientDataSet *infDoc, TClientDataSet *infDocAux,
-                       TClientDataSet *paginas);
+void PreencheInfDocAux(TClientDataSet *infDoc, TClientDataSet *infDocAux, TClientDataSet *paginas);
 
 } // namespace dactereport

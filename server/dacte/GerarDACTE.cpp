@@ -1,8 +1,8 @@
 // The DACTE as PDF files: one per document or all joined, zipped, as Base64 text, with a
 // return-detail row per document.
+#include "DactePdf.h"
 #include "DacteSource.h"
 #include "DataPacket.h"
-#include "DactePdf.h"
 #include "Operations.h"
 #include "RpcProtocol.h"
 #include "ServerError.h"

@@ -10,10 +10,10 @@
 #include "Cli_Dfs88700.h"
 #include "ClientDataSet.h"
 #include "DBGrid.h"
-#include "DataSource.h"
 #include "DactePainter.h"
 #include "DacteReport.h"
 #include "DacteXml.h"
+#include "DataSource.h"
 #include "DemoData.h"
 #include "EditorFixture.h"
 #include "Exceptions.h"
@@ -25,12 +25,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
-#include <QFileDialog>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QPainter>
 #include <QFile>
+#include <QFileDialog>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -394,7 +394,8 @@ private slots:
         trigger(u"mnuImprimir"_s);
         QFile pdf(target);
         QVERIFY(pdf.open(QIODevice::ReadOnly));
-        QVERIFY(probePdf(pdf.readAll()).text.contains(accessKey.left(4) + u' ' + accessKey.mid(4, 4)));
+        QVERIFY(
+            probePdf(pdf.readAll()).text.contains(accessKey.left(4) + u' ' + accessKey.mid(4, 4)));
         QCOMPARE(textsOf(TMsgKind::Question),
                  QStringList {u"DACTE gerado com sucesso. Deseja abrir o arquivo?"_s});
         QCOMPARE(QDir(tmp).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
@@ -447,7 +448,6 @@ private slots:
         QVERIFY(!fromSets.isNull());
         QVERIFY(fromSets == fromXml);
     }
-
 };
 
 QTEST_MAIN(TestCTeTransmission)

@@ -389,8 +389,8 @@ private slots:
         QTest::addColumn<QString>("shown");
         const QLocale locale;
         QTest::newRow("dhEmi") << u"dhEmi"_s << u"2012-05-10T14:30:05-03:00"_s
-                               << locale.toString(QDate(2012, 5, 10), QLocale::ShortFormat)
-                                      + u' ' + locale.toString(QTime(14, 30, 5), QLocale::LongFormat);
+                               << locale.toString(QDate(2012, 5, 10), QLocale::ShortFormat) + u' '
+                + locale.toString(QTime(14, 30, 5), QLocale::LongFormat);
         QTest::newRow("dhRecbto-empty") << u"dhRecbto"_s << QString() << QString();
         QTest::newRow("tpServ-2") << u"tpServ"_s << u"2"_s << u"Redespacho"_s;
         QTest::newRow("tpCTe-3") << u"tpCTe"_s << u"3"_s << u"Substituto"_s;

@@ -1,7 +1,7 @@
 // Draws the demo DACTE to PNG files for people to look at (not a test): portrait and landscape,
 // at 110 dpi, into the folder given (docs/ by default).
-#include "DacteSample.h"
 #include "DactePainter.h"
+#include "DacteSample.h"
 #include "DacteXml.h"
 
 #include <QDir>

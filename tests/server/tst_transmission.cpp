@@ -344,12 +344,14 @@ void TestTransmission::dacteOfAnAuthorisedDocument()
     QCOMPARE(details.rows.at(1).at(details.indexOf(u"IDSTATUS"_s)).toString(), u"1"_s);
 
     const QString base64 = reply.at(1).value<DataPacket>().rows.at(0).at(0).toString();
-    const QHash<QString, QByteArray> entries = zipEntries(QByteArray::fromBase64(base64.toLatin1()));
+    const QHash<QString, QByteArray> entries
+        = zipEntries(QByteArray::fromBase64(base64.toLatin1()));
     QCOMPARE(entries.keys(), QStringList {accessKey + u"-cte.pdf"_s});
     const PdfProbe pdf = probePdf(entries.value(accessKey + u"-cte.pdf"_s));
     QVERIFY(pdf.loaded);
     QCOMPARE(pdf.pageSizes.size(), 1);
-    QVERIFY2(pdf.text.contains(accessKey.left(4) + u' ' + accessKey.mid(4, 4)), qPrintable(pdf.text));
+    QVERIFY2(pdf.text.contains(accessKey.left(4) + u' ' + accessKey.mid(4, 4)),
+             qPrintable(pdf.text));
     for (const QString &expected : {protocol, first(3, u"xNome"_s), first(5, u"xNome"_s),
                                     first(7, u"xNome"_s), u"SEM VALOR FISCAL"_s})
         QVERIFY2(pdf.text.contains(expected), qPrintable(expected));

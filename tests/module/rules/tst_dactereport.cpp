@@ -82,11 +82,10 @@ private slots:
         QTest::newRow("units-weigh-nothing")
             << QList<QStringList> {{u"03"_s, u"PESO BRUTO"_s, u"1.5"_s}}
             << QStringList {u"0.00"_s, u"1.50"_s, u"0.00"_s};
-        QTest::newRow("two-rows-add")
-            << QList<QStringList> {{u"01"_s, u"PESO BRUTO"_s, u"10"_s},
-                                   {u"01"_s, u"PESO BRUTO"_s, u"20"_s},
-                                   {u"00"_s, u"CUBAGEM"_s, u"2.25"_s}}
-            << QStringList {u"30.00"_s, u"0.00"_s, u"2.25"_s};
+        QTest::newRow("two-rows-add") << QList<QStringList> {{u"01"_s, u"PESO BRUTO"_s, u"10"_s},
+                                                             {u"01"_s, u"PESO BRUTO"_s, u"20"_s},
+                                                             {u"00"_s, u"CUBAGEM"_s, u"2.25"_s}}
+                                      << QStringList {u"30.00"_s, u"0.00"_s, u"2.25"_s};
         QTest::newRow("none") << QList<QStringList> {} << QStringList {};
     }
     void cargoSummary()
@@ -171,8 +170,8 @@ private slots:
         QTemporaryDir dir;
         const QString folder = dir.filePath(u"unpack/inner"_s);
         QVERIFY(dactefiles::makePrivateDir(folder));
-        const QString zip = archive(dir.filePath(u"a.zip"_s),
-                                    {{u"bom.pdf"_s, "%PDF"}, {name, content}});
+        const QString zip
+            = archive(dir.filePath(u"a.zip"_s), {{u"bom.pdf"_s, "%PDF"}, {name, content}});
         const dactefiles::UnpackFailure failure = dactefiles::unpackArchive(zip, folder);
         QCOMPARE(failure.key, u"ARQUIVO_ENTRADA_RECUSADA"_s);
         QCOMPARE(failure.entry, name);
@@ -190,7 +189,9 @@ private slots:
         const QString folder = dir.filePath(name);
         const QString zip = dir.filePath(name + u".zip"_s);
         QFile source(archive(dir.filePath(u"src.zip"_s),
-                             {{u"a.pdf"_s, "1"}, {u"a.pdf.bak"_s, "2"}, {u"leia.txt"_s, "3"},
+                             {{u"a.pdf"_s, "1"},
+                              {u"a.pdf.bak"_s, "2"},
+                              {u"leia.txt"_s, "3"},
                               {u"sub/b.pdf"_s, "4"}}));
         QVERIFY(source.open(QIODevice::ReadOnly));
         QVERIFY(dactefiles::writePrivateFile(zip, source.readAll()));
