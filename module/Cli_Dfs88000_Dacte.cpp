@@ -10,6 +10,7 @@
 #include "Field.h"
 #include "FormTypes.h"
 #include "Messages.h"
+#include "NetConnection.h"
 #include "StrUtils.h"
 
 #include <QAction>
@@ -84,8 +85,11 @@ void TfrmCTe::GerarDACTE(bool boUnirPDF, const QString &stDiretorio)
     cdsListaGerarDACTE->Post();
     const QString stUnirPDF = boUnirPDF ? u"S"_s : u"N"_s;
 
-    const QVariant reply
-        = chamaServidor(u"GerarDACTE"_s, {cdsListaGerarDACTE->Data(), stUnirPDF}, 1);
+    QVariant reply;
+    {
+        const TShowAviScope animacao(1, msgPadrao->Msg(u"GERAR_DACTE"_s));
+        reply = netCTe->AppServer(u"GerarDACTE"_s, {cdsListaGerarDACTE->Data(), stUnirPDF});
+    }
     if (reply.typeId() == QMetaType::QString)
         MensErro(reply.toString(), true);
     const QVariantList elementos = reply.toList();

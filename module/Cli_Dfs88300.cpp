@@ -95,8 +95,15 @@ void TfrmDACTE::rpddPadraoBeforeGetQueryParams()
             MensErro(elementos.value(1).toString(), true);
     }
     const QList<dacte::SetDef> &sets = dacte::dacteSets();
-    for (qsizetype i = 0; i < sets.size(); ++i)
-        cdsDACTe.value(sets.at(i).name)->SetData(elementos.value(i + 1));
+    for (qsizetype i = 0; i < sets.size(); ++i) {
+        TClientDataSet *cds = cdsDACTe.value(sets.at(i).name);
+        cds->SetData(elementos.value(i + 1));
+        // The report reads quantities by document and the documents in their sequence.
+        if (sets.at(i).numbered)
+            cds->SetIndexFieldNames(u"CDCTE;NRSEQ"_s);
+        else if (sets.at(i).name == u"InfQ")
+            cds->SetIndexFieldNames(u"CDCTE"_s);
+    }
     ligaTextos();
 
     dactereport::PreencheInfQAux(cdsDACTe.value(u"InfQ"_s), cdsDACTeInfQAux);
