@@ -204,6 +204,22 @@ const QList<SetDef> &dacteSets()
     return sets;
 }
 
+QList<Row> rowsOf(const contracts::DataPacket &packet)
+{
+    QList<Row> rows;
+    for (const contracts::Row &values : packet.rows) {
+        Row row;
+        for (qsizetype i = 0; i < packet.fields.size(); ++i) {
+            const QVariant &v = values.at(i);
+            row.insert(packet.fields.at(i).name,
+                       v.typeId() == QMetaType::Double ? QString::number(v.toDouble(), 'f', 0)
+                                                       : v.toString());
+        }
+        rows.append(row);
+    }
+    return rows;
+}
+
 const QList<Row> &DacteData::rows(const QString &set) const
 {
     static const QList<Row> none;

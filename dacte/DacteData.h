@@ -1,5 +1,7 @@
 #pragma once
 
+#include "DataPacket.h"
+
 #include <QHash>
 #include <QList>
 #include <QString>
@@ -29,6 +31,9 @@ struct SetDef
 const QList<SetDef> &dacteSets();
 
 using Row = QHash<QString, QString>;
+
+// The rows of a set's data packet as texts by field name (numbers, the codes, without decimals).
+QList<Row> rowsOf(const contracts::DataPacket &packet);
 
 struct DacteData
 {

@@ -21,18 +21,7 @@ DacteData dataFromSources(const QObject &form)
         const auto *source = form.findChild<TDataSource *>(u"dtsDACTe"_s + set.name);
         if (!source || !source->DataSet() || !source->DataSet()->Active())
             continue;
-        const contracts::DataPacket packet = source->DataSet()->DataPacket();
-        QList<Row> &rows = data.sets[set.name];
-        for (const contracts::Row &values : packet.rows) {
-            Row row;
-            for (qsizetype i = 0; i < packet.fields.size(); ++i) {
-                const QVariant &v = values.at(i);
-                row.insert(packet.fields.at(i).name,
-                           v.typeId() == QMetaType::Double ? QString::number(v.toDouble(), 'f', 0)
-                                                           : v.toString());
-            }
-            rows.append(row);
-        }
+        data.sets.insert(set.name, rowsOf(source->DataSet()->DataPacket()));
     }
     data.cdCte = data.value(u"Ide"_s, u"CDCTE"_s).toDouble();
     return data;

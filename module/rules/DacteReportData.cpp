@@ -29,21 +29,7 @@ void abreVazio(TClientDataSet *cds, const QList<std::pair<QString, int>> &fields
 // The rows of a loaded set as texts by field name, in load order.
 QList<dacte::Row> linhas(const TClientDataSet *cds)
 {
-    QList<dacte::Row> rows;
-    if (!cds || !cds->Active())
-        return rows;
-    const contracts::DataPacket p = cds->DataPacket();
-    for (const contracts::Row &values : p.rows) {
-        dacte::Row row;
-        for (qsizetype i = 0; i < p.fields.size(); ++i) {
-            const QVariant &v = values.at(i);
-            row.insert(p.fields.at(i).name,
-                       v.typeId() == QMetaType::Double ? QString::number(v.toDouble(), 'f', 0)
-                                                       : v.toString());
-        }
-        rows.append(row);
-    }
-    return rows;
+    return cds && cds->Active() ? dacte::rowsOf(cds->DataPacket()) : QList<dacte::Row>();
 }
 
 void poe(TClientDataSet *cds, const QString &field, const QVariant &value)
