@@ -137,9 +137,8 @@ public:
         const QPaintDevice *dev = p.device();
         // The device is the page: its width in pixels over the page's millimetres.
         m_scale = double(dev->width()) / m.pageW;
-        // A face without glyph programs, unhinted: hinting is for screens, and the PDF writer
-        // runs the programs of every glyph it embeds (a third of a page's time with DejaVu).
-        m_label = QFont(u"FreeSans"_s);
+        // Unhinted: hinting is for screens and only costs on paper and in the PDF.
+        m_label = QFont(u"DejaVu Sans"_s);
         m_label.setHintingPreference(QFont::PreferNoHinting);
         m_label.setPointSizeF(4.6);
         m_value = m_label;
