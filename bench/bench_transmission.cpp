@@ -12,44 +12,19 @@
 #include "SchemaValidator.h"
 #include "XmlSigner.h"
 
+#include "BenchRate.h"
+
 #include <QCoreApplication>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTextStream>
 
-#include <ctime>
-#include <functional>
-
 using namespace Qt::StringLiterals;
 
 namespace {
 
 QTextStream out(stdout);
-
-// CPU seconds of this thread: `openssl speed` counts its rate in CPU time too, so the ratio
-// holds on a machine that other processes keep busy.
-double cpuSeconds()
-{
-    timespec ts {};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
-}
-
-// Runs `body` for at least `seconds` of CPU time and gives the rate per CPU second.
-double rate(double seconds, const std::function<void()> &body)
-{
-    const double start = cpuSeconds();
-    qint64 count = 0;
-    double elapsed = 0;
-    while (elapsed < seconds) {
-        for (int i = 0; i < 50; ++i)
-            body();
-        count += 50;
-        elapsed = cpuSeconds() - start;
-    }
-    return double(count) / elapsed;
-}
 
 double opensslRsaSignRate()
 {

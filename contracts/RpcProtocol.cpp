@@ -56,6 +56,8 @@ const QList<OperationSignature> &operationSignatures()
         // The six deltas, then the save's request identifier.
         {u"AplicaAlteracoes"_s, repeat(A::DeltaOrNull, 6) + QList<A> {A::Text}},
         {u"TransmiteCTe"_s, {A::Packet, A::Text, A::Text}},
+        {u"GerarDACTE"_s, {A::Packet, A::Text}},
+        {u"PreparaDACTe"_s, {A::Number}},
     };
     return list;
 }

@@ -1,5 +1,6 @@
 // The host application: logs in, loads the CT-e package on demand and opens its windows.
 #include "Automation.h"
+#include "DacteReport.h"
 #include "GuiMessageSink.h"
 #include "HostApplication.h"
 #include "HostCatalogue.h"
@@ -21,6 +22,8 @@ using namespace Qt::StringLiterals;
 int main(int argc, char *argv[])
 {
     THostApplication app(argc, argv);
+    // The report engine's definitions: the DACTE window's report.
+    dacte::registerDacteReport();
     QCoreApplication::setOrganizationName(u"CTeModule"_s);
     QCoreApplication::setApplicationName(u"host"_s);
 

@@ -97,6 +97,7 @@ TfrmCTe::TfrmCTe(QWidget *parent)
     criaServico();
     criaComponentesValor();
     criaImportacaoNotas();
+    criaDACTE();
     inCount = 0;
 }
 

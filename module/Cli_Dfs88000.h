@@ -404,6 +404,10 @@ public:
     void AtualizaPartes();
     // Sends the marked documents to TransmiteCTe and shows the outcome per document.
     void sbtTransCTeClick();
+    // The DACTE of the current document as a PDF (Cli_Dfs88000_Dacte.cpp).
+    void criaDACTE();
+    void sbtImprimirClick();
+    void GerarDACTE(bool boUnirPDF, const QString &stDiretorio);
     void cdsResultNotaFiscalIDGERADOGetText(TField *sender, QString &text, bool displayText);
     // Resets the service data when what the fiscal result depends on changed (with the product
     // when boLimpaProduto), emptying the value components and taxes.

@@ -17,6 +17,8 @@ Operation findServerOperation(const QString &name)
         {u"GetDocFiscais"_s, GetDocFiscais},
         {u"GetProdDocFiscais"_s, GetProdDocFiscais},
         {u"TransmiteCTe"_s, TransmiteCTe},
+        {u"PreparaDACTe"_s, PreparaDACTe},
+        {u"GerarDACTE"_s, GerarDACTE},
     };
     return operations.value(name);
 }

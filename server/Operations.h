@@ -36,6 +36,10 @@ QVariant GetProdDocFiscais(CallContext &ctx, const Args &args);
 // Transmission of the marked documents to the authority.
 QVariant TransmiteCTe(CallContext &ctx, const Args &args);
 
+// The DACTE: its report's data sets and its PDF files.
+QVariant PreparaDACTe(CallContext &ctx, const Args &args);
+QVariant GerarDACTE(CallContext &ctx, const Args &args);
+
 // The operation of `name`, or an empty function when the server does not offer it.
 Operation findServerOperation(const QString &name);
 

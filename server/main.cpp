@@ -17,6 +17,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QTextStream>
 
 #include <atomic>
@@ -27,6 +28,7 @@
 #include <pthread.h>
 #include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -117,7 +119,16 @@ int main(int argc, char *argv[])
 
     // Database files made here (SQLite, its journal) hold the company's data: owner only.
     umask(0077);
-    QCoreApplication app(argc, argv);
+    // The DACTE is drawn with fonts, which need a GUI application; the server has no screen.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Such an application asks for the user's runtime folder, which a service started outside a
+    // session lacks: Qt makes it (owner only) where told, without a warning at every start.
+    if (!qEnvironmentVariableIsSet("XDG_RUNTIME_DIR"))
+        qputenv("XDG_RUNTIME_DIR",
+                QFile::encodeName(QDir::tempPath() + u"/cte-server-runtime-"_s
+                                  + QString::number(getuid())));
+    QGuiApplication app(argc, argv);
     QCoreApplication::setApplicationName(u"cte-server"_s);
     qSetMessagePattern(u"%{time yyyy-MM-ddTHH:mm:ss.zzz} %{if-warning}warning: %{endif}"
                        "%{if-critical}error: %{endif}%{message}"_s);

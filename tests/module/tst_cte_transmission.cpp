@@ -5,21 +5,32 @@
 #include "CTeRecord.h"
 #include "Cli_Dfs88000.h"
 #include "Cli_Dfs88100.h"
+#include "Cli_Dfs88300.h"
 #include "Cli_Dfs88600.h"
 #include "Cli_Dfs88700.h"
 #include "ClientDataSet.h"
 #include "DBGrid.h"
+#include "DactePainter.h"
+#include "DacteReport.h"
+#include "DacteXml.h"
 #include "DataSource.h"
 #include "DemoData.h"
 #include "EditorFixture.h"
 #include "Exceptions.h"
 #include "Field.h"
+#include "ModalHelper.h"
+#include "PdfProbe.h"
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -62,6 +73,18 @@ class TestCTeTransmission : public EditorFixture
         QVERIFY(m_frm->cdsCTe->Locate(u"CDCTE"_s, double(key)));
         FrameworkGuard([this] { m_frm->dbgPadrao->OnDblClick(); });
         QCOMPARE(m_frm->cdsCTe->FieldByName(u"IDCHECK"_s)->AsString(), u"S"_s);
+    }
+
+    // The first page of a DACTE at 100 dpi.
+    static QImage pageImage(const dacte::DacteData &data)
+    {
+        QImage image(827, 1170, QImage::Format_RGB32);
+        image.setDotsPerMeterX(3937);
+        image.setDotsPerMeterY(3937);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        dacte::drawPage(painter, data, 0);
+        return image;
     }
 
     QString status(qint64 key)
@@ -334,6 +357,96 @@ private slots:
             QCOMPARE(grid->Columns().at(i).Title, titles.at(i));
             QCOMPARE(grid->Columns().at(i).Width, widths.at(i));
         }
+    }
+
+    // The DACTE of the accepted document, as the user gets it: a cancelled save dialog sends
+    // nothing; saved, the PDF carries the key and the temporary folder is left clean; a document
+    // the server no longer holds as accepted shows its return details before the question; the
+    // report window's sets, from PreparaDACTe, draw the same page as the stored XML.
+    void dacteOfTheAcceptedDocument()
+    {
+        const qint64 key = demodata::insertCompleteDemoDocument(m_db->db());
+        open(m_server->port());
+        mark(key);
+        QCOMPARE(transmit(), QStringList {u"(none)"_s});
+        QVERIFY(m_frm->cdsCTe->Locate(u"CDCTE"_s, double(key)));
+        const QString accessKey = m_frm->cdsCTe->FieldByName(u"NRACESSOCTE"_s)->AsString();
+        QVERIFY(acao(u"mnuImprimir"_s)->isEnabled());
+        const QString tmp = m_dir.filePath(u"tmp"_s);
+        QVERIFY(QDir().mkpath(tmp));
+        qputenv("TMPDIR", tmp.toUtf8());
+        const QString target = m_dir.filePath(accessKey + u"-cte.pdf"_s);
+        const auto save = [&](QWidget *w) {
+            auto *dialog = qobject_cast<QFileDialog *>(w);
+            QVERIFY(dialog && dialog->objectName() == u"svdPdfDACTE");
+            QCOMPARE(dialog->selectedFiles().value(0).section(u'/', -1), accessKey + u"-cte.pdf"_s);
+            dialog->setDirectory(m_dir.path());
+            QMetaObject::invokeMethod(dialog, "accept");
+        };
+
+        WhenModal([](QWidget *w) { w->close(); });
+        trigger(u"mnuImprimir"_s);
+        QCOMPARE(calls(u"GerarDACTE"_s), 0);
+
+        m_sink->clear();
+        m_sink->queueAnswer(mbNo);
+        WhenModal(save);
+        trigger(u"mnuImprimir"_s);
+        QFile pdf(target);
+        QVERIFY(pdf.open(QIODevice::ReadOnly));
+        QVERIFY(
+            probePdf(pdf.readAll()).text.contains(accessKey.left(4) + u' ' + accessKey.mid(4, 4)));
+        QCOMPARE(textsOf(TMsgKind::Question),
+                 QStringList {u"DACTE gerado com sucesso. Deseja abrir o arquivo?"_s});
+        QCOMPARE(QDir(tmp).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                 QStringList());
+
+        // The print ends by reloading the list; the document is chosen again.
+        QVERIFY(m_frm->cdsCTe->Locate(u"CDCTE"_s, double(key)));
+        sql(u"UPDATE CTE SET IDSTATUSCTE = 'P' WHERE CDCTE = ?"_s, {key});
+        m_sink->clear();
+        m_sink->queueAnswer(mbNo);
+        // The same file again: the dialog asks before replacing it.
+        QStringList seen;
+        WhenModal([&](QWidget *w) {
+            WhenModal(
+                [&, w](QWidget *box) {
+                    seen << box->objectName();
+                    qobject_cast<QMessageBox *>(box)->button(QMessageBox::Yes)->click();
+                    WhenModal(
+                        [&](QWidget *detail) {
+                            seen << detail->objectName()
+                                    + m_frm->cdsDetalheRetorno->FieldByName(u"IDSTATUS"_s)
+                                          ->AsString()
+                                    + QString::number(m_sink->entries().size());
+                            detail->close();
+                        },
+                        w);
+                },
+                w);
+            save(w);
+        });
+        trigger(u"mnuImprimir"_s);
+        QCOMPARE(seen, (QStringList {QString(), u"frmDetalheRetorno10"_s}));
+        QCOMPARE(textsOf(TMsgKind::Question).size(), 1);
+        QCOMPARE(errors(), 0);
+        sql(u"UPDATE CTE SET IDSTATUSCTE = 'A' WHERE CDCTE = ?"_s, {key});
+
+        QImage fromSets, fromXml;
+        WhenModal([&](QWidget *w) {
+            auto *form = qobject_cast<TfrmDACTE *>(w);
+            FrameworkGuard([form] { form->rpddPadraoBeforeGetQueryParams(); });
+            fromSets = pageImage(dacte::dataFromSources(*form));
+            w->close();
+        });
+        Cli_Dfs88300::CriaDACTE(double(key));
+        fromXml = pageImage(dacte::readDacteXml(
+            sql(u"SELECT DSXMLCTE FROM CTE WHERE CDCTE = ?"_s, {key}).toString().toUtf8(),
+            sql(u"SELECT DSXMLPROTOCOLO FROM CTE WHERE CDCTE = ?"_s, {key}).toString().toUtf8(),
+            double(key)));
+        QCOMPARE(textsOf(TMsgKind::Error), QStringList());
+        QVERIFY(!fromSets.isNull());
+        QVERIFY(fromSets == fromXml);
     }
 };
 

@@ -11,6 +11,7 @@
 #include "DataSource.h"
 #include "DbConnection.h"
 #include "Exceptions.h"
+#include "Field.h"
 #include "HostDb.h"
 #include "HostWindow.h"
 #include "ModalHelper.h"
@@ -378,6 +379,45 @@ private slots:
             Cli_Dfs88700::CriaObservacao();
         QCOMPARE(shown, (QStringList {u"CT-e 1 autorizado"_s, u"CT-e 2 rejeitado"_s}));
         QVERIFY(readOnly);
+    }
+
+    // The report window's display texts of the identification and the protocol.
+    void dacteDisplayTexts_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("shown");
+        const QLocale locale;
+        QTest::newRow("dhEmi") << u"dhEmi"_s << u"2012-05-10T14:30:05-03:00"_s
+                               << locale.toString(QDate(2012, 5, 10), QLocale::ShortFormat) + u' '
+                + locale.toString(QTime(14, 30, 5), QLocale::LongFormat);
+        QTest::newRow("dhRecbto-empty") << u"dhRecbto"_s << QString() << QString();
+        QTest::newRow("tpServ-2") << u"tpServ"_s << u"2"_s << u"Redespacho"_s;
+        QTest::newRow("tpCTe-3") << u"tpCTe"_s << u"3"_s << u"Substituto"_s;
+    }
+    void dacteDisplayTexts()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, value);
+        QFETCH(QString, shown);
+        TfrmDACTE form;
+        TClientDataSet ds;
+        ds.AddField(field, contracts::FieldType::String, 25);
+        ds.CreateDataSet();
+        ds.Append();
+        ds.FieldByName(field)->SetAsString(value);
+        ds.Post();
+        QString text = u"?"_s;
+        TField *f = ds.FieldByName(field);
+        if (field == u"dhEmi")
+            form.cdsDACTeIdedhEmiGetText(f, text, true);
+        else if (field == u"dhRecbto")
+            form.cdsDACTeInfProtdhRecbtoGetText(f, text, true);
+        else if (field == u"tpServ")
+            form.cdsDACTeIdetpServGetText(f, text, true);
+        else
+            form.cdsDACTeIdetpCTeGetText(f, text, true);
+        QCOMPARE(text, shown);
     }
 
 private:

@@ -206,9 +206,9 @@ private slots:
     {
         QTest::addColumn<QString>("operation");
         QTest::newRow("never heard of") << u"ExcluiTudo"_s;
-        for (const char16_t *later : {u"ConsSituCte", u"GetAtualizaLoteCTe", u"AtualizaLoteCTe",
-                                      u"CancelaCTe", u"EnviaEmailCTe", u"EnviaEmailPendenteCTe",
-                                      u"GeraXML", u"GerarDACTE", u"PreparaDACTe"})
+        for (const char16_t *later :
+             {u"ConsSituCte", u"GetAtualizaLoteCTe", u"AtualizaLoteCTe", u"CancelaCTe",
+              u"EnviaEmailCTe", u"EnviaEmailPendenteCTe", u"GeraXML"})
             QTest::newRow(QString::fromUtf16(later).toLatin1().constData())
                 << QString::fromUtf16(later);
     }

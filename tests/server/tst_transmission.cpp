@@ -6,6 +6,7 @@
 #include "CTeRecord.h"
 #include "DemoData.h"
 #include "IssuerClock.h"
+#include "PdfProbe.h"
 #include "RpcProtocol.h"
 #include "ServerHarness.h"
 #include "SqlSupport.h"
@@ -99,6 +100,7 @@ private slots:
     void authorityDownLeavesTransmitted();
     void certificateProblemsStopEverything_data();
     void certificateProblemsStopEverything();
+    void dacteOfAnAuthorisedDocument();
 
 private:
     QString status(qint64 key);
@@ -430,6 +432,60 @@ void TestTransmission::certificateProblemsStopEverything()
     QCOMPARE(reply.typeId(), QMetaType::QString);
     QVERIFY2(reply.toString().contains(text), qPrintable(reply.toString()));
     QCOMPARE(status(key), u"P"_s);
+}
+
+// The DACTE of a document the stand-in authorised: its report data, and its PDF as a person and a
+// scanner read it; a pending document in the same request gets a return-detail row, not a PDF.
+void TestTransmission::dacteOfAnAuthorisedDocument()
+{
+    const qint64 key = demodata::insertCompleteDemoDocument(m_db->db());
+    const qint64 pending = demodata::insertCompleteDemoDocument(m_db->db());
+    QCOMPARE(resultRows(transmit(*m_server, {{key, true}})).value(0).sent, u"S"_s);
+    const QString token = testerLogin(m_server->port());
+
+    const QVariantList prepared
+        = rawPost(m_server->port(), u"PreparaDACTe"_s, contracts::encodeCall({double(key)}), token)
+              .reply.toList();
+    QCOMPARE(prepared.size(), 38);
+    QCOMPARE(prepared.at(0).toString(), u"S"_s);
+    const auto first = [&](int element, const QString &field) {
+        const DataPacket p = prepared.at(element).value<DataPacket>();
+        return p.rows.isEmpty() ? QString() : p.rows.first().at(p.indexOf(field)).toString();
+    };
+    const QString accessKey = first(2, u"chCTe"_s);
+    const QString protocol = first(2, u"nProt"_s);
+    const QString qr = first(1, u"qrCodCTe"_s);
+    QCOMPARE(accessKey.size(), 44);
+    QVERIFY(qr.contains(accessKey));
+
+    DataPacket list;
+    list.fields = {{u"NRACESSOCTE"_s, contracts::FieldType::String, 50},
+                   {u"CDCTE"_s, contracts::FieldType::Float, 0}};
+    list.rows = {{accessKey, double(key)}, {QString(), double(pending)}};
+    const QVariantList reply
+        = rawPost(m_server->port(), u"GerarDACTE"_s,
+                  contracts::encodeCall({QVariant::fromValue(list), u"S"_s}), token)
+              .reply.toList();
+    QCOMPARE(reply.value(0).toString(), u"S"_s);
+    const DataPacket details = reply.at(2).value<DataPacket>();
+    QCOMPARE(details.rows.size(), 2);
+    QCOMPARE(details.rows.at(0).at(details.indexOf(u"IDSTATUS"_s)).toString(), u"0"_s);
+    QCOMPARE(details.rows.at(1).at(details.indexOf(u"IDSTATUS"_s)).toString(), u"1"_s);
+
+    const QString base64 = reply.at(1).value<DataPacket>().rows.at(0).at(0).toString();
+    const QHash<QString, QByteArray> entries
+        = zipEntries(QByteArray::fromBase64(base64.toLatin1()));
+    QCOMPARE(entries.keys(), QStringList {accessKey + u"-cte.pdf"_s});
+    const PdfProbe pdf = probePdf(entries.value(accessKey + u"-cte.pdf"_s));
+    QVERIFY(pdf.loaded);
+    QCOMPARE(pdf.pageSizes.size(), 1);
+    QVERIFY2(pdf.text.contains(accessKey.left(4) + u' ' + accessKey.mid(4, 4)),
+             qPrintable(pdf.text));
+    for (const QString &expected : {protocol, first(3, u"xNome"_s), first(5, u"xNome"_s),
+                                    first(7, u"xNome"_s), u"SEM VALOR FISCAL"_s})
+        QVERIFY2(pdf.text.contains(expected), qPrintable(expected));
+    QVERIFY2(pdf.codes.contains(u"Code128:"_s + accessKey), qPrintable(pdf.codes.join(u' ')));
+    QVERIFY2(pdf.codes.contains(u"QRCode:"_s + qr), qPrintable(pdf.codes.join(u' ')));
 }
 
 QTEST_GUILESS_MAIN(TestTransmission)
