@@ -1154,7 +1154,7 @@ private slots:
         const QString log = m_server->log();
         QVERIFY(log.contains(u"op=GetCompValorPrest user=tester session="_s));
         QVERIFY(log.contains(u"outcome=S"_s));
-        QVERIFY(log.contains(u"outcome=Operação \"ConsSituCte\""_s));
+        QVERIFY(log.contains(u"outcome=\"Operação \\\"ConsSituCte\\\" não disponível"_s));
     }
 };
 

@@ -143,7 +143,7 @@ private slots:
             QTest::qWait(50);
         }
         QVERIFY2(!slow.connected(), "a header trickled for 10 s was still being read");
-        QVERIFY(server.waitForLog(u"closed=header not complete in time"_s));
+        QVERIFY(server.waitForLog(u"closed=\"header not complete in time\""_s));
         // Nothing else was disturbed.
         QVERIFY(!testerLogin(server.port()).isEmpty());
     }
