@@ -210,12 +210,16 @@ struct Proxy
     explicit Proxy(const QList<int> &ports)
     {
         const int listen = freePort();
-        QString config = u"global\n    maxconn 500\n    tune.bufsize 131072\n"
+        QString config = u"global\n    maxconn 4000\n    tune.bufsize 131072\n"
                          "defaults\n    mode http\n    timeout connect 2s\n"
-                         "    timeout client 300s\n    timeout server 300s\n"
+                         "    timeout http-request 10s\n    timeout http-keep-alive 60s\n"
+                         "    timeout client 30s\n    timeout server 300s\n"
                          "    timeout check 2s\n    retries 2\n    option redispatch 1\n"
                          "    retry-on conn-failure empty-response\n"
                          "frontend cte\n    bind 127.0.0.1:%1\n    option forwardfor\n"
+                         "    stick-table type ip size 100k expire 10m store conn_cur\n"
+                         "    tcp-request connection track-sc0 src\n"
+                         "    tcp-request connection reject if { sc0_conn_cur gt 100 }\n"
                          "    default_backend cte_servers\n"
                          "backend cte_servers\n    balance leastconn\n"
                          "    option httpchk\n"
