@@ -670,10 +670,12 @@ void saves(bool officeOnly)
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    // "office": only the office load (the other figures take minutes in a debug build).
+    // "office": only the office load (the other figures take minutes in a debug build); "list":
+    // only the list load.
     const bool officeOnly = app.arguments().contains(u"office"_s);
     if (!officeOnly)
         listLoad();
-    saves(officeOnly);
+    if (!app.arguments().contains(u"list"_s))
+        saves(officeOnly);
     return 0;
 }
