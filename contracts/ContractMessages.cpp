@@ -16,6 +16,7 @@ PACOTE_SEM_LINHAS|Pacote de dados inválido: faltam as linhas.
 PACOTE_LINHA_TAMANHO|Pacote de dados inválido: a linha %1 tem %2 valores, mas há %3 campos.
 PACOTE_VALOR_INVALIDO|Pacote de dados inválido: valor do campo %1 na linha %2 não corresponde ao tipo ou tamanho do campo.
 PACOTE_VALOR_NUL|Pacote de dados inválido: o texto do campo %1 na linha %2 contém o caractere nulo (U+0000), que não pode ser gravado.
+PACOTE_VALOR_SUBSTITUTO|Pacote de dados inválido: o texto do campo %1 na linha %2 contém metade de um par substituto (U+D800 a U+DFFF), que não pode ser gravado.
 PACOTE_NUMERO_GRANDE|Pacote de dados inválido: o valor do campo %1 na linha %2 é grande demais para ser gravado (no máximo 14 dígitos antes da vírgula).
 DELTA_SEM_ALTERACOES|Alterações inválidas: falta a lista de alterações.
 DELTA_TIPO_DESCONHECIDO|Alterações inválidas: tipo de alteração "%1" desconhecido (item %2).
@@ -31,6 +32,7 @@ RPC_CORPO_NAO_LISTA|Requisição inválida: o corpo deve ser uma lista JSON com 
 RPC_ARGUMENTO_INVALIDO|Requisição inválida: argumento %1: %2
 RPC_RESPOSTA_INVALIDA|Resposta do servidor de aplicação em formato inválido.
 RPC_TEXTO_NUL|o texto contém o caractere nulo (U+0000), que não pode ser gravado.
+RPC_TEXTO_SUBSTITUTO|o texto contém metade de um par substituto (U+D800 a U+DFFF), que não pode ser gravado.
 RPC_VALOR_MARCADO_INVALIDO|Valor inválido: objeto "%1" desconhecido ou malformado.
 )";
 } // namespace

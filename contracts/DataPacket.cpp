@@ -23,6 +23,17 @@ constexpr double kMaxExactInteger = 9007199254740992.0;
 // The stored numeric columns keep 14 digits before the decimal point.
 constexpr double kMaxStoredNumber = 1e14;
 
+} // namespace
+
+TextFault textFault(QStringView text)
+{
+    if (text.contains(QChar(u'\0')))
+        return TextFault::Nul;
+    return text.isValidUtf16() ? TextFault::None : TextFault::LoneSurrogate;
+}
+
+namespace {
+
 // Every process that reads packets converts date-times to local time; see pinLocalTimeZone.
 [[maybe_unused]] const bool kLocalTimeZonePinned = (pinLocalTimeZone(), true);
 
@@ -157,7 +168,7 @@ bool fieldsFromJson(const QJsonValue &json, QList<FieldDef> *fields, QString *er
     return true;
 }
 
-enum class ValueProblem { Invalid, Nul, TooLarge };
+enum class ValueProblem { Invalid, Nul, LoneSurrogate, TooLarge };
 
 // Reads one JSON value of a row into `row`. Strings longer than the field are refused: the
 // server's columns and the client's fields have the same widths, so a longer text is a broken
@@ -181,8 +192,8 @@ bool appendValueFromJson(Row &row, const QJsonValueConstRef json, const FieldDef
         QString text = json.toString();
         if (field.type != FieldType::Memo && text.size() > field.size)
             return false;
-        if (text.contains(QChar(u'\0'))) {
-            *problem = ValueProblem::Nul;
+        if (const TextFault fault = textFault(text); fault != TextFault::None) {
+            *problem = fault == TextFault::Nul ? ValueProblem::Nul : ValueProblem::LoneSurrogate;
             return false;
         }
         row.emplaceBack(std::move(text));
@@ -242,6 +253,7 @@ bool rowFromJson(const QJsonArray &values, bool isArray, const QList<FieldDef> &
         ValueProblem problem;
         if (!appendValueFromJson(*row, *it, fields.at(i), &problem)) {
             const char *key = problem == ValueProblem::Nul ? "PACOTE_VALOR_NUL"
+                : problem == ValueProblem::LoneSurrogate   ? "PACOTE_VALOR_SUBSTITUTO"
                 : problem == ValueProblem::TooLarge        ? "PACOTE_NUMERO_GRANDE"
                                                            : "PACOTE_VALOR_INVALIDO";
             *error = contractMsg(key).arg(fields.at(i).name, QString::number(rowNumber + 1));

@@ -75,6 +75,11 @@ std::optional<Delta> deltaFromJson(const QJsonObject &json, QString *error);
 // that reads as it. Used by decoding and by the server when it builds rows from SQL.
 std::optional<QVariant> coerceValue(const QVariant &value, FieldType type);
 
+// Why a database would not keep a text as it is: the NUL character (refused), or half of a
+// surrogate pair (PostgreSQL stores "?" in its place).
+enum class TextFault { None, Nul, LoneSurrogate };
+TextFault textFault(QStringView text);
+
 } // namespace contracts
 
 Q_DECLARE_METATYPE(contracts::DataPacket)

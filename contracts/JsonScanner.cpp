@@ -244,6 +244,56 @@ bool Scanner::readNumber(double &out)
     return true;
 }
 
+qsizetype decodedSizeEstimate(QByteArrayView text)
+{
+    // A value in a list costs a variant and its share of the list; a list or an object its
+    // own block; a text's characters two bytes each.
+    constexpr qsizetype kValue = 32, kContainer = 64, kPerChar = 2;
+    qsizetype size = 0;
+    bool inString = false;
+    bool startsValue = true; // the next byte that is not blank begins a value
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (inString) {
+            if (c == '\\')
+                ++i;
+            else if (c == '"')
+                inString = false;
+            size += kPerChar;
+            continue;
+        }
+        switch (c) {
+        case ' ':
+        case '\n':
+        case '\r':
+        case '\t':
+            continue;
+        case '[':
+        case '{':
+            size += kContainer + kValue;
+            startsValue = true;
+            continue;
+        case ',':
+        case ':':
+            startsValue = true;
+            continue;
+        case ']':
+        case '}':
+            startsValue = false;
+            continue;
+        case '"':
+            inString = true;
+            break;
+        default:
+            break;
+        }
+        if (startsValue)
+            size += kValue;
+        startsValue = false;
+    }
+    return size;
+}
+
 bool Scanner::skipContainer()
 {
     skipSpace();

@@ -63,4 +63,9 @@ private:
     const char *m_end;
 };
 
+// Roughly the memory that reading `text` into values takes, found by passing over its bytes once
+// without reading anything: a request whose values would take much more than its size (a body
+// of nested empty lists) is refused before it is read.
+qsizetype decodedSizeEstimate(QByteArrayView text);
+
 } // namespace contracts::jsontext

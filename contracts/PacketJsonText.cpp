@@ -31,7 +31,7 @@ bool readValue(jsontext::Scanner &in, const FieldDef &field, Row &row)
     case FieldType::Memo: {
         QString text;
         if (!in.readString(text) || (field.type != FieldType::Memo && text.size() > field.size)
-            || text.contains(QChar(u'\0')))
+            || textFault(text) != TextFault::None)
             return false;
         row.emplaceBack(std::move(text));
         return true;

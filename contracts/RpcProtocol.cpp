@@ -130,6 +130,10 @@ QByteArray encodeCall(const QList<QVariant> &args)
 
 std::optional<QList<QVariant>> decodeCall(const QByteArray &body, QString *error)
 {
+    // Straight from the bytes when it can be (packets are the large bodies); a JSON tree only
+    // for the rest, and to name a fault.
+    if (auto direct = readJsonText(body); direct && direct->typeId() == QMetaType::QVariantList)
+        return direct->toList();
     QJsonParseError parseError;
     const QJsonDocument doc = QJsonDocument::fromJson(body, &parseError);
     if (parseError.error != QJsonParseError::NoError) {

@@ -19,8 +19,9 @@ inline constexpr char kSessionHeader[] = "X-CTe-Session";
 // The two calls outside the module's operations: opening and closing a session.
 inline constexpr char16_t kLoginOperation[] = u"Login"; // [user, password] -> ["S", token]
 inline constexpr char16_t kLogoutOperation[] = u"Logout"; // [] -> ["S"]
-// Bodies above this size are refused before they are read.
-inline constexpr qsizetype kMaxBodyBytes = 64 * 1024 * 1024;
+// Bodies above this size are refused before they are read. The largest call the editor makes,
+// a list of 50 documents with their child rows at full width, takes about 1.2 MB.
+inline constexpr qsizetype kMaxBodyBytes = 4 * 1024 * 1024;
 
 // What an argument may hold.
 enum class ArgType {

@@ -138,10 +138,12 @@ std::optional<QVariant> fromJson(const QJsonValue &json, QString *error)
     case QJsonValue::Double:
         return QVariant(json.toDouble());
     case QJsonValue::String: {
-        // No database stores the NUL character; a text holding one is refused here, by name.
+        // No database keeps the NUL character or half a surrogate pair; a text holding one is
+        // refused here, by name.
         QString text = json.toString();
-        if (text.contains(QChar(u'\0'))) {
-            *error = contractMsg("RPC_TEXTO_NUL");
+        if (const TextFault fault = textFault(text); fault != TextFault::None) {
+            *error
+                = contractMsg(fault == TextFault::Nul ? "RPC_TEXTO_NUL" : "RPC_TEXTO_SUBSTITUTO");
             return std::nullopt;
         }
         return QVariant(std::move(text));

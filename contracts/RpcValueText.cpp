@@ -25,8 +25,8 @@ bool readValue(jsontext::Scanner &in, QVariant &out, int depth)
         return in.takeWord("false");
     case '"': {
         QString text;
-        // A text with NUL goes the slow way, which names it.
-        if (!in.readString(text) || text.contains(QChar(u'\0')))
+        // A text no database keeps goes the slow way, which names its fault.
+        if (!in.readString(text) || textFault(text) != TextFault::None)
             return false;
         out = QVariant(std::move(text));
         return true;

@@ -15,6 +15,9 @@
 #include <QDateTime>
 #include <QRegularExpression>
 
+#include <algorithm>
+#include <vector>
+
 using namespace Qt::StringLiterals;
 using contracts::FieldDef;
 
@@ -131,6 +134,64 @@ contracts::DataPacket loadList(CallContext &ctx, const schema::StoredList &list,
     return packetsql::fromQuery(q, list.fields);
 }
 
+// The child rows of the selected documents. On PostgreSQL, where each statement is a round
+// trip, every child list comes in one statement: a row carries the number of its list, its key,
+// and a block of columns per list, only its own list's filled. On SQLite a statement is a call
+// in the process, and one per list reads no empty columns.
+QList<contracts::DataPacket>
+loadChildren(CallContext &ctx, const QList<schema::StoredList> &children, const Selection &s)
+{
+    if (!isPostgres(ctx.db)) {
+        QList<contracts::DataPacket> packets;
+        for (const schema::StoredList &list : children)
+            packets << loadList(ctx, list, s);
+        return packets;
+    }
+    QList<qsizetype> blockStart;
+    qsizetype width = 2;
+    for (const schema::StoredList &list : children) {
+        blockStart << width;
+        width += list.fields.size();
+    }
+    QStringList branches;
+    for (qsizetype l = 0; l < children.size(); ++l) {
+        const schema::StoredList &list = children.at(l);
+        QStringList columns {QString::number(l), u"C."_s + list.key};
+        for (qsizetype other = 0; other < children.size(); ++other) {
+            // A bare NULL in two branches would be taken for text.
+            for (const FieldDef &f : children.at(other).fields)
+                columns << (other == l ? u"C."_s + f.name
+                                       : u"CAST(NULL AS %1)"_s.arg(schema::columnType(f, true)));
+        }
+        branches << u"SELECT %1 FROM %2 C WHERE C.CDCTE IN (SELECT D.CDCTE FROM CTE D WHERE %3)"_s
+                        .arg(columns.join(u", "_s), list.table, s.where);
+    }
+    QSqlQuery q = runSql(ctx.db, branches.join(u" UNION ALL "_s), s.binds);
+    // Ordered here by key: the database would sort the wide rows together.
+    QList<std::vector<std::pair<qint64, contracts::Row>>> keyed(children.size());
+    while (q.next()) {
+        const qsizetype l = q.value(0).toInt();
+        if (l < 0 || l >= children.size())
+            continue;
+        const QList<FieldDef> &fields = children.at(l).fields;
+        contracts::Row row;
+        row.reserve(fields.size());
+        for (qsizetype i = 0; i < fields.size(); ++i)
+            row.append(packetsql::readValue(q.value(int(blockStart.at(l) + i)), fields.at(i)));
+        keyed[l].emplace_back(q.value(1).toLongLong(), std::move(row));
+    }
+    QList<contracts::DataPacket> packets(children.size());
+    for (qsizetype l = 0; l < children.size(); ++l) {
+        std::sort(keyed[l].begin(), keyed[l].end(),
+                  [](const auto &a, const auto &b) { return a.first < b.first; });
+        packets[l].fields = children.at(l).fields;
+        packets[l].rows.reserve(qsizetype(keyed[l].size()));
+        for (auto &[key, row] : keyed[l])
+            packets[l].rows.append(std::move(row));
+    }
+    return packets;
+}
+
 } // namespace
 
 QVariant GetDadosGerais(CallContext &ctx, const Args &args)
@@ -159,16 +220,18 @@ QVariant GetDadosGerais(CallContext &ctx, const Args &args)
     auto packet = [](const contracts::DataPacket &p) {
         return QVariant::fromValue(p);
     };
+    const contracts::DataPacket documents = loadList(ctx, lists.at(0), s);
+    const QList<contracts::DataPacket> children = loadChildren(ctx, lists.mid(1), s);
     return contracts::okReply({
-        packet(loadList(ctx, lists.at(0), s)),
+        packet(documents),
         packet(establishments),
         QVariant(QString::fromUtf16(kProcessVersion)),
-        packet(loadList(ctx, lists.at(1), s)),
-        packet(loadList(ctx, lists.at(2), s)),
+        packet(children.at(0)),
+        packet(children.at(1)),
         packet(components),
-        packet(loadList(ctx, lists.at(3), s)),
+        packet(children.at(2)),
         QVariant(),
-        packet(loadList(ctx, lists.at(4), s)),
-        packet(loadList(ctx, lists.at(5), s)),
+        packet(children.at(3)),
+        packet(children.at(4)),
     });
 }

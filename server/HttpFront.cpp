@@ -14,6 +14,8 @@
 #include <atomic>
 #include <chrono>
 #include <limits>
+#include <list>
+#include <unordered_map>
 
 namespace asio = boost::asio;
 namespace beast = boost::beast;
@@ -23,15 +25,25 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// The address a trusted proxy appended to X-Forwarded-For (the last one: those before it came
-// from the client and prove nothing); `fallback` when there is none or it is not an address.
-QString forwardedClient(const QByteArray &forwardedFor, const QString &fallback)
+// The address a trusted proxy appended to X-Forwarded-For: the last entry of the last such
+// line, since the proxy adds a line of its own after any the client sent, and entries before
+// its own came from the client and prove nothing. `fallback` when there is none or it is not an
+// address.
+QString forwardedClient(const QList<std::pair<QByteArray, QByteArray>> &headers,
+                        const QString &fallback)
 {
+    QByteArray last;
+    for (const auto &[name, value] : headers) {
+        if (name.compare("X-Forwarded-For", Qt::CaseInsensitive) == 0)
+            last = value;
+    }
     boost::system::error_code ec;
-    const auto client
-        = asio::ip::make_address(forwardedFor.split(',').last().trimmed().toStdString(), ec);
+    const auto client = asio::ip::make_address(last.split(',').last().trimmed().toStdString(), ec);
     return ec ? fallback : QString::fromStdString(client.to_string());
 }
+
+// How often the events counted quietly are summed up in the log.
+constexpr auto kQuietSummaryEvery = std::chrono::seconds(60);
 
 } // namespace
 
@@ -56,6 +68,9 @@ struct HttpFront::Impl
     HttpLimits limits;
     // Counted down by connections that the io context below still holds when it goes.
     std::atomic<int> connections {0};
+    // Network thread only, like everything the connections touch; also before the io context.
+    std::unordered_map<std::string, int> perAddress;
+    std::list<Connection *> idle; // waiting for their next request, longest first
     // Declared before the pool: the pool's threads post into it until they are joined.
     asio::io_context io {1};
     tcp::acceptor acceptor {io};
@@ -64,6 +79,13 @@ struct HttpFront::Impl
     SessionCheck sessionCheck;
     Refusal refusal;
     QStringList trustedProxies;
+    // What hostile or broken clients cause by the thousand is counted here and summed up in
+    // one line now and then, instead of a line each.
+    int halfHeaders = 0;
+    int overAddressCap = 0;
+    int acceptFailures = 0;
+    QString lastAcceptFailure;
+    asio::steady_timer quietSummary {io};
     WorkerPool pool;
 
     Impl(const HttpLimits &l, int workers)
@@ -72,6 +94,8 @@ struct HttpFront::Impl
     { }
 
     void accept();
+    bool evictIdle();
+    void summarizeQuietly();
 };
 
 // One client connection, from accept to close. Everything here runs on the network thread but
@@ -87,18 +111,37 @@ public:
         beast::error_code ec;
         const auto remote = m_stream.socket().remote_endpoint(ec);
         if (!ec)
-            m_peer = QString::fromStdString(remote.address().to_string());
+            m_address = remote.address().to_string();
+        m_peer = QString::fromStdString(m_address);
+        ++m_front.perAddress[m_address];
     }
-    ~Connection() { --m_front.connections; }
-
-    void start(bool overloaded)
+    ~Connection()
     {
-        if (overloaded) {
-            m_request.peer = m_peer;
-            refuse(503);
-            return;
+        leaveIdle();
+        if (--m_front.perAddress[m_address] == 0)
+            m_front.perAddress.erase(m_address);
+        --m_front.connections;
+    }
+
+    void start()
+    {
+        m_request.peer = m_peer;
+        // A proxy carries many clients and limits each itself.
+        if (m_front.perAddress[m_address] > m_front.limits.maxPerAddress
+            && !m_front.trustedProxies.contains(m_peer)) {
+            ++m_front.overAddressCap;
+            return refuse(503, Quietly);
         }
+        if (m_front.connections.load() > m_front.limits.maxConnections && !m_front.evictIdle())
+            return refuse(503);
         awaitRequest();
+    }
+
+    // Closes a connection waiting for its next request to make room for a new one.
+    void evict()
+    {
+        leaveIdle();
+        close();
     }
 
 private:
@@ -112,14 +155,27 @@ private:
             readHeader();
             return;
         }
-        m_stream.expires_after(std::chrono::seconds(m_front.limits.idleSeconds));
+        const HttpLimits &limits = m_front.limits;
+        const bool crowded = m_front.connections.load() * 4 >= limits.maxConnections * 3;
+        m_stream.expires_after(std::chrono::seconds(
+            crowded ? std::min(limits.shortIdleSeconds, limits.idleSeconds) : limits.idleSeconds));
+        m_idleSlot = m_front.idle.insert(m_front.idle.end(), this);
         m_stream.async_read_some(m_buffer.prepare(4096),
                                  [self = shared_from_this()](beast::error_code ec, std::size_t n) {
+                                     self->leaveIdle();
                                      if (ec)
                                          return self->close();
                                      self->m_buffer.commit(n);
                                      self->readHeader();
                                  });
+    }
+
+    void leaveIdle()
+    {
+        if (m_idleSlot) {
+            m_front.idle.erase(*m_idleSlot);
+            m_idleSlot.reset();
+        }
     }
 
     void readHeader()
@@ -153,6 +209,12 @@ private:
         if (ec == http::error::end_of_stream || ec == asio::error::eof
             || ec == asio::error::connection_reset || ec == asio::error::operation_aborted)
             return close();
+        // The client went away in the middle of its header: nothing to answer, and nothing
+        // worth a line each.
+        if (ec == http::error::partial_message) {
+            ++m_front.halfHeaders;
+            return close();
+        }
         if (ec)
             return refuse(400);
 
@@ -167,7 +229,7 @@ private:
                 {QByteArray(field.name_string().data(), qsizetype(field.name_string().size())),
                  QByteArray(field.value().data(), qsizetype(field.value().size()))});
         if (m_front.trustedProxies.contains(m_peer))
-            m_request.peer = forwardedClient(m_request.header("X-Forwarded-For"), m_peer);
+            m_request.peer = forwardedClient(m_request.headers, m_peer);
 
         bool pathKnown = false;
         for (const HttpRoute &route : std::as_const(m_front.routes)) {
@@ -262,16 +324,19 @@ private:
             refuse(503);
     }
 
+    enum Logging { Logged, Quietly };
+
     // The front's own answers; the connection is closed after them, since what remains of the
     // request was not read.
-    void refuse(int status)
+    void refuse(int status, Logging logging = Logged)
     {
         HttpResponse response = m_front.refusal(status, m_request);
         response.close = true;
-        qInfo().noquote() << logtext::fields({{"path", QString::fromLatin1(m_request.target)},
-                                              {"status", QString::number(status)},
-                                              {"peer", m_peer},
-                                              {"outcome", QString::fromUtf8(response.body)}});
+        if (logging == Logged)
+            qInfo().noquote() << logtext::fields({{"path", QString::fromLatin1(m_request.target)},
+                                                  {"status", QString::number(status)},
+                                                  {"peer", m_peer},
+                                                  {"outcome", QString::fromUtf8(response.body)}});
         respond(std::move(response));
     }
 
@@ -343,9 +408,38 @@ private:
     std::optional<http::request_parser<http::string_body>> m_parser;
     HttpRequest m_request;
     const HttpRoute *m_route = nullptr;
+    std::string m_address;
     QString m_peer;
+    std::optional<std::list<Connection *>::iterator> m_idleSlot;
     std::size_t m_lingerBudget = 0;
 };
+
+bool HttpFront::Impl::evictIdle()
+{
+    if (idle.empty())
+        return false;
+    idle.front()->evict();
+    return true;
+}
+
+void HttpFront::Impl::summarizeQuietly()
+{
+    quietSummary.expires_after(kQuietSummaryEvery);
+    quietSummary.async_wait([this](beast::error_code ec) {
+        if (ec)
+            return;
+        if (halfHeaders || overAddressCap || acceptFailures) {
+            qInfo().noquote() << logtext::fields(
+                {{"last-minute", u"connections refused or given up"_s},
+                 {"half-headers", QString::number(halfHeaders)},
+                 {"over-address-cap", QString::number(overAddressCap)},
+                 {"accept-failures", QString::number(acceptFailures)},
+                 {"accept-failure", lastAcceptFailure}});
+            halfHeaders = overAddressCap = acceptFailures = 0;
+        }
+        summarizeQuietly();
+    });
+}
 
 void HttpFront::Impl::accept()
 {
@@ -353,17 +447,22 @@ void HttpFront::Impl::accept()
         if (ec == asio::error::operation_aborted || !acceptor.is_open())
             return;
         if (ec) {
-            // Out of file descriptors, most likely: let connections end before accepting more.
-            qWarning().noquote() << logtext::fields(
-                {{"accept", QString::fromStdString(ec.message())}});
+            // Out of file descriptors, most likely: an idle connection makes room at once;
+            // without one, let connections end before accepting more. Warned once, then
+            // counted.
+            if (acceptFailures++ == 0)
+                qWarning().noquote()
+                    << logtext::fields({{"accept", QString::fromStdString(ec.message())}});
+            lastAcceptFailure = QString::fromStdString(ec.message());
+            if (evictIdle())
+                return accept();
             acceptPause.expires_after(std::chrono::milliseconds(100));
             acceptPause.async_wait([this](beast::error_code) { accept(); });
             return;
         }
         beast::error_code ignored;
         socket.set_option(tcp::no_delay(true), ignored);
-        const bool overloaded = connections.load() >= limits.maxConnections;
-        std::make_shared<Connection>(*this, std::move(socket))->start(overloaded);
+        std::make_shared<Connection>(*this, std::move(socket))->start();
         accept();
     });
 }
@@ -434,6 +533,7 @@ bool HttpFront::serve()
     if (!d->acceptor.is_open())
         return false;
     d->accept();
+    d->summarizeQuietly();
     d->io.run();
     return true;
 }

@@ -27,6 +27,12 @@ struct HttpLimits
     int bodySeconds = 120;
     int writeSeconds = 120;
     int maxConnections = 4000;
+    // Connections from one address (trusted proxies aside): one client cannot take every
+    // connection for itself.
+    int maxPerAddress = 256;
+    // Above this share of maxConnections a keep-alive connection waits for its next request
+    // only shortIdleSeconds; when all are taken, the connection idle longest makes room.
+    int shortIdleSeconds = 5;
     std::size_t maxQueued = 4000; // requests waiting for a worker; beyond it: 503
 };
 
@@ -40,6 +46,7 @@ struct HttpRequest
     QByteArray body;
     std::size_t bodyLimit = 0; // the body limit in force
     QString user; // set by the session check
+    qint64 statements = 0; // sent to the database for it so far
 
     // The value of a header (case-insensitive name); empty when absent.
     QByteArray header(const char *name) const;

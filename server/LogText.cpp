@@ -47,7 +47,20 @@ QString fields(std::initializer_list<std::pair<const char *, QString>> pairs)
             line += u' ';
         line += QLatin1StringView(key);
         line += u'=';
-        line += escaped(value);
+        const QString text = escaped(value);
+        // A value with a blank could pass for further fields ("x status=200"): it is quoted,
+        // and so is one that starts with a quote.
+        if (!text.contains(u' ') && !text.startsWith(u'"')) {
+            line += text;
+            continue;
+        }
+        line += u'"';
+        for (const QChar c : text) {
+            if (c == u'"')
+                line += u'\\';
+            line += c;
+        }
+        line += u'"';
     }
     return line;
 }

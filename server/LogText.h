@@ -14,7 +14,8 @@ namespace logtext {
 
 QString escaped(QStringView text, qsizetype maxChars = 300);
 
-// "key=value key=value", each value escaped.
+// "key=value key=\"a value\"", each value escaped; one holding a blank is quoted, its quotes
+// escaped (\"), so that it cannot pass for fields of its own.
 QString fields(std::initializer_list<std::pair<const char *, QString>> pairs);
 
 } // namespace logtext

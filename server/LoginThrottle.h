@@ -27,13 +27,21 @@ public:
     LoginThrottle();
     explicit LoginThrottle(const Settings &settings);
 
-    // How long `user` at `address` must still wait before trying; 0: may try now.
-    qint64 waitMs(const QSqlDatabase &db, const QString &user, const QString &address) const;
-    void failed(const QSqlDatabase &db, const QString &user, const QString &address) const;
+    // Takes one attempt of `user` at `address`, counted as a failure until succeeded() says
+    // otherwise: how long they must still wait (nothing counted), or 0 to check the password now.
+    // Checking the wait and counting are one step, so parallel guesses each meet the count of
+    // those before them instead of all passing the same check.
+    qint64 attempt(const QSqlDatabase &db, const QString &user, const QString &address) const;
+    // The attempt's password was wrong (it is counted already): forgets old failures.
+    void failed(const QSqlDatabase &db) const;
+    // The attempt's password was right: the user's failures are forgotten and the attempt is
+    // taken off the address's count.
     void succeeded(const QSqlDatabase &db, const QString &user, const QString &address) const;
 
 private:
-    void fail(const QSqlDatabase &db, const QString &key, qint64 now, qint64 cap) const;
+    // Counts an attempt for `key` unless it must wait and `honourWait`; the wait left, or 0.
+    qint64 charge(const QSqlDatabase &db, const QString &key, qint64 now, qint64 cap,
+                  bool honourWait) const;
 
     Settings m_settings;
 };

@@ -1,6 +1,7 @@
 #include "RpcServer.h"
 
 #include "HttpFront.h"
+#include "JsonScanner.h"
 #include "LogText.h"
 #include "LoginThrottle.h"
 #include "Operations.h"
@@ -15,6 +16,7 @@
 #include <QElapsedTimer>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QVariantList>
 
 using namespace Qt::StringLiterals;
@@ -22,6 +24,13 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr qsizetype kLoginBodyBytes = 16 * 1024;
+
+// What the values of a body may take in memory: a few times its size. Real calls take far less;
+// a body of nested empty lists, or of countless tiny values, would take dozens of times more.
+bool fitsMemoryBudget(const QByteArray &body)
+{
+    return contracts::jsontext::decodedSizeEstimate(body) <= 16 * body.size() + 64 * 1024;
+}
 
 // What a call answers, with what its log line says of it.
 struct Answer
@@ -91,6 +100,7 @@ void logCall(const HttpRequest &request, const QString &operation, const Answer 
          {"session", token.isEmpty() ? u"-"_s : passwords::tokenDigest(token).left(8)},
          {"ms", QString::number(double(timer.nsecsElapsed()) / 1e6, 'f', 1)},
          {"bytes", u"%1/%2"_s.arg(request.body.size()).arg(answer.body.size())},
+         {"sql", QString::number(request.statements)},
          {"status", QString::number(answer.status)},
          {"peer", request.peer},
          {"outcome", answer.outcome.left(160)}});
@@ -134,7 +144,7 @@ Answer RpcServer::Impl::login(const HttpRequest &request)
     try {
         qint64 wait = 0;
         runWithReconnect(
-            [&](const QSqlDatabase &db) { wait = throttle.waitMs(db, user, request.peer); });
+            [&](const QSqlDatabase &db) { wait = throttle.attempt(db, user, request.peer); });
         if (wait > 0) {
             Answer a = errorAnswer(429, srvMsg("LOGIN_ESPERA").arg((wait + 999) / 1000), user);
             a.retryAfterSeconds = (wait + 999) / 1000;
@@ -145,8 +155,7 @@ Answer RpcServer::Impl::login(const HttpRequest &request)
                 token = sessions::login(db, user, args->at(1).toString());
             });
         } catch (const EMensErro &e) {
-            runWithReconnect(
-                [&](const QSqlDatabase &db) { throttle.failed(db, user, request.peer); });
+            runWithReconnect([&](const QSqlDatabase &db) { throttle.failed(db); });
             return errorAnswer(200, e.text(), user);
         }
         runWithReconnect(
@@ -162,6 +171,9 @@ std::optional<HttpResponse> RpcServer::Impl::checkSession(HttpRequest &request)
     QElapsedTimer timer;
     timer.start();
     const QString token = QString::fromLatin1(request.header(contracts::kSessionHeader));
+    const qint64 statementsBefore = statementsSent();
+    const auto countStatements
+        = qScopeGuard([&] { request.statements += statementsSent() - statementsBefore; });
     Answer refused;
     try {
         runWithReconnect(
@@ -191,6 +203,8 @@ Answer RpcServer::Impl::call(HttpRequest &request, const QString &operation)
         const auto signature = contracts::findOperation(operation);
         if (!op || !signature)
             return errorAnswer(200, srvMsg("OPERACAO_DESCONHECIDA").arg(operation), user);
+        if (!fitsMemoryBudget(request.body))
+            return errorAnswer(413, srvMsg("CORPO_VALORES_DEMAIS"), user);
         QString error;
         const auto raw = contracts::decodeCall(request.body, &error);
         std::optional<QList<QVariant>> args;
@@ -262,6 +276,8 @@ RpcServer::RpcServer(const ServerOptions &options)
     limits.anonymousBodyBytes = std::min(limits.anonymousBodyBytes, limits.sessionBodyBytes);
     limits.idleSeconds = std::max(1, options.idleSeconds);
     limits.headerSeconds = std::max(1, options.headerSeconds);
+    limits.maxConnections = std::max(1, options.maxConnections);
+    limits.maxPerAddress = std::max(1, options.maxPerAddress);
     d = std::make_unique<Impl>(options, limits);
 
     d->front.setRefusal(
@@ -275,7 +291,9 @@ RpcServer::RpcServer(const ServerOptions &options)
                        "application/json", false, [this](HttpRequest &request) {
                            QElapsedTimer timer;
                            timer.start();
+                           const qint64 statementsBefore = statementsSent();
                            const Answer a = d->login(request);
+                           request.statements += statementsSent() - statementsBefore;
                            logCall(request, QString::fromUtf16(contracts::kLoginOperation), a,
                                    timer);
                            return toResponse(a);
@@ -285,11 +303,13 @@ RpcServer::RpcServer(const ServerOptions &options)
              QElapsedTimer timer;
              timer.start();
              const QString operation = operationOf(request);
+             const qint64 statementsBefore = statementsSent();
              Answer a = validOperationName(operation)
                  ? d->call(request, operation)
                  : errorAnswer(404,
                                srvMsg("CAMINHO_DESCONHECIDO").arg(logtext::escaped(operation, 80)),
                                request.user);
+             request.statements += statementsSent() - statementsBefore;
              logCall(request, operation, a, timer);
              return toResponse(a);
          }});

@@ -20,6 +20,8 @@ struct ServerOptions
     qsizetype maxBodyBytes = 0; // 0: the protocol's limit
     int idleSeconds = 60;
     int headerSeconds = 10;
+    int maxConnections = 4000;
+    int maxPerAddress = 256; // trusted proxies aside
     qint64 loginDelayMs = 1000; // the first wait after the free failed logins; it doubles
     QStringList trustedProxies; // see HttpFront::setTrustedProxies
 };

@@ -14,8 +14,6 @@ using contracts::FieldType;
 
 namespace schema {
 
-namespace {
-
 QString columnType(const FieldDef &f, bool pg)
 {
     switch (f.type) {
@@ -33,6 +31,8 @@ QString columnType(const FieldDef &f, bool pg)
     }
     return u"TEXT"_s;
 }
+
+namespace {
 
 QString createListTable(const StoredList &list, bool pg)
 {

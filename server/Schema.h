@@ -32,4 +32,7 @@ const QList<StoredList> &documentLists();
 // Float fields kept as whole numbers (keys and register codes).
 bool isKeyField(const QString &name);
 
+// The column type that stores a field.
+QString columnType(const contracts::FieldDef &field, bool pg);
+
 } // namespace schema

@@ -23,6 +23,7 @@ SESSAO_INVALIDA|Sessão inválida ou expirada: faça o login novamente no servid
 OPERACAO_DESCONHECIDA|Operação "%1" não disponível neste servidor de aplicação.
 CORPO_GRANDE|Requisição recusada: o corpo excede o limite de %1 bytes.
 CORPO_GRANDE_SEM_SESSAO|Requisição recusada: sem uma sessão válida o corpo não pode exceder %1 bytes.
+CORPO_VALORES_DEMAIS|Requisição recusada: o corpo traz valores demais para o seu tamanho e não foi lido.
 CABECALHO_GRANDE|Requisição recusada: os cabeçalhos excedem o limite de %1 bytes.
 TIPO_CONTEUDO|Requisição recusada: tipo de conteúdo "%1" não aceito; envie o corpo como application/json.
 SERVIDOR_OCUPADO|Servidor de aplicação ocupado: tente novamente em instantes.

@@ -29,10 +29,16 @@ void runWithReconnect(const std::function<void(const QSqlDatabase &)> &body);
 
 bool isPostgres(const QSqlDatabase &db);
 
+// Statements the calling thread has sent to its databases (prepares, executions, transaction
+// control), for the log and the figures.
+qint64 statementsSent();
+
 using SqlBinds = std::initializer_list<std::pair<const char16_t *, QVariant>>;
 
 // Prepares, binds by name and runs `sql`; failures raise DatabaseError. The query is
-// forward-only.
+// forward-only. On a worker's connection a statement is prepared once and kept for the next call
+// with the same text (the query returned hands it back when it goes), so a call costs the
+// database one execution, not a prepare, an execution and a deallocation.
 QSqlQuery runSql(const QSqlDatabase &db, const QString &sql, SqlBinds binds = {});
 QSqlQuery runSql(const QSqlDatabase &db, const QString &sql,
                  const QList<std::pair<QString, QVariant>> &binds);

@@ -26,6 +26,7 @@
 #include <cstdio>
 #include <optional>
 #include <pthread.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -106,6 +107,26 @@ bool checkDatabaseFile(const QString &connection, bool administering)
     return true;
 }
 
+// Raises the open-file limit to what the system allows this process (the usual soft limit of
+// 1,024 would run out long before the connection limit) and returns the connections that fit in
+// it, leaving room for the workers' database files and the server's own.
+int connectionsWithinFileLimit(int wanted, int workers)
+{
+    rlimit files {};
+    if (getrlimit(RLIMIT_NOFILE, &files) != 0)
+        return wanted;
+    if (files.rlim_cur < files.rlim_max) {
+        rlimit raised = files;
+        raised.rlim_cur = files.rlim_max;
+        if (setrlimit(RLIMIT_NOFILE, &raised) == 0)
+            files = raised;
+    }
+    const rlim_t reserve = 64 + 4 * rlim_t(workers);
+    if (files.rlim_cur == RLIM_INFINITY || files.rlim_cur >= rlim_t(wanted) + reserve)
+        return wanted;
+    return int(std::max<rlim_t>(16, files.rlim_cur > reserve ? files.rlim_cur - reserve : 0));
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -153,6 +174,12 @@ int main(int argc, char *argv[])
         u"login-delay-ms"_s,
         u"Espera após as tentativas de login malsucedidas toleradas (dobra a cada nova falha)"_s,
         u"MS"_s, u"1000"_s);
+    const QCommandLineOption maxConnectionsOption(
+        u"max-connections"_s, u"Conexões de clientes abertas ao mesmo tempo"_s, u"N"_s, u"4000"_s);
+    const QCommandLineOption perAddressOption(
+        u"max-connections-per-address"_s,
+        u"Conexões abertas ao mesmo tempo a partir de um endereço (exceto proxies confiáveis)"_s,
+        u"N"_s, u"256"_s);
     const QCommandLineOption maxBodyOption(u"max-body"_s, u"Tamanho máximo do corpo em bytes"_s,
                                            u"BYTES"_s, u"0"_s);
     const QCommandLineOption createUserOption(
@@ -181,7 +208,8 @@ int main(int argc, char *argv[])
         u"ADDR"_s);
     parser.addOptions({dbOption, listenOption, portOption, threadsOption, idleOption, headerOption,
                        loginDelayOption, maxBodyOption, createUserOption, passwordFileOption,
-                       demoOption, settingsOption, demoCertificateOption, trustedProxyOption});
+                       demoOption, settingsOption, demoCertificateOption, trustedProxyOption,
+                       maxConnectionsOption, perAddressOption});
     parser.process(app);
 
     ServerOptions options;
@@ -192,8 +220,13 @@ int main(int argc, char *argv[])
     const auto header = numberOption(parser, headerOption, 1, 3600);
     const auto maxBody = numberOption(parser, maxBodyOption, 0, 1LL << 40);
     const auto loginDelay = numberOption(parser, loginDelayOption, 0, 3600 * 1000);
-    if (!port || !threads || !idle || !header || !maxBody || !loginDelay)
+    const auto maxConnections = numberOption(parser, maxConnectionsOption, 1, 1000000);
+    const auto perAddress = numberOption(parser, perAddressOption, 1, 1000000);
+    if (!port || !threads || !idle || !header || !maxBody || !loginDelay || !maxConnections
+        || !perAddress)
         return 2;
+    options.maxConnections = connectionsWithinFileLimit(int(*maxConnections), int(*threads));
+    options.maxPerAddress = int(*perAddress);
     options.loginDelayMs = *loginDelay;
     options.port = int(*port);
     options.threads = int(*threads);
@@ -287,9 +320,13 @@ int main(int argc, char *argv[])
                                .arg(options.host, QString::number(options.port), bindError)));
         return 1;
     }
-    qInfo().noquote() << u"cte-server listening on %1:%2 database %3 workers %4"_s.arg(
-        options.host, QString::number(bound), describeDatabase(connection),
-        QString::number(options.threads));
+    rlimit files {};
+    getrlimit(RLIMIT_NOFILE, &files);
+    qInfo().noquote()
+        << u"cte-server listening on %1:%2 database %3 workers %4 connections %5 open-files %6"_s
+               .arg(options.host, QString::number(bound), describeDatabase(connection),
+                    QString::number(options.threads), QString::number(options.maxConnections),
+                    QString::number(qulonglong(files.rlim_cur)));
     // SIGTERM and SIGINT are taken by this thread alone (sigwait), whenever they come: also
     // before the server loop has started, when a stop would otherwise be lost.
     std::atomic<bool> finished {false};

@@ -121,10 +121,11 @@ private slots:
             {"the largest double", packetText(R"([[null,1.7976931348623157e308,1,null,null]])"),
              false},
             {"NUL in a text", packetText(R"([["a\u0000",1,1,null,null]])"), false},
+            {"half a surrogate pair", packetText(R"([["a\ud800",1,1,null,null]])"), false},
             {"accents", packetText(R"([["ção",1,1,null,"Observação: já é"]])"), true},
             {"escapes",
              packetText("[[\"a\\\"\\\\\",1,1,null,"
-                        "\"\\/\\b\\f\\n\\r\\t\\u00e9\\u0001\\ud83d\\ude00 \\ud800 fim\"]]"),
+                        "\"\\/\\b\\f\\n\\r\\t\\u00e9\\u0001\\ud83d\\ude00 fim\"]]"),
              true},
             {"four-byte character", packetText("[[\"\xF0\x9F\x98\x80\",1,1,null,null]]"), true},
             {"date only", packetText(R"([[null,1,1,"2026-12-07",null]])"), true},
@@ -245,7 +246,7 @@ private slots:
                     {u"OBS"_s, FieldType::Memo}};
         p.rows = {{u"000000123"_s, u"S"_s, 1250.75, qint64(42),
                    QDateTime(QDate(2026, 12, 7), QTime(10, 15, 0, 5)),
-                   u"Observação \"já\"\n\u0001"_s + QChar(0xd800) + u"x\U0001F600"_s},
+                   u"Observação \"já\"\n\u0001x\U0001F600"_s},
                   {QVariant(), QVariant(), -0.01, qint64(-9007199254740991),
                    QDateTime(QDate(1999, 1, 31), QTime(23, 59, 59, 999)), QVariant()}};
         QByteArray text;

@@ -233,6 +233,38 @@ private slots:
             QCOMPARE(login(server->port(), TestDatabase::password()).status, 429);
     }
 
+    // HAProxy passes on a client's own X-Forwarded-For line and adds its own after it: the
+    // client is the address of that last line, so guesses under borrowed addresses still make
+    // the guesser wait, and never the client whose address was borrowed.
+    void forgedForwardedLinesBehindTheProxy()
+    {
+        ServerProcess server(
+            m_db->connectionString(),
+            {u"--login-delay-ms"_s, u"60000"_s, u"--trusted-proxy"_s, u"127.0.0.1"_s});
+        ProxyProcess proxy({server.port()});
+        QVERIFY2(proxy.port() > 0, qPrintable(proxy.log()));
+        QVERIFY(proxy.waitForServerState(0, u"UP"_s));
+        const QHostAddress guesser(u"127.0.0.21"_s), victim(u"127.0.0.22"_s);
+        auto login = [&](const QHostAddress &from, const QByteArray &forged, const QString &user,
+                         const QString &password) {
+            QByteArray request
+                = RawConnection::request(u"Login"_s, contracts::encodeCall({user, password}));
+            if (!forged.isEmpty())
+                request.replace("\r\n\r\n", "\r\nX-Forwarded-For: " + forged + "\r\n\r\n");
+            RawConnection c(proxy.port(), from);
+            c.send(request);
+            return c.readAnswer();
+        };
+        for (int i = 0; i < 6; ++i)
+            QCOMPARE(login(guesser, victim.toString().toLatin1(), u"intruso"_s, u"chute"_s)
+                         .reply.toString(),
+                     u"Usuário ou senha inválidos."_s);
+        // Other users, so that only the address can make them wait.
+        QCOMPARE(login(guesser, "10.9.9.9", u"outro"_s, u"outra"_s).status, 429);
+        const RawAnswer elsewhere = login(victim, {}, u"outro"_s, u"outra"_s);
+        QCOMPARE(elsewhere.reply.toString(), u"Usuário ou senha inválidos."_s);
+    }
+
     void healthSaysWhetherTheDatabaseAnswers()
     {
         TestDatabase &shared = *m_db;

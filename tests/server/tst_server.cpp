@@ -303,6 +303,14 @@ private slots:
             << u"o texto do campo CDSERIECTE na linha 1 contém o caractere nulo"_s;
         QTest::newRow("NUL in an argument") << u"GetCliente"_s << QByteArray(R"(["10\u00001", ""])")
                                             << u"argumento 1: o texto contém o caractere nulo"_s;
+        // PostgreSQL would keep "?" in its place.
+        QTest::newRow("half a surrogate pair in an argument")
+            << u"GetCliente"_s << QByteArray(R"(["10\ud8001", ""])")
+            << u"argumento 1: o texto contém metade de um par substituto"_s;
+        QTest::newRow("half a surrogate pair in a text of a delta")
+            << u"AplicaAlteracoes"_s
+            << save(withValue(u"DSPRODPREDOMINA"_s, QString(u"MOVEIS"_s + QChar(0xdc00))))
+            << u"o texto do campo DSPRODPREDOMINA na linha 1 contém metade de um par substituto"_s;
         QTest::newRow("number too large for its column")
             << u"AplicaAlteracoes"_s << save(withValue(u"VRTOTAPRESTSERV"_s, 1e15))
             << u"o valor do campo VRTOTAPRESTSERV na linha 1 é grande demais"_s;
@@ -1320,7 +1328,7 @@ private slots:
         const QString log = m_server->log();
         QVERIFY(log.contains(u"op=GetCompValorPrest user=tester session="_s));
         QVERIFY(log.contains(u"outcome=S"_s));
-        QVERIFY(log.contains(u"outcome=Operação \"ConsSituCte\""_s));
+        QVERIFY(log.contains(u"outcome=\"Operação \\\"ConsSituCte\\\" não disponível"_s));
     }
 };
 

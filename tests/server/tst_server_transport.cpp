@@ -1,6 +1,7 @@
 // The application server as a network service: many connections at once, idle and half-sent
 // requests, oversized bodies, its port and its database at start, its log, password guessing.
 // A real cte-server process on a loopback port, over a database made for the run.
+#include "CTeRecord.h"
 #include "RpcProtocol.h"
 #include "ServerHarness.h"
 
@@ -12,6 +13,8 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/resource.h>
 
 using namespace Qt::StringLiterals;
 
@@ -47,6 +50,37 @@ QByteArray listCompValor()
 bool succeeded(const RawAnswer &a)
 {
     return a.status == 200 && a.reply.toList().value(0).toString() == u"S"_s;
+}
+
+// The largest call the editor makes: the transmission of a list of 50 documents, every text at
+// its full width, with their child rows as packets of their own (4 taxes, 10 components, 20
+// invoices, 5 cargo quantities and 5 observations each).
+QByteArray fiftyDocumentsCall()
+{
+    using contracts::FieldDef;
+    auto packet = [](const QList<FieldDef> &fields, int rows) {
+        contracts::DataPacket p;
+        p.fields = fields;
+        for (int r = 0; r < rows; ++r) {
+            contracts::Row row;
+            for (const FieldDef &f : fields) {
+                if (f.type == contracts::FieldType::DateTime)
+                    row.append(QDateTime(QDate(2026, 12, 7), QTime(10, 15)));
+                else if (f.type == contracts::FieldType::Float
+                         || f.type == contracts::FieldType::Integer)
+                    row.append(12345678.25 + r);
+                else
+                    row.append(QString(f.type == contracts::FieldType::Memo ? 500 : f.size, u'Ç'));
+            }
+            p.rows.append(row);
+        }
+        return QVariant::fromValue(p);
+    };
+    namespace cte = contracts::cte;
+    return contracts::encodeCall(
+        {packet(cte::documentFields(), 50), u"01"_s, QString(), packet(cte::taxFields(), 200),
+         packet(cte::valueComponentFields(), 500), packet(cte::fiscalDocumentFields(), 1000),
+         packet(cte::cargoQuantityFields(), 250), packet(cte::additionalDataFields(), 250)});
 }
 
 } // namespace
@@ -143,7 +177,7 @@ private slots:
             QTest::qWait(50);
         }
         QVERIFY2(!slow.connected(), "a header trickled for 10 s was still being read");
-        QVERIFY(server.waitForLog(u"closed=header not complete in time"_s));
+        QVERIFY(server.waitForLog(u"closed=\"header not complete in time\""_s));
         // Nothing else was disturbed.
         QVERIFY(!testerLogin(server.port()).isEmpty());
     }
@@ -338,6 +372,9 @@ private slots:
             << QByteArray("POST /rdmCTe/Get%1%2%3 HTTP/1.1\r\nHost: x\r\nContent-Type: "
                           "application/json\r\nX-CTe-Session: TOKEN\r\nContent-Length: 2\r\n\r\n[]")
             << u"op=Get%1%2%3 "_s;
+        QTest::newRow("fields in a user name") << RawConnection::request(
+            u"Login"_s, contracts::encodeCall({u"x status=200 peer=10.9.9.9"_s, u"y"_s}))
+                                               << u"user=\"x status=200 peer=10.9.9.9\" "_s;
         QTest::newRow("encoded newline in the path")
             << QByteArray("POST /nada%0Aop=Login%20user=root HTTP/1.1\r\nHost: x\r\n\r\n")
             << u"path=/nada%0Aop=Login%20user=root "_s;
@@ -445,6 +482,121 @@ private slots:
             QVERIFY(last.status != 429);
             QCOMPARE(last.reply.toString(), u"Usuário ou senha inválidos."_s);
         }
+    }
+
+    // Hostile clients, each a script of raw connections against a server of its own; what the
+    // script saw is compared as one line of text.
+    void hostileClients_data()
+    {
+        QTest::addColumn<QStringList>("serverArgs");
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("seen");
+        QTest::newRow("idle connections from one address past its cap")
+            << QStringList {u"--max-connections-per-address"_s, u"20"_s} << u"idle flood"_s
+            << u"over the cap: 503; another address: 200"_s;
+        QTest::newRow("idle connections filling the server")
+            << QStringList {u"--max-connections"_s, u"30"_s, u"--max-connections-per-address"_s,
+                            u"15"_s}
+            << u"fill"_s << u"newcomer: 200; longest idle: closed"_s;
+        QTest::newRow("half headers closed by their clients")
+            << QStringList() << u"half headers"_s << u"logged as requests: 0; next call: 200"_s;
+        QTest::newRow("more connections than the usual open-file limit")
+            << QStringList() << u"few files"_s
+            << u"limit raised: yes; a call after 300 idle: 200"_s;
+        QTest::newRow("40 guesses at once") << QStringList {u"--login-delay-ms"_s, u"60000"_s}
+                                            << u"parallel guesses"_s << u"passwords checked: 6"_s;
+        QTest::newRow("a body of nested empty lists")
+            << QStringList() << u"empty lists"_s << u"413: valores demais"_s;
+        QTest::newRow("a 60 MB body") << QStringList() << u"60 MB"_s << u"413: excede o limite"_s;
+        QTest::newRow("the largest real call")
+            << QStringList() << u"fifty documents"_s << u"200: answered"_s;
+    }
+    void hostileClients()
+    {
+        QFETCH(QStringList, serverArgs);
+        QFETCH(QString, script);
+        QFETCH(QString, seen);
+        forgetFailedLogins();
+        // The usual soft limit, for the server started below; this process needs its own back.
+        rlimit files {};
+        QCOMPARE(getrlimit(RLIMIT_NOFILE, &files), 0);
+        if (script == u"few files") {
+            rlimit usual = files;
+            usual.rlim_cur = std::min<rlim_t>(256, files.rlim_cur);
+            QCOMPARE(setrlimit(RLIMIT_NOFILE, &usual), 0);
+        }
+        ServerProcess server(m_db->connectionString(), serverArgs);
+        QCOMPARE(setrlimit(RLIMIT_NOFILE, &files), 0);
+        QVERIFY2(server.port() > 0, qPrintable(server.log()));
+        const int port = server.port();
+        auto call = [&](const QHostAddress &from) {
+            return RawConnection(port, from)
+                .call(u"GetCompValorPrest"_s, listCompValor(), testerLogin(port))
+                .status;
+        };
+        auto refusal = [](const RawAnswer &a, const QString &text) {
+            const QString reply = a.reply.toString();
+            return u"%1: %2"_s.arg(a.status).arg(reply.contains(text) ? text : reply);
+        };
+        std::vector<std::unique_ptr<RawConnection>> held;
+        auto hold = [&](int count, const QHostAddress &from) {
+            for (int i = 0; i < count; ++i)
+                held.push_back(std::make_unique<RawConnection>(port, from));
+        };
+        QString observed;
+        if (script == u"idle flood") {
+            hold(20, QHostAddress(u"127.0.0.11"_s));
+            RawConnection over(port, QHostAddress(u"127.0.0.11"_s));
+            observed = u"over the cap: %1; another address: %2"_s.arg(over.readAnswer().status)
+                           .arg(call(QHostAddress(u"127.0.0.12"_s)));
+        } else if (script == u"fill") {
+            hold(15, QHostAddress(u"127.0.0.13"_s));
+            hold(15, QHostAddress(u"127.0.0.14"_s));
+            const int newcomer = call(QHostAddress(u"127.0.0.15"_s));
+            observed = u"newcomer: %1; longest idle: %2"_s.arg(newcomer).arg(
+                held.front()->waitForClose() ? u"closed"_s : u"open"_s);
+        } else if (script == u"half headers") {
+            for (int i = 0; i < 30; ++i)
+                RawConnection(port).send("POST /rdmCTe/Login HTTP/1.1\r\nHost: x\r\n");
+            const int next = call({});
+            observed = u"logged as requests: %1; next call: %2"_s
+                           .arg(server.log().count(u"status=400"_s))
+                           .arg(next);
+        } else if (script == u"few files") {
+            static const QRegularExpression limit(u"open-files (\\d+)"_s);
+            const bool raised = limit.match(server.log()).captured(1).toLongLong() > 256;
+            hold(150, QHostAddress(u"127.0.0.17"_s));
+            hold(150, QHostAddress(u"127.0.0.18"_s));
+            observed
+                = u"limit raised: %1; a call after 300 idle: %2"_s.arg(raised ? u"yes"_s : u"no"_s)
+                      .arg(call({}));
+        } else if (script == u"parallel guesses") {
+            hold(40, QHostAddress(u"127.0.0.16"_s));
+            for (auto &c : held)
+                c->send(RawConnection::request(u"Login"_s,
+                                               contracts::encodeCall({u"ninguem"_s, u"chute"_s})));
+            int checked = 0;
+            for (auto &c : held)
+                checked += c->readAnswer().reply.toString() == u"Usuário ou senha inválidos."_s;
+            observed = u"passwords checked: %1"_s.arg(checked);
+        } else if (script == u"empty lists") {
+            QByteArray body = "[" + QByteArray("[],").repeated(60000) + "\"\"]";
+            observed = refusal(RawConnection(port).call(u"GetCliente"_s, body, testerLogin(port)),
+                               u"valores demais"_s);
+        } else if (script == u"60 MB") {
+            RawConnection c(port);
+            QByteArray head = RawConnection::request(u"GetCliente"_s, {}, testerLogin(port));
+            head.replace("Content-Length: 0", "Content-Length: 62914560");
+            c.send(head);
+            observed = refusal(c.readAnswer(), u"excede o limite"_s);
+        } else if (script == u"fifty documents") {
+            const QByteArray body = fiftyDocumentsCall();
+            qInfo("the largest real call: %lld bytes", qlonglong(body.size()));
+            const RawAnswer a
+                = RawConnection(port).call(u"TransmiteCTe"_s, body, testerLogin(port));
+            observed = u"%1: %2"_s.arg(a.status).arg(a.reply.isValid() ? u"answered"_s : u"-"_s);
+        }
+        QCOMPARE(observed, seen);
     }
 
     void theWaitEnds()
