@@ -6,6 +6,7 @@
 #include "ClientDataSet.h"
 #include "Exceptions.h"
 #include "Field.h"
+#include "ListMarking.h"
 #include "Messages.h"
 #include "NetConnection.h"
 
@@ -43,8 +44,9 @@ void TfrmCTe::sbtTransCTeClick()
         const QString inscricao = Cli_Dfs88100::frmFiltroCTe
             ? Cli_Dfs88100::frmFiltroCTe->Filtro.RecCdInscEsta
             : QString();
-        const QVariant reply
-            = chamaServidor(u"TransmiteCTe"_s, {cdsCTe->Data(), medCdEmpresa->text(), inscricao});
+        const QVariant reply = chamaServidor(
+            u"TransmiteCTe"_s,
+            {QVariant::fromValue(MarkedRowsPacket(cdsCTe)), medCdEmpresa->text(), inscricao});
         if (reply.typeId() == QMetaType::QString)
             MensErro(reply.toString(), true);
         const QVariantList elementos = reply.toList();

@@ -100,3 +100,13 @@ void ToggleAllMarks(TClientDataSet *cds, qint32 &count, const TMarkHandlers &han
     }
     cds->First();
 }
+
+contracts::DataPacket MarkedRowsPacket(const TClientDataSet *cds)
+{
+    contracts::DataPacket packet = cds->DataPacket();
+    const int mark = packet.indexOf(u"IDCHECK"_s);
+    packet.rows.removeIf([mark](const contracts::Row &row) {
+        return mark < 0 || row.value(mark).toString() != u"S";
+    });
+    return packet;
+}

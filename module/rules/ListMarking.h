@@ -1,5 +1,7 @@
 #pragma once
 
+#include "DataPacket.h"
+
 #include <QtGlobal>
 
 #include <functional>
@@ -36,3 +38,7 @@ TMarkOutcome ToggleMark(TClientDataSet *cds, qint32 &count, const TMarkHandlers 
 // every mark and sets `count` to 0. The grid's display is held back meanwhile and the cursor ends
 // on the first row.
 void ToggleAllMarks(TClientDataSet *cds, qint32 &count, const TMarkHandlers &handlers);
+
+// The list's packet with its marked rows only (IDCHECK "S"): what a batch action sends, whatever
+// the size of the list.
+contracts::DataPacket MarkedRowsPacket(const TClientDataSet *cds);

@@ -168,6 +168,11 @@ private slots:
         QCOMPARE(marks(), u"NSNN"_s);
         QCOMPARE(m_cds->ChangeCount(), 0);
         QVERIFY(m_cds->Delta().isNull());
+        // A batch action sends the marked rows alone, however long the list.
+        const contracts::DataPacket sent = MarkedRowsPacket(m_cds.get());
+        QCOMPARE(sent.rows.size(), 1);
+        QCOMPARE(sent.rows.first().value(sent.indexOf(u"IDCHECK"_s)).toString(), u"S"_s);
+        QCOMPARE(sent.fields.size(), m_cds->DataPacket().fields.size());
         toggleAt(2);
         QCOMPARE(m_cds->ChangeCount(), 0);
         ToggleAllMarks(m_cds.get(), m_count, m_handlers);
