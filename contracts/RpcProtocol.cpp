@@ -55,6 +55,10 @@ const QList<OperationSignature> &operationSignatures()
         // The six deltas, then the save's request identifier.
         {u"AplicaAlteracoes"_s, repeat(A::DeltaOrNull, 6) + QList<A> {A::Text}},
         {u"TransmiteCTe"_s, {A::Packet, A::Text, A::Text}},
+        {u"ConsSituCte"_s, {A::Packet, A::Text, A::Text}},
+        {u"GetAtualizaLoteCTe"_s, {}},
+        {u"AtualizaLoteCTe"_s, {A::Packet, A::Text}},
+        {u"CancelaCTe"_s, {A::Text, A::Text}},
     };
     return list;
 }

@@ -17,6 +17,10 @@ Operation findServerOperation(const QString &name)
         {u"GetDocFiscais"_s, GetDocFiscais},
         {u"GetProdDocFiscais"_s, GetProdDocFiscais},
         {u"TransmiteCTe"_s, TransmiteCTe},
+        {u"ConsSituCte"_s, ConsSituCte},
+        {u"GetAtualizaLoteCTe"_s, GetAtualizaLoteCTe},
+        {u"AtualizaLoteCTe"_s, AtualizaLoteCTe},
+        {u"CancelaCTe"_s, CancelaCTe},
     };
     return operations.value(name);
 }

@@ -77,9 +77,15 @@ QString SchemaValidator::validate(const QByteArray &xml) const
 
 std::shared_ptr<const SchemaValidator> SchemaValidator::cteSchema(const QString &directory)
 {
+    return named(directory, u"cte_v4.00.xsd"_s);
+}
+
+std::shared_ptr<const SchemaValidator> SchemaValidator::named(const QString &directory,
+                                                              const QString &fileName)
+{
     static QMutex mutex;
     static QHash<QString, std::shared_ptr<const SchemaValidator>> compiled;
-    const QString path = QDir(directory).filePath(u"cte_v4.00.xsd"_s);
+    const QString path = QDir(directory).filePath(fileName);
     QMutexLocker lock(&mutex);
     auto &slot = compiled[path];
     if (!slot)

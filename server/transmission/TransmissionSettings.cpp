@@ -48,10 +48,21 @@ TransmissionSettings readTransmissionSettings(const QString &path, QString *erro
     if (const QString dir = ini.value(u"schemas/dir"_s).toString(); !dir.isEmpty())
         s.schemaDir = resolved(base, dir);
     s.receptionUrl = ini.value(u"authority/reception"_s, s.receptionUrl).toString();
+    s.queryUrl = ini.value(u"authority/query"_s, s.queryUrl).toString();
+    s.eventUrl = ini.value(u"authority/event"_s, s.eventUrl).toString();
     s.timeoutMs = ini.value(u"authority/timeoutMs"_s, s.timeoutMs).toInt();
     s.qrCodeUrl = ini.value(u"authority/qrCode"_s, s.qrCodeUrl).toString();
     s.utcOffset = ini.value(u"issuer/utcOffset"_s, s.utcOffset).toString();
     return s;
+}
+
+QString serviceUrl(const TransmissionSettings &settings, const QString &name)
+{
+    const QString configured = name == u"CTeConsultaV4" ? settings.queryUrl : settings.eventUrl;
+    if (!configured.isEmpty())
+        return configured;
+    QString url = settings.receptionUrl;
+    return url.replace(u"CTeRecepcaoSincV4"_s, name);
 }
 
 void setTransmissionSettings(const TransmissionSettings &settings)

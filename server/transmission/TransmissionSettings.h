@@ -12,6 +12,8 @@ struct TransmissionSettings
     QByteArray certificatePassword;
     QString schemaDir; // folder of cte_v4.00.xsd and its includes
     QString receptionUrl; // the authority's synchronous reception (SOAP 1.2)
+    QString queryUrl; // its status query; empty: beside the reception (see serviceUrl)
+    QString eventUrl; // its event reception; empty: beside the reception
     int timeoutMs = 30000;
     QString qrCodeUrl = QStringLiteral("https://dfe-portal.svrs.rs.gov.br/cte/qrCode");
     QString utcOffset; // empty: the server machine's own
@@ -19,12 +21,17 @@ struct TransmissionSettings
 
 // Reads an INI file:
 //   [certificate] file=…  password=…  or passwordFile=… (first line of that file)
-//   [authority]   reception=http(s)://…  timeoutMs=30000  qrCode=…
+//   [authority]   reception=http(s)://…  query=…  event=…  timeoutMs=30000  qrCode=…
 //   [schemas]     dir=…
 //   [issuer]      utcOffset=-03:00
 // Relative paths are taken from the file's folder. Gives the error text when the file cannot
 // be read.
 TransmissionSettings readTransmissionSettings(const QString &path, QString *error);
+
+// The address of the authority's service `name` (CTeConsultaV4, CTeRecepcaoEventoV4): the one
+// configured, else the reception's with its service name replaced, as the authorities publish
+// their services side by side.
+QString serviceUrl(const TransmissionSettings &settings, const QString &name);
 
 void setTransmissionSettings(const TransmissionSettings &settings);
 TransmissionSettings transmissionSettings();

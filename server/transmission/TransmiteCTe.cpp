@@ -8,15 +8,18 @@
 #include "AuthorityClient.h"
 #include "CTeRecord.h"
 #include "CteXmlBuilder.h"
+#include "MarkedRows.h"
 #include "RpcProtocol.h"
 #include "SchemaValidator.h"
 #include "ServerError.h"
+#include "Settlement.h"
 #include "SqlSupport.h"
 #include "StoredDocument.h"
 #include "TransmissionMessages.h"
 #include "TransmissionSettings.h"
 #include "XmlSigner.h"
 
+#include <QRegularExpression>
 #include <QSqlQuery>
 
 using namespace Qt::StringLiterals;
@@ -45,6 +48,7 @@ struct Claimed
     qint64 key = 0;
     qint64 batch = 0;
     QString accessKey;
+    QString environment;
     SignedXml signedXml;
 };
 
@@ -81,6 +85,7 @@ private:
     // not to send it comes back as an outcome without a claim.
     std::optional<Claimed> claim(qint64 key, Outcome &outcome);
     void store(const Claimed &claimed, const ReceptionAnswer &answer, Outcome &outcome);
+    bool recoverDuplicate(const Claimed &claimed, const ReceptionAnswer &answer, Outcome &outcome);
 
     CallContext &m_ctx;
     QString m_company;
@@ -137,6 +142,7 @@ std::optional<Claimed> Transmission::claim(qint64 key, Outcome &outcome)
     }
     Claimed claimed;
     claimed.key = key;
+    claimed.environment = doc->text(u"IDAMBIENTECTE"_s);
     try {
         CteBuildOptions options;
         options.qrCodeBaseUrl = m_settings.qrCodeUrl;
@@ -232,6 +238,40 @@ void Transmission::store(const Claimed &claimed, const ReceptionAnswer &answer, 
         = authorised ? txMsg("AUTORIZADO").arg(text, answer.protocol) : txMsg("RECUSADO").arg(text);
 }
 
+// The key an answer of duplicity names when it is this very document (same issuer, model,
+// series and number): the authority holds it already, authorised by a sending whose answer
+// was lost.
+QString duplicateOf(const QString &sentKey, const ReceptionAnswer &answer)
+{
+    if (answer.status == u"204")
+        return sentKey;
+    static const QRegularExpression named(u"chCTe:\\s*(\\d{44})"_s);
+    const QRegularExpressionMatch m = named.match(answer.reason);
+    if (answer.status != u"539" || !m.hasMatch() || m.captured(1).mid(6, 28) != sentKey.mid(6, 28))
+        return {};
+    return m.captured(1);
+}
+
+bool Transmission::recoverDuplicate(const Claimed &claimed, const ReceptionAnswer &answer,
+                                    Outcome &outcome)
+{
+    const QString authorisedKey
+        = answer.answered ? duplicateOf(claimed.accessKey, answer) : QString();
+    if (authorisedKey.isEmpty())
+        return false;
+    const SituationAnswer situation = AuthorityServices(m_settings, m_certificate)
+                                          .querySituation(authorisedKey, claimed.environment);
+    if (!situation.answered || (situation.status != u"100" && situation.status != u"101"))
+        return false;
+    const Settled settled = storeSituation(m_ctx.db, claimed.key, u"T"_s, authorisedKey, situation);
+    outcome.sent = settled.status == u"A";
+    outcome.accessKey = authorisedKey;
+    outcome.observation = txMsg("DUPLICIDADE_RECUPERADA")
+                              .arg(u"%1 - %2"_s.arg(answer.status, answer.reason), authorisedKey,
+                                   situation.protocol);
+    return true;
+}
+
 Outcome Transmission::transmit(qint64 key)
 {
     Outcome outcome;
@@ -240,7 +280,8 @@ Outcome Transmission::transmit(qint64 key)
         return outcome;
     const ReceptionAnswer answer = sendToReception(m_settings.receptionUrl, claimed->signedXml.xml,
                                                    m_settings.timeoutMs, m_certificate.get());
-    store(*claimed, answer, outcome);
+    if (!recoverDuplicate(*claimed, answer, outcome))
+        store(*claimed, answer, outcome);
     return outcome;
 }
 
@@ -280,16 +321,7 @@ QVariant TransmiteCTe(CallContext &ctx, const Args &args)
     const QString registration = args.at(2).toString().trimmed();
     if (company.isEmpty())
         throw ServerError(txMsg("EMPRESA_DEVE"));
-    const int check = packet.indexOf(u"IDCHECK"_s);
-    const int keyField = packet.indexOf(u"CDCTE"_s);
-    if (check < 0 || keyField < 0)
-        throw ServerError(txMsg("PACOTE_SEM_MARCA"));
-    QList<qint64> keys;
-    for (const contracts::Row &row : packet.rows) {
-        const qint64 key = qint64(row.at(keyField).toDouble());
-        if (row.at(check).toString().trimmed() == u"S" && !keys.contains(key))
-            keys.append(key);
-    }
+    const QList<qint64> keys = markedKeys(packet, u"CDCTE"_s, txMsg("PACOTE_SEM_MARCA"));
     QList<Outcome> outcomes;
     if (!keys.isEmpty()) {
         Transmission transmission(ctx, company, registration);
