@@ -392,6 +392,14 @@ public:
     // Sends the marked documents to TransmiteCTe and shows the outcome per document.
     void sbtTransCTeClick();
     void cdsResultNotaFiscalIDGERADOGetText(TField *sender, QString &text, bool displayText);
+    // The filter's confirmed state registration (empty before the filter exists).
+    QString InscricaoFiltro() const;
+    // Loads the list again on the current document; no document stays marked.
+    void RecarregaLista();
+    // Asks the authority's answer for the marked documents (ConsSituCte) and shows the list again.
+    void sbtAtualizaLoteCTeClick();
+    // Cancels the current accepted document with the reason the dialog asks (CancelaCTe).
+    void sbtCancelaCTeClick();
     // Resets the service data when what the fiscal result depends on changed (with the product
     // when boLimpaProduto), emptying the value components and taxes.
     void LimpaDadosServico(bool boLimpaProduto);
