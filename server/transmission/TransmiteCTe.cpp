@@ -147,8 +147,13 @@ std::optional<Claimed> Transmission::claim(qint64 key, Outcome &outcome)
         CteBuildOptions options;
         options.qrCodeBaseUrl = m_settings.qrCodeUrl;
         options.utcOffset = m_settings.utcOffset;
-        const BuiltCte built
-            = buildCteXml(*doc, *issuer, accesskey::randomNumericCode(outcome.number), options);
+        // Sent again, a document keeps its numeric code and so its key: the authority then
+        // recognises one it authorised already (204) instead of a second one with its number.
+        const QString previousKey = doc->text(u"NRACESSOCTE"_s);
+        const QString code = previousKey.size() == 44
+            ? previousKey.mid(35, 8)
+            : accesskey::randomNumericCode(outcome.number);
+        const BuiltCte built = buildCteXml(*doc, *issuer, code, options);
         claimed.accessKey = built.accessKey;
         claimed.signedXml = signXml(built.xml, *m_certificate);
     } catch (const ServerError &e) {
