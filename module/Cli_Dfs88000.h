@@ -611,6 +611,7 @@ private:
     QList<QPointer<QWidget>> m_controlesLeitura;
     TDataSetNotifyEvent m_beforePost;
     TDataSetNotifyEvent m_afterPost;
+    TDataSetNotifyEvent m_beforeEdit;
     bool m_estadoLigado = false; // the state-change handler of dtsPadrao
     bool m_empresaForaDaJanela = false; // the panel was left for another window
     bool m_docFiscaisForaDaJanela = false; // the fiscal-document grid was left for a dialog

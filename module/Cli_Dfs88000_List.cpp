@@ -79,13 +79,17 @@ bool TfrmCTe::dbgPadraoDrawColumnCell(QPainter *painter, const QRect &rect, TFie
 TMarkHandlers TfrmCTe::manipuladoresMarca()
 {
     return {[this] {
+                // A transmitted document is marked too, though it may not be edited.
+                m_beforeEdit = cdsCTe->BeforeEdit;
                 m_beforePost = cdsCTe->BeforePost;
                 m_afterPost = cdsCTe->AfterPost;
+                cdsCTe->BeforeEdit = nullptr;
                 cdsCTe->BeforePost = nullptr;
                 cdsCTe->AfterPost = nullptr;
                 m_estadoLigado = false;
             },
             [this] {
+                cdsCTe->BeforeEdit = m_beforeEdit;
                 cdsCTe->BeforePost = m_beforePost;
                 cdsCTe->AfterPost = m_afterPost;
                 m_estadoLigado = true;

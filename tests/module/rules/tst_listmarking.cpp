@@ -84,7 +84,7 @@ private slots:
         QTest::newRow("pending-marks") << u"P"_s << int(TMarkOutcome::Marked) << u"S"_s << 1;
         QTest::newRow("rejected-marks") << u"R"_s << int(TMarkOutcome::Marked) << u"S"_s << 1;
         QTest::newRow("accepted-ignored") << u"A"_s << int(TMarkOutcome::Ignored) << u"N"_s << 0;
-        QTest::newRow("transmitted-ignored") << u"T"_s << int(TMarkOutcome::Ignored) << u"N"_s << 0;
+        QTest::newRow("transmitted-marks") << u"T"_s << int(TMarkOutcome::Marked) << u"S"_s << 1;
         QTest::newRow("cancelled-ignored") << u"C"_s << int(TMarkOutcome::Ignored) << u"N"_s << 0;
         QTest::newRow("denied-ignored") << u"D"_s << int(TMarkOutcome::Ignored) << u"N"_s << 0;
     }
