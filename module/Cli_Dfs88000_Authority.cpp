@@ -9,26 +9,12 @@
 #include "Field.h"
 #include "ListMarking.h"
 #include "Messages.h"
+#include "ServerReply.h"
 
 #include <QLineEdit>
 
 using namespace Qt::StringLiterals;
 using namespace Cli_Dfs88000;
-
-namespace {
-
-// The payload of a successful reply; a failed one is raised.
-QVariant sucesso(const QVariant &reply)
-{
-    if (reply.typeId() == QMetaType::QString)
-        MensErro(reply.toString(), true);
-    const QVariantList elementos = reply.toList();
-    if (elementos.value(0).toString() != u"S")
-        MensErro(elementos.value(1).toString(), true);
-    return elementos.value(1);
-}
-
-} // namespace
 
 void TfrmCTe::sbtAtualizaLoteCTeClick()
 {
@@ -39,8 +25,11 @@ void TfrmCTe::sbtAtualizaLoteCTeClick()
         if (CountMarked(cdsCTe) < 1)
             MensErro(msgPadrao->Msg(u"CTE_DEVE_SELECIONAR"_s), true);
         cdsCTe->Locate(u"CDCTE"_s, cdCte);
-        const QVariant resumo = sucesso(chamaServidor(
-            u"ConsSituCte"_s, {cdsCTe->Data(), medCdEmpresa->text(), InscricaoFiltro()}));
+        const QVariant resumo = CheckResultServ(chamaServidor(u"ConsSituCte"_s,
+                                                              {cdsCTe->Data(), medCdEmpresa->text(),
+                                                               InscricaoFiltro()}))
+                                    .toList()
+                                    .value(1);
         RecarregaLista();
         // The text has no placeholder: the server's summary does not show.
         ShowMsg(TMsgKind::Information,
@@ -68,7 +57,8 @@ void TfrmCTe::sbtCancelaCTeClick()
     const QVariantList pedido = Cli_Dfs88400::CriaCancelaCTe();
     if (!pedido.value(0).toBool())
         return;
-    sucesso(chamaServidor(u"CancelaCTe"_s, {codigo->AsString(), pedido.value(1).toString()}));
+    CheckResultServ(
+        chamaServidor(u"CancelaCTe"_s, {codigo->AsString(), pedido.value(1).toString()}));
     CarregaDadosGerais();
     cdsCTe->Locate(u"CDCTE"_s, cdCte);
     ShowMsg(TMsgKind::Information, msgPadrao->Msg(u"CANCELAMENTO_SUCESSO"_s), mbOK);

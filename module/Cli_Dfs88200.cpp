@@ -16,6 +16,7 @@
 #include "ModuleCatalogues.h"
 #include "Orvglob.h"
 #include "Screen.h"
+#include "ServerReply.h"
 
 #include <QAction>
 #include <QLabel>
@@ -67,17 +68,6 @@ const std::pair<const char16_t *, const char16_t *> kColunas[] = {
     {u"IDAMBIENTELOTE", u"COL_AMBIENTE"},
     {u"IDFORMAEMISLOTE", u"COL_FORMA_EMISSAO"},
 };
-
-// The reply's payload; a failed reply is raised.
-QVariant payload(const QVariant &reply)
-{
-    if (reply.typeId() == QMetaType::QString)
-        MensErro(reply.toString(), true);
-    const QVariantList elementos = reply.toList();
-    if (elementos.value(0).toString() != u"S")
-        MensErro(elementos.value(1).toString(), true);
-    return elementos.value(1);
-}
 
 } // namespace
 
@@ -154,7 +144,8 @@ void TfrmAtualizaLoteCTe::CarregaLotes()
     TfrmCTe *editor = Cli_Dfs88000::frmCTe;
     if (!editor)
         return;
-    cdsAtualizaLoteCTe->SetData(payload(editor->chamaServidor(u"GetAtualizaLoteCTe"_s, {})));
+    const QVariant reply = CheckResultServ(editor->chamaServidor(u"GetAtualizaLoteCTe"_s, {}));
+    cdsAtualizaLoteCTe->SetData(reply.toList().value(1));
     preparaCampos();
 }
 
@@ -252,8 +243,11 @@ void TfrmAtualizaLoteCTe::sbtConfirmaClick()
         cdsAtualizaLoteCTe->Locate(u"CDLOTECTE"_s, cdLote);
         if (!editor)
             return;
-        const QVariant emails = payload(editor->chamaServidor(
-            u"AtualizaLoteCTe"_s, {cdsAtualizaLoteCTe->Data(), Orvglob::FiliProc}));
+        const QVariant emails = CheckResultServ(editor->chamaServidor(u"AtualizaLoteCTe"_s,
+                                                                      {cdsAtualizaLoteCTe->Data(),
+                                                                       Orvglob::FiliProc}))
+                                    .toList()
+                                    .value(1);
         editor->RecarregaLista();
         if (editor->cdsEnvioEmailCTe->Active())
             editor->cdsEnvioEmailCTe->EmptyDataSet();

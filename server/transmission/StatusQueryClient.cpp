@@ -24,41 +24,41 @@ QDateTime moment(const QString &text)
     return QDateTime::fromString(text, Qt::ISODate);
 }
 
-// The result element of an answer, or why there is none.
+// An answer's document and its result element.
 struct Parsed
 {
     xmlDoc *doc = nullptr;
     const xmlNode *result = nullptr;
-    QString problem;
     ~Parsed() { xmlFreeDoc(doc); }
 };
 
-void parse(Parsed &p, const QByteArray &soapBody, const char *resultName)
+// Reads the answer's result element into `p`; false, with the answer's problem set, when
+// there is none.
+template<typename Answer>
+bool parse(Parsed &p, const QByteArray &soapBody, const char *resultName, Answer &answer)
 {
     p.doc = xmlReadMemory(soapBody.constData(), int(soapBody.size()), nullptr, "UTF-8",
                           XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
     if (!p.doc) {
-        p.problem = txMsg("SEFAZ_RESPOSTA_ILEGIVEL");
-        return;
+        answer.problem = txMsg("SEFAZ_RESPOSTA_ILEGIVEL");
+        return false;
     }
     const xmlNode *root = xmlDocGetRootElement(p.doc);
     p.result = findElement(root, resultName);
     if (!p.result) {
         const QString fault = childText(findElement(root, "Reason"), "Text");
-        p.problem = fault.isEmpty() ? txMsg("SEFAZ_RESPOSTA_ILEGIVEL")
-                                    : txMsg("SEFAZ_FALHA_SOAP").arg(fault);
+        answer.problem = fault.isEmpty() ? txMsg("SEFAZ_RESPOSTA_ILEGIVEL")
+                                         : txMsg("SEFAZ_FALHA_SOAP").arg(fault);
     }
+    return p.result != nullptr;
 }
 
 SituationAnswer readSituation(const QByteArray &soapBody)
 {
     SituationAnswer a;
     Parsed p;
-    parse(p, soapBody, "retConsSitCTe");
-    if (!p.result) {
-        a.problem = p.problem;
+    if (!parse(p, soapBody, "retConsSitCTe", a))
         return a;
-    }
     a.status = childText(p.result, "cStat");
     a.reason = childText(p.result, "xMotivo");
     for (const xmlNode *n = p.result->children; n; n = n->next) {
@@ -95,11 +95,8 @@ EventAnswer readEvent(const QByteArray &soapBody)
 {
     EventAnswer a;
     Parsed p;
-    parse(p, soapBody, "retEventoCTe");
-    if (!p.result) {
-        a.problem = p.problem;
+    if (!parse(p, soapBody, "retEventoCTe", a))
         return a;
-    }
     const xmlNode *info = findElement(p.result->children, "infEvento");
     a.status = childText(info, "cStat");
     a.reason = childText(info, "xMotivo");

@@ -76,6 +76,22 @@ class TestCTeTransmission : public EditorFixture
                                          QStringList {u"fault"_s} + args);
     }
 
+    // The editor opened and `key` transmitted alone while the stand-in's switch `setting` is on;
+    // the document is not sent ("Não") and ends in `expected`.
+    void transmitUnderFault(qint64 key, const QString &setting, const QString &expected)
+    {
+        open(m_server->port());
+        mark(key);
+        QCOMPARE(fault({setting}), 0);
+        const QStringList shown = transmit();
+        QCOMPARE(fault({u"--clear"_s}), 0);
+        QCOMPARE(shown, QStringList {u"Não"_s});
+        QCOMPARE(status(key), expected);
+    }
+
+    // The stand-in authorises and then drops the connection: the answer is lost.
+    void transmitWithoutAnswer(qint64 key) { transmitUnderFault(key, u"drop"_s, u"T"_s); }
+
     QString status(qint64 key)
     {
         return sql(u"SELECT IDSTATUSCTE FROM CTE WHERE CDCTE = ?"_s, {key}).toString();
@@ -162,14 +178,8 @@ private slots:
     {
         // The authority refuses whatever it receives now.
         const qint64 key = demodata::insertCompleteDemoDocument(m_db->db());
-        open(m_server->port());
-        mark(key);
-        QCOMPARE(fault({u"reject:230"_s}), 0);
-        const QStringList shown = transmit();
-        QCOMPARE(fault({u"--clear"_s}), 0);
-        QCOMPARE(shown, QStringList {u"Não"_s});
+        transmitUnderFault(key, u"reject:230"_s, u"R"_s);
         QCOMPARE(textsOf(TMsgKind::Information), QStringList());
-        QCOMPARE(status(key), u"R"_s);
         QVERIFY(m_frm->cdsResultNotaFiscal->FieldByName(u"DSOBSERVACAO"_s)
                     ->AsString()
                     .contains(u"230"_s));
@@ -180,13 +190,7 @@ private slots:
     void lostAnswerSettledThenCancelled()
     {
         const qint64 key = demodata::insertCompleteDemoDocument(m_db->db());
-        open(m_server->port());
-        mark(key);
-        QCOMPARE(fault({u"drop"_s}), 0);
-        const QStringList shown = transmit();
-        QCOMPARE(fault({u"--clear"_s}), 0);
-        QCOMPARE(shown, QStringList {u"Não"_s});
-        QCOMPARE(status(key), u"T"_s);
+        transmitWithoutAnswer(key);
 
         mark(key);
         trigger(u"mnuAtualizaLoteCTe"_s);
@@ -231,12 +235,7 @@ private slots:
     void batchWindowSettlesMarkedBatches()
     {
         const qint64 key = demodata::insertCompleteDemoDocument(m_db->db());
-        open(m_server->port());
-        mark(key);
-        QCOMPARE(fault({u"drop"_s}), 0);
-        transmit();
-        QCOMPARE(fault({u"--clear"_s}), 0);
-        QCOMPARE(status(key), u"T"_s);
+        transmitWithoutAnswer(key);
 
         QStringList seen;
         WhenModal([&](QWidget *w) {

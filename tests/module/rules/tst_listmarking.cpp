@@ -221,8 +221,8 @@ private slots:
     {
         makeList(u"APTRCD"_s);
         ToggleAllMarks(m_cds.get(), m_count, m_handlers);
-        QCOMPARE(marks(), u"NSNSNN"_s);
-        QCOMPARE(m_count, 2);
+        QCOMPARE(marks(), u"NSSSNN"_s);
+        QCOMPARE(m_count, 3);
     }
 };
 
