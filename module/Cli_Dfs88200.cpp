@@ -34,9 +34,6 @@ bool boIdCriado = false;
 void CriaAtualizaLoteCTe()
 {
     const Screen::HourGlass ampulheta;
-    // The window lists and reloads through the editor: without it there is nothing to update.
-    if (!Cli_Dfs88000::frmCTe)
-        return;
     if (!boIdCriado) {
         frmAtualizaLoteCTe = new TfrmAtualizaLoteCTe(HostMainWindow());
         boIdCriado = true;
@@ -141,6 +138,7 @@ void TfrmAtualizaLoteCTe::FormClose(TCloseAction &action)
 
 void TfrmAtualizaLoteCTe::CarregaLotes()
 {
+    // The list comes through the editor's connection: without the editor it stays empty.
     TfrmCTe *editor = Cli_Dfs88000::frmCTe;
     if (!editor)
         return;

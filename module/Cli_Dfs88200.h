@@ -50,7 +50,7 @@ namespace Cli_Dfs88200 {
 extern QPointer<TfrmAtualizaLoteCTe> frmAtualizaLoteCTe;
 extern bool boIdCriado;
 
-// Shows the window modally, created on first use; refused while the editor is not open.
+// Shows the window modally, created on first use; without the editor its list stays empty.
 void CriaAtualizaLoteCTe();
 
 // The unit's state at package load (tests call it between cases).

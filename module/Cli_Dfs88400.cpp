@@ -140,8 +140,9 @@ void TfrmCancelaCTe::FormClose(TCloseAction &action)
 
 void TMemoParagrafo::keyPressEvent(QKeyEvent *event)
 {
+    // Swallowed: passed on, the dialog would take it for its default command.
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        event->ignore();
+        event->accept();
         return;
     }
     QPlainTextEdit::keyPressEvent(event);
