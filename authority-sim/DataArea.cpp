@@ -44,6 +44,18 @@ int checkNode(xmlNode *node, QString *detail)
     return 0;
 }
 
+// Anything but the root element after the XML declaration: a line break after the
+// declaration, blanks around the root.
+bool editedAroundRoot(const QByteArray &raw)
+{
+    qsizetype from = 0;
+    if (raw.startsWith("<?xml")) {
+        const qsizetype end = raw.indexOf("?>");
+        from = end < 0 ? raw.size() : end + 2;
+    }
+    return from >= raw.size() || raw.at(from) != '<' || !raw.endsWith('>');
+}
+
 } // namespace
 
 Area readCompressed(xmlNode *dadosMsg)
@@ -80,6 +92,13 @@ Area readCompressed(xmlNode *dadosMsg)
     if (!a.doc) {
         a.cstat = cstat::MalformedXml;
         a.detail = error;
+        return a;
+    }
+    // Well-formed, yet with blanks the parser dropped around the root.
+    if (editedAroundRoot(raw)) {
+        a.doc.reset();
+        a.cstat = cstat::EditingCharacters;
+        a.detail = u"characters before or after the root element"_s;
         return a;
     }
     if (a.doc->encoding

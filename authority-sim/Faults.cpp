@@ -12,7 +12,7 @@ bool parse(const QString &setting, store::Fault *fault)
     if (kind == u"slow" || kind == u"reject") {
         const int n = value.toInt(&ok);
         ok = ok && n > 0 && (kind == u"slow" || (n >= 100 && n <= 999));
-    } else if (kind == u"unavailable" || kind == u"drop") {
+    } else if (kind == u"unavailable" || kind == u"drop" || kind == u"digest") {
         ok = value.isEmpty();
     }
     if (!ok)
@@ -39,6 +39,8 @@ Active resolve(const QList<store::Fault> &startup, const QList<store::Fault> &st
             a.drop = true;
         else if (f.kind == u"reject")
             a.reject = f.value.toInt();
+        else if (f.kind == u"digest")
+            a.foreignDigest = true;
     };
     for (const store::Fault &f : startup)
         apply(f);

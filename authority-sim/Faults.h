@@ -10,6 +10,7 @@
 //   unavailable  answer HTTP 503 without processing anything
 //   drop         process the request, then close the connection without an answer
 //   reject:CODE  answer the rejection CODE (with its official text) without processing
+//   digest       process the request, but name another digest (digVal) in the protocol
 // Each applies to every request (scope "*") or to the requests about one access key.
 namespace faults {
 
@@ -19,6 +20,7 @@ struct Active
     bool unavailable = false;
     bool drop = false;
     int reject = 0;
+    bool foreignDigest = false;
 };
 
 // Parses "kind[:value]"; false when the kind is unknown or the value does not fit it.

@@ -2,6 +2,7 @@
 #include "AuthorityClock.h"
 #include "AuthorityStore.h"
 #include "DataArea.h"
+#include "QrCodeCheck.h"
 #include "Services.h"
 #include "StatusCodes.h"
 
@@ -72,6 +73,36 @@ QString padded(const QString &digits, int width)
     return digits.rightJustified(width, u'0');
 }
 
+// The contingency group of ide: dhCont and xJust only, and always, for FS-DA (tpEmis 5), and
+// never after the emission.
+int contingencyProblem(const xmlNode *ide, const QDateTime &issuedAt)
+{
+    const QString enteredText = xml::text(ide, "dhCont");
+    const bool given = !enteredText.isEmpty() || !xml::text(ide, "xJust").isEmpty();
+    const bool fsda = xml::text(ide, "tpEmis") == u"5";
+    if (!fsda && given)
+        return cstat::ContingencyDataNotAllowed;
+    if (fsda && (enteredText.isEmpty() || xml::text(ide, "xJust").isEmpty()))
+        return cstat::ContingencyDataMissing;
+    const QDateTime entered = authorityclock::parse(enteredText);
+    if (given && issuedAt.isValid() && entered.isValid() && entered > issuedAt)
+        return cstat::ContingencyAfterIssue;
+    return 0;
+}
+
+// The content of infModal against the schema of the modal named in ide/modal.
+bool modalIsValid(const Context &ctx, const xmlNode *inf, QString *detail)
+{
+    xmlNode *modal = xml::child(xml::child(inf, "infCTeNorm"), "infModal");
+    xmlNode *modalElement = nullptr;
+    for (xmlNode *c = modal ? modal->children : nullptr; c && !modalElement; c = c->next)
+        if (c->type == XML_ELEMENT_NODE)
+            modalElement = c;
+    const int kind = SchemaSet::modalKind(xml::text(xml::child(inf, "ide"), "modal"));
+    return kind >= 0 && modalElement
+        && ctx.schemas.validateElement(SchemaSet::Kind(kind), modalElement, detail);
+}
+
 } // namespace
 
 Outcome rejectReception(const Context &ctx, int code, const QString &detail, const QString &key)
@@ -79,6 +110,9 @@ Outcome rejectReception(const Context &ctx, int code, const QString &detail, con
     return reject(ctx, key, code, detail);
 }
 
+// The checks in the order of the authority's manual: the form of the data area, its schema, the
+// signature, then the business rules (environment, parties, series, UF, contingency, model,
+// Id, check digit, modal, dates, issuer, QR code) and last the duplicates.
 Outcome receiveCte(const Context &ctx, xmlDoc *doc)
 {
     xmlNode *root = xmlDocGetRootElement(doc);
@@ -87,35 +121,57 @@ Outcome receiveCte(const Context &ctx, xmlDoc *doc)
     const QString key = id.startsWith(u"CTe") ? id.mid(3) : QString();
     QString detail;
 
-    // Form and schema.
+    // Form and schema: any other root (a cteProc, say) is a schema failure.
     if (const int code = dataarea::checkForm(doc, &detail))
         return reject(ctx, {}, code, detail);
-    if (!xml::is(root, "CTe") || !inf || xml::attribute(inf, "versao") != u"4.00")
+    if (xml::is(root, "CTe") && inf && xml::attribute(inf, "versao") != u"4.00")
         return reject(ctx, {}, cstat::VersionUnsupported, u"not a CTe of version 4.00"_s);
     if (!ctx.schemas.validate(SchemaSet::Cte, doc, &detail))
         return reject(ctx, {}, cstat::SchemaFailure, detail);
-    xmlNode *ide = xml::child(inf, "ide");
-    if (xml::text(ide, "tpCTe") == u"0" || xml::text(ide, "tpCTe") == u"3") {
-        xmlNode *modal = xml::child(xml::child(inf, "infCTeNorm"), "infModal");
-        xmlNode *modalElement = nullptr;
-        for (xmlNode *c = modal ? modal->children : nullptr; c && !modalElement; c = c->next)
-            if (c->type == XML_ELEMENT_NODE)
-                modalElement = c;
-        const int kind = SchemaSet::modalKind(xml::text(ide, "modal"));
-        if (kind < 0 || !modalElement
-            || !ctx.schemas.validateElement(SchemaSet::Kind(kind), modalElement, &detail))
-            return reject(ctx, key, cstat::ModalSchemaFailure, detail);
-    }
 
-    // The key against the content.
+    // The signature, over the document as it was signed.
+    xmlNode *ide = xml::child(inf, "ide");
     xmlNode *issuerNode = xml::child(inf, "emit");
     const QString emitCnpj = xml::text(issuerNode, "CNPJ");
     const QString emitDoc
         = emitCnpj.isEmpty() ? padded(xml::text(issuerNode, "CPF"), 14) : emitCnpj;
+    const SignatureCheck::Result sig = ctx.signatures.check(doc, inf, ctx.now);
+    if (sig.cstat)
+        return reject(ctx, key, sig.cstat, sig.detail);
+    if (sig.cnpj.left(8) != emitDoc.left(8))
+        return reject(ctx, key, cstat::CertificateCnpjDiffers,
+                      u"certificate %1, issuer %2"_s.arg(sig.cnpj, emitDoc));
+
+    // The business rules.
     const QString dhEmiText = xml::text(ide, "dhEmi");
     const QString tpEmis = xml::text(ide, "tpEmis");
+    const QDateTime issuedAt = authorityclock::parse(dhEmiText);
     if (xml::text(ide, "tpAmb") != QString::number(ctx.environment))
         return reject(ctx, key, cstat::EnvironmentDiffers, {});
+    // Homologation documents carry the literal name of every party.
+    if (ctx.environment == 2) {
+        static const struct
+        {
+            const char *group;
+            int code;
+        } parties[] = {{"rem", cstat::HomologationRemName},
+                       {"exped", cstat::HomologationExpedName},
+                       {"receb", cstat::HomologationRecebName},
+                       {"dest", cstat::HomologationDestName}};
+        for (const auto &party : parties) {
+            xmlNode *group = xml::child(inf, party.group);
+            if (group && xml::text(group, "xNome") != kHomologationName)
+                return reject(ctx, key, party.code, {});
+        }
+    }
+    const int series = xml::text(ide, "serie").toInt();
+    if (series >= 890 && series <= 899)
+        return reject(ctx, key, cstat::SeriesReserved, {});
+    xmlNode *enderEmit = xml::child(issuerNode, "enderEmit");
+    if (accesskey::ufLetters(xml::text(ide, "cUF")) != xml::text(enderEmit, "UF"))
+        return reject(ctx, key, cstat::IssuerUfDiffers, {});
+    if (const int code = contingencyProblem(ide, issuedAt))
+        return reject(ctx, key, code, {});
     if (xml::text(ide, "mod") != u"57")
         return reject(ctx, key, cstat::KeyModelNot57, {});
     accesskey::Parts parts;
@@ -135,29 +191,17 @@ Outcome receiveCte(const Context &ctx, xmlDoc *doc)
     if (composed != key)
         return reject(ctx, key, cstat::KeyCheckDigit,
                       u"check digit should be %1"_s.arg(composed.right(1)));
-    xmlNode *enderEmit = xml::child(issuerNode, "enderEmit");
-    if (accesskey::ufLetters(parts.uf) != xml::text(enderEmit, "UF"))
-        return reject(ctx, key, cstat::IssuerUfDiffers, {});
-    const int series = xml::text(ide, "serie").toInt();
-    if (series >= 890 && series <= 899)
-        return reject(ctx, key, cstat::SeriesReserved, {});
-    if (!emitCnpj.isEmpty() && !accesskey::isValidCnpj(emitCnpj))
-        return reject(ctx, key, cstat::IssuerCnpjInvalid, {});
-
-    // The signature.
-    const SignatureCheck::Result sig = ctx.signatures.check(doc, inf, ctx.now);
-    if (sig.cstat)
-        return reject(ctx, key, sig.cstat, sig.detail);
-    if (sig.cnpj.left(8) != emitDoc.left(8))
-        return reject(ctx, key, cstat::CertificateCnpjDiffers,
-                      u"certificate %1, issuer %2"_s.arg(sig.cnpj, emitDoc));
+    const QString tpCTe = xml::text(ide, "tpCTe");
+    if ((tpCTe == u"0" || tpCTe == u"3") && !modalIsValid(ctx, inf, &detail))
+        return reject(ctx, key, cstat::ModalSchemaFailure, detail);
 
     // The emission date window (five minutes of tolerance for clocks).
-    const QDateTime issuedAt = authorityclock::parse(dhEmiText);
     if (!issuedAt.isValid() || issuedAt > ctx.now.addSecs(5 * 60))
         return reject(ctx, key, cstat::IssueDateAhead, {});
     if (tpEmis != u"4" && tpEmis != u"5" && issuedAt < ctx.now.addSecs(-168 * 3600))
         return reject(ctx, key, cstat::IssueDateTooOld, {});
+    if (!emitCnpj.isEmpty() && !accesskey::isValidCnpj(emitCnpj))
+        return reject(ctx, key, cstat::IssuerCnpjInvalid, {});
 
     // The issuer's registration.
     const QString ie = xml::text(issuerNode, "IE");
@@ -171,22 +215,8 @@ Outcome receiveCte(const Context &ctx, xmlDoc *doc)
     if (!issuer->enabled)
         return reject(ctx, key, cstat::IssuerNotEnabled, {});
 
-    // Homologation documents carry the literal name of every party.
-    if (ctx.environment == 2) {
-        static const struct
-        {
-            const char *group;
-            int code;
-        } parties[] = {{"rem", cstat::HomologationRemName},
-                       {"exped", cstat::HomologationExpedName},
-                       {"receb", cstat::HomologationRecebName},
-                       {"dest", cstat::HomologationDestName}};
-        for (const auto &party : parties) {
-            xmlNode *group = xml::child(inf, party.group);
-            if (group && xml::text(group, "xNome") != kHomologationName)
-                return reject(ctx, key, party.code, {});
-        }
-    }
+    if (const qrcode::Verdict qr = qrcode::check(root, key, sig.certificateDer); qr.cstat)
+        return reject(ctx, key, qr.cstat, qr.detail);
 
     // Duplicates, then the authorisation, in one transaction.
     store::Document stored;

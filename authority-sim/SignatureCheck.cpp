@@ -185,6 +185,7 @@ SignatureCheck::Result SignatureCheck::check(xmlDoc *doc, xmlNode *signedElement
     if (X509_cmp_time(X509_get0_notBefore(cert.get()), const_cast<time_t *>(&at)) > 0
         || X509_cmp_time(X509_get0_notAfter(cert.get()), const_cast<time_t *>(&at)) < 0)
         return fail(cstat::SignatureCertificateValidity, u"certificate outside its validity"_s);
+    r.certificateDer = der;
     r.cnpj = certificateCnpj(cert.get());
     if (r.cnpj.isEmpty())
         return fail(cstat::SignatureCertificateNoCnpj, u"certificate without a CNPJ"_s);
@@ -238,4 +239,12 @@ SignatureCheck::Result SignatureCheck::check(xmlDoc *doc, xmlNode *signedElement
         || !verifyRsaSha1(cert.get(), xml::canonicalSubtree(doc, signedInfo), signatureValue))
         return fail(cstat::SignatureValueDiffers, u"signature value differs"_s);
     return r;
+}
+
+bool SignatureCheck::verifies(const QByteArray &certificateDer, const QByteArray &data,
+                              const QByteArray &signature)
+{
+    const unsigned char *p = reinterpret_cast<const unsigned char *>(certificateDer.constData());
+    X509Ptr cert(d2i_X509(nullptr, &p, long(certificateDer.size())));
+    return cert && !signature.isEmpty() && verifyRsaSha1(cert.get(), data, signature);
 }

@@ -20,6 +20,7 @@ public:
         QString detail; // why, for the log
         QString cnpj; // the certificate's CNPJ
         QString digestValue; // the reference's DigestValue, as sent
+        QByteArray certificateDer; // the signing certificate
     };
 
     SignatureCheck();
@@ -31,6 +32,9 @@ public:
 
     // `signedElement` is infCte / infEvento; its Signature is a sibling (the root's last child).
     Result check(xmlDoc *doc, xmlNode *signedElement, const QDateTime &now) const;
+    // Whether `signature` is RSA-SHA1 over `data` by the key of the certificate (DER).
+    static bool verifies(const QByteArray &certificateDer, const QByteArray &data,
+                         const QByteArray &signature);
 
 private:
     struct Impl;

@@ -50,6 +50,11 @@ const QHash<int, QString> &texts()
         {404, u"Rejeição: Uso de prefixo de namespace não permitido"_s},
         {539, u"Rejeição: Duplicidade de CTe, com diferença na Chave de Acesso"_s},
         {580, u"Rejeição: Falha no Schema XML específico para o modal"_s},
+        {586,
+         u"Rejeição: Data e Justificativa de entrada em contingência não devem ser informadas "
+         u"para tipo de emissão diferente de FS-DA."_s},
+        {587, u"Rejeição: Data e Justificativa de entrada em contingência devem ser informadas"_s},
+        {588, u"Rejeição: Data de entrada em contingência posterior a data de emissão."_s},
         {598, u"Rejeição: Usar somente o namespace padrão do CTe"_s},
         {599,
          u"Rejeição: Não é permitida a presença de caracteres de edição no início/fim da "
@@ -82,6 +87,12 @@ const QHash<int, QString> &texts()
         {677, u"Rejeição: Órgão de recepção do evento inválido"_s},
         {731, u"Rejeição: Consulta a uma Chave de Acesso muito antiga"_s},
         {732, u"Rejeição: Chave de acesso inválida (modelo diferente de 57)"_s},
+        {850, u"Rejeição: O QR Code do CTe deve ser informado"_s},
+        {851, u"Rejeição: Endereço do site da UF da Consulta via QR Code diverge do previsto"_s},
+        {852, u"Rejeição: Parâmetro chave de acesso do QR Code divergente do CTe"_s},
+        {853, u"Rejeição: Parâmetro sign não informado no QR Code para emissão em contingência"_s},
+        {854, u"Rejeição: Parâmetro sign não deve ser informado no QR Code para emissão Normal"_s},
+        {855, u"Rejeição: Assinatura do QR-Code difere do calculado"_s},
     };
     return table;
 }

@@ -45,6 +45,9 @@ enum Code : int {
     EncodingNotUtf8 = 402,
     DuplicateDifferentKey = 539,
     ModalSchemaFailure = 580,
+    ContingencyDataNotAllowed = 586,
+    ContingencyDataMissing = 587,
+    ContingencyAfterIssue = 588,
     NamespaceNotAllowed = 598,
     EditingCharacters = 599,
     EventIdComposition = 628,
@@ -64,6 +67,12 @@ enum Code : int {
     EventOrganInvalid = 677,
     QueryKeyTooOld = 731,
     KeyModelNot57 = 732,
+    QrCodeMissing = 850,
+    QrCodeAddress = 851,
+    QrCodeKey = 852,
+    QrCodeSignMissing = 853,
+    QrCodeSignNotAllowed = 854,
+    QrCodeSignDiffers = 855,
 };
 
 // The official text of `code`; unknown codes get a generic rejection text with the code.

@@ -22,10 +22,6 @@
 
 using namespace Qt::StringLiterals;
 
-#ifndef AUTHORITY_DEFAULT_SCHEMAS
-#define AUTHORITY_DEFAULT_SCHEMAS "PL_CTe_400"
-#endif
-
 namespace {
 
 int fail(const QString &message)
@@ -140,8 +136,9 @@ int main(int argc, char *argv[])
         {u"host"_s, u"Address to listen on."_s, u"host"_s, u"127.0.0.1"_s},
         {u"port"_s, u"Port to listen on (0: any free port)."_s, u"port"_s, u"8860"_s},
         {u"data"_s, u"Folder of the stand-in's database."_s, u"dir"_s, u"authority-data"_s},
+        // The build and the installation put the schema package beside the programs.
         {u"schemas"_s, u"Folder of the layout 4.00 XSDs."_s, u"dir"_s,
-         QString::fromUtf8(AUTHORITY_DEFAULT_SCHEMAS)},
+         QDir::cleanPath(app.applicationDirPath() + u"/../schemas/PL_CTe_400"_s)},
         {u"trusted-root"_s, u"PEM of the certificates signatures must chain to."_s, u"pem"_s},
         {u"environment"_s, u"1 production, 2 homologation."_s, u"n"_s, u"2"_s},
         {u"threads"_s, u"Worker threads."_s, u"n"_s, u"16"_s},

@@ -430,6 +430,15 @@ double savesPerSecond(int port, int sessions, double seconds)
         v.insert(u"CDEMPRESA"_s, u"01"_s);
         v.insert(u"CDSERIECTE"_s, u"1"_s);
         v.insert(u"CDMODDOCFISC"_s, u"57"_s);
+        // A service the demo parametrization knows, with its CFOP and ICMS situation: the save
+        // checks them.
+        const QHash<QString, QVariant> service {
+            {u"NRINSESTEMIT"_s, u"244187365112"_s}, {u"CDTIPOOPER"_s, u"01"_s},
+            {u"CDARVPROD"_s, u"010010001"_s},       {u"CDPAISINISERV"_s, u"1058"_s},
+            {u"SGESTADOINISERV"_s, u"SP"_s},        {u"CDPAISFIMSERV"_s, u"1058"_s},
+            {u"SGESTADOFIMSERV"_s, u"SP"_s},        {u"IDCADTOMADOR"_s, u"C"_s},
+            {u"CDTOMADORCLI"_s, u"102"_s},          {u"CDCFOP"_s, u"5353"_s}};
+        v.insert(service);
         auto delta = [](const QList<FieldDef> &fields, int rows,
                         const std::function<QVariant(const FieldDef &, int)> &value) {
             contracts::Delta d;
@@ -443,6 +452,10 @@ double savesPerSecond(int port, int sessions, double seconds)
             return QVariant::fromValue(d);
         };
         auto child = [](const FieldDef &f, int r) {
+            if (f.name == u"CDIMPOSTO")
+                return QVariant(u"01"_s);
+            if (f.name == u"CDSITUTRIBIT")
+                return QVariant(u"00"_s);
             return f.name.startsWith(u"CDCTE"_s) ? QVariant(0.0) : sampleValue(f, 3, r);
         };
         args << delta(contracts::cte::documentFields(), 1,

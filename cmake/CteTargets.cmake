@@ -19,6 +19,8 @@ function(cte_add_test)
     target_link_libraries(${T_NAME} PRIVATE Qt6::Test ${T_LIBS})
     target_include_directories(${T_NAME} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support)
     add_test(NAME ${T_NAME} COMMAND ${T_NAME})
+    # Tests read the schemas copied beside the programs.
+    add_dependencies(${T_NAME} cte_schemas)
     set(env QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR=${CMAKE_BINARY_DIR}/xdg-runtime
             CTE_SOURCE_DIR=${PROJECT_SOURCE_DIR} CTE_BINARY_DIR=${CMAKE_BINARY_DIR}
             CTE_SCHEMA_DIR=${CTE_SCHEMA_DIR}

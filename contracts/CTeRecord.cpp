@@ -234,6 +234,15 @@ QList<FieldDef> establishmentFields()
             str(u"CDSERIECTE"_s, 3, false)};
 }
 
+bool isMoneyField(const QString &name)
+{
+    static const QStringList fields {u"VRTOTAPRESTSERV"_s, u"VRTOTARECEBER"_s, u"VRTOTACARGA"_s,
+                                     u"VRAVERBACAO"_s,     u"VRBASECALCULO"_s, u"VRIMPOSTO"_s,
+                                     u"VRCREDPRESUMIDO"_s, u"VRCOMPONENTE"_s,  u"VRNOTAFISC"_s,
+                                     u"VRPRODUTOS"_s};
+    return fields.contains(name);
+}
+
 QList<FieldDef> valueComponentRegisterFields()
 {
     return {num(u"CDCOMPVRPREST"_s, false), str(u"DSCOMPVRPREST"_s, 15, false)};

@@ -41,6 +41,10 @@ QList<FieldDef> establishmentFields(); // cdsInscrEstad
 QList<FieldDef> valueComponentRegisterFields(); // cdsPesqCompValorPrest
 QList<FieldDef> transmissionResultFields(); // cdsResultNotaFiscal
 
+// The fields of the record and its lists that hold reais: exact to the cent, at most two
+// decimals.
+bool isMoneyField(const QString &name);
+
 // The key field of each child list (CDCTEIMPOSTOS, …), by the dataset name of the list.
 QString childKeyField(const QString &datasetName);
 

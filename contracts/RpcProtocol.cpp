@@ -45,7 +45,8 @@ const QList<OperationSignature> &operationSignatures()
     static const QList<OperationSignature> list = {
         {u"GetDadosGerais"_s,
          repeat(A::Text, 5) + QList<A> {A::Date, A::Date} + repeat(A::Text, 14)},
-        {u"GetDocFiscais"_s, repeat(A::Text, 3) + QList<A> {A::Date, A::Date, A::Text}},
+        // Invoice key, branch, entry, window, mode, then the document's company.
+        {u"GetDocFiscais"_s, repeat(A::Text, 3) + QList<A> {A::Date, A::Date, A::Text, A::Text}, 6},
         {u"GetEmitente"_s, repeat(A::Text, 3)},
         {u"GetCliente"_s, repeat(A::Text, 2)},
         {u"GetFornecedor"_s, repeat(A::Text, 2)},
@@ -75,7 +76,9 @@ std::optional<OperationSignature> findOperation(const QString &name)
 std::optional<QList<QVariant>> checkArguments(const OperationSignature &signature,
                                               const QList<QVariant> &args, QString *error)
 {
-    if (args.size() != signature.args.size()) {
+    const qsizetype least
+        = signature.optionalFrom < 0 ? signature.args.size() : signature.optionalFrom;
+    if (args.size() < least || args.size() > signature.args.size()) {
         *error = contractMsg("RPC_NUMERO_ARGUMENTOS")
                      .arg(signature.name)
                      .arg(signature.args.size())
@@ -83,9 +86,9 @@ std::optional<QList<QVariant>> checkArguments(const OperationSignature &signatur
         return std::nullopt;
     }
     QList<QVariant> out;
-    out.reserve(args.size());
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QVariant &v = args.at(i);
+    out.reserve(signature.args.size());
+    for (qsizetype i = 0; i < signature.args.size(); ++i) {
+        const QVariant v = args.value(i);
         const int id = v.typeId();
         bool ok = false;
         QVariant value = v;

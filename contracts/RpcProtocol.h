@@ -35,6 +35,9 @@ struct OperationSignature
 {
     QString name;
     QList<ArgType> args;
+    // Arguments from this index on were added later and may be left out by older clients; they
+    // then read as null (-1: every argument is required).
+    qsizetype optionalFrom = -1;
 };
 
 // Every operation of the module with its arguments, in the order of docs/rpc.md.

@@ -1,12 +1,15 @@
 // cte-db: creates the host database's tables (and its demo content) in a SQLite file or a
 // PostgreSQL schema.
 //   cte-db create --db CONNECTION_STRING [--demo] [--force]
+//   cte-db nfe-samples --dir FOLDER  (the demo's invoice files, to import into a CT-e)
 #include "DbConnection.h"
 #include "Exceptions.h"
 #include "HostDb.h"
 #include "HostDbMessages.h"
+#include "NfeSamples.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QTextStream>
 
 #include <sys/stat.h>
@@ -19,6 +22,7 @@ struct Options
 {
     QString command;
     QString connectionString;
+    QString dir;
     bool demo = false;
     bool force = false;
 };
@@ -70,6 +74,19 @@ int create(const Options &options, QTextStream &out)
     return 0;
 }
 
+int nfeSamples(const Options &options, QTextStream &out)
+{
+    if (!QDir().mkpath(options.dir))
+        MensErro(HostDbMsg(u"HOSTDB_NFE_FALHA"_s).arg(options.dir));
+    const QStringList files = NfeSamples::WriteFiles(NfeSamples::DemoSamples(), options.dir);
+    if (files.isEmpty())
+        MensErro(HostDbMsg(u"HOSTDB_NFE_FALHA"_s).arg(options.dir));
+    out << HostDbMsg(u"HOSTDB_NFE_GRAVADAS"_s) << '\n';
+    for (const QString &file : files)
+        out << HostDbMsg(u"HOSTDB_NFE_ARQUIVO"_s).arg(file) << '\n';
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -88,6 +105,8 @@ int main(int argc, char *argv[])
             options.connectionString = args.at(++i);
         else if (a.startsWith(u"--db="_s))
             options.connectionString = a.mid(5);
+        else if (a == u"--dir"_s && i + 1 < args.size())
+            options.dir = args.at(++i);
         else if (a == u"--demo"_s)
             options.demo = true;
         else if (a == u"--force"_s)
@@ -103,18 +122,23 @@ int main(int argc, char *argv[])
             return 2;
         }
     }
-    if (options.command != u"create"_s) {
+    const bool samples = options.command == u"nfe-samples"_s;
+    if (samples && options.dir.isEmpty()) {
+        err << HostDbMsg(u"HOSTDB_SEM_PASTA"_s) << '\n' << HostDbMsg(u"HOSTDB_USO"_s) << '\n';
+        return 2;
+    }
+    if (!samples && options.command != u"create"_s) {
         if (!options.command.isEmpty())
             err << HostDbMsg(u"HOSTDB_COMANDO_DESCONHECIDO"_s).arg(options.command) << '\n';
         err << HostDbMsg(u"HOSTDB_USO"_s) << '\n';
         return 2;
     }
-    if (options.connectionString.isEmpty()) {
+    if (!samples && options.connectionString.isEmpty()) {
         err << HostDbMsg(u"HOSTDB_SEM_BANCO"_s) << '\n' << HostDbMsg(u"HOSTDB_USO"_s) << '\n';
         return 2;
     }
     try {
-        return create(options, out);
+        return samples ? nfeSamples(options, out) : create(options, out);
     } catch (const EMensErro &e) {
         out.flush();
         err << HostDbMsg(u"HOSTDB_FALHA"_s).arg(e.text()) << '\n';

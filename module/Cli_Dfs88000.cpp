@@ -19,6 +19,7 @@ bool boStCriado = false;
 bool boModoLeitura = false;
 QString stVersaoProcesso;
 QString stCdArvProdAux;
+QString stChaveFiscalAux;
 QString stNrInsJurEmitAux;
 QString stNrInsJurRemeAux;
 QString stNrInsJurTomaAux;
@@ -48,6 +49,7 @@ void ResetUnit()
     boModoLeitura = false;
     stVersaoProcesso.clear();
     stCdArvProdAux.clear();
+    stChaveFiscalAux.clear();
     stNrInsJurEmitAux.clear();
     stNrInsJurRemeAux.clear();
     stNrInsJurTomaAux.clear();
@@ -94,6 +96,7 @@ TfrmCTe::TfrmCTe(QWidget *parent)
     criaPapeis();
     criaServico();
     criaComponentesValor();
+    criaImportacaoNotas();
     inCount = 0;
 }
 
@@ -121,6 +124,13 @@ void TfrmCTe::FormClose(TCloseAction &action)
     if (EmEdicao()) {
         action = caNone;
         MensErro(msgPadrao->Msg(u"FECHAR_EM_EDICAO"_s));
+    }
+    // Nor are the changes of a save whose outcome is not known yet.
+    if (m_gravacaoPendente) {
+        const TCloseAction pedida = action;
+        action = caNone;
+        AcertaGravacaoPendente();
+        action = pedida;
     }
     boStCriado = false;
     Cli_Dfs88100::SetCompanySource({});

@@ -8,8 +8,10 @@
 #include <QStringList>
 
 #include <array>
+#include <optional>
 
 struct TFiscalDocumentCriteria;
+struct TNfeParty;
 class QAction;
 class QFontMetrics;
 class QGridLayout;
@@ -301,6 +303,14 @@ public:
     QGroupBox *grbObsGerais = nullptr;
     TDBGrid *dbgObsGerais = nullptr;
 
+    // --- NF-e files (Cli_Dfs88000_NfeImport.cpp)
+    // Adds the invoices of NF-e files to the document, which is put into edit: each file is read
+    // and checked, refused on its own or added as a fiscal document with its weight and volumes;
+    // then the cargo value, an empty predominant product, sender and recipient are filled, and a
+    // summary is shown. More than one file shows a progress bar whose button stops the import.
+    void ImportaNotasFiscais(const QStringList &arquivos);
+    QToolButton *btnImportaNFe = nullptr;
+
 protected:
     void FormShow() override;
     void FormClose(TCloseAction &action) override;
@@ -319,6 +329,9 @@ private:
     void criaTotais();
     void criaCarga();
     void criaDadosCompl();
+    void criaImportacaoNotas();
+    void preencheParteNfe(int i, const TNfeParty &parte, const QString &chave, QStringList &avisos);
+    QString cadastroDaInscricao(const QString &inscricao);
 
     // Builders shared by the sections.
     enum class TTipo { Entrada, Exibicao };
@@ -430,7 +443,7 @@ private:
     void criaPapeis();
     bool emEdicao() const;
     // The registration as typed in `edit`; empty when only a mask's literals are there.
-    static QString inscricaoDigitada(const QLineEdit *edit);
+    static QString inscricaoInformada(const TField *field);
     // Raises a failed reply; loads its packet (element 1) into `cds`.
     static void carregaParte(const QVariant &reply, TClientDataSet *cds);
     void dbeNrInsJurEmitEnter();
@@ -470,6 +483,7 @@ public:
     TADOIBQuery *qryTipoOperac = nullptr;
     TADOIBQuery *qryPesqProduto = nullptr;
     TADOIBQuery *qryProduto = nullptr;
+    TADOIBQuery *qryMensServico = nullptr;
     // The look-up lists the route, operation type and product buttons show.
     TClientDataSet *cdsPesqPais = nullptr;
     TClientDataSet *cdsPesqEstado = nullptr;
@@ -512,8 +526,19 @@ private:
     void cdsCTeAfterScroll();
     // Shows `page` of the form, focuses `control` and raises the text of `key`.
     void falha(QWidget *page, QWidget *control, const QString &key);
+    // A save sent without an answer: its request as sent, to be sent again under the same
+    // identifier until its outcome is known.
+    struct TGravacaoPendente
+    {
+        QVariantList args;
+        bool exclusao = false;
+        double cdCte = 0;
+    };
     void AplicaAlteracoes(bool exclusao);
     void RecarregaEm(double cdCte);
+    void enviaGravacao(TGravacaoPendente gravacao, bool voltaEdicao);
+    // Sends a save left without an answer again and applies its outcome; true when there was one.
+    bool AcertaGravacaoPendente();
     // cdsCTe and its five child lists, in the order of the save.
     QList<TClientDataSet *> DadosDoDocumento() const;
     // Gives up every pending change of the six lists.
@@ -584,6 +609,9 @@ private:
     void panServPrestadoExit();
     void falhaProduto(QWidget *control, const QString &key);
     void aplicaDadosServico(const QVariantList &reply);
+    void removeObservacoesPadrao();
+    QString chaveFiscal() const;
+    QString empresaDocumento() const;
     bool m_vigiando = false; // a route watcher is clearing fields
     // Value components and taxes.
     void criaComponentesValor();
@@ -618,7 +646,7 @@ private:
     bool m_dataForaDaJanela = false; // the date panel was left for another window
     QString m_textoUnidade; // the text last typed in a unit cell, until its column is left
     int m_linhaUnidade = -1; // the row it was typed in
-    QString m_idGravacao; // request identifier of the pending change log's save
+    std::optional<TGravacaoPendente> m_gravacaoPendente;
 };
 
 namespace Cli_Dfs88000 {
@@ -630,6 +658,9 @@ extern bool boStCriado;
 extern bool boModoLeitura;
 extern QString stVersaoProcesso;
 extern QString stCdArvProdAux;
+// The other keys of the fiscal parametrization (operation type, emitter, payer) as they were when
+// the product was last accepted.
+extern QString stChaveFiscalAux;
 extern QString stNrInsJurEmitAux;
 extern QString stNrInsJurRemeAux;
 extern QString stNrInsJurTomaAux;

@@ -363,9 +363,10 @@ void TfrmCTe::dbgDocFiscaisEnter()
 // The look-up list of the date window now typed; an empty date leaves that side open.
 void TfrmCTe::carregaListaDocFiscais()
 {
-    const QVariant reply = netCTe->AppServer(
-        u"GetDocFiscais"_s,
-        {u"T"_s, u"T"_s, u"T"_s, depEmissaoIni->GetDate(), depEmissaoFim->GetDate(), u"N"_s});
+    const QVariant reply
+        = netCTe->AppServer(u"GetDocFiscais"_s,
+                            {u"T"_s, u"T"_s, u"T"_s, depEmissaoIni->GetDate(),
+                             depEmissaoFim->GetDate(), u"N"_s, empresaDocumento()});
     CheckReply(reply);
     carrega(cdsPesqDocFiscais, reply.toList().value(1));
 }
@@ -424,12 +425,21 @@ void TfrmCTe::cdsCTeDocFiscaisAfterInsert()
 
 QVariant TfrmCTe::consultaDocFiscal(const TFiscalDocumentCriteria &criterios)
 {
-    const QVariant reply
-        = chamaServidor(u"GetDocFiscais"_s,
-                        {criterios.accessKey, criterios.branch, criterios.entry,
-                         depEmissaoIni->GetDate(), depEmissaoFim->GetDate(), u"S"_s});
+    const QVariant reply = chamaServidor(u"GetDocFiscais"_s,
+                                         {criterios.accessKey, criterios.branch, criterios.entry,
+                                          depEmissaoIni->GetDate(), depEmissaoFim->GetDate(),
+                                          u"S"_s, empresaDocumento()});
     CheckReply(reply);
     return reply;
+}
+
+// The invoices offered and accepted are those of the document's company.
+QString TfrmCTe::empresaDocumento() const
+{
+    const QString empresa = cdsCTe->Active() && !cdsCTe->IsEmpty()
+        ? cdsCTe->FieldByName(u"CDEMPRESA"_s)->AsString()
+        : QString();
+    return empresa.isEmpty() ? medCdEmpresa->text() : empresa;
 }
 
 void TfrmCTe::Vd_DocFiscais(bool boTestaVazio)
@@ -506,6 +516,9 @@ void TfrmCTe::cdsCTeDocFiscaisBeforeDelete()
     const TFiscalDocumentCriteria criterios = CriteriaToRemove(chave, filial, lancamento);
     const QVariant reply = consultaDocFiscal(criterios);
     carrega(cdsUnidProdDocFiscais, reply.toList().value(2));
+    // What the row added is what it takes away: the gross weight it kept, whatever the invoice
+    // says today.
+    KeepRowWeight(cdsUnidProdDocFiscais, cds->FieldByName(u"VRPBRUTOVOLU"_s)->Value());
     if (!cdsUnidProdDocFiscais->IsEmpty())
         ApplyDocumentQuantities(cdsCTeInfQtCarga, cdsUnidProdDocFiscais,
                                 cdsCTe->FieldByName(u"CDCTE"_s)->AsFloat(), -1);

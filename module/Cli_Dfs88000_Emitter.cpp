@@ -69,10 +69,11 @@ bool TfrmCTe::emEdicao() const
     return dtsPadrao->State() == dsEdit || dtsPadrao->State() == dsInsert;
 }
 
-QString TfrmCTe::inscricaoDigitada(const QLineEdit *edit)
+QString TfrmCTe::inscricaoInformada(const TField *field)
 {
-    // A masked edit with nothing typed reads as its literals alone.
-    const QString text = edit->text();
+    // The field, not the edit: an edit still under another person type's mask shows the
+    // registration cut. Punctuation alone is nothing typed.
+    const QString text = field->AsString();
     return RetSemMascara(text).trimmed().isEmpty() ? QString() : text;
 }
 
@@ -91,7 +92,7 @@ void TfrmCTe::Vd_Emitente(bool boTestaVazio)
         return;
     try {
         const QString inscEstadual = dbeNrInsEstEmit->text();
-        const QString digitada = inscricaoDigitada(dbeNrInsJurEmit);
+        const QString digitada = inscricaoInformada(cdsCTe->FieldByName(u"NRINSJUREMIT"_s));
         LimpaTexto(u"Emitente"_s, false);
         if (EmptyString(digitada)) {
             if (boTestaVazio)
@@ -152,11 +153,18 @@ void TfrmCTe::btnInsJurEmitClick()
         if (escolheu) {
             if (!emEdicao())
                 cdsCTe->Edit();
+            TField *nrInsJur = cdsCTe->FieldByName(u"NRINSJUREMIT"_s);
             cdsCTe->FieldByName(u"NRINSESTEMIT"_s)
                 ->SetAsString(cdsPesqEmitente->FieldByName(u"CDINSCESTA"_s)->AsString());
-            cdsCTe->FieldByName(u"NRINSJUREMIT"_s)
-                ->SetAsString(cdsPesqEmitente->FieldByName(u"NRINSJURIEST"_s)->AsString());
+            // The old registration's mask would cut the new one.
+            nrInsJur->SetEditMask({});
+            nrInsJur->SetAsString(cdsPesqEmitente->FieldByName(u"NRINSJURIEST"_s)->AsString());
+            // A choice is always checked, even one that keeps the registration: another state
+            // registration of the same establishment is another emitter.
+            stNrInsJurEmitAux.clear();
             Vd_Emitente(false);
+            stNrInsJurEmitAux = nrInsJur->AsString();
+            nrInsJur->SetEditMask(PictPess(cdsCTe->FieldByName(u"IDTPIJUREMIT"_s)->AsString()));
         }
     } catch (...) {
         qryPesqEmitente->Close();

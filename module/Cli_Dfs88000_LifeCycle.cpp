@@ -61,6 +61,10 @@ void TfrmCTe::criaCicloVida()
     cdsCTe->BeforeDelete = [this](TClientDataSet *) {
         cdsCTeBeforeEditDelete();
     };
+    cdsCTe->BeforeInsert = [this](TClientDataSet *) {
+        if (AcertaGravacaoPendente())
+            Abort();
+    };
     cdsCTe->BeforePost = [this](TClientDataSet *) {
         cdsCTeBeforePost();
     };
@@ -124,6 +128,8 @@ void TfrmCTe::MostraJanela()
 
 void TfrmCTe::CarregaDadosGerais()
 {
+    // A reload drops the change log: a save of unknown outcome is settled first.
+    AcertaGravacaoPendente();
     const TRecordFilter filtro
         = Cli_Dfs88100::frmFiltroCTe ? Cli_Dfs88100::frmFiltroCTe->Filtro : TRecordFilter();
     const QVariantList args = SelectionArguments(medCdEmpresa->text(), filtro);
@@ -133,8 +139,6 @@ void TfrmCTe::CarregaDadosGerais()
         {cdsCTe, cdsInscrEstad, cdsCTeImpostos, cdsCTeCompValor, cdsPesqCompValorPrest,
          cdsCTeDocFiscais, cdsPesqDocFiscais, cdsCTeInfQtCarga, cdsCTeDadosAdic},
         Orvglob::SiglaModulo(Orvglob::ModuloAtiv));
-    // The change log went with the old content.
-    m_idGravacao.clear();
     stVersaoProcesso = loaded.versaoProcesso;
     slCTeCompValor = loaded.compValorKeys;
     slCTeDocFiscais = loaded.docFiscaisKeys;
@@ -146,9 +150,9 @@ void TfrmCTe::CarregaDadosGerais()
 void TfrmCTe::CarregaPesqDocFiscais()
 {
     Vd_DataEmissao();
-    const QVariant reply = chamaServidor(
-        u"GetDocFiscais"_s,
-        {u"T"_s, u"T"_s, u"T"_s, depEmissaoIni->GetDate(), depEmissaoFim->GetDate(), u"N"_s});
+    const QVariant reply = chamaServidor(u"GetDocFiscais"_s,
+                                         {u"T"_s, u"T"_s, u"T"_s, depEmissaoIni->GetDate(),
+                                          depEmissaoFim->GetDate(), u"N"_s, empresaDocumento()});
     CheckReply(reply);
     cdsPesqDocFiscais->SetData(reply.toList().value(1));
 }
@@ -208,6 +212,9 @@ void TfrmCTe::Alterar()
 // Documents the authority has seen are neither altered nor deleted.
 void TfrmCTe::cdsCTeBeforeEditDelete()
 {
+    // The list the user would change is the one before a save of unknown outcome.
+    if (AcertaGravacaoPendente())
+        Abort();
     const QString status = cdsCTe->FieldByName(u"IDSTATUSCTE"_s)->AsString();
     if (!status.isEmpty() && !StatusEditable(status))
         MensErro(StatusBlockedText(status, *msgPadrao, *msgListaDados));
@@ -274,27 +281,35 @@ QList<TClientDataSet *> TfrmCTe::DadosDoDocumento() const
 
 void TfrmCTe::AplicaAlteracoes(bool exclusao)
 {
-    double cdCte = cdsCTe->IsEmpty() ? 0 : cdsCTe->FieldByName(u"CDCTE"_s)->AsFloat();
-    // One identifier per change log: a save sent again after an answer that never came is
+    const double cdCte = cdsCTe->IsEmpty() ? 0 : cdsCTe->FieldByName(u"CDCTE"_s)->AsFloat();
+    // One identifier per request: a save sent again after an answer that never came is
     // recognised by the server and not applied twice.
-    if (m_idGravacao.isEmpty())
-        m_idGravacao = NewSaveRequestId();
-    bool respondido = false;
+    TGravacaoPendente gravacao {SaveArguments(DadosDoDocumento(), NewSaveRequestId()), exclusao,
+                                cdCte};
+    enviaGravacao(std::move(gravacao), true);
+}
+
+void TfrmCTe::enviaGravacao(TGravacaoPendente gravacao, bool voltaEdicao)
+{
+    QVariant answer;
     try {
-        const QVariantList args = SaveArguments(DadosDoDocumento(), m_idGravacao);
-        const QVariant answer = chamaServidor(u"AplicaAlteracoes"_s, args, 1);
-        respondido = true;
-        const QVariant reply = CheckResultServ(answer, true, 0);
-        cdCte = SavedKey(reply);
+        answer = chamaServidor(u"AplicaAlteracoes"_s, gravacao.args, 1);
     } catch (...) {
-        // A refusal wrote nothing: the next save is a new one. Without an answer the outcome
-        // is unknown and the identifier stays with the change log.
-        if (respondido)
-            m_idGravacao.clear();
-        if (exclusao) {
-            // Nothing was typed: the list comes back as the server holds it.
+        // No answer: the server may have saved or not. The request is kept exactly as it was
+        // sent, and its outcome is settled before anything else is done to the list; until then
+        // the document shows what was typed, its changes still logged.
+        m_gravacaoPendente = std::move(gravacao);
+        throw;
+    }
+    double cdCte = gravacao.cdCte;
+    try {
+        cdCte = SavedKey(CheckResultServ(answer, true, 0));
+    } catch (...) {
+        if (gravacao.exclusao) {
+            // The delete is given up, as Cancel would, whether or not the list comes back.
+            CancelChangeLogs(DadosDoDocumento());
             FrameworkGuard([this, cdCte] { RecarregaEm(cdCte); });
-        } else {
+        } else if (voltaEdicao) {
             // The refused document stays as the user left it, its changes still logged, so it
             // can be corrected and confirmed again or cancelled.
             cdsCTe->Edit();
@@ -302,9 +317,19 @@ void TfrmCTe::AplicaAlteracoes(bool exclusao)
         throw;
     }
     // Saved: the changes are the server's now, whether or not the reload below works.
-    m_idGravacao.clear();
     MergeChangeLogs(DadosDoDocumento());
     RecarregaEm(cdCte);
+}
+
+bool TfrmCTe::AcertaGravacaoPendente()
+{
+    if (!m_gravacaoPendente)
+        return false;
+    TGravacaoPendente gravacao = *std::exchange(m_gravacaoPendente, std::nullopt);
+    // Inside an edit about to start: a refusal leaves the changes logged for the next edit.
+    enviaGravacao(std::move(gravacao), false);
+    msgPadrao->ShowMsg(u"GRAVACAO_PENDENTE_CONCLUIDA"_s, TMsgKind::Information, mbOK);
+    return true;
 }
 
 void TfrmCTe::RecarregaEm(double cdCte)
@@ -357,7 +382,6 @@ void TfrmCTe::cdsCTeAfterCancel()
 void TfrmCTe::DescartaAlteracoes()
 {
     CancelChangeLogs(DadosDoDocumento());
-    m_idGravacao.clear();
 }
 
 // --- 8. moving to a document -------------------------------------------------------------------
@@ -377,6 +401,7 @@ void TfrmCTe::cdsCTeAfterScroll()
     stNrInsJurDestAux = campo(cdsCTe, u"NRINSJURDEST"_s);
     stNrInsJurTomaAux = campo(cdsCTe, u"NRINSJURTOMA"_s);
     stCdArvProdAux = campo(cdsCTe, u"CDARVPROD"_s);
+    stChaveFiscalAux = chaveFiscal();
     doVrTotaPrestServ = cdsCTe->FieldByName(u"VRTOTAPRESTSERV"_s)->AsFloat();
 
     AtualizaComandos();

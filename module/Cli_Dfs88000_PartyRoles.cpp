@@ -145,10 +145,20 @@ void TfrmCTe::LimpaDadosParte(int i, bool boTodos)
     LimpaTexto(Partes[i].secao, boTodos);
     if (!emEdicao())
         return;
-    for (const QString &campo :
-         {partyClientCodeField(sufixo), partySupplierCodeField(sufixo), u"IDTPIJUR"_s + sufixo}) {
-        TField *f = cdsCTe->FieldByName(campo);
-        if (!f->IsNull())
+    QStringList campos {partyClientCodeField(sufixo), partySupplierCodeField(sufixo),
+                        u"IDTPIJUR"_s + sufixo};
+    // Everything the register row brought goes with the party, the fields no control shows
+    // (place codes, SUFRAMA) included.
+    if (boTodos) {
+        QList<PartyColumn> colunas = partyRegisterColumns();
+        if (sufixo == u"DEST")
+            colunas << recipientSuframaColumn();
+        for (const PartyColumn &c : std::as_const(colunas))
+            campos << c.stem + sufixo;
+    }
+    for (const QString &campo : std::as_const(campos)) {
+        TField *f = cdsCTe->FindField(campo);
+        if (f && !f->IsNull())
             f->Clear();
     }
 }
@@ -172,7 +182,8 @@ void TfrmCTe::Vd_Parte(int i, bool boTestaVazio, const QString &kind)
             = cdsCTe->FieldByName(partyClientCodeField(parte.sufixo))->AsString();
         const QString cdFornecedor
             = cdsCTe->FieldByName(partySupplierCodeField(parte.sufixo))->AsString();
-        const QString digitada = inscricaoDigitada(parte.dbeNrInsJur);
+        const QString digitada
+            = inscricaoInformada(cdsCTe->FieldByName(u"NRINSJUR"_s + parte.sufixo));
         LimpaDadosParte(i, false);
         if (EmptyString(digitada)) {
             if (boTestaVazio)
@@ -304,10 +315,18 @@ void TfrmCTe::btnInsJurParteClick(int i)
             else
                 cdsCTe->FieldByName(partyClientCodeField(sufixo))
                     ->SetAsString(linha->FieldByName(u"CDCLIENTE"_s)->AsString());
-            cdsCTe->FieldByName(u"NRINSJUR"_s + sufixo)
-                ->SetAsString(linha->FieldByName(fornecedor ? u"NRINSJURFORN"_s : u"NRINSJURCLIE"_s)
-                                  ->AsString());
+            TField *nrInsJur = cdsCTe->FieldByName(u"NRINSJUR"_s + sufixo);
+            // The old registration's mask would cut the new one.
+            nrInsJur->SetEditMask({});
+            nrInsJur->SetAsString(
+                linha->FieldByName(fornecedor ? u"NRINSJURFORN"_s : u"NRINSJURCLIE"_s)->AsString());
+            // A choice is always checked, even one that keeps the registration: another register
+            // row with the same registration is another party.
+            papel(i).aceita->clear();
             Vd_Parte(i, false, kind);
+            *papel(i).aceita = nrInsJur->AsString();
+            nrInsJur->SetEditMask(
+                PictPess(cdsCTe->FieldByName(u"IDTPIJUR"_s + sufixo)->AsString()));
         }
     } catch (...) {
         fecha();

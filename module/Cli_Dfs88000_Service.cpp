@@ -18,6 +18,7 @@
 #include "StrUtils.h"
 
 #include <QLineEdit>
+#include <QSet>
 #include <QTabWidget>
 
 using namespace Qt::StringLiterals;
@@ -113,6 +114,9 @@ void TfrmCTe::criaServico()
         = consulta(u"qryProduto"_s,
                    u"SELECT CDARVPROD, NMPRODUTO, CDPRODUTO FROM PRODUTO WHERE CDNVPRODUTO "
                    "= (SELECT MAX(CDNVPRODUTO) FROM PRODUTO) AND CDARVPROD = :P_CDARVPROD"_s);
+    // The messages that fiscal treatments add as standard observations.
+    qryMensServico
+        = consulta(u"qryMensServico"_s, u"SELECT DISTINCT CDMENSAGEM FROM TRIBSERVICOMENS"_s);
     qryPesqProduto->SetFieldDisplay(u"CDARVPROD"_s, codigo, 20);
     qryPesqProduto->SetFieldDisplay(u"NMPRODUTO"_s, nome, 50);
     qryPesqProduto->SetFieldDisplay(u"CDPRODUTO"_s, {}, 10, false);
@@ -462,6 +466,20 @@ void TfrmCTe::panServPrestadoExit()
         return;
     stCdArvProdAux = cdsCTe->FieldByName(u"CDARVPROD"_s)->AsString();
     doVrTotaPrestServ = cdsCTe->FieldByName(u"VRTOTAPRESTSERV"_s)->AsFloat();
+    stChaveFiscalAux = chaveFiscal();
+}
+
+QString TfrmCTe::chaveFiscal() const
+{
+    if (!cdsCTe->Active())
+        return {};
+    QStringList partes;
+    for (const char16_t *f :
+         {u"NRINSESTEMIT", u"CDTIPOOPER", u"IDCADTOMADOR", u"CDTOMADORCLI", u"CDTOMADORFOR",
+          u"CDPAISINISERV", u"SGESTADOINISERV", u"CDMUNICINISERV", u"CDPAISFIMSERV",
+          u"SGESTADOFIMSERV", u"CDMUNICFIMSERV"})
+        partes << cdsCTe->FieldByName(QString::fromUtf16(f))->AsString();
+    return partes.join(u'|');
 }
 
 void TfrmCTe::falhaProduto(QWidget *control, const QString &key)
@@ -476,8 +494,12 @@ void TfrmCTe::Vd_Produto(bool boTestaVazio)
 {
     if (!documentoEmEdicao())
         return;
-    if (cdsCTe->FieldByName(u"CDARVPROD"_s)->AsString() == stCdArvProdAux
-        && cdsCTe->FieldByName(u"VRTOTAPRESTSERV"_s)->AsFloat() == doVrTotaPrestServ)
+    // The parametrization is keyed on more than the product and the total: a change of the
+    // operation type, the emitter or the payer asks the server again too.
+    const QString produto = cdsCTe->FieldByName(u"CDARVPROD"_s)->AsString();
+    if (produto == stCdArvProdAux
+        && cdsCTe->FieldByName(u"VRTOTAPRESTSERV"_s)->AsFloat() == doVrTotaPrestServ
+        && (produto.isEmpty() || chaveFiscal() == stChaveFiscalAux))
         return;
     try {
         const QString codigo = semMascara(cdsCTe->FieldByName(u"CDARVPROD"_s)->AsString());
@@ -526,6 +548,7 @@ void TfrmCTe::Vd_Produto(bool boTestaVazio)
         aplicaDadosServico(reply.toList());
     } catch (...) {
         stCdArvProdAux.clear();
+        stChaveFiscalAux.clear();
         doVrTotaPrestServ = 0;
         throw;
     }
@@ -562,6 +585,7 @@ void TfrmCTe::aplicaDadosServico(const QVariantList &reply)
         }
         livres.solta();
         cdsCTeDadosAdicAux->SetData(reply.value(5));
+        removeObservacoesPadrao();
         if (!cdsCTeDadosAdicAux->IsEmpty()) {
             poeEmEdicao(cdsCTe);
             const double cdCte = cdsCTe->FieldByName(u"CDCTE"_s)->AsFloat();
@@ -581,6 +605,27 @@ void TfrmCTe::aplicaDadosServico(const QVariantList &reply)
     }
 }
 
+// The standard observations of a fiscal treatment are replaced by those of the new one, not
+// added again; what the user typed (no message code) stays.
+void TfrmCTe::removeObservacoesPadrao()
+{
+    qryMensServico->Close();
+    qryMensServico->Open();
+    QSet<QString> padrao;
+    for (const contracts::Row &row : qryMensServico->ToPacket().rows)
+        padrao.insert(row.value(0).toString().trimmed());
+    qryMensServico->Close();
+    cdsCTeDadosAdic->Cancel();
+    cdsCTeDadosAdic->First();
+    while (!cdsCTeDadosAdic->Eof()) {
+        const QString codigo = cdsCTeDadosAdic->FieldByName(u"CDMENSAGEM"_s)->AsString().trimmed();
+        if (!codigo.isEmpty() && padrao.contains(codigo))
+            cdsCTeDadosAdic->Delete();
+        else
+            cdsCTeDadosAdic->Next();
+    }
+}
+
 void TfrmCTe::LimpaDadosServico(bool boLimpaProduto)
 {
     if (boLimpaProduto) {
@@ -591,6 +636,7 @@ void TfrmCTe::LimpaDadosServico(bool boLimpaProduto)
                 f->Clear();
         }
         stCdArvProdAux.clear();
+        stChaveFiscalAux.clear();
         doVrTotaPrestServ = 0;
     }
     LimpaListasServico();

@@ -1,6 +1,7 @@
 #include "DemoData.h"
 
 #include "CTeRecord.h"
+#include "FiscalTreatment.h"
 #include "Operations.h"
 #include "ServerError.h"
 #include "SqlSupport.h"
@@ -252,10 +253,17 @@ struct DemoParty
 };
 
 // A document of company 01 from São Paulo state: a sender and a recipient among the demo clients
-// or suppliers, the sender pays; a dispatcher only when given.
+// or suppliers, the sender pays; a dispatcher only when given. CFOP, nature and `tax` are the
+// host's parametrization for the service.
+// The end of the service as the editor copies it from the host's municipality.
+struct DemoPlace
+{
+    const char16_t *uf, *ufName, *ufCode, *municipality, *name, *ibge;
+};
+
 contracts::Delta demoDocument(CallContext &ctx, int daysAgo, DemoParty sender, DemoParty recipient,
-                              DemoParty dispatcher, const QString &ufEnd, const QString &munEnd,
-                              double total)
+                              DemoParty dispatcher, const DemoPlace &end, double total,
+                              QHash<QString, QVariant> &tax)
 {
     contracts::Delta d;
     d.fields = contracts::cte::documentFields();
@@ -275,8 +283,6 @@ contracts::Delta demoDocument(CallContext &ctx, int daysAgo, DemoParty sender, D
         {u"IDVERPROCESSO"_s, u"ORV_DFS_1.00"_s},
         {u"IDRETIRA"_s, u"1"_s},
         {u"IDEMAILCTE"_s, u"P"_s},
-        {u"CDCFOP"_s, ufEnd == u"SP" ? u"5353"_s : u"6353"_s},
-        {u"DSNATUOPERACAO"_s, u"PRESTACAO DE SERVICO DE TRANSPORTE"_s},
         {u"CDPAISINISERV"_s, u"1058"_s},
         {u"NMPAISINISERV"_s, u"BRASIL"_s},
         {u"CDPAISBACENINISERV"_s, u"1058"_s},
@@ -289,8 +295,12 @@ contracts::Delta demoDocument(CallContext &ctx, int daysAgo, DemoParty sender, D
         {u"CDPAISFIMSERV"_s, u"1058"_s},
         {u"NMPAISFIMSERV"_s, u"BRASIL"_s},
         {u"CDPAISBACENFIMSERV"_s, u"1058"_s},
-        {u"SGESTADOFIMSERV"_s, ufEnd},
-        {u"CDMUNICFIMSERV"_s, munEnd},
+        {u"SGESTADOFIMSERV"_s, QString::fromUtf16(end.uf)},
+        {u"NMESTADOFIMSERV"_s, QString::fromUtf16(end.ufName)},
+        {u"CDESTADOIBGEFIMSERV"_s, QString::fromUtf16(end.ufCode)},
+        {u"CDMUNICFIMSERV"_s, QString::fromUtf16(end.municipality)},
+        {u"NMMUNICFIMSERV"_s, QString::fromUtf16(end.name)},
+        {u"CDMUNICIBGEFIMSERV"_s, QString::fromUtf16(end.ibge)},
         {u"IDCADEXPEDIDOR"_s, u"N"_s},
         {u"IDCADRECEBEDOR"_s, u"N"_s},
         {u"IDTOMADOR"_s, u"0"_s},
@@ -319,6 +329,21 @@ contracts::Delta demoDocument(CallContext &ctx, int daysAgo, DemoParty sender, D
     party(u"EXPE"_s, dispatcher);
     party(u"DEST"_s, recipient);
     party(u"TOMA"_s, sender);
+    const auto treatment = fiscal::findTreatment(ctx, fiscal::keysOfDocument(v));
+    if (!treatment)
+        throw ServerError(u"demo: no fiscal treatment for a demo document"_s);
+    v.insert(u"CDCFOP"_s, treatment->cfop);
+    v.insert(u"DSNATUOPERACAO"_s, treatment->nature);
+    const fiscal::Icms icms = fiscal::icmsOf(*treatment, money::centsOf(total).value_or(0));
+    tax = {{u"CDIMPOSTO"_s, treatment->taxCode},
+           {u"SGIMPOSTO"_s, treatment->taxName},
+           {u"VRBASECALCULO"_s, money::toDouble(icms.base)},
+           {u"VRALIQUOTA"_s, money::toDouble(icms.rate)},
+           {u"VRREDBASECALC"_s, money::toDouble(icms.reduction)},
+           {u"VRIMPOSTO"_s, money::toDouble(icms.value)},
+           {u"VRCREDPRESUMIDO"_s, money::toDouble(icms.credit)},
+           {u"CDSITUTRIBIT"_s, treatment->cst},
+           {u"CDFISCALIT"_s, treatment->fiscalCode}};
     contracts::Row row;
     for (const contracts::FieldDef &f : d.fields)
         row.append(v.value(f.name));
@@ -348,33 +373,51 @@ void insertDocuments(const QSqlDatabase &db)
     {
         int daysAgo;
         DemoParty sender, recipient, dispatcher;
-        const char16_t *ufEnd, *munEnd;
+        DemoPlace end;
         double total;
     };
     // Clients for the most part; one sent by a supplier (with a supplier dispatching it) and one
     // delivered to a supplier.
     const Doc docs[] = {
-        {3, {u"C", u"101"}, {u"C", u"102"}, {}, u"MG", u"0620", 1850.00},
-        {2, {u"C", u"112"}, {u"C", u"110"}, {}, u"PE", u"1160", 2740.50},
-        {1, {u"C", u"101"}, {u"C", u"111"}, {}, u"RJ", u"0455", 980.00},
-        {2, {u"F", u"201"}, {u"C", u"103"}, {u"F", u"206"}, u"RS", u"0210", 1320.00},
-        {1, {u"C", u"104"}, {u"F", u"202"}, {}, u"RS", u"0510", 640.00},
+        {3,
+         {u"C", u"101"},
+         {u"C", u"102"},
+         {},
+         {u"MG", u"MINAS GERAIS", u"31", u"0620", u"BELO HORIZONTE", u"3106200"},
+         1850.00},
+        {2,
+         {u"C", u"112"},
+         {u"C", u"110"},
+         {},
+         {u"PE", u"PERNAMBUCO", u"26", u"1160", u"RECIFE", u"2611606"},
+         2740.50},
+        {1,
+         {u"C", u"101"},
+         {u"C", u"111"},
+         {},
+         {u"RJ", u"RIO DE JANEIRO", u"33", u"0455", u"RIO DE JANEIRO", u"3304557"},
+         980.00},
+        {2,
+         {u"F", u"201"},
+         {u"C", u"103"},
+         {u"F", u"206"},
+         {u"RS", u"RIO GRANDE DO SUL", u"43", u"0210", u"BENTO GONCALVES", u"4302105"},
+         1320.00},
+        {1,
+         {u"C", u"104"},
+         {u"F", u"202"},
+         {},
+         {u"RS", u"RIO GRANDE DO SUL", u"43", u"0510", u"CAXIAS DO SUL", u"4305108"},
+         640.00},
     };
     QList<qint64> keys;
     for (const Doc &doc : docs) {
-        const double tax = std::round(doc.total * 12.0) / 100.0;
+        QHash<QString, QVariant> tax;
+        const contracts::Delta document = demoDocument(ctx, doc.daysAgo, doc.sender, doc.recipient,
+                                                       doc.dispatcher, doc.end, doc.total, tax);
         const Args args {
-            QVariant::fromValue(demoDocument(ctx, doc.daysAgo, doc.sender, doc.recipient,
-                                             doc.dispatcher, QString::fromUtf16(doc.ufEnd),
-                                             QString::fromUtf16(doc.munEnd), doc.total)),
-            QVariant::fromValue(childRows(contracts::cte::taxFields(),
-                                          {{{u"CDIMPOSTO"_s, u"01"_s},
-                                            {u"SGIMPOSTO"_s, u"ICMS"_s},
-                                            {u"VRBASECALCULO"_s, doc.total},
-                                            {u"VRALIQUOTA"_s, 12.0},
-                                            {u"VRIMPOSTO"_s, tax},
-                                            {u"CDSITUTRIBIT"_s, u"00"_s},
-                                            {u"CDFISCALIT"_s, u"1"_s}}})),
+            QVariant::fromValue(document),
+            QVariant::fromValue(childRows(contracts::cte::taxFields(), {tax})),
             QVariant::fromValue(childRows(contracts::cte::valueComponentFields(),
                                           {{{u"CDCOMPVRPREST"_s, 1.0},
                                             {u"DSCOMPVRPREST"_s, u"FRETE PESO"_s},

@@ -19,5 +19,8 @@ qint64 insertCompleteDemoDocument(const QSqlDatabase &db);
 // Writes the demo issuer's self-signed certificate as PATH.p12, its random password as
 // PATH.password and the certificate alone as PATH.pem.
 bool writeDemoCertificate(const QString &path);
+// Writes the state registrations of every demo company, one "UF IE CNPJ" line each, for the
+// authority stand-in to register.
+bool writeDemoIssuers(const QSqlDatabase &db, const QString &path);
 
 } // namespace demodata

@@ -3,6 +3,9 @@
 // on values that someone else has changed since they were read.
 #include "Operations.h"
 
+#include "CTeRecord.h"
+#include "FiscalTreatment.h"
+#include "Money.h"
 #include "PacketSql.h"
 #include "RpcProtocol.h"
 #include "SaveRequests.h"
@@ -113,6 +116,11 @@ CheckedDelta checkDelta(const Delta &delta, const schema::StoredList &list)
                 if (f.size > 0 && !v.isNull() && v.toString().size() > f.size)
                     throw ServerError(
                         srvMsg("DELTA_VALOR_LONGO").arg(f.name, list.dataset).arg(f.size));
+                // Reais are kept to the cent: 1000.555 is refused, not stored as typed.
+                if (row == &ch.newValues && !v.isNull() && contracts::cte::isMoneyField(f.name)
+                    && !money::centsOf(v))
+                    throw ServerError(
+                        srvMsg("DELTA_VALOR_CENTAVOS").arg(v.toString(), f.name, list.dataset));
             }
         }
     }
@@ -134,7 +142,9 @@ public:
 
     qint64 applyDocument(const CheckedDelta &d);
     void applyChildren(const CheckedDelta &d);
-    void finish() { numberNewDocument(); }
+    // Checks the fiscal result of every document whose record or taxes changed, then numbers
+    // the new document.
+    void finish();
     qint64 savedKey() const { return m_savedKey; }
 
 private:
@@ -165,7 +175,15 @@ private:
     QString m_newCompany, m_newModel, m_newSeries;
     qint64 m_savedKey = 0;
     QHash<qint64, bool> m_editable;
+    QSet<qint64> m_fiscalChanged;
 };
+
+void Saver::finish()
+{
+    for (const qint64 document : std::as_const(m_fiscalChanged))
+        fiscal::requireAgreement(m_ctx, document);
+    numberNewDocument();
+}
 
 QList<qint64> Saver::newKeys(const schema::StoredList &list, int count)
 {
@@ -386,6 +404,7 @@ qint64 Saver::applyDocument(const CheckedDelta &d)
             m_newSeries = series;
             m_newDocument = key;
             m_savedKey = key;
+            m_fiscalChanged.insert(key);
             break;
         }
         case Change::Kind::Update: {
@@ -396,6 +415,7 @@ qint64 Saver::applyDocument(const CheckedDelta &d)
             requireUnchanged(list, old, stored);
             updateRow(list, key, d.values(ch.newValues), serverOwnedDocumentFields());
             m_savedKey = key;
+            m_fiscalChanged.insert(key);
             break;
         }
         case Change::Kind::Delete: {
@@ -413,6 +433,7 @@ qint64 Saver::applyDocument(const CheckedDelta &d)
             runSql(m_ctx.db, u"DELETE FROM CTELOTEDOC WHERE CDCTE = :K"_s, {{u":K", key}});
             deleteRow(list, key);
             m_editable.remove(key);
+            m_fiscalChanged.remove(key);
             m_savedKey = key;
             break;
         }
@@ -457,6 +478,8 @@ void Saver::applyChildren(const CheckedDelta &d)
         }
         if (m_savedKey == 0)
             m_savedKey = document;
+        if (list.table == u"CTEIMPOSTOS")
+            m_fiscalChanged.insert(document);
     }
     const QList<qint64> keys = newKeys(list, int(inserts.size()));
     for (qsizetype i = 0; i < inserts.size(); ++i)
@@ -477,7 +500,8 @@ QVariant AplicaAlteracoes(CallContext &ctx, const Args &args)
     // A repeated save is answered with the first outcome and applied no second time.
     const QString request = args.at(lists.size()).toString();
     saverequests::checkIdentifier(request);
-    if (auto first = saverequests::firstOutcome(ctx.db, request, ctx.user))
+    const QString digest = saverequests::contentDigest(args.mid(0, lists.size()));
+    if (auto first = saverequests::firstOutcome(ctx.db, request, ctx.user, digest))
         return *first;
 
     // A list without changes comes as null and stays without a checked delta (list null).
@@ -496,8 +520,8 @@ QVariant AplicaAlteracoes(CallContext &ctx, const Args &args)
     {
         SqlTransaction tx(ctx.db);
         // Taken first: a concurrent save of the same identifier waits here for this one's end.
-        if (!saverequests::claim(ctx.db, request, ctx.user)) {
-            auto first = saverequests::firstOutcome(ctx.db, request, ctx.user);
+        if (!saverequests::claim(ctx.db, request, ctx.user, digest)) {
+            auto first = saverequests::firstOutcome(ctx.db, request, ctx.user, digest);
             if (!first)
                 throw ServerError(srvMsg("REQUISICAO_RESPOSTA_ILEGIVEL").arg(request));
             return *first;

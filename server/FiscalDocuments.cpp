@@ -69,12 +69,23 @@ Criteria criteria(const Args &a)
     return c;
 }
 
+// Only the invoices of the document's company, when the caller names it (older callers do not).
+void restrictToCompany(Criteria &c, const Args &a)
+{
+    const QString company = a.value(6).toString().trimmed();
+    if (company.isEmpty())
+        return;
+    c.where += u" AND N.CDEMPRESA = :E"_s;
+    c.binds.append({u":E"_s, company});
+}
+
 } // namespace
 
 QVariant GetDocFiscais(CallContext &ctx, const Args &args)
 {
     const QString mode = args.at(5).toString().trimmed();
     Criteria c = criteria(args);
+    restrictToCompany(c, args);
     const QString columns = packetsql::columnList(invoiceFields(), u"N"_s);
     if (mode == u"N") {
         const QDate from = args.at(3).toDate();

@@ -5,6 +5,7 @@
 #include "ServerMessages.h"
 #include "SqlSupport.h"
 
+#include <QCryptographicHash>
 #include <QDateTime>
 #include <QRegularExpression>
 
@@ -23,16 +24,27 @@ void checkIdentifier(const QString &request)
         throw ServerError(srvMsg("REQUISICAO_ID_INVALIDO").arg(kMaxLength));
 }
 
-std::optional<QVariant> firstOutcome(const QSqlDatabase &db, const QString &request,
-                                     const QString &user)
+QString contentDigest(const QList<QVariant> &deltas)
 {
-    QSqlQuery q
-        = runSql(db, u"SELECT NMUSUARIO, DSRESPOSTA FROM SRVREQUISICAO WHERE DSREQUISICAO = :R"_s,
-                 {{u":R", request}});
+    return QString::fromLatin1(
+        QCryptographicHash::hash(contracts::encodeCall(deltas), QCryptographicHash::Sha256)
+            .toHex());
+}
+
+std::optional<QVariant> firstOutcome(const QSqlDatabase &db, const QString &request,
+                                     const QString &user, const QString &digest)
+{
+    QSqlQuery q = runSql(db,
+                         u"SELECT NMUSUARIO, DSRESPOSTA, DSRESUMO FROM SRVREQUISICAO "
+                         "WHERE DSREQUISICAO = :R"_s,
+                         {{u":R", request}});
     if (!q.next())
         return std::nullopt;
     if (q.value(0).toString() != user)
         throw ServerError(srvMsg("REQUISICAO_DE_OUTRO"));
+    // Saves recorded before the digest was kept have none to compare.
+    if (!q.value(2).isNull() && q.value(2).toString() != digest)
+        throw ServerError(srvMsg("REQUISICAO_OUTRO_CONTEUDO"));
     QString error;
     const auto reply = contracts::decodeReply(q.value(1).toString().toUtf8(), &error);
     if (!reply)
@@ -40,14 +52,18 @@ std::optional<QVariant> firstOutcome(const QSqlDatabase &db, const QString &requ
     return reply;
 }
 
-bool claim(const QSqlDatabase &db, const QString &request, const QString &user)
+bool claim(const QSqlDatabase &db, const QString &request, const QString &user,
+           const QString &digest)
 {
     QSqlQuery q
         = runSql(db,
-                 u"INSERT INTO SRVREQUISICAO (DSREQUISICAO, NMUSUARIO, DTCRIACAO) "
-                 "VALUES (:R, :U, :D) ON CONFLICT (DSREQUISICAO) DO NOTHING "
+                 u"INSERT INTO SRVREQUISICAO (DSREQUISICAO, NMUSUARIO, DTCRIACAO, DSRESUMO) "
+                 "VALUES (:R, :U, :D, :H) ON CONFLICT (DSREQUISICAO) DO NOTHING "
                  "RETURNING DSREQUISICAO"_s,
-                 {{u":R", request}, {u":U", user}, {u":D", QDateTime::currentDateTimeUtc()}});
+                 {{u":R", request},
+                  {u":U", user},
+                  {u":D", QDateTime::currentDateTimeUtc()},
+                  {u":H", digest}});
     return q.next();
 }
 

@@ -48,9 +48,65 @@ QString createListTable(const StoredList &list, bool pg)
     return u"CREATE TABLE %1 (%2)"_s.arg(list.table, cols.join(u", "_s));
 }
 
-// Each step brings the schema from the version before it; never edit a released step.
-QStringList migrationStep(int version, bool pg)
+bool hasTable(const QSqlDatabase &db, const QString &table)
 {
+    QSqlQuery q = isPostgres(db)
+        ? runSql(db,
+                 u"SELECT 1 FROM information_schema.tables WHERE table_schema = current_schema() "
+                 "AND upper(table_name) = :T"_s,
+                 {{u":T", table}})
+        : runSql(db, u"SELECT 1 FROM sqlite_master WHERE type = 'table' AND upper(name) = :T"_s,
+                 {{u":T", table}});
+    return q.next();
+}
+
+bool hasColumn(const QSqlDatabase &db, const QString &table, const QString &column)
+{
+    QSqlQuery q = isPostgres(db)
+        ? runSql(db,
+                 u"SELECT 1 FROM information_schema.columns WHERE table_schema = "
+                 "current_schema() AND upper(table_name) = :T AND upper(column_name) = :C"_s,
+                 {{u":T", table}, {u":C", column}})
+        : runSql(db, u"SELECT 1 FROM pragma_table_info(:T) WHERE upper(name) = :C"_s,
+                 {{u":T", table}, {u":C", column}});
+    return q.next();
+}
+
+// The host's fiscal parametrization as the server reads it since version 6, for a host database
+// created before: rows of their own for a service starting outside the emitter's state, one row
+// per key, and no taxed row within one state without a rate (rows already there are refused
+// when a service would use them).
+QStringList upgradeHostParametrization(const QSqlDatabase &db)
+{
+    if (!hasTable(db, u"TRIBSERVICO"_s) || hasColumn(db, u"TRIBSERVICO"_s, u"IDINICIOFORAUF"_s))
+        return {};
+    const QString needsRate
+        = u"VRALIQUOTA IS NULL AND IDPERCURSO = 'E' AND CDSITUTRIBIT NOT IN ('40', '41', '51')"_s;
+    QStringList sql {
+        u"ALTER TABLE TRIBSERVICO ADD COLUMN IDINICIOFORAUF VARCHAR(1) DEFAULT 'N' NOT NULL"_s,
+        u"CREATE UNIQUE INDEX TRIBSERVICO_CHAVE ON TRIBSERVICO (CDEMPRESA, CDTIPOOPER, "
+        "CDARVPROD, IDPERCURSO, IDINICIOFORAUF, COALESCE(IDCADTOMADOR, ''), "
+        "COALESCE(CDTOMADOR, ''))"_s};
+    if (isPostgres(db)) {
+        sql << u"ALTER TABLE TRIBSERVICO ADD CONSTRAINT TRIBSERVICO_ALIQUOTA CHECK (NOT (%1)) "
+               "NOT VALID"_s.arg(needsRate);
+    } else {
+        // SQLite adds no constraint to a table that exists: triggers do the check.
+        QString check = needsRate;
+        check.replace(u"VRALIQUOTA"_s, u"NEW.VRALIQUOTA"_s)
+            .replace(u"IDPERCURSO"_s, u"NEW.IDPERCURSO"_s)
+            .replace(u"CDSITUTRIBIT"_s, u"NEW.CDSITUTRIBIT"_s);
+        for (const QString &event : {u"INSERT"_s, u"UPDATE"_s})
+            sql << u"CREATE TRIGGER TRIBSERVICO_ALIQUOTA_%1 BEFORE %1 ON TRIBSERVICO WHEN %2 "
+                   "BEGIN SELECT RAISE(ABORT, 'TRIBSERVICO_ALIQUOTA'); END"_s.arg(event, check);
+    }
+    return sql;
+}
+
+// Each step brings the schema from the version before it; never edit a released step.
+QStringList migrationStep(int version, const QSqlDatabase &db)
+{
+    const bool pg = isPostgres(db);
     const QString ts = pg ? u"TIMESTAMP"_s : u"TEXT"_s;
     const QString num = u"NUMERIC(18,4)"_s;
     QStringList sql;
@@ -132,6 +188,11 @@ QStringList migrationStep(int version, bool pg)
                "DSENDERECO VARCHAR(64) NOT NULL, PRIMARY KEY (NMUSUARIO, DSENDERECO))"_s;
     }
     if (version == 6) {
+        // A save's request identifier is bound to a digest of its content.
+        sql << u"ALTER TABLE SRVREQUISICAO ADD COLUMN DSRESUMO VARCHAR(64)"_s;
+        sql << upgradeHostParametrization(db);
+    }
+    if (version == 7) {
         // Cancellation: the event's protocol and procEventoCTe on the document, and the events
         // the authority registered, which number the next one.
         sql << u"ALTER TABLE CTE ADD COLUMN NRPROTOCOLCANC VARCHAR(15)"_s
@@ -145,7 +206,7 @@ QStringList migrationStep(int version, bool pg)
     return sql;
 }
 
-constexpr int kCurrentVersion = 6;
+constexpr int kCurrentVersion = 7;
 
 } // namespace
 
@@ -197,7 +258,7 @@ void createOrUpgrade(const QSqlDatabase &db)
     if (version > kCurrentVersion)
         throw ServerError(srvMsg("SCHEMA_MAIS_NOVO").arg(version).arg(kCurrentVersion));
     for (int v = version + 1; v <= kCurrentVersion; ++v) {
-        for (const QString &sql : migrationStep(v, pg))
+        for (const QString &sql : migrationStep(v, db))
             runSql(db, sql);
         runSql(db, u"INSERT INTO SRVVERSAO (NRVERSAO) VALUES (:V)"_s, {{u":V", v}});
     }

@@ -59,11 +59,20 @@ DOCUMENTO_SEM_NUMERACAO|Alterações recusadas: empresa, série e modelo do conh
 REQUISICAO_ID_INVALIDO|Alterações recusadas: o identificador da gravação deve ter de 1 a %1 letras, dígitos, "-", "_", "{" ou "}".
 REQUISICAO_DE_OUTRO|Alterações recusadas: o identificador da gravação já foi usado por outro usuário.
 REQUISICAO_RESPOSTA_ILEGIVEL|A resposta registrada da gravação não pôde ser lida: %1
+REQUISICAO_OUTRO_CONTEUDO|Alterações recusadas: o identificador da gravação já foi usado para outras alterações. Nada foi gravado: carregue a lista novamente e refaça a alteração.
+DELTA_VALOR_CENTAVOS|Alterações recusadas: o valor %1 do campo %2 (%3) tem mais de duas casas decimais. Nada foi gravado.
+FISCAL_SEM_PARAMETRIZACAO|Alterações recusadas: não há parametrização fiscal para o serviço %1 com o tipo de operação %2 no percurso do conhecimento. Nada foi gravado.
+FISCAL_CFOP_DIVERGENTE|Alterações recusadas: o CFOP "%1" do conhecimento não é o da parametrização fiscal do serviço (%2). Valide novamente o serviço prestado. Nada foi gravado.
+FISCAL_CFOP_SEM_SERVICO|Alterações recusadas: o conhecimento tem o CFOP %1 sem serviço prestado. Nada foi gravado.
+FISCAL_CST_DIVERGENTE|Alterações recusadas: a situação tributária "%1" do %2 do conhecimento não é a da parametrização fiscal do serviço (%3). Valide novamente o serviço prestado. Nada foi gravado.
+FISCAL_IMPOSTO_AUSENTE|Alterações recusadas: falta o %1 da parametrização fiscal do serviço (situação tributária %2). Valide novamente o serviço prestado. Nada foi gravado.
 FILHO_SEM_DOCUMENTO|Alterações recusadas: linha nova de %1 sem conhecimento.
 PARTE_SEM_CRITERIO|Informe o código ou a inscrição para a pesquisa.
 PRODUTO_DEVE|Produto deve ser informado.
 PERCURSO_DEVE|País e estado de início e de término da prestação devem ser informados.
 VALOR_NEGATIVO|O valor total da prestação não pode ser negativo.
+VALOR_TOTAL_CENTAVOS|O valor total da prestação deve ter no máximo duas casas decimais.
+TRIBUTACAO_SEM_ALIQUOTA|A parametrização fiscal %1 do serviço é tributada dentro do estado e não tem alíquota de ICMS. Corrija a parametrização fiscal centralizada.
 MODO_INVALIDO|Modo de pesquisa de documentos fiscais inválido: "%1" (use N ou S).
 PACOTE_PRODUTOS_INVALIDO|Pacote de documentos fiscais inválido: são necessários os campos NRACESSONFE, CDFILIAL e NRLANCTONF.
 )";

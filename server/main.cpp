@@ -160,7 +160,8 @@ int main(int argc, char *argv[])
     const QCommandLineOption demoCertificateOption(
         u"demo-certificate"_s,
         u"Com --demo: grava o certificado A1 de demonstração do emitente demo (ARQUIVO.p12, "
-        "ARQUIVO.password, ARQUIVO.pem)"_s,
+        "ARQUIVO.password, ARQUIVO.pem) e as inscrições estaduais das empresas de demonstração "
+        "(ARQUIVO.issuers)"_s,
         u"FILE"_s);
     const QCommandLineOption trustedProxyOption(
         u"trusted-proxy"_s,
@@ -202,6 +203,13 @@ int main(int argc, char *argv[])
     if (!checkDatabaseFile(connection, administering))
         return 1;
     setServerConnectionString(connection);
+    {
+        // The build and the installation put the schema package beside the programs.
+        TransmissionSettings defaults;
+        defaults.schemaDir
+            = QDir::cleanPath(QCoreApplication::applicationDirPath() + u"/../schemas/PL_CTe_400"_s);
+        setTransmissionSettings(defaults);
+    }
     if (parser.isSet(settingsOption)) {
         QString error;
         const TransmissionSettings settings
@@ -219,7 +227,9 @@ int main(int argc, char *argv[])
             std::fprintf(stderr, "cte-server: %s\n",
                          loaded ? "demo data loaded" : "demo data already present");
             if (parser.isSet(demoCertificateOption)
-                && !demodata::writeDemoCertificate(parser.value(demoCertificateOption))) {
+                && (!demodata::writeDemoCertificate(parser.value(demoCertificateOption))
+                    || !demodata::writeDemoIssuers(
+                        workerDatabase(), parser.value(demoCertificateOption) + u".issuers"_s))) {
                 std::fprintf(stderr, "cte-server: cannot write the demo certificate\n");
                 return 1;
             }

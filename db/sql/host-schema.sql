@@ -138,9 +138,12 @@ CREATE TABLE MENSAGEM (
 -- Fiscal treatment of the services a company renders, by outgoing operation type, service
 -- product and kind of route (IDPERCURSO: "E" within one state, "I" between states, "X" abroad).
 -- A row may name one payer (IDCADTOMADOR "C" client or "F" supplier, and its code CDTOMADOR);
--- such a row wins over the row without payer. VRALIQUOTA null: the interstate rate of the route's
--- two states. VRREDBASECALC reduces the ICMS base, VRPERCCREDPRES is the presumed credit as a
--- share of the ICMS value (percentages).
+-- such a row wins over the row without payer. IDINICIOFORAUF "S": the rows of a service that
+-- starts in a state other than the emitter's establishment ("N" otherwise). VRALIQUOTA null: the
+-- interstate rate of the route's two states, so a taxed row within one state must have one (the
+-- untaxed situations 40, 41 and 51 need none). VRREDBASECALC reduces the ICMS base,
+-- VRPERCCREDPRES is the presumed credit as a share of the ICMS value (percentages). One row per
+-- key: company, operation type, product, route, start and payer.
 CREATE TABLE TRIBSERVICO (
     NRTRIBSERVICO   NUMERIC(9)   NOT NULL PRIMARY KEY,
     CDEMPRESA       VARCHAR(2)   NOT NULL REFERENCES EMPRESA (CDEMPRESA),
@@ -157,9 +160,13 @@ CREATE TABLE TRIBSERVICO (
     CDFISCALIT      VARCHAR(1),
     VRALIQUOTA      NUMERIC(5,2),
     VRREDBASECALC   NUMERIC(5,2) NOT NULL,
-    VRPERCCREDPRES  NUMERIC(5,2) NOT NULL
+    VRPERCCREDPRES  NUMERIC(5,2) NOT NULL,
+    IDINICIOFORAUF  VARCHAR(1)   DEFAULT 'N' NOT NULL CHECK (IDINICIOFORAUF IN ('S', 'N')),
+    CONSTRAINT TRIBSERVICO_ALIQUOTA
+        CHECK (VRALIQUOTA IS NOT NULL OR IDPERCURSO <> 'E' OR CDSITUTRIBIT IN ('40', '41', '51'))
 );
-CREATE INDEX TRIBSERVICO_SERVICO ON TRIBSERVICO (CDEMPRESA, CDTIPOOPER, CDARVPROD, IDPERCURSO);
+CREATE UNIQUE INDEX TRIBSERVICO_CHAVE ON TRIBSERVICO (CDEMPRESA, CDTIPOOPER, CDARVPROD,
+    IDPERCURSO, IDINICIOFORAUF, COALESCE(IDCADTOMADOR, ''), COALESCE(CDTOMADOR, ''));
 
 -- The standard observations of a fiscal treatment, in order.
 CREATE TABLE TRIBSERVICOMENS (

@@ -75,6 +75,7 @@ FW_DS_CAMPO_NAO_ENCONTRADO|Campo %1 não encontrado em %2.
 FW_DS_CAMPO_DUPLICADO|O campo %1 já existe em %2.
 FW_DS_CAMPO_OBRIGATORIO|O campo %1 deve ser informado.
 FW_DS_VALOR_INVALIDO|"%1" não é um valor válido para o campo %2.
+FW_DS_CASAS_DECIMAIS|O campo %1 aceita no máximo %2 casas decimais ("%3").
 FW_DS_FILTRO_INVALIDO|Filtro inválido em %1: "%2" (posição %3).
 FW_DS_LOCATE_INVALIDO|Pesquisa inválida em %2: campos "%1" e valores não correspondem.
 FW_DS_REGISTRO_NAO_ENCONTRADO|Registro não encontrado em %1.

@@ -788,6 +788,10 @@ void TClientDataSet::writeValue(TField *field, const QVariant &value)
     if (!stored)
         MensErro(FwMsg(u"FW_DS_VALOR_INVALIDO"_s).arg(value.toString(), field->DisplayLabel()));
     QVariant &slot = d->buffer[field->m_slot];
+    // Writing the value the field already holds changes nothing: no validation, no notice to
+    // the controls, no change handler (which may clear what depends on the field).
+    if (slot.isNull() == stored->isNull() && (slot.isNull() || slot == *stored))
+        return;
     const QVariant old = slot;
     slot = *stored;
     if (field->OnValidate) {

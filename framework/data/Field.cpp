@@ -1,8 +1,10 @@
 #include "Field.h"
 
 #include "ClientDataSet.h"
+#include "Exceptions.h"
 #include "FieldFormat.h"
 #include "Masks.h"
+#include "Messages.h"
 
 #include <cmath>
 
@@ -122,6 +124,13 @@ void TField::SetValue(const QVariant &value)
 
 void TField::SetText(const QString &text)
 {
+    // A typed number keeps no more decimals than its field shows: money is kept to the cent,
+    // never rounded behind the user's back.
+    if (m_def.type == FieldType::Float && !m_displayFormat.isEmpty()) {
+        const int shown = FieldFormat::DecimalsOfFormat(m_displayFormat);
+        if (FieldFormat::DecimalsOfText(text) > shown)
+            MensErro(FwMsg(u"FW_DS_CASAS_DECIMAIS"_s).arg(DisplayLabel()).arg(shown).arg(text));
+    }
     if (OnSetText) {
         const TFieldSetTextEvent call = OnSetText;
         call(this, text);

@@ -170,6 +170,37 @@ bool TextToFloat(const QString &text, double *value)
     return ok;
 }
 
+int DecimalsOfText(const QString &text)
+{
+    if (!TextToFloat(text, nullptr))
+        return -1;
+    QString t = text.trimmed();
+    if (t.contains(u','))
+        t = t.section(u',', 1);
+    else if (t.contains(u'.'))
+        t = t.section(u'.', 1);
+    else
+        return 0;
+    int n = 0;
+    for (const QChar c : std::as_const(t)) {
+        if (!c.isDigit())
+            break;
+        ++n;
+    }
+    return n;
+}
+
+int DecimalsOfFormat(const QString &format)
+{
+    const qsizetype dot = format.indexOf(u'.');
+    if (dot < 0)
+        return 0;
+    int n = 0;
+    for (qsizetype i = dot + 1; i < format.size() && (format[i] == u'0' || format[i] == u'#'); ++i)
+        ++n;
+    return n;
+}
+
 QString DateTimeToText(const QDateTime &value)
 {
     if (!value.isValid())

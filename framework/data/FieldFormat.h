@@ -20,6 +20,11 @@ QString FloatToText(double value);
 // Reads a number typed by a user or written by FloatToText: "1.234,56" and "1234,56" (Brazilian),
 // or "1234.56" when the text has no comma. Blanks around are ignored.
 bool TextToFloat(const QString &text, double *value);
+// Digits after the decimal separator of a number typed as TextToFloat reads it; -1 when the
+// text is no number.
+int DecimalsOfText(const QString &text);
+// Decimal places a display format shows ("#,##0.00" → 2, "#,##0" → 0).
+int DecimalsOfFormat(const QString &format);
 
 // A date-time as text: "dd/MM/yyyy", with " hh:mm:ss" when the time is not midnight.
 QString DateTimeToText(const QDateTime &value);

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QHash>
 #include <QList>
+#include <QTimer>
 #include <QWidget>
 
 #include <algorithm>
@@ -83,7 +84,7 @@ private:
                 previous->setFocus(Qt::OtherFocusReason);
             // Refused, or the handler put the focus back: the move did not happen.
             if (!ok || inside(w.container, QApplication::focusWidget())) {
-                m_busy = false;
+                keepFocusAfterSignal(QApplication::focusWidget());
                 return;
             }
         }
@@ -104,6 +105,19 @@ private:
             if (w.onEnter && w.container)
                 FrameworkGuard(w.onEnter);
         }
+    }
+
+    // Other receivers of the same focus-change signal (an MDI subwindow that follows a Tab move)
+    // still act on the move that was refused, and may move the focus on. The moves stay
+    // unwatched until the signal is over; then the control to correct gets the focus back,
+    // without running any exit or enter again.
+    void keepFocusAfterSignal(QWidget *target)
+    {
+        QTimer::singleShot(0, this, [this, target = QPointer<QWidget>(target)] {
+            if (target && target->isVisible() && QApplication::focusWidget() != target)
+                target->setFocus(Qt::OtherFocusReason);
+            m_busy = false;
+        });
     }
 
     QHash<QWidget *, Watched> m_watched;

@@ -66,6 +66,27 @@ bool UnitKeyAccepted(QChar key)
     return (key >= u'0' && key <= u'9') || key == u'\b' || key == u'\t';
 }
 
+void KeepRowWeight(TClientDataSet *units, const QVariant &weight)
+{
+    if (!units->Active())
+        return;
+    const bool found = units->Locate(u"REFERENCIA"_s, u"NF"_s);
+    if (weight.isNull()) {
+        if (found)
+            units->Delete();
+        return;
+    }
+    if (found) {
+        units->Edit();
+    } else {
+        units->Append();
+        units->FieldByName(u"REFERENCIA"_s)->SetAsString(u"NF"_s);
+        units->FieldByName(u"SGUNIDADE"_s)->SetAsString(u"KG"_s);
+    }
+    units->FieldByName(u"QTUNIDADE"_s)->SetAsFloat(weight.toDouble());
+    units->Post();
+}
+
 void ApplyDocumentQuantities(TClientDataSet *quantities, TClientDataSet *units, double cdCte,
                              int sign)
 {

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 
 #include <optional>
 
@@ -26,6 +27,10 @@ bool UnitCellRefused(const QString &cellText);
 
 // Keys accepted while typing in the unit column: digits, backspace and tab.
 bool UnitKeyAccepted(QChar key);
+
+// Sets the gross-weight row ("NF") of one fiscal document's `units` to `weight`, what its row in
+// the document kept: added when missing, dropped when the row kept none.
+void KeepRowWeight(TClientDataSet *units, const QVariant &weight);
 
 // Adds (sign +1) or subtracts (sign -1) the unit rows of one fiscal document (`units`:
 // REFERENCIA, QTUNIDADE) to the system-kept rows of document `cdCte` in `quantities`. Adding

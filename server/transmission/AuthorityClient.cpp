@@ -2,6 +2,7 @@
 
 #include "TransmissionMessages.h"
 
+#include <QFile>
 #include <QUrl>
 
 #include <httplib.h>
@@ -136,7 +137,8 @@ ReceptionAnswer readReceptionAnswer(const QByteArray &soapBody)
 }
 
 AuthorityHttp postToAuthority(const QString &url, const QByteArray &body, const QString &soapAction,
-                              int timeoutMs, const A1Certificate *clientCertificate)
+                              int timeoutMs, const A1Certificate *clientCertificate,
+                              const QString &caFile)
 {
     AuthorityHttp http;
     const QUrl address(url);
@@ -149,11 +151,16 @@ AuthorityHttp postToAuthority(const QString &url, const QByteArray &body, const 
     const int port = address.port(tls ? 443 : 80);
     std::unique_ptr<httplib::ClientImpl> client;
     if (tls) {
-        if (clientCertificate)
-            client = std::make_unique<httplib::SSLClient>(
-                host, port, clientCertificate->certificate(), clientCertificate->privateKey());
-        else
-            client = std::make_unique<httplib::SSLClient>(host, port);
+        auto ssl = clientCertificate
+            ? std::make_unique<httplib::SSLClient>(host, port, clientCertificate->certificate(),
+                                                   clientCertificate->privateKey())
+            : std::make_unique<httplib::SSLClient>(host, port);
+        // Verification (chain and host name) is on by default; the authorities' chain is
+        // seldom in the system store, hence a file of their own.
+        ssl->enable_server_certificate_verification(true);
+        if (!caFile.isEmpty())
+            ssl->set_ca_cert_path(QFile::encodeName(caFile).toStdString());
+        client = std::move(ssl);
     } else {
         client = std::make_unique<httplib::ClientImpl>(host, port);
     }
@@ -183,11 +190,12 @@ AuthorityHttp postToAuthority(const QString &url, const QByteArray &body, const 
 }
 
 ReceptionAnswer sendToReception(const QString &url, const QByteArray &signedCte, int timeoutMs,
-                                const A1Certificate *clientCertificate)
+                                const A1Certificate *clientCertificate, const QString &caFile)
 {
-    const AuthorityHttp http = postToAuthority(
-        url, receptionRequestBody(signedCte),
-        QString::fromLatin1(kReceptionNamespace) + u"/cteRecepcao"_s, timeoutMs, clientCertificate);
+    const AuthorityHttp http
+        = postToAuthority(url, receptionRequestBody(signedCte),
+                          QString::fromLatin1(kReceptionNamespace) + u"/cteRecepcao"_s, timeoutMs,
+                          clientCertificate, caFile);
     if (!http.reached)
         return unanswered(http.problem);
     ReceptionAnswer answer = readReceptionAnswer(http.body);

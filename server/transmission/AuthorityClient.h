@@ -27,16 +27,17 @@ struct ReceptionAnswer
 };
 
 // Sends one signed CT-e. With an https address the certificate identifies the sender (mutual
-// TLS), as the authority requires.
+// TLS), as the authority requires, and the authority's certificate must chain to the
+// certificates of `caFile` (empty: the system's store) and name the host.
 ReceptionAnswer sendToReception(const QString &url, const QByteArray &signedCte, int timeoutMs,
-                                const A1Certificate *clientCertificate);
+                                const A1Certificate *clientCertificate, const QString &caFile = {});
 
 // The SOAP 1.2 request body for a signed CT-e, and the reading of an answer body.
 QByteArray receptionRequestBody(const QByteArray &signedCte);
 ReceptionAnswer readReceptionAnswer(const QByteArray &soapBody);
 
 // One SOAP 1.2 call to a web service of the authority: `reached` when an HTTP answer came back
-// (whatever its status), else why not.
+// (whatever its status), else why not. TLS as for the reception.
 struct AuthorityHttp
 {
     bool reached = false;
@@ -45,7 +46,8 @@ struct AuthorityHttp
     QByteArray body;
 };
 AuthorityHttp postToAuthority(const QString &url, const QByteArray &body, const QString &soapAction,
-                              int timeoutMs, const A1Certificate *clientCertificate);
+                              int timeoutMs, const A1Certificate *clientCertificate,
+                              const QString &caFile);
 // The envelope carrying `content` in cteDadosMsg of the service's namespace.
 QByteArray soapRequest(const QString &serviceNamespace, const QByteArray &content);
 

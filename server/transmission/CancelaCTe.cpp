@@ -22,13 +22,14 @@ struct Accepted
     QString protocol;
     QString environment;
     QString issuerCnpj;
+    QString issuerUf;
 };
 
 Accepted readAccepted(const QSqlDatabase &db, qint64 key)
 {
     QSqlQuery q = runSql(db,
                          u"SELECT NRCTE, IDSTATUSCTE, NRACESSOCTE, NRPROTOCOLCTE, IDAMBIENTECTE, "
-                         "NRINSJUREMIT FROM CTE WHERE CDCTE = :K"_s,
+                         "NRINSJUREMIT, SGESTADOEMIT FROM CTE WHERE CDCTE = :K"_s,
                          {{u":K", key}});
     if (!q.next())
         throw ServerError(txMsg("CANCELA_DOC_INEXISTENTE").arg(key));
@@ -39,6 +40,7 @@ Accepted readAccepted(const QSqlDatabase &db, qint64 key)
     a.protocol = q.value(3).toString().trimmed();
     a.environment = q.value(4).toString().trimmed();
     a.issuerCnpj = q.value(5).toString().remove(u'.').remove(u'/').remove(u'-').trimmed();
+    a.issuerUf = q.value(6).toString().trimmed();
     if (status != u"A")
         throw ServerError(txMsg("CANCELA_SITUACAO").arg(a.number, status));
     if (a.protocol.isEmpty() || a.accessKey.size() != 44)
@@ -108,7 +110,7 @@ QVariant CancelaCTe(CallContext &ctx, const Args &args)
     request.justification = justification;
     request.sequence = nextSequence(ctx.db, key);
     request.at = QDateTime::currentDateTime();
-    request.utcOffset = authority.settings().utcOffset;
+    request.issuerUf = doc.issuerUf;
     const SignedXml event = buildCancellationEvent(request, authority.certificate());
     if (const QString problem
         = validateCancellationEvent(event.xml, authority.settings().schemaDir);

@@ -1,5 +1,6 @@
 #include "CancellationEvent.h"
 
+#include "IssuerClock.h"
 #include "SchemaValidator.h"
 #include "TransmissionMessages.h"
 #include "XmlOut.h"
@@ -10,22 +11,12 @@ namespace {
 
 constexpr char kCteNamespace[] = "http://www.portalfiscal.inf.br/cte";
 
-QString offsetText(const QDateTime &at, const QString &configured)
+// The moment on the issuer's clock with its state's offset (TDateTimeUTC), whatever the
+// server machine's zone.
+QString eventMoment(const QDateTime &at, const QString &uf)
 {
-    if (!configured.isEmpty())
-        return configured;
-    const int minutes = at.toLocalTime().offsetFromUtc() / 60;
-    return QString::asprintf("%c%02d:%02d", minutes < 0 ? '-' : '+', std::abs(minutes) / 60,
-                             std::abs(minutes) % 60);
-}
-
-// The moment in the issuer's local time with its offset (TDateTimeUTC).
-QString eventMoment(const QDateTime &at, const QString &configured)
-{
-    const QString offset = offsetText(at, configured);
-    const int sign = offset.startsWith(u'-') ? -1 : 1;
-    const int seconds = sign * (offset.mid(1, 2).toInt() * 3600 + offset.mid(4, 2).toInt() * 60);
-    return at.toOffsetFromUtc(seconds).toString(u"yyyy-MM-ddTHH:mm:ss"_s) + offset;
+    return at.toOffsetFromUtc(issuerclock::utcOffsetSeconds(uf)).toString(u"yyyy-MM-ddTHH:mm:ss"_s)
+        + issuerclock::utcOffset(uf);
 }
 
 QByteArray withoutDeclaration(const QByteArray &xml)
@@ -60,7 +51,7 @@ SignedXml buildCancellationEvent(const CancellationRequest &r, const A1Certifica
     out.leafAscii("tpAmb", r.environment.toLatin1());
     out.leafAscii("CNPJ", r.issuerCnpj.toLatin1());
     out.leafAscii("chCTe", r.accessKey.toLatin1());
-    out.leafAscii("dhEvento", eventMoment(r.at, r.utcOffset).toLatin1());
+    out.leafAscii("dhEvento", eventMoment(r.at, r.issuerUf).toLatin1());
     out.leafAscii("tpEvento", "110111");
     out.leafAscii("nSeqEvento", sequence.toLatin1());
     out.open("detEvento", " versaoEvento=\"4.00\"");

@@ -16,7 +16,7 @@ struct CancellationRequest
     QString justification;
     int sequence = 1;
     QDateTime at;
-    QString utcOffset; // empty: the server machine's own
+    QString issuerUf; // the event's moment is written with this state's offset
 };
 
 // Why the authority would refuse `justification` (too short, too long, line breaks, characters

@@ -1,6 +1,7 @@
 #include "CteXmlBuilder.h"
 
 #include "AccessKey.h"
+#include "IssuerClock.h"
 #include "ServerError.h"
 #include "TransmissionMessages.h"
 #include "XmlOut.h"
@@ -90,15 +91,6 @@ public:
     }
 
     BuiltCte build(const QString &numericCode);
-    // The configured offset, or the one the emission date has where the server runs.
-    QString utcOffset(const QDateTime &emitted) const
-    {
-        if (!m_opt.utcOffset.isEmpty())
-            return m_opt.utcOffset;
-        const int minutes = emitted.offsetFromUtc() / 60;
-        return QString::asprintf("%c%02d:%02d", minutes < 0 ? '-' : '+', std::abs(minutes) / 60,
-                                 std::abs(minutes) % 60);
-    }
 
 private:
     QString f(const QString &name) const { return m_doc.text(name); }
@@ -196,8 +188,13 @@ BuiltCte Builder::build(const QString &numericCode)
     writeNormal();
     m_out.close("infCte");
     m_out.open("infCTeSupl");
-    QByteArray qr = m_opt.qrCodeBaseUrl.toUtf8() + "?chCTe=" + m_key.toLatin1()
-        + "&tpAmb=" + (m_homologation ? "2" : "1");
+    const QString qrBase
+        = m_opt.qrCodeAddresses.address(f(u"SGESTADOEMIT"_s), m_homologation ? 2 : 1);
+    if (qrBase.isEmpty())
+        throw ServerError(txMsg("QRCODE_SEM_ENDERECO")
+                              .arg(f(u"SGESTADOEMIT"_s), m_homologation ? u"2"_s : u"1"_s));
+    const QByteArray qr
+        = qrBase.toUtf8() + "?chCTe=" + m_key.toLatin1() + "&tpAmb=" + (m_homologation ? "2" : "1");
     m_out.open("qrCodCTe");
     XmlOut::appendEscaped(m_out.bytes(), qr);
     m_out.close("qrCodCTe");
@@ -217,7 +214,7 @@ void Builder::writeIde(const QString &numericCode, const QString &checkDigit)
     m_out.leaf("mod", f(u"CDMODDOCFISC"_s));
     m_out.leafAscii("serie", withoutLeadingZeros(digitsOf(f(u"CDSERIECTE"_s))).toLatin1());
     m_out.leafAscii("nCT", withoutLeadingZeros(digitsOf(f(u"NRCTE"_s))).toLatin1());
-    m_out.leaf("dhEmi", isoLocal(emitted) + utcOffset(emitted));
+    m_out.leaf("dhEmi", isoLocal(emitted) + issuerclock::utcOffset(f(u"SGESTADOEMIT"_s)));
     m_out.leaf("tpImp", f(u"IDFORMAIMPDACTE"_s));
     m_out.leaf("tpEmis", f(u"IDFORMAEMISSAO"_s));
     m_out.leafAscii("cDV", checkDigit.toLatin1());

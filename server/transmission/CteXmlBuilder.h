@@ -1,19 +1,18 @@
 #pragma once
 
+#include "QrCodeAddresses.h"
 #include "StoredDocument.h"
 
 #include <QByteArray>
 #include <QString>
 
 // Writes the CT-e XML of layout 4.00 (road modal) from a stored document: every group its
-// fields fill, the access key in the Id, the QR-code text in infCTeSupl. Not signed.
+// fields fill, the access key in the Id, the QR-code text in infCTeSupl. Not signed. The
+// emission date is the issuer's wall clock, written with its state's offset from UTC.
 struct CteBuildOptions
 {
-    // The authority's public query address that the QR code points to.
-    QString qrCodeBaseUrl = QStringLiteral("https://dfe-portal.svrs.rs.gov.br/cte/qrCode");
-    // The time zone of the emission date, as "-03:00"; empty: the stored date is the local time
-    // of the machine the server runs on.
-    QString utcOffset;
+    // The authorities' public query addresses that the QR code points to.
+    QrCodeAddresses qrCodeAddresses = QrCodeAddresses::defaults();
 };
 
 struct BuiltCte

@@ -1,6 +1,7 @@
 #include "DemoDocument.h"
 
 #include "AccessKey.h"
+#include "IssuerClock.h"
 
 #include <QDate>
 
@@ -10,10 +11,11 @@ namespace demodocument {
 
 namespace {
 
-// Whole seconds, a little before now: the authority refuses emission dates ahead of its clock.
+// Whole minutes, a little before now on the issuer's clock (São Paulo state): the authority
+// refuses emission dates ahead of its own clock.
 QDateTime emittedMinutesAgo(int minutes)
 {
-    const QDateTime now = QDateTime::currentDateTime().addSecs(-60 * minutes);
+    const QDateTime now = issuerclock::wallClockNow(u"SP"_s).addSecs(-60 * minutes);
     return QDateTime(now.date(), QTime(now.time().hour(), now.time().minute()));
 }
 
@@ -66,8 +68,8 @@ StoredDocument complete(const QString &number)
         {u"IDTIPOSERVICO"_s, u"0"_s},
         {u"IDTIPOCTE"_s, u"0"_s},
         {u"IDFORMAEMISSAO"_s, u"1"_s},
-        {u"CDCFOP"_s, u"6353"_s},
-        {u"DSNATUOPERACAO"_s, u"PRESTACAO DE SERVICO DE TRANSPORTE"_s},
+        {u"CDCFOP"_s, u"6352"_s},
+        {u"DSNATUOPERACAO"_s, u"PREST. SERV. TRANSPORTE A ESTAB. INDUSTRIAL"_s},
         {u"IDGLOBALIZADO"_s, u"0"_s},
         {u"IDFORMAIMPDACTE"_s, u"1"_s},
         {u"IDVERPROCESSO"_s, u"ORV_DFS_1.00"_s},

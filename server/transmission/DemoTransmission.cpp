@@ -10,6 +10,7 @@
 
 #include <QFile>
 #include <QRandomGenerator>
+#include <QSqlQuery>
 #include <QUuid>
 
 using namespace Qt::StringLiterals;
@@ -98,6 +99,22 @@ bool writeDemoCertificate(const QString &path)
         pem.write(b64.mid(i, 64) + '\n');
     pem.write("-----END CERTIFICATE-----\n");
     return true;
+}
+
+bool writeDemoIssuers(const QSqlDatabase &db, const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
+        return false;
+    QSqlQuery q = runSql(db,
+                         u"SELECT SGESTADO, CDINSCESTA, NRINSJURIEST FROM INSCRESTAD "
+                         "WHERE IDTPIJURIEST = 'J' ORDER BY CDEMPRESA, CDINSCESTA"_s);
+    while (q.next())
+        file.write(u"%1 %2 %3\n"_s
+                       .arg(q.value(0).toString().trimmed(), q.value(1).toString().trimmed(),
+                            q.value(2).toString().trimmed())
+                       .toUtf8());
+    return file.error() == QFile::NoError;
 }
 
 } // namespace demodata

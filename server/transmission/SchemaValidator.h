@@ -20,6 +20,9 @@ public:
 
     // Empty when `xml` is valid, else the first problem in words (element and reason).
     QString validate(const QByteArray &xml) const;
+    // The same for the element inside the first `wrapper` element of `xml` (the modal's part,
+    // which the main schema leaves open, is checked against the modal's own schema).
+    QString validateContentOf(const QByteArray &xml, const char *wrapper) const;
 
     // The validator of the CT-e schema under `directory`, compiled on first use and kept for
     // the life of the process.
@@ -27,7 +30,13 @@ public:
     // The same for the schema file `fileName` (the event's, the cancellation's) there.
     static std::shared_ptr<const SchemaValidator> named(const QString &directory,
                                                         const QString &fileName);
+    // The schema of the modal with code `modal` ("01" road … "06" multimodal); raises
+    // ServerError for an unknown code.
+    static std::shared_ptr<const SchemaValidator> modalSchema(const QString &directory,
+                                                              const QString &modal);
 
 private:
+    static std::shared_ptr<const SchemaValidator> compiled(const QString &path);
+
     _xmlSchema *m_schema = nullptr;
 };

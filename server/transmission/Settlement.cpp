@@ -52,13 +52,20 @@ void updateBatches(const QSqlDatabase &db, qint64 key, const QString &code, cons
 } // namespace
 
 Settled storeSituation(const QSqlDatabase &db, qint64 key, const QString &from,
-                       const QString &accessKey, const SituationAnswer &a)
+                       const QString &accessKey, const QString &sentDigest,
+                       const SituationAnswer &a)
 {
     Settled s;
     s.status = from;
     SqlTransaction tx(db);
-    if (!a.answered) {
-        s.text = txMsg("SEFAZ_PENDENTE").arg(a.problem);
+    const bool foreignDigest = (a.status == u"100" || a.status == u"101") && !sentDigest.isEmpty()
+        && a.digestValue != sentDigest;
+    if (!a.answered || foreignDigest) {
+        s.answered = a.answered;
+        s.text = foreignDigest
+            ? txMsg("SEFAZ_DIGVAL_CONSULTA")
+                  .arg(u"%1 - %2"_s.arg(a.status, a.reason), accessKey, a.digestValue, sentDigest)
+            : txMsg("SEFAZ_PENDENTE").arg(a.problem);
         runSql(db, u"UPDATE CTE SET DSSTATUSCTE = :D WHERE CDCTE = :K AND IDSTATUSCTE = 'T'"_s,
                {{u":D", s.text.left(255)}, {u":K", key}});
         tx.commit();
@@ -93,11 +100,14 @@ Settled storeSituation(const QSqlDatabase &db, qint64 key, const QString &from,
                  << u"DSXMLPROTOCOLO = NULL"_s;
         } else if (!a.protocol.isEmpty()) {
             sets << u"NRACESSOCTE = :A"_s << u"NRPROTOCOLCTE = :P"_s << u"DTAUTORIZACAO = :T"_s
-                 << u"DSXMLPROTOCOLO = :X"_s;
+                 << u"DSXMLPROTOCOLO = :X"_s << u"CDDIGESTVALUE = :G"_s;
             binds << std::pair {u":A"_s, QVariant(accessKey)}
                   << std::pair {u":P"_s, QVariant(a.protocol.left(15))}
                   << std::pair {u":T"_s, orNull(a.authorizedAt)}
-                  << std::pair {u":X"_s, orNull(a.protocolXml)};
+                  << std::pair {u":X"_s, orNull(a.protocolXml)}
+                  << std::pair {u":G"_s,
+                                sentDigest.isEmpty() ? orNull(a.digestValue.left(28))
+                                                     : QVariant(sentDigest)};
         }
         if (to == u"C") {
             sets << u"NRPROTOCOLCANC = :PC"_s << u"DTCANCELAMENTO = :TC"_s
@@ -121,7 +131,7 @@ Settled storeSituation(const QSqlDatabase &db, qint64 key, const QString &from,
 Settled settleDocument(const QSqlDatabase &db, const AuthorityServices &authority, qint64 key)
 {
     QSqlQuery q = runSql(db,
-                         u"SELECT IDSTATUSCTE, NRACESSOCTE, IDAMBIENTECTE FROM CTE "
+                         u"SELECT IDSTATUSCTE, NRACESSOCTE, IDAMBIENTECTE, CDDIGESTVALUE FROM CTE "
                          "WHERE CDCTE = :K"_s,
                          {{u":K", key}});
     if (!q.next())
@@ -129,12 +139,13 @@ Settled settleDocument(const QSqlDatabase &db, const AuthorityServices &authorit
     const QString from = q.value(0).toString().trimmed();
     const QString accessKey = q.value(1).toString().trimmed();
     const QString environment = q.value(2).toString().trimmed();
+    const QString digest = q.value(3).toString().trimmed();
     q.finish();
     if (accessKey.size() != 44)
         return {from, txMsg("SEM_CHAVE_ACESSO"), false};
     const SituationAnswer answer
         = authority.querySituation(accessKey, environment.isEmpty() ? u"2"_s : environment);
-    return storeSituation(db, key, from, accessKey, answer);
+    return storeSituation(db, key, from, accessKey, digest, answer);
 }
 
 QVariant settleAll(const QSqlDatabase &db, const QList<qint64> &keys)

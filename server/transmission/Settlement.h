@@ -18,9 +18,13 @@ struct Settled
 };
 
 // Stores `answer` for document `key`, read in status `from` with access key `accessKey` (the
-// authority's own when it names another one, as a duplicate's answer does).
+// authority's own when it names another one, as a duplicate's answer does). `sentDigest` is the
+// digest signed under that key: an authorisation of another digest is none of what was sent and
+// leaves the document as it is. Empty when unknown (the authority's key is not the one signed):
+// the authority's digest is then stored as the document's.
 Settled storeSituation(const QSqlDatabase &db, qint64 key, const QString &from,
-                       const QString &accessKey, const SituationAnswer &answer);
+                       const QString &accessKey, const QString &sentDigest,
+                       const SituationAnswer &answer);
 
 // Queries the situation of the stored access key of document `key` and stores it; a document
 // without an access key is left as it is.

@@ -69,6 +69,7 @@ SituationAnswer readSituation(const QByteArray &soapBody)
             const xmlNode *info = findElement(n->children, "infProt");
             a.protocol = childText(info, "nProt");
             a.authorizedAt = moment(childText(info, "dhRecbto"));
+            a.digestValue = childText(info, "digVal");
             a.protocolXml = elementXml(p.doc, n);
         } else if (name == "procEventoCTe") {
             const xmlNode *event = findElement(n->children, "eventoCTe");
@@ -119,7 +120,8 @@ Answer call(const TransmissionSettings &settings, const A1Certificate &certifica
     const QString ns = serviceNamespace(service);
     const AuthorityHttp http
         = postToAuthority(serviceUrl(settings, service), soapRequest(ns, content),
-                          ns + u'/' + QLatin1StringView(method), settings.timeoutMs, &certificate);
+                          ns + u'/' + QLatin1StringView(method), settings.timeoutMs, &certificate,
+                          settings.authorityCaFile);
     Answer answer;
     if (!http.reached) {
         answer.problem = http.problem;
@@ -136,8 +138,7 @@ Answer call(const TransmissionSettings &settings, const A1Certificate &certifica
 AuthorityServices::AuthorityServices()
     : m_settings(transmissionSettings())
 {
-    if (m_settings.receptionUrl.isEmpty())
-        throw ServerError(txMsg("AUTORIDADE_NAO_CONFIGURADA"));
+    requireAuthority(m_settings);
     m_certificate = A1Certificate::load(m_settings.certificateFile, m_settings.certificatePassword);
 }
 

@@ -20,6 +20,7 @@ struct SituationAnswer
     QString reason; // xMotivo
     QString protocol; // the authorisation's nProt
     QDateTime authorizedAt;
+    QString digestValue; // the authorisation's digVal: the digest of the content it holds
     QByteArray protocolXml; // protCTe as received
     QString cancelProtocol; // the registered cancellation event's nProt
     QDateTime cancelledAt;

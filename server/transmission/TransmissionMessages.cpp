@@ -27,6 +27,12 @@ SCHEMA_XSD_FALHA|Não foi possível carregar o schema %1: %2
 SCHEMA_XML_MAL_FORMADO|XML mal formado.
 SCHEMA_INVALIDO_SEM_DETALHE|XML recusado pelo schema.
 SCHEMA_RECUSADO|Não enviado: XML recusado pelo schema (%1)
+SCHEMA_SEM_ELEMENTO|o XML não tem o grupo %1.
+SCHEMA_MODAL_DESCONHECIDO|modal "%1" desconhecido: informe o modal do conhecimento.
+CONTINGENCIA_NAO_SUPORTADA|Não enviado: o conhecimento está com forma de emissão "%1" (contingência), que este servidor ainda não emite. Altere a forma de emissão para 1 (Normal) e transmita novamente.
+QRCODE_SEM_ENDERECO|Não há endereço de consulta do QR Code para a UF "%1" no ambiente %2: configure-o no servidor de aplicação.
+AUTORIDADE_CA_ARQUIVO|Não foi possível ler o arquivo de certificados da SEFAZ %1 (configuração authority/caFile do servidor de aplicação).
+SEFAZ_DIGVAL_DIVERGENTE|Não confirmado: a SEFAZ respondeu "%1", mas o resumo digital que devolveu (digVal "%2") difere do enviado ("%3"). O CT-e fica como transmitido; consulte a situação do CT-e.
 SCHEMAS_NAO_CONFIGURADOS|Pasta dos schemas do CT-e não configurada no servidor de aplicação.
 AUTORIDADE_NAO_CONFIGURADA|Endereço da recepção da SEFAZ não configurado no servidor de aplicação.
 SEFAZ_RESPOSTA_ILEGIVEL|a resposta da SEFAZ não pôde ser lida.
@@ -51,6 +57,7 @@ SEM_CHAVE_ACESSO|O conhecimento ainda não foi transmitido: não há chave de ac
 CONSULTA_RESUMO|%1 conhecimento(s) consultado(s).
 CONSULTA_SEM_RESPOSTA|A SEFAZ não respondeu à consulta: %1
 LOTE_SITUACAO|Lote %1: %2
+SEFAZ_DIGVAL_CONSULTA|Não confirmado: a SEFAZ responde "%1" para a chave %2, mas o resumo digital que guarda (digVal "%3") difere do enviado ("%4"). A situação do CT-e não foi alterada.
 DUPLICIDADE_RECUPERADA|%1. Já autorizado pela SEFAZ com a chave %2, protocolo %3.
 CANCELA_DOC_INEXISTENTE|Conhecimento %1 não encontrado.
 CANCELA_SITUACAO|Só conhecimentos aceitos podem ser cancelados; o conhecimento %1 está com a situação "%2".

@@ -1,5 +1,8 @@
 #include "TransmissionSettings.h"
 
+#include "ServerError.h"
+#include "TransmissionMessages.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -11,13 +14,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 QMutex g_mutex;
-TransmissionSettings g_settings = [] {
-    TransmissionSettings s;
-#ifdef CTE_DEFAULT_SCHEMA_DIR
-    s.schemaDir = QStringLiteral(CTE_DEFAULT_SCHEMA_DIR);
-#endif
-    return s;
-}();
+TransmissionSettings g_settings;
 
 QString resolved(const QDir &base, const QString &path)
 {
@@ -50,9 +47,16 @@ TransmissionSettings readTransmissionSettings(const QString &path, QString *erro
     s.receptionUrl = ini.value(u"authority/reception"_s, s.receptionUrl).toString();
     s.queryUrl = ini.value(u"authority/query"_s, s.queryUrl).toString();
     s.eventUrl = ini.value(u"authority/event"_s, s.eventUrl).toString();
+    if (const QString ca = ini.value(u"authority/caFile"_s).toString(); !ca.isEmpty())
+        s.authorityCaFile = resolved(base, ca);
     s.timeoutMs = ini.value(u"authority/timeoutMs"_s, s.timeoutMs).toInt();
-    s.qrCodeUrl = ini.value(u"authority/qrCode"_s, s.qrCodeUrl).toString();
-    s.utcOffset = ini.value(u"issuer/utcOffset"_s, s.utcOffset).toString();
+    for (const auto &[group, environment] :
+         {std::pair {u"qrCodeProduction"_s, 1}, std::pair {u"qrCodeHomologation"_s, 2}}) {
+        ini.beginGroup(group);
+        for (const QString &uf : ini.childKeys())
+            s.qrCodeAddresses.set(uf, environment, ini.value(uf).toString());
+        ini.endGroup();
+    }
     return s;
 }
 
@@ -63,6 +67,14 @@ QString serviceUrl(const TransmissionSettings &settings, const QString &name)
         return configured;
     QString url = settings.receptionUrl;
     return url.replace(u"CTeRecepcaoSincV4"_s, name);
+}
+
+void requireAuthority(const TransmissionSettings &settings)
+{
+    if (settings.receptionUrl.isEmpty())
+        throw ServerError(txMsg("AUTORIDADE_NAO_CONFIGURADA"));
+    if (!settings.authorityCaFile.isEmpty() && !QFileInfo(settings.authorityCaFile).isReadable())
+        throw ServerError(txMsg("AUTORIDADE_CA_ARQUIVO").arg(settings.authorityCaFile));
 }
 
 void setTransmissionSettings(const TransmissionSettings &settings)

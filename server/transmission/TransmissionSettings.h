@@ -1,5 +1,7 @@
 #pragma once
 
+#include "QrCodeAddresses.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -14,16 +16,17 @@ struct TransmissionSettings
     QString receptionUrl; // the authority's synchronous reception (SOAP 1.2)
     QString queryUrl; // its status query; empty: beside the reception (see serviceUrl)
     QString eventUrl; // its event reception; empty: beside the reception
+    // The certificates (PEM) the authority's TLS certificate must chain to; empty: the system's.
+    QString authorityCaFile;
     int timeoutMs = 30000;
-    QString qrCodeUrl = QStringLiteral("https://dfe-portal.svrs.rs.gov.br/cte/qrCode");
-    QString utcOffset; // empty: the server machine's own
+    QrCodeAddresses qrCodeAddresses = QrCodeAddresses::defaults();
 };
 
 // Reads an INI file:
 //   [certificate] file=…  password=…  or passwordFile=… (first line of that file)
-//   [authority]   reception=http(s)://…  query=…  event=…  timeoutMs=30000  qrCode=…
+//   [authority]   reception=http(s)://…  query=…  event=…  caFile=…  timeoutMs=30000
 //   [schemas]     dir=…
-//   [issuer]      utcOffset=-03:00
+//   [qrCodeProduction] / [qrCodeHomologation]   SP=https://…  (one state per key)
 // Relative paths are taken from the file's folder. Gives the error text when the file cannot
 // be read.
 TransmissionSettings readTransmissionSettings(const QString &path, QString *error);
@@ -32,6 +35,10 @@ TransmissionSettings readTransmissionSettings(const QString &path, QString *erro
 // configured, else the reception's with its service name replaced, as the authorities publish
 // their services side by side.
 QString serviceUrl(const TransmissionSettings &settings, const QString &name);
+
+// Raises ServerError when the authority cannot be reached as configured: no reception address,
+// or a CA file that cannot be read.
+void requireAuthority(const TransmissionSettings &settings);
 
 void setTransmissionSettings(const TransmissionSettings &settings);
 TransmissionSettings transmissionSettings();

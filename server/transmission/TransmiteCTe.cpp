@@ -100,8 +100,7 @@ void Transmission::prepare()
     m_settings = transmissionSettings();
     if (m_settings.schemaDir.isEmpty())
         throw ServerError(txMsg("SCHEMAS_NAO_CONFIGURADOS"));
-    if (m_settings.receptionUrl.isEmpty())
-        throw ServerError(txMsg("AUTORIDADE_NAO_CONFIGURADA"));
+    requireAuthority(m_settings);
     m_certificate = A1Certificate::load(m_settings.certificateFile, m_settings.certificatePassword);
     m_schema = SchemaValidator::cteSchema(m_settings.schemaDir);
 }
@@ -134,6 +133,12 @@ std::optional<Claimed> Transmission::claim(qint64 key, Outcome &outcome)
                   .arg(m_certificate->subjectName(), m_certificate->cnpj(), issuerCnpj);
         return std::nullopt;
     }
+    // Contingency needs dhCont, xJust and the signed QR code, which are not built yet: sending
+    // it half built would only earn a rejection.
+    if (const QString form = doc->text(u"IDFORMAEMISSAO"_s); form != u"1") {
+        outcome.observation = txMsg("CONTINGENCIA_NAO_SUPORTADA").arg(form);
+        return std::nullopt;
+    }
     const std::optional<IssuerParameters> issuer
         = loadIssuerParameters(m_ctx.db, m_company, issuerRegistration);
     if (!issuer) {
@@ -145,8 +150,7 @@ std::optional<Claimed> Transmission::claim(qint64 key, Outcome &outcome)
     claimed.environment = doc->text(u"IDAMBIENTECTE"_s);
     try {
         CteBuildOptions options;
-        options.qrCodeBaseUrl = m_settings.qrCodeUrl;
-        options.utcOffset = m_settings.utcOffset;
+        options.qrCodeAddresses = m_settings.qrCodeAddresses;
         // Sent again, a document keeps its numeric code and so its key: the authority then
         // recognises one it authorised already (204) instead of a second one with its number.
         const QString previousKey = doc->text(u"NRACESSOCTE"_s);
@@ -162,7 +166,16 @@ std::optional<Claimed> Transmission::claim(qint64 key, Outcome &outcome)
     }
     outcome.accessKey = claimed.accessKey;
     outcome.xml = claimed.signedXml.xml;
-    if (const QString problem = m_schema->validate(claimed.signedXml.xml); !problem.isEmpty()) {
+    // The main schema leaves infModal open: the modal's own schema checks its content.
+    QString problem = m_schema->validate(claimed.signedXml.xml);
+    try {
+        if (problem.isEmpty())
+            problem = SchemaValidator::modalSchema(m_settings.schemaDir, doc->text(u"IDMODAL"_s))
+                          ->validateContentOf(claimed.signedXml.xml, "infModal");
+    } catch (const ServerError &e) {
+        problem = e.text();
+    }
+    if (!problem.isEmpty()) {
         outcome.observation = txMsg("SCHEMA_RECUSADO").arg(problem);
         return std::nullopt;
     }
@@ -200,17 +213,27 @@ std::optional<Claimed> Transmission::claim(qint64 key, Outcome &outcome)
 void Transmission::store(const Claimed &claimed, const ReceptionAnswer &answer, Outcome &outcome)
 {
     SqlTransaction tx(m_ctx.db);
-    if (!answer.answered) {
-        outcome.observation = txMsg("SEFAZ_PENDENTE").arg(answer.problem);
+    const bool authorised = answer.status == u"100";
+    const QByteArray sentDigest = claimed.signedXml.digestValue;
+    // An authorisation of other content than what was signed is none: only the status query
+    // can tell what the authority holds.
+    const bool foreignDigest
+        = answer.answered && authorised && answer.digestValue.toLatin1() != sentDigest;
+    if (!answer.answered || foreignDigest) {
+        outcome.observation = foreignDigest
+            ? txMsg("SEFAZ_DIGVAL_DIVERGENTE")
+                  .arg(u"%1 - %2"_s.arg(answer.status, answer.reason), answer.digestValue,
+                       QString::fromLatin1(sentDigest))
+            : txMsg("SEFAZ_PENDENTE").arg(answer.problem);
         runSql(m_ctx.db,
                u"UPDATE CTE SET DSSTATUSCTE = :D WHERE CDCTE = :K AND IDSTATUSCTE = 'T'"_s,
                {{u":D", outcome.observation.left(255)}, {u":K", claimed.key}});
         runSql(m_ctx.db, u"UPDATE CTELOTE SET DSSTATUS = :D WHERE NRLOTE = :L"_s,
-               {{u":D", answer.problem.left(255)}, {u":L", claimed.batch}});
+               {{u":D", (foreignDigest ? outcome.observation : answer.problem).left(255)},
+                {u":L", claimed.batch}});
         tx.commit();
         return;
     }
-    const bool authorised = answer.status == u"100";
     const QString newStatus = authorised ? u"A"_s : isDenial(answer.status) ? u"D"_s : u"R"_s;
     const QString text = u"%1 - %2"_s.arg(answer.status, answer.reason);
     runSql(
@@ -268,12 +291,20 @@ bool Transmission::recoverDuplicate(const Claimed &claimed, const ReceptionAnswe
                                           .querySituation(authorisedKey, claimed.environment);
     if (!situation.answered || (situation.status != u"100" && situation.status != u"101"))
         return false;
-    const Settled settled = storeSituation(m_ctx.db, claimed.key, u"T"_s, authorisedKey, situation);
+    // Under the key that was sent, what the authority holds must be what was signed; under
+    // another one, its digest is of an earlier sending.
+    const QString sentDigest = authorisedKey == claimed.accessKey
+        ? QString::fromLatin1(claimed.signedXml.digestValue)
+        : QString();
+    const Settled settled
+        = storeSituation(m_ctx.db, claimed.key, u"T"_s, authorisedKey, sentDigest, situation);
     outcome.sent = settled.status == u"A";
     outcome.accessKey = authorisedKey;
-    outcome.observation = txMsg("DUPLICIDADE_RECUPERADA")
-                              .arg(u"%1 - %2"_s.arg(answer.status, answer.reason), authorisedKey,
-                                   situation.protocol);
+    outcome.observation = settled.status == u"T"
+        ? settled.text
+        : txMsg("DUPLICIDADE_RECUPERADA")
+              .arg(u"%1 - %2"_s.arg(answer.status, answer.reason), authorisedKey,
+                   situation.protocol);
     return true;
 }
 
@@ -283,8 +314,9 @@ Outcome Transmission::transmit(qint64 key)
     const std::optional<Claimed> claimed = claim(key, outcome);
     if (!claimed)
         return outcome;
-    const ReceptionAnswer answer = sendToReception(m_settings.receptionUrl, claimed->signedXml.xml,
-                                                   m_settings.timeoutMs, m_certificate.get());
+    const ReceptionAnswer answer
+        = sendToReception(m_settings.receptionUrl, claimed->signedXml.xml, m_settings.timeoutMs,
+                          m_certificate.get(), m_settings.authorityCaFile);
     if (!recoverDuplicate(*claimed, answer, outcome))
         store(*claimed, answer, outcome);
     return outcome;

@@ -2,9 +2,11 @@
 
 #include "ChildProcess.h"
 #include "GzipBase64.h"
+#include "TestPki.h"
 #include "XmlDocument.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QRegularExpression>
 
 #include <httplib.h>
@@ -33,10 +35,9 @@ AuthorityProcess::AuthorityProcess(const QString &dataDir, const QStringList &ex
 {
     m_process->setProcessChannelMode(QProcess::MergedChannels);
     EndWithTest(*m_process);
-    m_process->start(program(),
-                     QStringList {u"serve"_s, u"--port"_s, u"0"_s, u"--data"_s, dataDir,
-                                  u"--schemas"_s, schemaDir()}
-                         + extraArgs);
+    // Without --schemas: the stand-in finds the schemas the build put beside it.
+    m_process->start(
+        program(), QStringList {u"serve"_s, u"--port"_s, u"0"_s, u"--data"_s, dataDir} + extraArgs);
     if (!m_process->waitForStarted())
         return;
     static const QRegularExpression re(u"listening on https?://127\\.0\\.0\\.1:(\\d+)"_s);
@@ -87,16 +88,30 @@ int AuthorityProcess::command(const QString &dataDir, const QStringList &args)
     return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
 }
 
+QStringList AuthorityProcess::tlsArguments(const TestPki &pki, const QString &dir)
+{
+    TestPki::LeafOptions options;
+    options.name = u"127.0.0.1"_s;
+    options.ipAddress = u"127.0.0.1"_s;
+    const TestPki::Identity server = pki.issue(options);
+    QDir().mkpath(dir);
+    TestPki::writeFile(dir + u"/ca.pem"_s, pki.root().certificatePem);
+    TestPki::writeFile(dir + u"/server.pem"_s, server.certificatePem);
+    TestPki::writeFile(dir + u"/server.key"_s, server.keyPem);
+    return {u"--tls-cert"_s, dir + u"/server.pem"_s, u"--tls-key"_s, dir + u"/server.key"_s};
+}
+
 std::unique_ptr<AuthorityProcess> AuthorityProcess::forDemoIssuer(const QString &dataDir,
-                                                                  const QString &trustedPem)
+                                                                  const QString &trustedPem,
+                                                                  const QStringList &extraArgs)
 {
     if (command(dataDir,
                 {u"issuer"_s, u"--uf"_s, u"SP"_s, u"--ie"_s, u"244187365112"_s, u"--cnpj"_s,
                  u"18462731000114"_s})
         != 0)
         return {};
-    return std::make_unique<AuthorityProcess>(dataDir,
-                                              QStringList {u"--trusted-root"_s, trustedPem});
+    return std::make_unique<AuthorityProcess>(
+        dataDir, QStringList {u"--trusted-root"_s, trustedPem} + extraArgs);
 }
 
 QString AuthorityProcess::path(Service service)

@@ -7,6 +7,8 @@
 
 #include <memory>
 
+class TestPki;
+
 // An authority-sim process on a free loopback port with its data in `dataDir`, and a client
 // that speaks to it the way the application server will: SOAP 1.2 envelopes over HTTP(S).
 class AuthorityProcess
@@ -49,8 +51,12 @@ public:
     static int command(const QString &dataDir, const QStringList &args);
     // The stand-in on a free port, trusting `trustedPem` and knowing the demo issuer (SP,
     // 244187365112, 18462731000114).
+    // The arguments that make the stand-in serve HTTPS with a certificate for 127.0.0.1 issued by
+    // `pki`, written into `dir` with the root as ca.pem.
+    static QStringList tlsArguments(const TestPki &pki, const QString &dir);
     static std::unique_ptr<AuthorityProcess> forDemoIssuer(const QString &dataDir,
-                                                           const QString &trustedPem);
+                                                           const QString &trustedPem,
+                                                           const QStringList &extraArgs = {});
 
     static QString path(Service service);
     static QString serviceNamespace(Service service);

@@ -74,7 +74,12 @@ QByteArray SampleCte::xml() const
          "<cMunEnv>3550308</cMunEnv><xMunEnv>SAO PAULO</xMunEnv><UFEnv>SP</UFEnv>"
          "<modal>01</modal><tpServ>0</tpServ><cMunIni>3550308</cMunIni><xMunIni>SAO PAULO</xMunIni>"
          "<UFIni>SP</UFIni><cMunFim>3509502</cMunFim><xMunFim>CAMPINAS</xMunFim><UFFim>SP</UFFim>"
-         "<retira>1</retira><indIEToma>1</indIEToma><toma3><toma>0</toma></toma3></ide>"_s;
+         "<retira>1</retira><indIEToma>1</indIEToma><toma3><toma>0</toma></toma3>"_s;
+    if (contingencyEntered.isValid())
+        x += u"<dhCont>%1</dhCont>"_s.arg(samples::dateTime(contingencyEntered));
+    if (!contingencyReason.isEmpty())
+        x += u"<xJust>%1</xJust>"_s.arg(contingencyReason);
+    x += u"</ide>"_s;
     x += u"<emit><CNPJ>%1</CNPJ><IE>%2</IE><xNome>EMPRESA TESTE LTDA</xNome><enderEmit>"
          "<xLgr>AVENIDA PAULISTA</xLgr><nro>1000</nro><xBairro>BELA VISTA</xBairro>"
          "<cMun>3550308</cMun><xMun>SAO PAULO</xMun><UF>%3</UF></enderEmit><CRT>3</CRT></emit>"_s
@@ -93,10 +98,20 @@ QByteArray SampleCte::xml() const
          "</infNFe></infDoc><infModal versaoModal=\"4.00\">%1</infModal></infCTeNorm>"
          "</infCte>"_s.arg(modalOverride.isEmpty() ? u"<rodo><RNTRC>12345678</RNTRC></rodo>"_s
                                                    : modalOverride);
-    x += u"<infCTeSupl><qrCodCTe>https://cte.example.invalid/qrcode?chCTe=%1&amp;tpAmb=%2"
-         "</qrCodCTe></infCTeSupl></CTe>"_s.arg(k)
-             .arg(environment);
+    const QString qr = qrCodeOverride.isEmpty() ? qrCode() : qrCodeOverride;
+    if (qr != u"-")
+        x += u"<infCTeSupl><qrCodCTe>%1</qrCodCTe></infCTeSupl>"_s.arg(qr.toHtmlEscaped());
+    x += u"</CTe>"_s;
     return x.toUtf8();
+}
+
+QString SampleCte::qrCode() const
+{
+    // São Paulo's published query addresses, written out so a wrong table shows.
+    const QString address = environment == 1
+        ? u"https://nfe.fazenda.sp.gov.br/CTeConsulta/qrCode"_s
+        : u"https://homologacao.nfe.fazenda.sp.gov.br/CTeConsulta/qrCode"_s;
+    return address + u"?chCTe=%1&tpAmb=%2"_s.arg(key()).arg(environment);
 }
 
 QByteArray SampleCancellation::xml() const

@@ -28,6 +28,13 @@ struct SampleCte
     QString idOverride; // replaces the Id attribute
     QString checkDigitOverride; // replaces cDV (the Id follows it)
     QString modalOverride; // replaces the rodo element
+    QDateTime contingencyEntered; // dhCont, when valid
+    QString contingencyReason; // xJust, when given
+    // replaces the QR code's text (default: the state's address, the key and tpAmb); "-": none
+    QString qrCodeOverride;
+
+    // The QR code's text the authority expects for this São Paulo document (without sign).
+    QString qrCode() const;
 
     QString key() const;
     QByteArray xml() const;

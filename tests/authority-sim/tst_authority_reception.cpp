@@ -258,6 +258,58 @@ QByteArray TestAuthorityReception::request(const QString &s, qint64 number)
         QByteArray x = cte.xml();
         return envelope(m_fx->sign(x.replace("versao=\"4.00\" Id=", "versao=\"3.00\" Id=")));
     }
+    // Changed after signing: the signature fails before the key is looked at.
+    if (s == u"code-changed-after-signing" || s == u"series-changed-after-signing") {
+        QByteArray x = m_fx->sign(cte.xml());
+        return envelope(s.startsWith(u"code")
+                            ? x.replace("<cCT>12345678</cCT>", "<cCT>12345679</cCT>")
+                            : x.replace("<serie>1</serie>", "<serie>2</serie>"));
+    }
+    if (s == u"processed-document-root") {
+        const QByteArray x = m_fx->sign(cte.xml()).mid(38); // without the declaration
+        return envelope("<cteProc xmlns=\"http://www.portalfiscal.inf.br/cte\" versao=\"4.00\">" + x
+                        + "</cteProc>");
+    }
+    if (s == u"line-break-after-declaration")
+        return envelope(m_fx->sign(cte.xml()).replace("?><CTe", "?>\n<CTe"));
+    if (s == u"line-break-after-root")
+        return envelope(m_fx->sign(cte.xml()) + "\n");
+    // The QR code.
+    if (s == u"qrcode-missing")
+        cte.qrCodeOverride = u"-"_s;
+    if (s == u"qrcode-of-another-state")
+        cte.qrCodeOverride
+            = cte.qrCode().replace(u"https://homologacao.nfe.fazenda.sp.gov.br/CTeConsulta"_s,
+                                   u"https://dfe-portal.svrs.rs.gov.br/cte"_s);
+    if (s == u"qrcode-address-in-other-case")
+        cte.qrCodeOverride = cte.qrCode().replace(u"CTeConsulta/qrCode"_s, u"cteconsulta/QRCODE"_s);
+    if (s == u"qrcode-of-production")
+        cte.qrCodeOverride = cte.qrCode().replace(u"tpAmb=2"_s, u"tpAmb=1"_s);
+    if (s == u"qrcode-of-another-key") {
+        SampleCte other = cte;
+        other.code = u"87654321"_s;
+        cte.qrCodeOverride = other.qrCode();
+    }
+    if (s == u"qrcode-signed-in-normal-emission")
+        cte.qrCodeOverride = cte.qrCode() + u"&sign=QUJD"_s;
+    // Contingency (FS-DA is tpEmis 5).
+    if (s == u"contingency-data-in-normal-emission") {
+        cte.contingencyEntered = now.addSecs(-3600);
+        cte.contingencyReason = u"FALHA NA CONEXAO COM A SEFAZ"_s;
+    }
+    if (s.startsWith(u"fsda-")) {
+        cte.emission = u"5"_s;
+        // The schema takes dhCont and xJust together or neither.
+        if (s != u"fsda-without-contingency-data") {
+            cte.contingencyEntered = s == u"fsda-entered-after-emission" ? now : now.addSecs(-3600);
+            cte.contingencyReason = u"FALHA NA CONEXAO COM A SEFAZ"_s;
+        }
+        cte.qrCodeOverride = cte.qrCode();
+        if (s == u"fsda-qrcode-wrongly-signed")
+            cte.qrCodeOverride += u"&sign=QUJD"_s;
+    }
+    if (s.startsWith(u"qrcode-") || s.startsWith(u"contingency-") || s.startsWith(u"fsda-"))
+        return envelope(m_fx->sign(cte.xml()));
     qFatal("unknown scenario %s", qPrintable(s));
 }
 
@@ -273,6 +325,9 @@ void TestAuthorityReception::checks_data()
         {"pretty-printed", 599},
         {"latin1-encoding", 402},
         {"version-3.00", 239},
+        {"processed-document-root", 215},
+        {"line-break-after-declaration", 599},
+        {"line-break-after-root", 599},
         {"unsigned", 215},
         {"schema-missing-group", 215},
         {"modal-invalid", 580},
@@ -285,6 +340,8 @@ void TestAuthorityReception::checks_data()
         {"series-889", 100},
         // The signature and its certificate.
         {"signature-value-corrupted", 297},
+        {"code-changed-after-signing", 297},
+        {"series-changed-after-signing", 297},
         {"reference-to-another-id", 298},
         {"one-transform-only", 215}, // the signature schema wants both transforms
         {"ca-certificate-signs", 290},
@@ -307,6 +364,19 @@ void TestAuthorityReception::checks_data()
         // Homologation documents name their parties with the literal.
         {"sender-name-in-homologation", 646},
         {"recipient-name-in-homologation", 649},
+        // Contingency data only, and always, in FS-DA; the QR code signed only then.
+        {"contingency-data-in-normal-emission", 586},
+        {"fsda-without-contingency-data", 587},
+        {"fsda-entered-after-emission", 588},
+        {"fsda-qrcode-unsigned", 853},
+        {"fsda-qrcode-wrongly-signed", 855},
+        // The QR code: the state's address for the environment, the document's key.
+        {"qrcode-missing", 850},
+        {"qrcode-of-another-state", 851},
+        {"qrcode-address-in-other-case", 100},
+        {"qrcode-of-production", 851},
+        {"qrcode-of-another-key", 852},
+        {"qrcode-signed-in-normal-emission", 854},
     };
     for (const auto &[name, code] : rows)
         QTest::newRow(name) << QString::fromLatin1(name) << code;

@@ -272,21 +272,15 @@ void TestAuthorityRobustness::https()
     QFETCH(QString, client);
     QFETCH(bool, answered);
     TestPki pki(u"AC TLS DE TESTE"_s);
-    TestPki::LeafOptions serverOptions;
-    serverOptions.name = u"127.0.0.1"_s;
-    serverOptions.ipAddress = u"127.0.0.1"_s;
-    const TestPki::Identity server = pki.issue(serverOptions);
     const QString dir = m_fx->file(u"tls-"_s + client);
-    QDir().mkpath(dir);
+    const QString ca = dir + u"/ca.pem"_s;
+    AuthorityFixture fx(AuthorityProcess::tlsArguments(pki, dir)
+                        + QStringList {u"--client-ca"_s, ca});
     auto write = [&](const QString &name, const QByteArray &bytes) {
         const QString path = dir + u'/' + name;
         TestPki::writeFile(path, bytes);
         return path;
     };
-    const QString ca = write(u"ca.pem"_s, pki.root().certificatePem);
-    AuthorityFixture fx({u"--tls-cert"_s, write(u"server.pem"_s, server.certificatePem),
-                         u"--tls-key"_s, write(u"server.key"_s, server.keyPem), u"--client-ca"_s,
-                         ca});
     QVERIFY2(fx.authority().port() > 0, qPrintable(fx.authority().log()));
 
     AuthorityProcess::Tls tls;

@@ -393,6 +393,42 @@ private slots:
         QVERIFY(validCnpj(q->FieldByName(u"NRINSJURCLIE"_s).AsString()));
     }
 
+    // The fiscal parametrization refuses, when written, a second row for one key and a taxed
+    // row within one state without a rate (there is no default there; ICMS 0 would follow).
+    void parametrizationRowsAreChecked_data()
+    {
+        QTest::addColumn<QString>("backend");
+        // route, start, payer, CST, rate; no demo row names client 104
+        QTest::addColumn<QString>("row");
+        QTest::addColumn<bool>("accepted");
+        for (const QString &b : TestDatabases::Backends()) {
+            const QByteArray p = b.toUtf8() + '/';
+            QTest::newRow(p + "taxed within one state, no rate")
+                << b << u"'E','N','C','104','00',NULL"_s << false;
+            QTest::newRow(p + "exempt within one state, no rate")
+                << b << u"'E','N','C','104','40',NULL"_s << true;
+            QTest::newRow(p + "taxed across states, no rate")
+                << b << u"'I','N','C','104','00',NULL"_s << true;
+            QTest::newRow(p + "the key of a payer's row")
+                << b << u"'E','N','C','101','00',12"_s << false;
+        }
+    }
+    void parametrizationRowsAreChecked()
+    {
+        QFETCH(QString, backend);
+        QFETCH(QString, row);
+        QFETCH(bool, accepted);
+        QSqlDatabase db = QSqlDatabase::database(connectionOf(backend));
+        QVERIFY(db.transaction());
+        const bool written = QSqlQuery(db).exec(
+            u"INSERT INTO TRIBSERVICO (NRTRIBSERVICO, CDEMPRESA, CDTIPOOPER, CDARVPROD, "
+            "IDPERCURSO, IDINICIOFORAUF, IDCADTOMADOR, CDTOMADOR, CDSITUTRIBIT, VRALIQUOTA, "
+            "CDCFOP, DSNATUOPERACAO, CDIMPOSTO, SGIMPOSTO, VRREDBASECALC, VRPERCCREDPRES) VALUES "
+            "(999, '01', '01', '010010001', %1, '5353', 'TESTE', '01', 'ICMS', 0, 0)"_s.arg(row));
+        db.rollback();
+        QCOMPARE(written, accepted);
+    }
+
     void dropAndRecreate_data() { backendRows(); }
 
     void dropAndRecreate()

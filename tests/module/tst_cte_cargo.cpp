@@ -17,6 +17,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QLineEdit>
+#include <QScopeGuard>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
@@ -208,7 +209,8 @@ private slots:
     // --- the sums the system keeps ----------------------------------------------------------
 
     // Steps: "+A:chave" adds A by its key, "+B:lista" picks B from the look-up list, "-A"
-    // removes A, "janela:hoje" moves the date window to today (A and B are 20 days old).
+    // removes A, "janela:hoje" moves the date window to today (A and B are 20 days old),
+    // "peso:A" changes A's gross weight behind the editor's back.
     void quantitiesFollowTheFiscalDocuments_data()
     {
         QTest::addColumn<QStringList>("steps");
@@ -223,6 +225,8 @@ private slots:
             << QStringList {u"+A:chave"_s, u"+B:chave"_s, u"-B"_s, u"-A"_s} << u"-/-"_s << 0;
         QTest::newRow("removed after the window moved")
             << QStringList {u"+A:lista"_s, u"janela:hoje"_s, u"-A"_s} << u"-/-"_s << 0;
+        QTest::newRow("removed after the invoice's weight changed")
+            << QStringList {u"+A:chave"_s, u"peso:A"_s, u"-A"_s} << u"-/-"_s << 0;
         QTest::newRow("one of two removed after the window moved")
             << QStringList {u"+A:lista"_s, u"+B:lista"_s, u"janela:hoje"_s, u"-A"_s} << u"50/2"_s
             << 1;
@@ -234,11 +238,18 @@ private slots:
         QFETCH(int, documents);
         novoDocumento();
         QCOMPARE(mantidas(), u"0/-"_s);
+        const auto pesoOriginal = qScopeGuard([this] {
+            sql(u"UPDATE NOTAFISCAL SET VRPBRUTOVOLU = ? WHERE NRACESSONFE = ?"_s,
+                {kA.weight, kA.key});
+        });
         for (const QString &step : steps) {
             if (step.startsWith(u'+'))
                 adiciona(step.mid(1, 1), step.mid(3));
             else if (step.startsWith(u'-'))
                 remove(step.mid(1));
+            else if (step.startsWith(u"peso"))
+                sql(u"UPDATE NOTAFISCAL SET VRPBRUTOVOLU = ? WHERE NRACESSONFE = ?"_s,
+                    {kA.weight + 7, kA.key});
             else
                 janela(0, 0);
             QCOMPARE(errors(), 0);

@@ -14,6 +14,7 @@
 #include "Exceptions.h"
 #include "HostWindow.h"
 #include "ListMarking.h"
+#include "MainWindow.h"
 #include "ModalHelper.h"
 #include "NetConnection.h"
 #include "Orvglob.h"
@@ -21,6 +22,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -71,18 +73,26 @@ class TestCTeEditor : public EditorFixture
         Cli_Dfs88000::stNrInsJurTomaAux = campo(u"NRINSJURTOMA"_s);
     }
     // Makes a document ready to be saved by the checks this window runs itself: route, emitter
-    // and payer, CFOP, a tax, a fiscal document and the predominant product.
+    // and payer, the service with the fiscal treatment the server gives it, a fiscal document and
+    // the predominant product.
     void completa()
     {
         TClientDataSet *cte = m_frm->cdsCTe;
         atribuiRota();
         aceitaEmitenteETomador();
-        cte->FieldByName(u"CDCFOP"_s)->SetAsString(u"5932"_s);
+        if (campo(u"CDARVPROD"_s).isEmpty()) {
+            cte->FieldByName(u"CDARVPROD"_s)->SetAsString(u"010010001"_s);
+            cte->FieldByName(u"VRTOTAPRESTSERV"_s)->SetAsFloat(1000);
+            cte->FieldByName(u"VRTOTARECEBER"_s)->SetAsFloat(1000);
+        }
+        // Leaving the service panel accepts the service as the user does.
+        QWidget *pagina = m_frm->pgcDados->currentWidget();
+        m_frm->pgcDados->setCurrentWidget(m_frm->tshTotais);
+        foca(m_frm->dbeValorTotaReceber);
+        vaiPara(m_frm->dbgImposto);
+        m_frm->pgcDados->setCurrentWidget(pagina);
+        QVERIFY(!campo(u"CDCFOP"_s).isEmpty());
         cte->FieldByName(u"DSPRODPREDOMINA"_s)->SetAsString(u"MOVEIS"_s);
-        const double key = cte->FieldByName(u"CDCTE"_s)->AsFloat();
-        // Only the server's answer fills the taxes.
-        if (m_frm->cdsCTeImpostos->IsEmpty())
-            AppendAsServer(m_frm->cdsCTeImpostos, {{u"CDCTE"_s, key}, {u"CDIMPOSTO"_s, u"01"_s}});
         if (m_frm->cdsCTeDocFiscais->IsEmpty())
             anexaDocumentoFiscal();
         if (m_frm->cdsCTeInfQtCarga->IsEmpty()) {
@@ -104,6 +114,16 @@ class TestCTeEditor : public EditorFixture
     }
     // The next list loads are refused by the server (a malformed operation-type list), or
     // accepted again.
+    // The editor opened again inside the host's main window, as the host's menu does.
+    void abreNoHost(TMainWindow &host)
+    {
+        m_frm->Close();
+        flushDeletes();
+        Cli_Dfs88000::ResetUnit();
+        host.show();
+        QVERIFY(QTest::qWaitForWindowActive(&host));
+        openEditor();
+    }
     void recargaFalha(bool falha)
     {
         TRecordFilter &f = Cli_Dfs88100::frmFiltroCTe->Filtro;
@@ -503,8 +523,8 @@ private slots:
         trigger(u"mnuAlterar"_s);
         completa();
         // The rows the checks need are taken as loaded: only the record changes.
-        for (TClientDataSet *child :
-             {m_frm->cdsCTeImpostos, m_frm->cdsCTeDocFiscais, m_frm->cdsCTeInfQtCarga})
+        for (TClientDataSet *child : {m_frm->cdsCTeImpostos, m_frm->cdsCTeDocFiscais,
+                                      m_frm->cdsCTeInfQtCarga, m_frm->cdsCTeDadosAdic})
             child->MergeChangeLog();
         m_frm->cdsCTe->FieldByName(u"DSOUTCARCARGA"_s)->SetAsString(u"FRAGIL"_s);
         QVariantList sent;
@@ -570,7 +590,7 @@ private slots:
     }
 
     // The server is gone while a new document is saved: it stays with what was typed and its
-    // five cargo rows; with a server back, Confirm saves it and the editor moves to it.
+    // five cargo rows; with a server back, the next command saves it and the editor moves to it.
     void newDocumentSurvivesANetworkFault()
     {
         listar();
@@ -581,7 +601,6 @@ private slots:
         m_sink->clear();
         trigger(u"mnuConfirmar"_s);
         QCOMPARE(errors(), 1);
-        QCOMPARE(m_frm->cdsCTe->State(), dsEdit);
         QCOMPARE(campo(u"DSOUTCARCARGA"_s), u"NOVO"_s);
         QCOMPARE(m_frm->cdsCTeInfQtCarga->RecordCount(), 5);
 
@@ -590,7 +609,8 @@ private slots:
         m_frm->netCTe->SetPort(m_server->port());
         Orvglob::WebPort = m_server->port();
         m_sink->clear();
-        trigger(u"mnuConfirmar"_s);
+        // Whatever the user does next first settles the save left without an answer.
+        trigger(u"mnuAlterar"_s);
         QCOMPARE(errors(), 0);
         QCOMPARE(m_frm->cdsCTe->State(), dsBrowse);
         QCOMPARE(campo(u"DSOUTCARCARGA"_s), u"NOVO"_s);
@@ -614,8 +634,18 @@ private slots:
         QCOMPARE(m_frm->pgcPadrao->currentWidget(), m_frm->tshFolhaDados);
     }
 
+    // A delete the server takes leaves the list without the document; one it refuses (the
+    // document was changed by someone else meanwhile) is given up whole, even when the reload
+    // after it fails: the next save does not carry it.
+    void deleteSavesAndReloads_data()
+    {
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("saved") << false;
+        QTest::newRow("refused, then the reload fails") << true;
+    }
     void deleteSavesAndReloads()
     {
+        QFETCH(bool, refused);
         listar();
         trigger(u"mnuIncluir"_s);
         completa();
@@ -623,12 +653,24 @@ private slots:
         QCOMPARE(errors(), 0);
         const double key = campo(u"CDCTE"_s).toDouble();
         const int rows = m_frm->cdsCTe->RecordCount();
+        if (refused) {
+            sql(u"UPDATE CTE SET DSOUTCARCARGA = 'OUTRO USUARIO' WHERE CDCTE = ?"_s, {key});
+            recargaFalha(true);
+        }
         m_sink->queueAnswer(mbYes);
         trigger(u"mnuExcluir"_s);
-        QCOMPARE(errors(), 0);
-        QCOMPARE(m_frm->cdsCTe->RecordCount(), rows - 1);
-        QVERIFY(!m_frm->cdsCTe->Locate(u"CDCTE"_s, key));
-        QCOMPARE(sql(u"SELECT COUNT(*) FROM CTE WHERE CDCTE = ?"_s, {key}).toInt(), 0);
+        if (!refused) {
+            QCOMPARE(errors(), 0);
+            QCOMPARE(m_frm->cdsCTe->RecordCount(), rows - 1);
+            QVERIFY(!m_frm->cdsCTe->Locate(u"CDCTE"_s, key));
+            QCOMPARE(sql(u"SELECT COUNT(*) FROM CTE WHERE CDCTE = ?"_s, {key}).toInt(), 0);
+            return;
+        }
+        QVERIFY(errors() >= 1);
+        recargaFalha(false);
+        QCOMPARE(changeCounts(), QList<int>(6, 0));
+        QCOMPARE(m_frm->cdsCTe->RecordCount(), rows);
+        QCOMPARE(sql(u"SELECT COUNT(*) FROM CTE WHERE CDCTE = ?"_s, {key}).toInt(), 1);
     }
 
     // --- marks never travel -------------------------------------------------------------------
@@ -772,8 +814,10 @@ private slots:
         QCOMPARE(count(u"SELECT COUNT(*) FROM CTE WHERE DSOUTCARCARGA = 'UMA VEZ'"_s), 1);
     }
 
-    // The answer of a committed save is lost (the call times out): the document stays in edit,
-    // and confirming it again gets the first outcome instead of a second document.
+    // The answer of a committed save is lost (the call times out): the document keeps what was
+    // typed, but nothing more is taken until the outcome is known. The next edit first sends the
+    // same request again, which the server answers with the first outcome; a correction typed
+    // afterwards is saved as a save of its own, not lost behind the first one.
     void timeOutAfterTheCommitSavesOnce()
     {
         QProcessEnvironment env;
@@ -790,7 +834,8 @@ private slots:
         m_sink->clear();
         trigger(u"mnuConfirmar"_s);
         QCOMPARE(errors(), 1);
-        QVERIFY(m_frm->EmEdicao());
+        QVERIFY(!m_frm->EmEdicao());
+        QCOMPARE(campo(u"DSOUTCARCARGA"_s), u"SEM RESPOSTA"_s);
         // The server commits once its pause is over.
         QVERIFY(slow.waitForLog(u"op=AplicaAlteracoes"_s));
         QCOMPARE(count(u"SELECT COUNT(*) FROM CTE"_s), documentos + 1);
@@ -799,12 +844,22 @@ private slots:
 
         m_frm->netCTe->SetTimeoutSeconds(120);
         m_sink->clear();
-        trigger(u"mnuConfirmar"_s);
+        trigger(u"mnuAlterar"_s);
         QCOMPARE(errors(), 0);
+        QCOMPARE(textsOf(TMsgKind::Information).size(), 1);
         QCOMPARE(m_frm->cdsCTe->State(), dsBrowse);
         QCOMPARE(count(u"SELECT COUNT(*) FROM CTE"_s), documentos + 1);
         QCOMPARE(campo(u"CDCTE"_s).toDouble(), key);
         QCOMPARE(changeCounts(), QList<int>(6, 0));
+
+        trigger(u"mnuAlterar"_s);
+        QVERIFY(m_frm->EmEdicao());
+        m_frm->cdsCTe->FieldByName(u"DSOUTCARCARGA"_s)->SetAsString(u"CORRIGIDO"_s);
+        trigger(u"mnuConfirmar"_s);
+        QCOMPARE(errors(), 0);
+        QCOMPARE(count(u"SELECT COUNT(*) FROM CTE"_s), documentos + 1);
+        QCOMPARE(sql(u"SELECT DSOUTCARCARGA FROM CTE WHERE CDCTE = ?"_s, {key}).toString(),
+                 u"CORRIGIDO"_s);
     }
 
     // --- nothing typed is dropped silently ------------------------------------------------------
@@ -826,8 +881,9 @@ private slots:
     {
         QFETCH(QString, command);
         QFETCH(QString, leave);
-        QMdiArea area;
-        // However the case ends, the editor leaves the area before the area goes.
+        TMainWindow host(nullptr);
+        QMdiArea &area = *host.MdiArea();
+        // However the case ends, the editor leaves the host before the host goes.
         const auto release = qScopeGuard([&] {
             if (leave != u"host closing")
                 return;
@@ -838,15 +894,10 @@ private slots:
             m_frm = Cli_Dfs88000::frmCTe;
             SetHostMdiArea(nullptr);
         });
-        if (leave == u"host closing") {
-            m_frm->Close();
-            flushDeletes();
-            Cli_Dfs88000::ResetUnit();
-            area.resize(1400, 900);
-            area.show();
-            SetHostMdiArea(&area);
-            openEditor();
-        }
+        if (leave == u"host closing")
+            abreNoHost(host);
+        else
+            SetHostMdiArea(nullptr);
         listar();
         QVERIFY(locate(u"P"_s));
         trigger(command);
@@ -864,13 +915,15 @@ private slots:
             if (leave == u"close box")
                 m_frm->Close();
             else
-                area.closeAllSubWindows();
+                QVERIFY(!host.close());
             flushDeletes();
             QVERIFY(editor);
             QCOMPARE(errors(), 1);
             QVERIFY(m_sink->lastText().contains(u"em edição"_s));
-            if (leave == u"host closing")
+            if (leave == u"host closing") {
                 QCOMPARE(area.subWindowList().size(), 1);
+                QVERIFY(host.isVisible());
+            }
         }
         QVERIFY(Cli_Dfs88000::boStCriado);
         QVERIFY(m_frm->cdsCTe->Active());
@@ -881,7 +934,7 @@ private slots:
         trigger(u"mnuCancelar"_s);
         QVERIFY(m_frm->panEmpresa->isEnabled());
         if (leave == u"host closing") {
-            area.closeAllSubWindows();
+            QVERIFY(host.close());
             flushDeletes();
             QVERIFY(!editor);
             QVERIFY(area.subWindowList().isEmpty());

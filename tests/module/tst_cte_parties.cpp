@@ -15,6 +15,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QLineEdit>
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTabWidget>
@@ -337,6 +338,63 @@ private slots:
         QCOMPARE(campo(u"NRINSJURDEST"_s), u"75230918000126"_s);
     }
 
+    // A choice made in the F9 list is always checked and copied, even when it keeps the
+    // registration already accepted (two register rows, two state registrations of one
+    // establishment), and a CNPJ chosen after a CPF is read whole.
+    void f9ChoiceAfterAnother_data()
+    {
+        QTest::addColumn<QString>("first"); // key of the first choice
+        QTest::addColumn<QString>("second");
+        QTest::addColumn<QString>("registration"); // what the second choice leaves
+        QTest::addColumn<QString>("nameOrComplement");
+        QTest::newRow("recipient: another client, same CNPJ")
+            << u"108"_s << u"109"_s << u"75230918000126"_s
+            << u"TEXTIL BLUMENAU S.A. - FATURAMENTO"_s;
+        QTest::newRow("recipient: a CNPJ after a CPF")
+            << u"105"_s << u"101"_s << u"61348257000123"_s << u"METALURGICA VALE DO PARAIBA LTDA"_s;
+        QTest::newRow("emitter: another state registration, same CNPJ")
+            << u"0963245178"_s << u"301872456"_s << u"09317584000106"_s
+            << u"SUBSTITUTO TRIBUTARIO SC"_s;
+    }
+    void f9ChoiceAfterAnother()
+    {
+        QFETCH(QString, first);
+        QFETCH(QString, second);
+        QFETCH(QString, registration);
+        QFETCH(QString, nameOrComplement);
+        novo();
+        const bool emitter = registration == u"09317584000106";
+        QLineEdit *edit = emitter ? m_frm->dbeNrInsJurEmit : m_frm->dbeNrInsJurDest;
+        if (emitter) {
+            atribui(u"CDEMPRESA"_s, u"02"_s);
+            m_frm->medCdEmpresa->setText(u"02"_s);
+            pagina(m_frm->tshEmitente);
+        } else {
+            atribui(u"IDCADDESTINATA"_s, u"C"_s);
+            pagina(m_frm->tshDestinatario);
+        }
+        const QString keyField = emitter ? u"CDINSCESTA"_s : u"CDCLIENTE"_s;
+        for (const QString &key : {first, second}) {
+            foca(edit);
+            pesquisa([edit] { QTest::keyClick(edit, Qt::Key_F9); },
+                     [&](TDBGrid *grid) { QVERIFY(grid->DataSet()->Locate(keyField, key)); });
+            QCOMPARE(m_sink->texts(), QStringList());
+        }
+        sai(edit, emitter ? static_cast<QWidget *>(m_frm->btnInsJurEmit) : m_frm->btnInsJurDest);
+        QCOMPARE(m_sink->texts(), QStringList());
+        if (emitter) {
+            QCOMPARE(campo(u"NRINSESTEMIT"_s), second);
+            QCOMPARE(campo(u"DSCOMPENDEMIT"_s), nameOrComplement);
+            QCOMPARE(campo(u"NRINSJUREMIT"_s), registration);
+            return;
+        }
+        QCOMPARE(campo(u"CDDESTINATACLI"_s), second);
+        QCOMPARE(campo(u"NMRAZSOCDEST"_s), nameOrComplement);
+        QCOMPARE(campo(u"NRINSJURDEST"_s), registration);
+        QCOMPARE(campo(u"IDTPIJURDEST"_s), u"J"_s);
+        QCOMPARE(edit->text().remove(QRegularExpression(u"\\D"_s)), registration);
+    }
+
     // F9 pressed inside the edit opens the list of the role's kind.
     void f9InsideThePartyEdit()
     {
@@ -374,9 +432,11 @@ private slots:
         QVERIFY(m_frm->dbeNrInsJurReme->isEnabled());
         QCOMPARE(campo(u"CDREMETENTECLI"_s), u"101"_s);
         atribui(u"IDCADREMETENTE"_s, to);
+        // The place codes have no control of their own: they go too.
         for (const char16_t *f :
              {u"NRINSJURREME", u"IDTPIJURREME", u"NMRAZSOCREME", u"NRINSESTREME", u"DSENDEREME",
-              u"CDREMETENTECLI", u"CDREMETENTEFOR"})
+              u"CDREMETENTECLI", u"CDREMETENTEFOR", u"CDPAISREME", u"CDPAISBACENREME",
+              u"SGESTADOREME", u"CDESTADOIBGEREME", u"CDMUNICIPIOREME", u"CDMUNICIBGEREME"})
             QVERIFY2(campo(s(f)).isEmpty(), qPrintable(s(f)));
         QCOMPARE(campo(u"IDCADREMETENTE"_s), to);
         QCOMPARE(m_frm->dbeNrInsJurReme->isEnabled(), enabled);

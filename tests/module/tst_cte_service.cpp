@@ -1,6 +1,7 @@
 // The route, the operation type, the service product with its fiscal treatment, the value
 // components and the taxes, driven through the real editor, offscreen, against a real cte-server
 // on a loopback port and a demo database made for the run.
+#include "BtnPesquisa.h"
 #include "Cli_Dfs88000.h"
 #include "Cli_Dfs88100.h"
 #include "ClientDataSet.h"
@@ -533,6 +534,113 @@ private slots:
         QVERIFY(Cli_Dfs88000::slCTeCompValor.isEmpty());
         m_frm->cdsCTeCompValor->Post();
         QCOMPARE(Cli_Dfs88000::slCTeCompValor, QStringList {u"3"_s});
+    }
+
+    // The fiscal treatment follows every key it depends on. After a product was accepted with a
+    // component, each step changes something ("payer", "opertype", "total", "product" typed,
+    // "pick" the product in its look-up, or "panel": visit and leave the service panel); the save
+    // then stores what the parametrization says for the keys as they are, the standard
+    // observations once each and the user's own line kept. An equal value written again clears
+    // nothing.
+    void fiscalKeysAskAgain_data()
+    {
+        QTest::addColumn<QString>("product");
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QString>("cfop"); // empty: the save is refused for want of a CFOP
+        QTest::addColumn<QString>("cst");
+        QTest::addColumn<QStringList>("messages");
+        QTest::addColumn<int>("components");
+        const QString substituto = u"payer=83726154000192"_s;
+        const QString comercial = u"payer=38104726000147"_s;
+        QTest::newRow("payer becomes a substitute taxpayer")
+            << u"010010002"_s << QStringList {substituto} << u"5360"_s << u"60"_s
+            << QStringList {u"003"_s} << 1;
+        QTest::newRow("payer there and back")
+            << u"010010002"_s << QStringList {substituto, u"panel"_s, comercial} << u"5353"_s
+            << u"00"_s << QStringList {} << 1;
+        QTest::newRow("operation type without a parametrization")
+            << u"010010001"_s << QStringList {u"opertype=03"_s} << QString() << QString()
+            << QStringList {} << 1;
+        QTest::newRow("total changed twice")
+            << u"010010003"_s << QStringList {u"total=1500"_s, u"panel"_s, u"total=1000"_s}
+            << u"5353"_s << u"90"_s << QStringList {u"005"_s} << 0;
+        QTest::newRow("product changed")
+            << u"010010003"_s << QStringList {u"product=010010001"_s, u"panel"_s} << u"5353"_s
+            << u"00"_s << QStringList {} << 0;
+        QTest::newRow("same total typed again")
+            << u"010010001"_s << QStringList {u"total=1000"_s, u"panel"_s} << u"5353"_s << u"00"_s
+            << QStringList {} << 1;
+        QTest::newRow("same product picked again")
+            << u"010010001"_s << QStringList {u"pick=010010001"_s, u"panel"_s} << u"5353"_s
+            << u"00"_s << QStringList {} << 1;
+    }
+    void fiscalKeysAskAgain()
+    {
+        QFETCH(QString, product);
+        QFETCH(QStringList, steps);
+        QFETCH(QString, cfop);
+        QFETCH(QString, cst);
+        QFETCH(QStringList, messages);
+        QFETCH(int, components);
+        novoComRota();
+        servico(product, u"1000"_s, u"1000"_s);
+        componente(u"1"_s, u"1000"_s);
+        TClientDataSet *obs = m_frm->cdsCTeDadosAdic;
+        obs->Append();
+        obs->FieldByName(u"DSDADOADIC"_s)->SetAsString(u"ENTREGA NO PERIODO DA MANHA"_s);
+        obs->Post();
+        QCOMPARE(m_sink->texts(), QStringList());
+        for (const QString &step : std::as_const(steps)) {
+            const QString kind = step.section(u'=', 0, 0);
+            const QString value = step.section(u'=', 1);
+            if (kind == u"payer") {
+                pagina(m_frm->tshTomador);
+                digita(m_frm->dbeNrInsJurToma, value);
+                vaiPara(m_frm->btnInsJurToma);
+            } else if (kind == u"opertype") {
+                pagina(m_frm->tshIdentificacao);
+                digita(m_frm->dbeCdTipoOper, value);
+                vaiPara(m_frm->depDataEmissao);
+            } else if (kind == u"total") {
+                pagina(m_frm->tshTotais);
+                digita(m_frm->dbeValorTotaPrestServ, value);
+            } else if (kind == u"product") {
+                pagina(m_frm->tshTotais);
+                digita(m_frm->dbeCdServPrestado, value);
+            } else if (kind == u"pick") {
+                pagina(m_frm->tshTotais);
+                pesquisa([this] { m_frm->btnServPrestado->click(); },
+                         [&](TDBGrid *list) {
+                             QVERIFY(list->DataSet()->Locate(u"CDARVPROD"_s, value));
+                         });
+            } else {
+                pagina(m_frm->tshTotais);
+                foca(m_frm->dbeValorTotaReceber);
+                vaiPara(m_frm->dbgImposto);
+            }
+            QCOMPARE(m_sink->texts(), QStringList());
+        }
+        QCOMPARE(m_frm->cdsCTeCompValor->RecordCount(), components);
+        anexaDocumentoFiscal();
+        m_frm->cdsCTe->FieldByName(u"DSPRODPREDOMINA"_s)->SetAsString(u"MOVEIS"_s);
+        trigger(u"mnuConfirmar"_s);
+        if (cfop.isEmpty()) {
+            QCOMPARE(errors(), 1);
+            QVERIFY2(lastError().startsWith(u"CFOP deve ser informado"_s), qPrintable(lastError()));
+            QVERIFY(m_frm->EmEdicao());
+            return;
+        }
+        QCOMPARE(m_sink->texts(), QStringList());
+        const double key = valor(u"CDCTE"_s);
+        QCOMPARE(sql(u"SELECT CDCFOP FROM CTE WHERE CDCTE = ?"_s, {key}).toString(), cfop);
+        QCOMPARE(sql(u"SELECT CDSITUTRIBIT FROM CTEIMPOSTOS WHERE CDCTE = ?"_s, {key}).toString(),
+                 cst);
+        const QString stored
+            = sql(u"SELECT GROUP_CONCAT(TRIM(COALESCE(CDMENSAGEM, DSDADOADIC)), '|') FROM (SELECT "
+                  "* FROM CTEDADOSADIC WHERE CDCTE = ? ORDER BY CDCTEDADOSADIC)"_s,
+                  {key})
+                  .toString();
+        QCOMPARE(stored.split(u'|'), QStringList {u"ENTREGA NO PERIODO DA MANHA"_s} + messages);
     }
 
     // Changing the total while the document is edited deletes its components and taxes; while

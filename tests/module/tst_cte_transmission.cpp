@@ -345,7 +345,7 @@ private slots:
         QTest::addColumn<bool>("saved");
         QTest::addColumn<QString>("error");
         QTest::newRow("valid edit is saved")
-            << u"6353"_s << true
+            << u"6352"_s << true
             << u"Conhecimento de transporte deve ser informado para transmissão."_s;
         QTest::newRow("failing check saves and sends nothing") << QString() << false << u"CFOP"_s;
     }

@@ -165,6 +165,9 @@ void TestCteXml::build_data()
                         u"<emit><CNPJ>18462731000114</CNPJ><IE>244187365112</IE>"
                         "<xNome>TRANSPORTES SERRA AZUL LTDA</xNome>"_s,
                         u"<CRT>3</CRT>"_s,
+                        u"-03:00</dhEmi>"_s,
+                        u"<qrCodCTe>https://homologacao.nfe.fazenda.sp.gov.br/CTeConsulta/qrCode"
+                        "?chCTe=35"_s,
                         u"&amp;tpAmb=2</qrCodCTe>"_s}
         << QStringList {u"<exped>"_s, u"<receb>"_s, u"<toma4>"_s, u"<indGlobalizado>"_s};
     QTest::newRow("production keeps the names")
@@ -172,6 +175,7 @@ void TestCteXml::build_data()
                d.document[u"IDAMBIENTECTE"_s] = u"1"_s;
            })
         << QStringList {u"<xNome>METALURGICA VALE DO PARAIBA LTDA</xNome>"_s, u"<tpAmb>1</tpAmb>"_s,
+                        u"<qrCodCTe>https://nfe.fazenda.sp.gov.br/CTeConsulta/qrCode?chCTe="_s,
                         u"&amp;tpAmb=1</qrCodCTe>"_s}
         << QStringList {homolog};
     QTest::newRow("reduced base") << Change([](StoredDocument &d, IssuerParameters &) {
@@ -385,6 +389,21 @@ void TestCteXml::signatureVerifiesWithXmlsec()
              qPrintable(output));
     QVERIFY2(RunTool(u"xmllint"_s,
                      {u"--noout"_s, u"--schema"_s, schemaDir() + u"/cte_v4.00.xsd"_s, path},
+                     &output),
+             qPrintable(output));
+    // infModal is open in the main schema: its content stands on its own against the modal's.
+    const qsizetype from = signedXml.xml.indexOf("<rodo>");
+    const qsizetype to = signedXml.xml.indexOf("</rodo>") + 7;
+    QVERIFY(from > 0 && to > from);
+    const QString modalPath = m_dir.filePath(u"modal.xml"_s);
+    QFile modal(modalPath);
+    QVERIFY(modal.open(QIODevice::WriteOnly));
+    modal.write(signedXml.xml.mid(from, to - from)
+                    .replace("<rodo>", "<rodo xmlns=\"http://www.portalfiscal.inf.br/cte\">"));
+    modal.close();
+    QVERIFY2(RunTool(u"xmllint"_s,
+                     {u"--noout"_s, u"--schema"_s, schemaDir() + u"/cteModalRodoviario_v4.00.xsd"_s,
+                      modalPath},
                      &output),
              qPrintable(output));
 }

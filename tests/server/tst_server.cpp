@@ -85,8 +85,8 @@ private:
         const QVariant reply = call(u"GetDadosGerais"_s, listSelection(overrides));
         return packetAt(reply, 1);
     }
-    // Saves a new document with one tax row and two cargo rows; returns its key.
-    double saveNew(const QHash<QString, QVariant> &changes = {})
+    // Saves a new document with one tax row (ICMS of situation `cst`) and two cargo rows.
+    QVariant saveNewReply(const QHash<QString, QVariant> &changes, const QString &cst = u"00"_s)
     {
         auto values = newDocumentValues();
         for (auto it = changes.begin(); it != changes.end(); ++it)
@@ -97,7 +97,8 @@ private:
                                                         {u"CDCTE"_s, 0.0},
                                                         {u"CDIMPOSTO"_s, u"01"_s},
                                                         {u"SGIMPOSTO"_s, u"ICMS"_s},
-                                                        {u"VRALIQUOTA"_s, 12.0}}}),
+                                                        {u"VRALIQUOTA"_s, 12.0},
+                                                        {u"CDSITUTRIBIT"_s, cst}}}),
                                           std::nullopt, std::nullopt,
                                           insertDelta(contracts::cte::cargoQuantityFields(),
                                                       {{{u"CDCTEINFQTCARGA"_s, 0.0},
@@ -113,9 +114,31 @@ private:
                                                         {u"QTCARGA"_s, 2.5},
                                                         {u"IDGERADAAUTO"_s, u"N"_s}}}),
                                           std::nullopt});
+        return reply;
+    }
+    // Saves a new document with one tax row and two cargo rows; returns its key.
+    double saveNew(const QHash<QString, QVariant> &changes = {})
+    {
+        const QVariant reply = saveNewReply(changes);
         if (asList(reply).value(0) != u"S"_s)
             qWarning() << "save refused:" << reply;
         return asList(reply).value(1).toDouble();
+    }
+    // A taxed row within one state without a rate (company 01, operation type 05), as a database
+    // written before that was refused holds it: the check is set aside to write it.
+    void insertRateLessRow()
+    {
+        QSqlQuery q(m_db->db());
+        const bool pg = TestDatabase::usePostgres();
+        q.exec(pg ? u"ALTER TABLE TRIBSERVICO DROP CONSTRAINT IF EXISTS TRIBSERVICO_ALIQUOTA"_s
+                  : u"PRAGMA ignore_check_constraints = ON"_s);
+        q.exec(u"INSERT INTO TRIBSERVICO SELECT 900, CDEMPRESA, '05', CDARVPROD, IDPERCURSO, "
+               "IDCADTOMADOR, CDTOMADOR, CDCFOP, DSNATUOPERACAO, CDIMPOSTO, SGIMPOSTO, "
+               "CDSITUTRIBIT, CDFISCALIT, NULL, VRREDBASECALC, VRPERCCREDPRES, IDINICIOFORAUF "
+               "FROM TRIBSERVICO WHERE NRTRIBSERVICO = 4 AND NOT EXISTS (SELECT 1 FROM "
+               "TRIBSERVICO WHERE NRTRIBSERVICO = 900)"_s);
+        if (!pg)
+            q.exec(u"PRAGMA ignore_check_constraints = OFF"_s);
     }
     int rowOf(const DataPacket &p, double key)
     {
@@ -678,6 +701,11 @@ private slots:
         QTest::newRow("another user's") << u"de-outro-usuario"_s << u"outro"_s
                                         << u"Alterações recusadas: o identificador da gravação "
                                            "já foi usado por outro usuário."_s;
+        // A correction sent under the identifier of a save whose answer was lost.
+        QTest::newRow("the same user's, with other changes")
+            << u"mesmo-id-outras-alteracoes"_s << u"tester"_s
+            << u"Alterações recusadas: o identificador da gravação já foi usado para outras "
+               "alterações."_s;
     }
     void saveRequestIdentifiers()
     {
@@ -685,9 +713,8 @@ private slots:
         QFETCH(QString, user);
         QFETCH(QString, expected);
         const QString token = testerLogin(m_server->port());
-        const auto save = [&](const QString &t) {
-            QVariantList args = saveArgs(
-                {insertDelta(contracts::cte::documentFields(), {newDocumentValues()})}, u"x"_s);
+        const auto save = [&](const QString &t, double cargo = 1.0) {
+            QVariantList args = newDocumentWithCargo(cargo, u"x"_s);
             args.last() = request;
             return rawPost(m_server->port(), u"AplicaAlteracoes"_s, contracts::encodeCall(args), t)
                 .reply;
@@ -695,8 +722,13 @@ private slots:
         const int documents = rowsIn(u"CTE"_s);
         if (!user.isEmpty()) {
             QCOMPARE(save(token).toList().value(0).toString(), u"S"_s);
-            sessions::createOrUpdateUser(m_db->db(), user, u"senha-do-outro-1"_s);
-            const QVariant reply = save(rawLogin(m_server->port(), user, u"senha-do-outro-1"_s));
+            QVariant reply;
+            if (user == u"tester") {
+                reply = save(token, 2.0);
+            } else {
+                sessions::createOrUpdateUser(m_db->db(), user, u"senha-do-outro-1"_s);
+                reply = save(rawLogin(m_server->port(), user, u"senha-do-outro-1"_s));
+            }
             QVERIFY2(reply.toString().startsWith(expected), qPrintable(reply.toString()));
             QCOMPARE(rowsIn(u"CTE"_s), documents + 1);
             return;
@@ -733,6 +765,64 @@ private slots:
         QCOMPARE(rowsIn(u"CTEINFQTCARGA"_s), cargo);
         // The other server is unaffected and can save.
         QVERIFY(saveNew() > 0);
+    }
+
+    // The CFOP and ICMS situation saved are the parametrization's for the document's stored
+    // keys: a payer or operation type changed without asking the service again is refused
+    // whole. The service is product 010010002 within São Paulo, payer client 103 (5353, 00)
+    // unless the row changes it.
+    void saveChecksTheFiscalResult_data()
+    {
+        QTest::addColumn<QVariantHash>("changes");
+        QTest::addColumn<QString>("cst"); // of the ICMS row
+        QTest::addColumn<bool>("later"); // changes made to the saved document
+        QTest::addColumn<QString>("refusal"); // start of the text; empty: saved
+        const QString cfop = u"Alterações recusadas: o CFOP \"5353\" do conhecimento não é o "
+                             "da parametrização fiscal do serviço"_s;
+        const QVariantHash substitute {{u"CDTOMADORCLI"_s, u"110"_s}};
+        const QVariantHash asked {{u"CDTOMADORCLI"_s, u"110"_s}, {u"CDCFOP"_s, u"5360"_s}};
+        QTest::newRow("agrees") << QVariantHash {} << u"00"_s << false << QString();
+        QTest::newRow("payer changed to a tax substitute")
+            << substitute << u"00"_s << false << cfop;
+        QTest::newRow("payer changed on the saved document")
+            << substitute << u"00"_s << true << cfop;
+        QTest::newRow("CFOP asked again, ICMS situation stale")
+            << asked << u"00"_s << false
+            << u"Alterações recusadas: a situação tributária \"00\" do ICMS"_s;
+        QTest::newRow("operation type without parametrization")
+            << QVariantHash {{u"CDTIPOOPER"_s, u"02"_s}} << u"00"_s << false
+            << u"Alterações recusadas: não há parametrização fiscal para o serviço 010010002"_s;
+        QTest::newRow("total with three decimals")
+            << QVariantHash {{u"VRTOTAPRESTSERV"_s, 1000.555}} << u"00"_s << false
+            << u"Alterações recusadas: o valor 1000.555 do campo VRTOTAPRESTSERV"_s;
+    }
+    void saveChecksTheFiscalResult()
+    {
+        QFETCH(QVariantHash, changes);
+        QFETCH(QString, cst);
+        QFETCH(bool, later);
+        QFETCH(QString, refusal);
+        insertRateLessRow();
+        QVariantHash values {{u"CDARVPROD"_s, u"010010002"_s}, {u"CDTIPOOPER"_s, u"01"_s},
+                             {u"CDPAISINISERV"_s, u"1058"_s},  {u"SGESTADOINISERV"_s, u"SP"_s},
+                             {u"CDPAISFIMSERV"_s, u"1058"_s},  {u"SGESTADOFIMSERV"_s, u"SP"_s},
+                             {u"CDCFOP"_s, u"5353"_s}};
+        if (!later)
+            values.insert(changes);
+        const int documents = rowsIn(u"CTE"_s);
+        QVariant reply = saveNewReply(values, cst);
+        if (later) {
+            QCOMPARE(asList(reply).value(0).toString(), u"S"_s);
+            const DataPacket loaded = list();
+            reply = applySave(
+                {updateDelta(loaded, rowOf(loaded, asList(reply).value(1).toDouble()), changes)});
+        }
+        if (refusal.isEmpty()) {
+            QCOMPARE(asList(reply).value(0).toString(), u"S"_s);
+            return;
+        }
+        QVERIFY2(reply.toString().startsWith(refusal), qPrintable(reply.toString()));
+        QCOMPARE(rowsIn(u"CTE"_s), documents + (later ? 1 : 0));
     }
 
     void emitterLookUp_data()
@@ -891,10 +981,16 @@ private slots:
             << QStringList {u"01"_s, sp, u"03"_s, u"020010001"_s} << spsp << commerce << u"5353"_s
             << toCommerce << u"51"_s << QList<double> {0, 0, 0, 0, 0}
             << QStringList {u"ICMS DIFERIDO CONFORME REGULAMENTO DO ICMS DO ESTADO"_s};
-        QTest::newRow("starting outside the emitter's state")
+        // A service starting outside the emitter's state has rows of its own.
+        const QString outside = u"PREST. SERV. TRANSPORTE INICIADA EM OUTRA UF"_s;
+        QTest::newRow("starting outside the emitter's state, across states")
             << QStringList {u"02"_s, u"257894310"_s, u"01"_s, u"010010001"_s}
             << QStringList {u"1058"_s, u"SP"_s, u"1058"_s, u"RS"_s} << commerce << u"6932"_s
-            << toCommerce << u"00"_s << QList<double> {1000, 12, 0, 120, 0} << QStringList {};
+            << outside << u"90"_s << QList<double> {1000, 12, 0, 120, 0} << QStringList {};
+        QTest::newRow("starting outside the emitter's state, within one state")
+            << QStringList {u"01"_s, sp, u"01"_s, u"010020001"_s}
+            << QStringList {u"1058"_s, u"RJ"_s, u"1058"_s, u"RJ"_s} << commerce << u"5932"_s
+            << outside << u"90"_s << QList<double> {1000, 12, 0, 120, 0} << QStringList {};
     }
     void serviceParametrization()
     {
@@ -958,6 +1054,41 @@ private slots:
         QCOMPARE(r, (QVariantList {u"S"_s, u"N"_s}));
     }
 
+    // The ICMS of a total, half cents up (8.155 is 8.16), and what the service look-up refuses.
+    void serviceTotals_data()
+    {
+        QTest::addColumn<QString>("operation");
+        QTest::addColumn<QString>("to"); // from São Paulo
+        QTest::addColumn<double>("total");
+        QTest::addColumn<QVariant>("answer"); // the ICMS value, or the refusal
+        QTest::newRow("116.50 at 7 %") << u"01"_s << u"BA"_s << 116.5 << QVariant(8.16);
+        QTest::newRow("1013.50 at 7 %") << u"01"_s << u"BA"_s << 1013.5 << QVariant(70.95);
+        QTest::newRow("total with three decimals")
+            << u"01"_s << u"SP"_s << 1000.555
+            << QVariant(u"O valor total da prestação deve ter no máximo duas casas decimais."_s);
+        QTest::newRow("taxed row without a rate")
+            << u"05"_s << u"SP"_s << 1000.0
+            << QVariant(
+                   u"A parametrização fiscal 900 do serviço é tributada dentro do estado e "
+                   "não tem alíquota de ICMS. Corrija a parametrização fiscal centralizada."_s);
+    }
+    void serviceTotals()
+    {
+        QFETCH(QString, operation);
+        QFETCH(QString, to);
+        QFETCH(double, total);
+        QFETCH(QVariant, answer);
+        insertRateLessRow();
+        const QVariant r = call(u"GetDadosServico"_s,
+                                {u"01"_s, u"244187365112"_s, u"S"_s, operation, u"010010002"_s,
+                                 u"1058"_s, u"SP"_s, u"0950"_s, u"1058"_s, to, u"0950"_s, total,
+                                 u"C"_s, u"102"_s, u"0001"_s});
+        if (answer.typeId() == QMetaType::QString)
+            QCOMPARE(r.toString(), answer.toString());
+        else
+            QCOMPARE(valueOf(packetAt(r, 2), 0, u"VRIMPOSTO"_s), answer);
+    }
+
     void valueComponents_data()
     {
         QTest::addColumn<QString>("code");
@@ -984,23 +1115,29 @@ private slots:
     {
         QTest::addColumn<int>("fromDaysAgo");
         QTest::addColumn<int>("toDaysAgo");
+        QTest::addColumn<QString>("company"); // empty: the call without it
         QTest::addColumn<int>("rows");
-        QTest::newRow("last eight days") << 8 << 0 << 8;
-        QTest::newRow("yesterday only") << 1 << 1 << 2;
-        QTest::newRow("forty days ago") << 40 << 40 << 1;
-        QTest::newRow("today, none issued") << 0 << 0 << 0;
-        QTest::newRow("no dates: every invoice") << -1 << -1 << 9;
+        QTest::newRow("last eight days") << 8 << 0 << QString() << 8;
+        QTest::newRow("yesterday only") << 1 << 1 << QString() << 2;
+        QTest::newRow("forty days ago") << 40 << 40 << QString() << 1;
+        QTest::newRow("today, none issued") << 0 << 0 << QString() << 0;
+        QTest::newRow("no dates: every invoice") << -1 << -1 << QString() << 9;
+        QTest::newRow("company 01's") << -1 << -1 << u"01"_s << 6;
+        QTest::newRow("company 02's yesterday") << 1 << 1 << u"02"_s << 1;
     }
     void fiscalDocumentWindow()
     {
         QFETCH(int, fromDaysAgo);
         QFETCH(int, toDaysAgo);
+        QFETCH(QString, company);
         QFETCH(int, rows);
         const QDate today = QDate::currentDate();
         const QVariant from = fromDaysAgo < 0 ? QVariant() : QVariant(today.addDays(-fromDaysAgo));
         const QVariant to = toDaysAgo < 0 ? QVariant() : QVariant(today.addDays(-toDaysAgo));
-        const DataPacket window
-            = packetAt(call(u"GetDocFiscais"_s, {u"T"_s, u"T"_s, u"T"_s, from, to, u"N"_s}), 1);
+        QVariantList args {u"T"_s, u"T"_s, u"T"_s, from, to, u"N"_s};
+        if (!company.isEmpty())
+            args << company;
+        const DataPacket window = packetAt(call(u"GetDocFiscais"_s, args), 1);
         QCOMPARE(window.rows.size(), rows);
         QCOMPARE(window.fields.at(8).name, u"DTEMISSAOSTR"_s);
         for (int i = 0; i < window.rows.size(); ++i) {
@@ -1073,6 +1210,9 @@ private slots:
             << u"none"_s;
         QTest::newRow("no criterion")
             << QVariantList {u"T"_s, u"T"_s, u"T"_s, QVariant(), QVariant(), u"S"_s} << u"none"_s;
+        QTest::newRow("branch and entry of another company's invoice")
+            << QVariantList {u"T"_s, u"0001"_s, u"64101"_s, QVariant(), QVariant(), u"S"_s, u"02"_s}
+            << u"none"_s;
         QTest::newRow("unknown mode")
             << QVariantList {u"T"_s, u"T"_s, u"T"_s, QVariant(), QVariant(), u"X"_s}
             << u"inválido"_s;
@@ -1145,6 +1285,32 @@ private slots:
         QCOMPARE(refused.port(), -1);
         QVERIFY2(refused.log().contains(u"versão 99 do esquema, mais nova"_s),
                  qPrintable(refused.log()));
+    }
+
+    // A host database made before the start outside the emitter's state had rows of its own
+    // (.run/demo.db of an earlier version): the server adds the key column at start, and from
+    // then on a second row for one key and a taxed row within one state without a rate are
+    // refused.
+    void earlierHostParametrizationIsUpgraded()
+    {
+        QTemporaryDir dir;
+        const QString connection = u"sqlite:"_s + dir.filePath(u"anterior.db"_s);
+        QSqlQuery q(OpenConnection(connection, u"old-host"_s));
+        const QString row = u"INSERT INTO TRIBSERVICO (NRTRIBSERVICO, CDEMPRESA, CDTIPOOPER, "
+                            "CDARVPROD, IDPERCURSO, CDSITUTRIBIT, VRALIQUOTA) VALUES (%1, '01', "
+                            "'01', '010010001', 'E', '00', %2)"_s;
+        QVERIFY(q.exec(u"CREATE TABLE TRIBSERVICO (NRTRIBSERVICO NUMERIC(9) PRIMARY KEY, "
+                       "CDEMPRESA, CDTIPOOPER, CDARVPROD, IDPERCURSO, IDCADTOMADOR, CDTOMADOR, "
+                       "CDCFOP, DSNATUOPERACAO, CDIMPOSTO, SGIMPOSTO, CDSITUTRIBIT, CDFISCALIT, "
+                       "VRALIQUOTA, VRREDBASECALC, VRPERCCREDPRES)"_s));
+        QVERIFY(q.exec(row.arg(1).arg(12)));
+        QVERIFY(ServerProcess(connection).port() > 0);
+        QVERIFY(!q.exec(row.arg(2).arg(12)));
+        QVERIFY(!q.exec(u"UPDATE TRIBSERVICO SET VRALIQUOTA = NULL"_s));
+        QVERIFY(
+            q.exec(u"UPDATE TRIBSERVICO SET IDINICIOFORAUF = 'S' WHERE IDINICIOFORAUF = 'N'"_s));
+        QCOMPARE(q.numRowsAffected(), 1);
+        QVERIFY(q.exec(row.arg(2).arg(12)));
     }
 
     void everyRequestIsLogged()

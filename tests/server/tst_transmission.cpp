@@ -1,15 +1,19 @@
 // TransmiteCTe against the real application server and the real authority stand-in: what is
-// sent, what is stored, and what each document's row says.
+// sent, what is stored, and what each document's row says. Neither is told where the schemas
+// are: both find the ones the build put beside them.
 #include "A1Certificate.h"
 #include "AuthorityHarness.h"
 #include "CTeRecord.h"
 #include "ChildProcess.h"
 #include "DemoData.h"
+#include "IssuerClock.h"
 #include "RpcProtocol.h"
 #include "ServerHarness.h"
 #include "SqlSupport.h"
+#include "TestPki.h"
 
 #include <QFile>
+#include <QProcessEnvironment>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
@@ -34,10 +38,19 @@ DataPacket markedList(const QList<std::pair<qint64, bool>> &documents)
     return p;
 }
 
-QByteArray transmitBody(const QList<std::pair<qint64, bool>> &documents)
+QByteArray transmitBody(const QList<std::pair<qint64, bool>> &documents,
+                        const QString &registration = u"244187365112"_s)
 {
     return contracts::encodeCall(
-        {QVariant::fromValue(markedList(documents)), u"01"_s, u"244187365112"_s});
+        {QVariant::fromValue(markedList(documents)), u"01"_s, registration});
+}
+
+// The server runs on UTC, as servers often do, far from its issuers.
+QProcessEnvironment utcServer()
+{
+    QProcessEnvironment env;
+    env.insert(u"TZ"_s, u"UTC"_s);
+    return env;
 }
 
 struct ResultRow
@@ -73,9 +86,15 @@ class TestTransmission : public QObject
 
 private slots:
     void initTestCase();
+    void everyDemoDocumentIsAuthorised();
     void authorisedDocumentIsStored();
     void onlyMarkedPendingOrRejectedAreSent();
-    void schemaRefusalIsPerDocument();
+    void refusedBeforeSending_data();
+    void refusedBeforeSending();
+    void emissionMomentIsTheIssuers();
+    void foreignDigestIsNoAuthorisation();
+    void authorityCertificate_data();
+    void authorityCertificate();
     void duplicateIsRecovered_data();
     void duplicateIsRecovered();
     void lostAnswerIsSettled_data();
@@ -91,16 +110,19 @@ private slots:
 private:
     QString status(qint64 key);
     QString stored(qint64 key, const QString &column);
-    QVariant call(const QString &operation, const QVariantList &args);
+    QVariant call(const QString &operation, const QVariantList &args,
+                  ServerProcess *server = nullptr);
     // A fault switch of the stand-in (authority-sim fault …); its exit code.
     int fault(const QStringList &args);
     QString writeSettings(const QString &name, const QString &url, const QString &p12,
-                          const QString &passwordFile);
-    QVariant transmit(ServerProcess &server, const QList<std::pair<qint64, bool>> &documents);
+                          const QString &passwordFile, const QString &more = {});
+    QVariant transmit(ServerProcess &server, const QList<std::pair<qint64, bool>> &documents,
+                      const QString &registration = u"244187365112"_s);
 
     QTemporaryDir m_dir;
     std::unique_ptr<TestDatabase> m_db;
     std::unique_ptr<AuthorityProcess> m_authority;
+    std::unique_ptr<AuthorityProcess> m_tlsAuthority;
     std::unique_ptr<ServerProcess> m_server;
     QString m_cert;
 };
@@ -115,30 +137,31 @@ void TestTransmission::initTestCase()
     QVERIFY2(m_authority && m_authority->port() > 0, "authority-sim did not start");
     const QString settings = writeSettings(u"ok"_s, receptionUrl(m_authority->port()),
                                            m_cert + u".p12"_s, m_cert + u".password"_s);
-    m_server = std::make_unique<ServerProcess>(m_db->connectionString(),
-                                               QStringList {u"--settings"_s, settings});
+    m_server = std::make_unique<ServerProcess>(
+        m_db->connectionString(), QStringList {u"--settings"_s, settings}, utcServer());
     QVERIFY(m_server->port() > 0);
 }
 
 QString TestTransmission::writeSettings(const QString &name, const QString &url, const QString &p12,
-                                        const QString &passwordFile)
+                                        const QString &passwordFile, const QString &more)
 {
     const QString path = m_dir.filePath(name + u".ini"_s);
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return {};
     file.write(u"[certificate]\nfile=%1\npasswordFile=%2\n[authority]\nreception=%3\n"
-               "timeoutMs=5000\n[schemas]\ndir=%4\n"_s
-                   .arg(p12, passwordFile, url, qEnvironmentVariable("CTE_SCHEMA_DIR"))
+               "timeoutMs=5000\n%4\n"_s.arg(p12, passwordFile, url, more)
                    .toUtf8());
     return path;
 }
 
 QVariant TestTransmission::transmit(ServerProcess &server,
-                                    const QList<std::pair<qint64, bool>> &documents)
+                                    const QList<std::pair<qint64, bool>> &documents,
+                                    const QString &registration)
 {
     const QString token = testerLogin(server.port());
-    return rawPost(server.port(), u"TransmiteCTe"_s, transmitBody(documents), token).reply;
+    return rawPost(server.port(), u"TransmiteCTe"_s, transmitBody(documents, registration), token)
+        .reply;
 }
 
 QString TestTransmission::status(qint64 key)
@@ -155,17 +178,31 @@ QString TestTransmission::stored(qint64 key, const QString &column)
     return q.next() ? q.value(0).toString() : QString();
 }
 
-QVariant TestTransmission::call(const QString &operation, const QVariantList &args)
+QVariant TestTransmission::call(const QString &operation, const QVariantList &args,
+                                ServerProcess *server)
 {
-    return rawPost(m_server->port(), operation, contracts::encodeCall(args),
-                   testerLogin(m_server->port()))
-        .reply;
+    const int port = (server ? server : m_server.get())->port();
+    return rawPost(port, operation, contracts::encodeCall(args), testerLogin(port)).reply;
 }
 
 int TestTransmission::fault(const QStringList &args)
 {
     return AuthorityProcess::command(m_dir.filePath(u"authority"_s),
                                      QStringList {u"fault"_s} + args);
+}
+
+// What a new user finds: every pending demo document goes through the schemas and the authority.
+void TestTransmission::everyDemoDocumentIsAuthorised()
+{
+    QList<std::pair<qint64, bool>> pending;
+    QSqlQuery q = runSql(m_db->db(), u"SELECT CDCTE FROM CTE WHERE IDSTATUSCTE = 'P'"_s);
+    while (q.next())
+        pending.append({q.value(0).toLongLong(), true});
+    QVERIFY(pending.size() >= 5);
+    const QList<ResultRow> rows = resultRows(transmit(*m_server, pending));
+    QCOMPARE(rows.size(), pending.size());
+    for (const ResultRow &row : rows)
+        QVERIFY2(row.sent == u"S"_s, qPrintable(row.number + u": "_s + row.observation));
 }
 
 void TestTransmission::authorisedDocumentIsStored()
@@ -219,20 +256,126 @@ void TestTransmission::onlyMarkedPendingOrRejectedAreSent()
     QCOMPARE(status(rejected), u"A"_s);
 }
 
-void TestTransmission::schemaRefusalIsPerDocument()
+// What the authority would refuse, or what is not built yet, is not sent; the others go on.
+void TestTransmission::refusedBeforeSending_data()
 {
+    QTest::addColumn<QString>("change"); // of the document :K or its establishment
+    QTest::addColumn<QString>("text");
+    QTest::newRow("CFOP out of the table")
+        << u"UPDATE CTE SET CDCFOP = '9999' WHERE CDCTE = :K"_s << u"CFOP"_s;
+    // The main schema leaves infModal open; the road modal's schema wants 8 digits.
+    QTest::newRow("RNTRC of four digits")
+        << u"UPDATE CTEPARAMEMIT SET NRRNTRC = '1234' WHERE CDINSCESTA = "
+           "(SELECT NRINSESTEMIT FROM CTE WHERE CDCTE = :K)"_s
+        << u"RNTRC"_s;
+    QTest::newRow("contingency (FS-DA)")
+        << u"UPDATE CTE SET IDFORMAEMISSAO = '5' WHERE CDCTE = :K"_s << u"contingência"_s;
+}
+
+void TestTransmission::refusedBeforeSending()
+{
+    QFETCH(QString, change);
+    QFETCH(QString, text);
     const qint64 broken = demodata::insertCompleteDemoDocument(m_db->db());
-    runSql(m_db->db(), u"UPDATE CTE SET CDCFOP = '9999' WHERE CDCTE = :K"_s, {{u":K", broken}});
     const qint64 good = demodata::insertCompleteDemoDocument(m_db->db());
-    const QList<ResultRow> rows = resultRows(transmit(*m_server, {{broken, true}, {good, true}}));
-    QCOMPARE(rows.size(), 2);
-    QCOMPARE(rows.at(0).sent, u"N"_s);
-    QVERIFY2(rows.at(0).observation.contains(u"schema"_s)
-                 && rows.at(0).observation.contains(u"CFOP"_s),
+    runSql(m_db->db(), change, {{u":K", broken}});
+    const QList<ResultRow> rows = resultRows(transmit(*m_server, {{broken, true}}));
+    runSql(m_db->db(),
+           u"UPDATE CTEPARAMEMIT SET NRRNTRC = '44827163' WHERE CDINSCESTA = '244187365112'"_s);
+    QCOMPARE(rows.size(), 1);
+    QVERIFY2(rows.at(0).observation.startsWith(u"Não enviado"_s)
+                 && rows.at(0).observation.contains(text),
              qPrintable(rows.at(0).observation));
     QCOMPARE(status(broken), u"P"_s);
-    QCOMPARE(rows.at(1).sent, u"S"_s);
-    QCOMPARE(status(good), u"A"_s);
+    QCOMPARE(resultRows(transmit(*m_server, {{broken, true}, {good, true}})).value(1).sent, u"S"_s);
+}
+
+// On this UTC server the demo documents of São Paulo went through (-03:00); one of Amazonas
+// carries -04:00: any other offset puts it ahead of the authority's clock (212).
+void TestTransmission::emissionMomentIsTheIssuers()
+{
+    const QString amazonas = u"053721496"_s;
+    runSql(m_db->db(),
+           u"INSERT INTO CTEPARAMEMIT (CDEMPRESA, CDINSCESTA, NRRNTRC, IDCRT) "
+           "VALUES ('01', :I, '44827163', '3')"_s,
+           {{u":I", amazonas}});
+    QCOMPARE(AuthorityProcess::command(m_dir.filePath(u"authority"_s),
+                                       {u"issuer"_s, u"--uf"_s, u"AM"_s, u"--ie"_s, amazonas,
+                                        u"--cnpj"_s, u"18462731000114"_s}),
+             0);
+    const QDateTime now = issuerclock::wallClockNow(u"AM"_s).addSecs(-600);
+    const QDateTime typed(now.date(), QTime(now.time().hour(), now.time().minute()));
+    const qint64 key = demodata::insertCompleteDemoDocument(m_db->db());
+    runSql(m_db->db(),
+           u"UPDATE CTE SET SGESTADOEMIT = 'AM', CDESTADOIBGEEMIT = '13', CDMUNICIBGEEMIT = "
+           "'1302603', NRINSESTEMIT = :I, DTEMISSAO = :D WHERE CDCTE = :K"_s,
+           {{u":I", amazonas}, {u":D", typed}, {u":K", key}});
+    const QList<ResultRow> rows = resultRows(transmit(*m_server, {{key, true}}, amazonas));
+    QCOMPARE(rows.size(), 1);
+    QVERIFY(rows.at(0).xml.contains(
+        u"<dhEmi>%1-04:00</dhEmi>"_s.arg(typed.toString(u"yyyy-MM-ddTHH:mm:ss"_s))));
+    QVERIFY2(rows.at(0).sent == u"S"_s, qPrintable(rows.at(0).observation));
+}
+
+// An authorisation that names another digest is not one of what was sent.
+void TestTransmission::foreignDigestIsNoAuthorisation()
+{
+    QCOMPARE(fault({u"digest"_s}), 0);
+    const qint64 key = demodata::insertCompleteDemoDocument(m_db->db());
+    const QList<ResultRow> rows = resultRows(transmit(*m_server, {{key, true}}));
+    QVERIFY2(rows.value(0).sent == u"N"_s && rows.value(0).observation.contains(u"digVal"_s),
+             qPrintable(rows.value(0).observation));
+    QCOMPARE(status(key), u"T"_s);
+    // Nor when the status query says so: the document waits for an answer about its content.
+    const QVariantList query {QVariant::fromValue(markedList({{key, true}})), u"01"_s, QString()};
+    call(u"ConsSituCte"_s, query);
+    QCOMPARE(fault({u"--clear"_s}), 0);
+    QCOMPARE(status(key), u"T"_s);
+    QVERIFY2(stored(key, u"DSSTATUSCTE"_s).contains(u"digVal"_s),
+             qPrintable(stored(key, u"DSSTATUSCTE"_s)));
+    call(u"ConsSituCte"_s, query);
+    QCOMPARE(status(key), u"A"_s);
+}
+
+// Over HTTPS the authority's certificate must chain to the configured file and name the host.
+void TestTransmission::authorityCertificate_data()
+{
+    QTest::addColumn<QString>("settings");
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<QString>("status");
+    QTest::newRow("the authority's chain") << u"caFile=tls/ca.pem"_s << u"127.0.0.1"_s << u"A"_s;
+    QTest::newRow("the system's store only") << QString() << u"127.0.0.1"_s << u"T"_s;
+    QTest::newRow("another host name") << u"caFile=tls/ca.pem"_s << u"localhost"_s << u"T"_s;
+}
+
+void TestTransmission::authorityCertificate()
+{
+    QFETCH(QString, settings);
+    QFETCH(QString, host);
+    QFETCH(QString, status);
+    if (!m_tlsAuthority) {
+        const QStringList tls = AuthorityProcess::tlsArguments(TestPki(), m_dir.filePath(u"tls"_s));
+        m_tlsAuthority = AuthorityProcess::forDemoIssuer(m_dir.filePath(u"tls/data"_s),
+                                                         m_cert + u".pem"_s, tls);
+    }
+    const QString url = u"https://%1:%2"_s.arg(host).arg(m_tlsAuthority->port())
+        + AuthorityProcess::path(AuthorityProcess::Reception);
+    ServerProcess server(
+        m_db->connectionString(),
+        {u"--settings"_s,
+         writeSettings(u"tls"_s, url, m_cert + u".p12"_s, m_cert + u".password"_s, settings)},
+        utcServer());
+    const qint64 key = demodata::insertCompleteDemoDocument(m_db->db());
+    const QList<ResultRow> rows = resultRows(transmit(server, {{key, true}}));
+    QVERIFY2(rows.size() == 1 && (rows.at(0).sent == u"S") == (status == u"A"),
+             qPrintable(rows.value(0).observation));
+    QCOMPARE(this->status(key), status);
+    // The status query reaches the authority under the same checks.
+    const QVariant reply
+        = call(u"ConsSituCte"_s,
+               {QVariant::fromValue(markedList({{key, true}})), u"01"_s, QString()}, &server);
+    QVERIFY2((reply.toList().value(0).toString() == u"S") == (status == u"A"),
+             qPrintable(reply.toString()));
 }
 
 void TestTransmission::duplicateIsRecovered_data()

@@ -116,7 +116,9 @@ QByteArray sign(const QByteArray &input, const char *signedElement, const QByteA
         return failed(u"cannot sign with the key"_s);
     xmlNode *valueNode = xml::child(fragment, "SignatureValue", xml::kDsigNs);
     xmlNodeSetContent(valueNode, BAD_CAST value.toBase64().constData());
-    return xml::serialize(doc.get());
+    // Issuers send the declaration and the root alone: no line break around the root.
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"
+        + xml::serializeElement(doc.get(), xmlDocGetRootElement(doc.get()));
 }
 
 } // namespace issuersigner

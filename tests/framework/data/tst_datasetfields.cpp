@@ -128,20 +128,34 @@ private slots:
     {
         QTest::addColumn<QString>("field");
         QTest::addColumn<QVariant>("assigned");
-        QTest::newRow("float-text") << u"VRTOTAL"_s << QVariant(u"abc"_s);
-        QTest::newRow("integer-fraction") << u"QTITENS"_s << QVariant(1.5);
-        QTest::newRow("date-text") << u"DTEMISSAO"_s << QVariant(u"31/02/2026"_s);
+        QTest::addColumn<QString>("typedUnder"); // display format of a value typed as text
+        QTest::newRow("float-text") << u"VRTOTAL"_s << QVariant(u"abc"_s) << QString();
+        QTest::newRow("integer-fraction") << u"QTITENS"_s << QVariant(1.5) << QString();
+        QTest::newRow("date-text") << u"DTEMISSAO"_s << QVariant(u"31/02/2026"_s) << QString();
+        QTest::newRow("money-third-decimal")
+            << u"VRTOTAL"_s << QVariant(u"1000.555"_s) << u"#,##0.00"_s;
+        QTest::newRow("money-third-decimal-brazilian")
+            << u"VRTOTAL"_s << QVariant(u"1.000,555"_s) << u"#,##0.00"_s;
+        QTest::newRow("whole-number-with-a-fraction")
+            << u"VRTOTAL"_s << QVariant(u"10,5"_s) << u"#,##0"_s;
     }
 
     void badValuesAreRefusedAndKeepTheOldOne()
     {
         QFETCH(QString, field);
         QFETCH(QVariant, assigned);
+        QFETCH(QString, typedUnder);
         ds->Append();
         TField *f = ds->FieldByName(field);
         f->SetAsString(field == u"DTEMISSAO" ? u"01/01/2026"_s : u"1"_s);
         const QVariant before = f->Value();
-        const QString error = errorOf([&] { f->SetValue(assigned); });
+        f->SetDisplayFormat(typedUnder);
+        const QString error = errorOf([&] {
+            if (typedUnder.isEmpty())
+                f->SetValue(assigned);
+            else
+                f->SetText(assigned.toString());
+        });
         QVERIFY2(error.contains(field), qPrintable(error));
         QCOMPARE(f->Value(), before);
     }
@@ -197,6 +211,8 @@ private slots:
         f->OnChange = nullptr;
         f->SetAsString(u"2"_s);
         f->OnChange = change;
+        f->SetAsString(u"3"_s);
+        // The same value again changes nothing: neither handler runs.
         f->SetAsString(u"3"_s);
         QCOMPARE(log,
                  (QStringList {u"validate:1"_s, u"change:1"_s, u"validate:999"_s, u"validate:2"_s,

@@ -22,6 +22,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <utility>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -246,6 +248,26 @@ private slots:
         QCOMPARE(events, QStringList {u"exitA"_s});
         QCOMPARE(QApplication::focusWidget(), a1);
         QCOMPARE(sink.lastText(), u"Empresa inválida."_s);
+
+        // Another receiver of the same signal acts on the refused move afterwards, as an MDI
+        // subwindow that follows a Tab does: once the signal is over, the focus is back where the
+        // check put it, and the check did not run again.
+        QCoreApplication::processEvents();
+        events.clear();
+        sink.clear();
+        bool followed = false;
+        const auto follower
+            = connect(qApp, &QApplication::focusChanged, &window, [&](QWidget *, QWidget *now) {
+                  if (now == b1 && !std::exchange(followed, true))
+                      b1->setFocus(Qt::TabFocusReason);
+              });
+        b1->setFocus();
+        QCoreApplication::processEvents();
+        disconnect(follower);
+        QVERIFY(followed);
+        QCOMPARE(events, QStringList {u"exitA"_s});
+        QCOMPARE(sink.texts(), QStringList {u"Empresa inválida."_s});
+        QCOMPARE(QApplication::focusWidget(), a1);
     }
 
     // A maintenance window destroyed while the focus is inside one of its watched containers:
