@@ -58,6 +58,10 @@ const QList<OperationSignature> &operationSignatures()
         {u"TransmiteCTe"_s, {A::Packet, A::Text, A::Text}},
         {u"GerarDACTE"_s, {A::Packet, A::Text}},
         {u"PreparaDACTe"_s, {A::Number}},
+        {u"ConsSituCte"_s, {A::Packet, A::Text, A::Text}},
+        {u"GetAtualizaLoteCTe"_s, {}},
+        {u"AtualizaLoteCTe"_s, {A::Packet, A::Text}},
+        {u"CancelaCTe"_s, {A::Text, A::Text}},
     };
     return list;
 }

@@ -409,6 +409,14 @@ public:
     void sbtImprimirClick();
     void GerarDACTE(bool boUnirPDF, const QString &stDiretorio);
     void cdsResultNotaFiscalIDGERADOGetText(TField *sender, QString &text, bool displayText);
+    // The filter's confirmed state registration (empty before the filter exists).
+    QString InscricaoFiltro() const;
+    // Loads the list again on the current document; no document stays marked.
+    void RecarregaLista();
+    // Asks the authority's answer for the marked documents (ConsSituCte) and shows the list again.
+    void sbtAtualizaLoteCTeClick();
+    // Cancels the current accepted document with the reason the dialog asks (CancelaCTe).
+    void sbtCancelaCTeClick();
     // Resets the service data when what the fiscal result depends on changed (with the product
     // when boLimpaProduto), emptying the value components and taxes.
     void LimpaDadosServico(bool boLimpaProduto);
@@ -635,6 +643,7 @@ private:
     QList<QPointer<QWidget>> m_controlesLeitura;
     TDataSetNotifyEvent m_beforePost;
     TDataSetNotifyEvent m_afterPost;
+    TDataSetNotifyEvent m_beforeEdit;
     bool m_estadoLigado = false; // the state-change handler of dtsPadrao
     bool m_empresaForaDaJanela = false; // the panel was left for another window
     bool m_docFiscaisForaDaJanela = false; // the fiscal-document grid was left for a dialog

@@ -86,6 +86,10 @@ void TfrmCTe::criaCicloVida()
             [this] { FrameworkGuard([this] { sbtFiltroClick(); }); });
     connect(mnuTransCTe, &QAction::triggered, this,
             [this] { FrameworkGuard([this] { sbtTransCTeClick(); }); });
+    connect(mnuAtualizaLoteCTe, &QAction::triggered, this,
+            [this] { FrameworkGuard([this] { sbtAtualizaLoteCTeClick(); }); });
+    connect(mnuCancelaCTe, &QAction::triggered, this,
+            [this] { FrameworkGuard([this] { sbtCancelaCTeClick(); }); });
     connect(pgcDados, &QTabWidget::currentChanged, this,
             [this] { FrameworkGuard([this] { pgcDadosChange(); }); });
     // The key column of a section grid follows its own list's state.

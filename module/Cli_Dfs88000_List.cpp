@@ -8,6 +8,7 @@
 #include "DocumentStatus.h"
 #include "Exceptions.h"
 #include "ListMarking.h"
+#include "MarkPictures.h"
 #include "Messages.h"
 
 #include <QLabel>
@@ -17,56 +18,11 @@
 using namespace Qt::StringLiterals;
 using namespace Cli_Dfs88000;
 
-namespace {
-
-// The pictures are drawn on olive, the colour that stands for "transparent".
-const QColor kOliva(128, 128, 0);
-
-enum class TMarca { Vazia, Marcada, Cinza };
-
-QPixmap desenhaMarca(TMarca marca)
-{
-    QImage img(16, 16, QImage::Format_ARGB32);
-    img.fill(kOliva);
-    QPainter p(&img);
-    const QRect caixa(2, 2, 12, 12);
-    const bool cinza = marca == TMarca::Cinza;
-    p.fillRect(caixa, cinza ? QColor(192, 192, 192) : Qt::white);
-    p.setPen(cinza ? QColor(128, 128, 128) : QColor(64, 64, 64));
-    p.drawRect(caixa.adjusted(0, 0, -1, -1));
-    if (marca != TMarca::Vazia) {
-        p.setPen(QPen(cinza ? QColor(96, 96, 96) : Qt::black, 2));
-        p.drawPolyline(QPolygon({QPoint(4, 8), QPoint(7, 11), QPoint(12, 4)}));
-    }
-    p.end();
-    const QRgb oliva = kOliva.rgb();
-    for (int y = 0; y < img.height(); ++y) {
-        auto *line = reinterpret_cast<QRgb *>(img.scanLine(y));
-        for (int x = 0; x < img.width(); ++x) {
-            if (line[x] == oliva)
-                line[x] = qRgba(0, 0, 0, 0);
-        }
-    }
-    return QPixmap::fromImage(img);
-}
-
-QLabel *imagem(QWidget *parent, const QString &name, TMarca marca)
-{
-    auto *label = new QLabel(parent);
-    label->setObjectName(name);
-    label->setPixmap(desenhaMarca(marca));
-    label->setFixedSize(16, 16);
-    label->hide();
-    return label;
-}
-
-} // namespace
-
 void TfrmCTe::criaListaDocumentos()
 {
-    imgUncheck = imagem(this, u"imgUncheck"_s, TMarca::Vazia);
-    imgCheck = imagem(this, u"imgCheck"_s, TMarca::Marcada);
-    imgGray = imagem(this, u"imgGray"_s, TMarca::Cinza);
+    imgUncheck = CriaImagemMarca(this, u"imgUncheck"_s, TMarca::Vazia);
+    imgCheck = CriaImagemMarca(this, u"imgCheck"_s, TMarca::Marcada);
+    imgGray = CriaImagemMarca(this, u"imgGray"_s, TMarca::Cinza);
 
     dbgPadrao->OnDrawColumnCell
         = [this](QPainter *painter, const QRect &rect, int, TField *field, int row, int state) {
@@ -114,12 +70,7 @@ bool TfrmCTe::dbgPadraoDrawColumnCell(QPainter *painter, const QRect &rect, TFie
 {
     if (!cdsCTe->Active() || cdsCTe->IsEmpty() || !field || field->FieldName() != u"IDCHECK"_s)
         return false;
-    const QPalette &pal = dbgPadrao->palette();
-    painter->fillRect(rect, (state & gdSelected) ? pal.highlight() : pal.base());
-    const QPixmap marca = MarcaDaLinha(row);
-    if (!marca.isNull())
-        painter->drawPixmap(QRect(rect.left() + 4, rect.top(), marca.width(), rect.height()), marca,
-                            QRect(0, 0, marca.width(), rect.height()));
+    DesenhaMarca(painter, rect, state, dbgPadrao->palette(), MarcaDaLinha(row));
     return true;
 }
 
@@ -128,13 +79,17 @@ bool TfrmCTe::dbgPadraoDrawColumnCell(QPainter *painter, const QRect &rect, TFie
 TMarkHandlers TfrmCTe::manipuladoresMarca()
 {
     return {[this] {
+                // A transmitted document is marked too, though it may not be edited.
+                m_beforeEdit = cdsCTe->BeforeEdit;
                 m_beforePost = cdsCTe->BeforePost;
                 m_afterPost = cdsCTe->AfterPost;
+                cdsCTe->BeforeEdit = nullptr;
                 cdsCTe->BeforePost = nullptr;
                 cdsCTe->AfterPost = nullptr;
                 m_estadoLigado = false;
             },
             [this] {
+                cdsCTe->BeforeEdit = m_beforeEdit;
                 cdsCTe->BeforePost = m_beforePost;
                 cdsCTe->AfterPost = m_afterPost;
                 m_estadoLigado = true;

@@ -22,31 +22,14 @@ void TfrmCTe::sbtTransCTeClick()
         cdsCTe->Post();
     const double cdCte = cdsCTe->FieldByName(u"CDCTE"_s)->AsFloat();
 
-    {
-        ScopedDisableControls semControles(cdsCTe);
-        int marcados = 0;
-        try {
-            cdsCTe->SetFiltered(false);
-            cdsCTe->SetFilter(u"IDCHECK = 'S'"_s);
-            cdsCTe->SetFiltered(true);
-            marcados = cdsCTe->RecordCount();
-        } catch (...) {
-            cdsCTe->SetFiltered(false);
-            throw;
-        }
-        cdsCTe->SetFiltered(false);
-        if (marcados < 1)
-            MensErro(msgPadrao->Msg(u"CTE_DEVE_SELECIONAR"_s), true);
-    }
+    if (CountMarked(cdsCTe) < 1)
+        MensErro(msgPadrao->Msg(u"CTE_DEVE_SELECIONAR"_s), true);
     cdsCTe->Locate(u"CDCTE"_s, cdCte);
 
     try {
-        const QString inscricao = Cli_Dfs88100::frmFiltroCTe
-            ? Cli_Dfs88100::frmFiltroCTe->Filtro.RecCdInscEsta
-            : QString();
-        const QVariant reply = chamaServidor(
-            u"TransmiteCTe"_s,
-            {QVariant::fromValue(MarkedRowsPacket(cdsCTe)), medCdEmpresa->text(), inscricao});
+        const QVariant reply = chamaServidor(u"TransmiteCTe"_s,
+                                             {QVariant::fromValue(MarkedRowsPacket(cdsCTe)),
+                                              medCdEmpresa->text(), InscricaoFiltro()});
         if (reply.typeId() == QMetaType::QString)
             MensErro(reply.toString(), true);
         const QVariantList elementos = reply.toList();
@@ -77,6 +60,12 @@ void TfrmCTe::sbtTransCTeClick()
         cdsCTe->Locate(u"CDCTE"_s, cdCte);
         throw;
     }
+}
+
+QString TfrmCTe::InscricaoFiltro() const
+{
+    return Cli_Dfs88100::frmFiltroCTe ? Cli_Dfs88100::frmFiltroCTe->Filtro.RecCdInscEsta
+                                      : QString();
 }
 
 void TfrmCTe::preparaResultNotaFiscal()

@@ -1,9 +1,23 @@
 #include "Cli_Dfs88400.h"
 
+#include "Cli_Dfs88000.h"
+
+#include "ControlStyle.h"
+#include "DBEdit.h"
+#include "DateEditPlus.h"
+#include "Exceptions.h"
 #include "HostWindow.h"
 #include "Messages.h"
 #include "ModuleCatalogues.h"
 #include "Screen.h"
+#include "StrUtils.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMimeData>
+#include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
 
@@ -45,10 +59,99 @@ TfrmCancelaCTe::TfrmCancelaCTe(QWidget *parent)
     setObjectName(u"frmCancelaCTe"_s);
     CarregaCatalogo(msgPadrao, u"Cli_Dfs88400_msgPadrao"_s);
     setWindowTitle(msgPadrao->Msg(u"TITULO_JANELA"_s));
+    resize(644, 192);
+
+    // The document shown is the editor's current one, read-only.
+    TDataSource *documento = Cli_Dfs88000::frmCTe ? Cli_Dfs88000::frmCTe->dtsPadrao : nullptr;
+    grbCte = new QGroupBox(msgPadrao->Msg(u"GRB_CTE"_s), Client());
+    grbCte->setObjectName(u"grbCte"_s);
+    auto *dados = new QGridLayout(grbCte);
+    const auto campo
+        = [&](QWidget *editor, const QString &rotulo, int coluna, int linha, int colunas = 1) {
+              dados->addWidget(new QLabel(msgPadrao->Msg(rotulo), grbCte), linha * 2, coluna);
+              dados->addWidget(editor, linha * 2 + 1, coluna, 1, colunas);
+              StyleAsDisplay(editor);
+          };
+    const auto edit = [&](const QString &name, const QString &field) {
+        auto *e = new TDBEdit(grbCte, name);
+        e->SetDataSource(documento);
+        e->SetDataField(field);
+        e->SetReadOnly(true);
+        return e;
+    };
+    dbeNumeroCTe = edit(u"dbeNumeroCTe"_s, u"NRCTE"_s);
+    dbeSerieCTe = edit(u"dbeSerieCTe"_s, u"CDSERIECTE"_s);
+    dbeModDocFiscal = edit(u"dbeModDocFiscal"_s, u"CDMODDOCFISC"_s);
+    dbeNrAcessoCTe = edit(u"dbeNrAcessoCTe"_s, u"NRACESSOCTE"_s);
+    depDataEmissao = new TDateEditPlus(grbCte, u"depDataEmissao"_s);
+    depDataEmissao->SetDataSource(documento);
+    depDataEmissao->SetDataField(u"DTEMISSAO"_s);
+    campo(dbeNumeroCTe, u"ROT_NUMERO"_s, 0, 0);
+    campo(dbeSerieCTe, u"ROT_SERIE"_s, 1, 0);
+    campo(dbeModDocFiscal, u"ROT_MODELO"_s, 2, 0);
+    campo(depDataEmissao, u"ROT_DATA_EMISSAO"_s, 3, 0);
+    campo(dbeNrAcessoCTe, u"ROT_CHAVE_ACESSO"_s, 0, 1, 4);
+    ClientLayout()->addWidget(grbCte);
+
+    grbMotivo = new QGroupBox(msgPadrao->Msg(u"GRB_MOTIVO"_s), Client());
+    grbMotivo->setObjectName(u"grbMotivo"_s);
+    auto *motivo = new QVBoxLayout(grbMotivo);
+    memMotivoCancelaCTe = new TMemoParagrafo(grbMotivo);
+    memMotivoCancelaCTe->setObjectName(u"memMotivoCancelaCTe"_s);
+    StyleAsInput(memMotivoCancelaCTe);
+    motivo->addWidget(memMotivoCancelaCTe);
+    ClientLayout()->addWidget(grbMotivo, 1);
+}
+
+void TfrmCancelaCTe::FormShow()
+{
+    boConfirma = false;
+    memMotivoCancelaCTe->setFocus();
+}
+
+void TfrmCancelaCTe::sbtConfirmaClick()
+{
+    // Stored exactly as typed: the server says what the authority would refuse.
+    const QString motivo = memMotivoCancelaCTe->toPlainText();
+    if (EmptyString(motivo)) {
+        memMotivoCancelaCTe->setFocus();
+        MensErro(msgPadrao->Msg(u"MOTIVO_DEVE"_s), true);
+    }
+    if (motivo.size() < 15) {
+        memMotivoCancelaCTe->setFocus();
+        MensErro(msgPadrao->Msg(u"MOTIVO_MAIOR_15"_s), true);
+    }
+    boConfirma = true;
+    stMotivoCancelaCTe = motivo;
+    Close();
+}
+
+void TfrmCancelaCTe::sbtCancelClick()
+{
+    TfrmRotiGeral::sbtCancelClick();
+    boConfirma = false;
 }
 
 void TfrmCancelaCTe::FormClose(TCloseAction &action)
 {
     boIdCriado = false;
     TfrmRotiGeral::FormClose(action);
+}
+
+void TMemoParagrafo::keyPressEvent(QKeyEvent *event)
+{
+    // Swallowed: passed on, the dialog would take it for its default command.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->accept();
+        return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
+}
+
+void TMemoParagrafo::insertFromMimeData(const QMimeData *source)
+{
+    // A pasted text stays one paragraph too.
+    QString text = source->text();
+    text.replace(u"\r\n"_s, u" "_s).replace(u'\n', u' ').replace(u'\r', u' ');
+    insertPlainText(text);
 }

@@ -19,6 +19,10 @@ Operation findServerOperation(const QString &name)
         {u"TransmiteCTe"_s, TransmiteCTe},
         {u"PreparaDACTe"_s, PreparaDACTe},
         {u"GerarDACTE"_s, GerarDACTE},
+        {u"ConsSituCte"_s, ConsSituCte},
+        {u"GetAtualizaLoteCTe"_s, GetAtualizaLoteCTe},
+        {u"AtualizaLoteCTe"_s, AtualizaLoteCTe},
+        {u"CancelaCTe"_s, CancelaCTe},
     };
     return operations.value(name);
 }

@@ -35,6 +35,12 @@ QVariant GetDocFiscais(CallContext &ctx, const Args &args);
 QVariant GetProdDocFiscais(CallContext &ctx, const Args &args);
 // Transmission of the marked documents to the authority.
 QVariant TransmiteCTe(CallContext &ctx, const Args &args);
+// The authority's answer for documents whose outcome is not known, by status query.
+QVariant ConsSituCte(CallContext &ctx, const Args &args);
+QVariant GetAtualizaLoteCTe(CallContext &ctx, const Args &args);
+QVariant AtualizaLoteCTe(CallContext &ctx, const Args &args);
+// Cancellation of an accepted document.
+QVariant CancelaCTe(CallContext &ctx, const Args &args);
 
 // The DACTE: its report's data sets and its PDF files.
 QVariant PreparaDACTe(CallContext &ctx, const Args &args);

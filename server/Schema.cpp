@@ -192,10 +192,21 @@ QStringList migrationStep(int version, const QSqlDatabase &db)
         sql << u"ALTER TABLE SRVREQUISICAO ADD COLUMN DSRESUMO VARCHAR(64)"_s;
         sql << upgradeHostParametrization(db);
     }
+    if (version == 7) {
+        // Cancellation: the event's protocol and procEventoCTe on the document, and the events
+        // the authority registered, which number the next one.
+        sql << u"ALTER TABLE CTE ADD COLUMN NRPROTOCOLCANC VARCHAR(15)"_s
+            << u"ALTER TABLE CTE ADD COLUMN DTCANCELAMENTO %1"_s.arg(ts)
+            << u"ALTER TABLE CTE ADD COLUMN DSXMLCANCELAMENTO TEXT"_s
+            << u"CREATE TABLE CTEEVENTO (CDCTE BIGINT NOT NULL REFERENCES CTE (CDCTE), "
+               "TPEVENTO VARCHAR(6) NOT NULL, NRSEQEVENTO INTEGER NOT NULL, "
+               "NRPROTOCOLO VARCHAR(15), DTREGISTRO %1, CDSTATUS VARCHAR(3) NOT NULL, "
+               "DSXMLEVENTO TEXT, PRIMARY KEY (CDCTE, TPEVENTO, NRSEQEVENTO))"_s.arg(ts);
+    }
     return sql;
 }
 
-constexpr int kCurrentVersion = 6;
+constexpr int kCurrentVersion = 7;
 
 } // namespace
 

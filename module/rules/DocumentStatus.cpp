@@ -19,6 +19,11 @@ bool StatusEditable(const QString &status)
     return c == u'P' || c == u'R';
 }
 
+bool StatusMarkable(const QString &status)
+{
+    return StatusEditable(status) || status == u"T"_s;
+}
+
 bool StatusReadOnly(bool listEmpty, const QString &status)
 {
     if (listEmpty)

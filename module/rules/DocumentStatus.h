@@ -11,6 +11,10 @@ class TMessages;
 // "P" or "R": the document may be altered, deleted and marked.
 bool StatusEditable(const QString &status);
 
+// "P", "R" or "T": the document may be marked for the batch actions; a transmitted one waits
+// for the status query that settles it.
+bool StatusMarkable(const QString &status);
+
 // Shown read-only: a current document whose status starts with "A", "C", "D" or "T". An empty
 // list is never read-only.
 bool StatusReadOnly(bool listEmpty, const QString &status);

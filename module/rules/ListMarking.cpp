@@ -54,7 +54,7 @@ TMarkOutcome ToggleMark(TClientDataSet *cds, qint32 &count, const TMarkHandlers 
         return TMarkOutcome::Ignored;
     TField *check = cds->FieldByName(u"IDCHECK"_s);
     if (check->AsString() == u"N"_s) {
-        if (!StatusEditable(cds->FieldByName(u"IDSTATUSCTE"_s)->AsString()))
+        if (!StatusMarkable(cds->FieldByName(u"IDSTATUSCTE"_s)->AsString()))
             return TMarkOutcome::Ignored;
         if (count >= kSelecaoMax)
             return TMarkOutcome::LimitReached;
@@ -79,7 +79,7 @@ void ToggleAllMarks(TClientDataSet *cds, qint32 &count, const TMarkHandlers &han
         cds->First();
         if (count <= 0) {
             while (!cds->Eof() && count != kSelecaoMax) {
-                if (StatusEditable(status->AsString()) && check->AsString() == u"N"_s) {
+                if (StatusMarkable(status->AsString()) && check->AsString() == u"N"_s) {
                     setMark(cds, check, u"S"_s);
                     ++count;
                 }
@@ -109,4 +109,21 @@ contracts::DataPacket MarkedRowsPacket(const TClientDataSet *cds)
         return mark < 0 || row.value(mark).toString() != u"S";
     });
     return packet;
+}
+
+qint32 CountMarked(TClientDataSet *cds)
+{
+    ScopedDisableControls semControles(cds);
+    qint32 marcados = 0;
+    try {
+        cds->SetFiltered(false);
+        cds->SetFilter(u"IDCHECK = 'S'"_s);
+        cds->SetFiltered(true);
+        marcados = cds->RecordCount();
+    } catch (...) {
+        cds->SetFiltered(false);
+        throw;
+    }
+    cds->SetFiltered(false);
+    return marcados;
 }

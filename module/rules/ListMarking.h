@@ -30,8 +30,8 @@ enum class TMarkOutcome {
 };
 
 // Toggles the mark of the current row of `cds` and keeps `count` (the number of marks set since
-// the last load). Only pending and rejected documents are marked; any row not on "N" counts as
-// marked and is unmarked. Errors of the dataset (a before-edit refusal) pass on.
+// the last load). Only pending, rejected and transmitted documents are marked; any row not on "N"
+// counts as marked and is unmarked. Errors of the dataset (a before-edit refusal) pass on.
 TMarkOutcome ToggleMark(TClientDataSet *cds, qint32 &count, const TMarkHandlers &handlers);
 
 // With no mark set, marks the first kSelecaoMax eligible rows in list order; otherwise clears
@@ -42,3 +42,7 @@ void ToggleAllMarks(TClientDataSet *cds, qint32 &count, const TMarkHandlers &han
 // The list's packet with its marked rows only (IDCHECK "S"): what a batch action sends, whatever
 // the size of the list.
 contracts::DataPacket MarkedRowsPacket(const TClientDataSet *cds);
+
+// The number of rows marked "S", counted through the filter IDCHECK = 'S' with the controls held
+// back; the filter is off again afterwards, however the count ends.
+qint32 CountMarked(TClientDataSet *cds);

@@ -22,6 +22,15 @@ bool named(const xmlNode *n, const char *localName)
         && xmlStrcmp(n->name, reinterpret_cast<const xmlChar *>(localName)) == 0;
 }
 
+ReceptionAnswer unanswered(const QString &problem)
+{
+    ReceptionAnswer a;
+    a.problem = problem;
+    return a;
+}
+
+} // namespace
+
 const xmlNode *findElement(const xmlNode *from, const char *localName)
 {
     for (const xmlNode *n = from; n; n = n->next) {
@@ -48,14 +57,15 @@ QString childText(const xmlNode *parent, const char *localName)
     return {};
 }
 
-ReceptionAnswer unanswered(const QString &problem)
+QByteArray elementXml(xmlDoc *doc, const xmlNode *element)
 {
-    ReceptionAnswer a;
-    a.problem = problem;
-    return a;
+    xmlBuffer *buffer = xmlBufferCreate();
+    xmlNodeDump(buffer, doc, const_cast<xmlNode *>(element), 0, 0);
+    const QByteArray out(reinterpret_cast<const char *>(xmlBufferContent(buffer)),
+                         xmlBufferLength(buffer));
+    xmlBufferFree(buffer);
+    return out;
 }
-
-} // namespace
 
 QByteArray gzipCompress(const QByteArray &data)
 {
@@ -74,17 +84,23 @@ QByteArray gzipCompress(const QByteArray &data)
     return rc == Z_STREAM_END ? out : QByteArray();
 }
 
-QByteArray receptionRequestBody(const QByteArray &signedCte)
+QByteArray soapRequest(const QString &serviceNamespace, const QByteArray &content)
 {
     QByteArray body;
     body += "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
             "<soap12:Envelope xmlns:soap12=\"http://www.w3.org/2003/05/soap-envelope\">"
             "<soap12:Body><cteDadosMsg xmlns=\"";
-    body += kReceptionNamespace;
+    body += serviceNamespace.toUtf8();
     body += "\">";
-    body += gzipCompress(signedCte).toBase64();
+    body += content;
     body += "</cteDadosMsg></soap12:Body></soap12:Envelope>";
     return body;
+}
+
+QByteArray receptionRequestBody(const QByteArray &signedCte)
+{
+    return soapRequest(QString::fromLatin1(kReceptionNamespace),
+                       gzipCompress(signedCte).toBase64());
 }
 
 ReceptionAnswer readReceptionAnswer(const QByteArray &soapBody)
@@ -111,11 +127,7 @@ ReceptionAnswer readReceptionAnswer(const QByteArray &soapBody)
         a.protocol = childText(info, "nProt");
         a.digestValue = childText(info, "digVal");
         a.receivedAt = QDateTime::fromString(childText(info, "dhRecbto"), Qt::ISODate);
-        xmlBuffer *buffer = xmlBufferCreate();
-        xmlNodeDump(buffer, doc, const_cast<xmlNode *>(prot), 0, 0);
-        a.protocolXml = QByteArray(reinterpret_cast<const char *>(xmlBufferContent(buffer)),
-                                   xmlBufferLength(buffer));
-        xmlBufferFree(buffer);
+        a.protocolXml = elementXml(doc, prot);
     }
     xmlFreeDoc(doc);
     if (a.status.isEmpty())
@@ -124,13 +136,17 @@ ReceptionAnswer readReceptionAnswer(const QByteArray &soapBody)
     return a;
 }
 
-ReceptionAnswer sendToReception(const QString &url, const QByteArray &signedCte, int timeoutMs,
-                                const A1Certificate *clientCertificate, const QString &caFile)
+AuthorityHttp postToAuthority(const QString &url, const QByteArray &body, const QString &soapAction,
+                              int timeoutMs, const A1Certificate *clientCertificate,
+                              const QString &caFile)
 {
+    AuthorityHttp http;
     const QUrl address(url);
     const bool tls = address.scheme() == u"https";
-    if (!address.isValid() || (!tls && address.scheme() != u"http") || address.host().isEmpty())
-        return unanswered(txMsg("SEFAZ_ENDERECO_INVALIDO").arg(url));
+    if (!address.isValid() || (!tls && address.scheme() != u"http") || address.host().isEmpty()) {
+        http.problem = txMsg("SEFAZ_ENDERECO_INVALIDO").arg(url);
+        return http;
+    }
     const std::string host = address.host().toStdString();
     const int port = address.port(tls ? 443 : 80);
     std::unique_ptr<httplib::ClientImpl> client;
@@ -154,21 +170,36 @@ ReceptionAnswer sendToReception(const QString &url, const QByteArray &signedCte,
     client->set_read_timeout(seconds, micros);
     client->set_write_timeout(seconds, micros);
     client->set_tcp_nodelay(true);
-    const QByteArray body = receptionRequestBody(signedCte);
     const std::string path = address.path(QUrl::FullyEncoded).isEmpty()
         ? std::string("/")
         : address.toString(QUrl::RemoveScheme | QUrl::RemoveAuthority | QUrl::FullyEncoded)
               .toStdString();
-    const std::string contentType = std::string("application/soap+xml; charset=utf-8; action=\"")
-        + kReceptionNamespace + "/cteRecepcao\"";
+    const std::string contentType
+        = "application/soap+xml; charset=utf-8; action=\"" + soapAction.toStdString() + "\"";
     const httplib::Result result
         = client->Post(path, body.constData(), size_t(body.size()), contentType);
-    if (!result)
-        return unanswered(
-            txMsg("SEFAZ_SEM_RESPOSTA")
-                .arg(url, QString::fromStdString(httplib::to_string(result.error()))));
-    ReceptionAnswer answer = readReceptionAnswer(QByteArray::fromStdString(result->body));
-    if (!answer.answered && result->status != 200)
-        answer.problem = txMsg("SEFAZ_HTTP").arg(result->status).arg(answer.problem);
+    if (!result) {
+        http.problem = txMsg("SEFAZ_SEM_RESPOSTA")
+                           .arg(url, QString::fromStdString(httplib::to_string(result.error())));
+        return http;
+    }
+    http.reached = true;
+    http.status = result->status;
+    http.body = QByteArray::fromStdString(result->body);
+    return http;
+}
+
+ReceptionAnswer sendToReception(const QString &url, const QByteArray &signedCte, int timeoutMs,
+                                const A1Certificate *clientCertificate, const QString &caFile)
+{
+    const AuthorityHttp http
+        = postToAuthority(url, receptionRequestBody(signedCte),
+                          QString::fromLatin1(kReceptionNamespace) + u"/cteRecepcao"_s, timeoutMs,
+                          clientCertificate, caFile);
+    if (!http.reached)
+        return unanswered(http.problem);
+    ReceptionAnswer answer = readReceptionAnswer(http.body);
+    if (!answer.answered && http.status != 200)
+        answer.problem = txMsg("SEFAZ_HTTP").arg(http.status).arg(answer.problem);
     return answer;
 }

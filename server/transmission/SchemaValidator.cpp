@@ -123,9 +123,15 @@ std::shared_ptr<const SchemaValidator> SchemaValidator::compiled(const QString &
     return slot;
 }
 
+std::shared_ptr<const SchemaValidator> SchemaValidator::named(const QString &directory,
+                                                              const QString &fileName)
+{
+    return compiled(QDir(directory).filePath(fileName));
+}
+
 std::shared_ptr<const SchemaValidator> SchemaValidator::cteSchema(const QString &directory)
 {
-    return compiled(QDir(directory).filePath(u"cte_v4.00.xsd"_s));
+    return named(directory, u"cte_v4.00.xsd"_s);
 }
 
 std::shared_ptr<const SchemaValidator> SchemaValidator::modalSchema(const QString &directory,
@@ -139,5 +145,5 @@ std::shared_ptr<const SchemaValidator> SchemaValidator::modalSchema(const QStrin
     const QString file = files.value(modal.trimmed());
     if (file.isEmpty())
         throw ServerError(txMsg("SCHEMA_MODAL_DESCONHECIDO").arg(modal));
-    return compiled(QDir(directory).filePath(file));
+    return named(directory, file);
 }

@@ -27,6 +27,9 @@ public:
     // The validator of the CT-e schema under `directory`, compiled on first use and kept for
     // the life of the process.
     static std::shared_ptr<const SchemaValidator> cteSchema(const QString &directory);
+    // The same for the schema file `fileName` (the event's, the cancellation's) there.
+    static std::shared_ptr<const SchemaValidator> named(const QString &directory,
+                                                        const QString &fileName);
     // The schema of the modal with code `modal` ("01" road … "06" multimodal); raises
     // ServerError for an unknown code.
     static std::shared_ptr<const SchemaValidator> modalSchema(const QString &directory,

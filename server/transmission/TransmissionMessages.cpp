@@ -51,6 +51,24 @@ DOC_EM_TRANSMISSAO|Não enviado: o conhecimento %1 já foi transmitido por outro
 EMPRESA_DEVE|Empresa deve ser informada.
 PACOTE_SEM_MARCA|Pacote inválido: são necessários os campos IDCHECK e CDCTE da lista de conhecimentos.
 LOTE_NUMERO_FALHA|Não foi possível numerar o lote de transmissão.
+PACOTE_SEM_MARCA_LOTE|Pacote inválido: são necessários os campos IDCHECK e CDLOTECTE da lista de lotes.
+EMAIL_PENDENTE|Autorizado pela SEFAZ; e-mail ainda não enviado.
+SEM_CHAVE_ACESSO|O conhecimento ainda não foi transmitido: não há chave de acesso a consultar.
+CONSULTA_RESUMO|%1 conhecimento(s) consultado(s).
+CONSULTA_SEM_RESPOSTA|A SEFAZ não respondeu à consulta: %1
+LOTE_SITUACAO|Lote %1: %2
+SEFAZ_DIGVAL_CONSULTA|Não confirmado: a SEFAZ responde "%1" para a chave %2, mas o resumo digital que guarda (digVal "%3") difere do enviado ("%4"). A situação do CT-e não foi alterada.
+DUPLICIDADE_RECUPERADA|%1. Já autorizado pela SEFAZ com a chave %2, protocolo %3.
+CANCELA_DOC_INEXISTENTE|Conhecimento %1 não encontrado.
+CANCELA_SITUACAO|Só conhecimentos aceitos podem ser cancelados; o conhecimento %1 está com a situação "%2".
+CANCELA_SEM_PROTOCOLO|O conhecimento %1 não tem protocolo de autorização: consulte a situação antes de cancelar.
+CANCELA_RECUSADO|Cancelamento não homologado pela SEFAZ: %1 - %2
+CANCELA_SEM_RESPOSTA|A SEFAZ não respondeu ao cancelamento (%1). Consulte a situação do CT-e antes de tentar de novo.
+CANCELA_SCHEMA|Cancelamento não enviado: evento recusado pelo schema (%1)
+JUSTIFICATIVA_CURTA|O motivo do cancelamento deve ter no mínimo 15 caracteres.
+JUSTIFICATIVA_LONGA|O motivo do cancelamento deve ter no máximo 255 caracteres (tem %1).
+JUSTIFICATIVA_QUEBRA|O motivo do cancelamento não pode ter quebras de linha.
+JUSTIFICATIVA_CARACTERES|O motivo do cancelamento não pode começar nem terminar com espaços, ter espaços repetidos ou caracteres que a SEFAZ não aceita.
 EMITENTE_SEM_PARAMETROS|Parâmetros de CT-e do estabelecimento %1 não cadastrados (RNTRC e regime tributário).
 )";
 } // namespace

@@ -1,5 +1,8 @@
 #include "TransmissionSettings.h"
 
+#include "ServerError.h"
+#include "TransmissionMessages.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -42,6 +45,8 @@ TransmissionSettings readTransmissionSettings(const QString &path, QString *erro
     if (const QString dir = ini.value(u"schemas/dir"_s).toString(); !dir.isEmpty())
         s.schemaDir = resolved(base, dir);
     s.receptionUrl = ini.value(u"authority/reception"_s, s.receptionUrl).toString();
+    s.queryUrl = ini.value(u"authority/query"_s, s.queryUrl).toString();
+    s.eventUrl = ini.value(u"authority/event"_s, s.eventUrl).toString();
     if (const QString ca = ini.value(u"authority/caFile"_s).toString(); !ca.isEmpty())
         s.authorityCaFile = resolved(base, ca);
     s.timeoutMs = ini.value(u"authority/timeoutMs"_s, s.timeoutMs).toInt();
@@ -53,6 +58,23 @@ TransmissionSettings readTransmissionSettings(const QString &path, QString *erro
         ini.endGroup();
     }
     return s;
+}
+
+QString serviceUrl(const TransmissionSettings &settings, const QString &name)
+{
+    const QString configured = name == u"CTeConsultaV4" ? settings.queryUrl : settings.eventUrl;
+    if (!configured.isEmpty())
+        return configured;
+    QString url = settings.receptionUrl;
+    return url.replace(u"CTeRecepcaoSincV4"_s, name);
+}
+
+void requireAuthority(const TransmissionSettings &settings)
+{
+    if (settings.receptionUrl.isEmpty())
+        throw ServerError(txMsg("AUTORIDADE_NAO_CONFIGURADA"));
+    if (!settings.authorityCaFile.isEmpty() && !QFileInfo(settings.authorityCaFile).isReadable())
+        throw ServerError(txMsg("AUTORIDADE_CA_ARQUIVO").arg(settings.authorityCaFile));
 }
 
 void setTransmissionSettings(const TransmissionSettings &settings)

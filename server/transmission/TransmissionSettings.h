@@ -14,6 +14,8 @@ struct TransmissionSettings
     QByteArray certificatePassword;
     QString schemaDir; // folder of cte_v4.00.xsd and its includes
     QString receptionUrl; // the authority's synchronous reception (SOAP 1.2)
+    QString queryUrl; // its status query; empty: beside the reception (see serviceUrl)
+    QString eventUrl; // its event reception; empty: beside the reception
     // The certificates (PEM) the authority's TLS certificate must chain to; empty: the system's.
     QString authorityCaFile;
     int timeoutMs = 30000;
@@ -22,12 +24,21 @@ struct TransmissionSettings
 
 // Reads an INI file:
 //   [certificate] file=…  password=…  or passwordFile=… (first line of that file)
-//   [authority]   reception=http(s)://…  caFile=…  timeoutMs=30000
+//   [authority]   reception=http(s)://…  query=…  event=…  caFile=…  timeoutMs=30000
 //   [schemas]     dir=…
 //   [qrCodeProduction] / [qrCodeHomologation]   SP=https://…  (one state per key)
 // Relative paths are taken from the file's folder. Gives the error text when the file cannot
 // be read.
 TransmissionSettings readTransmissionSettings(const QString &path, QString *error);
+
+// The address of the authority's service `name` (CTeConsultaV4, CTeRecepcaoEventoV4): the one
+// configured, else the reception's with its service name replaced, as the authorities publish
+// their services side by side.
+QString serviceUrl(const TransmissionSettings &settings, const QString &name);
+
+// Raises ServerError when the authority cannot be reached as configured: no reception address,
+// or a CA file that cannot be read.
+void requireAuthority(const TransmissionSettings &settings);
 
 void setTransmissionSettings(const TransmissionSettings &settings);
 TransmissionSettings transmissionSettings();

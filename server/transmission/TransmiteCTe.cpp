@@ -8,16 +8,18 @@
 #include "AuthorityClient.h"
 #include "CTeRecord.h"
 #include "CteXmlBuilder.h"
+#include "MarkedRows.h"
 #include "RpcProtocol.h"
 #include "SchemaValidator.h"
 #include "ServerError.h"
+#include "Settlement.h"
 #include "SqlSupport.h"
 #include "StoredDocument.h"
 #include "TransmissionMessages.h"
 #include "TransmissionSettings.h"
 #include "XmlSigner.h"
 
-#include <QFileInfo>
+#include <QRegularExpression>
 #include <QSqlQuery>
 
 using namespace Qt::StringLiterals;
@@ -46,6 +48,7 @@ struct Claimed
     qint64 key = 0;
     qint64 batch = 0;
     QString accessKey;
+    QString environment;
     SignedXml signedXml;
 };
 
@@ -82,6 +85,7 @@ private:
     // not to send it comes back as an outcome without a claim.
     std::optional<Claimed> claim(qint64 key, Outcome &outcome);
     void store(const Claimed &claimed, const ReceptionAnswer &answer, Outcome &outcome);
+    bool recoverDuplicate(const Claimed &claimed, const ReceptionAnswer &answer, Outcome &outcome);
 
     CallContext &m_ctx;
     QString m_company;
@@ -96,11 +100,7 @@ void Transmission::prepare()
     m_settings = transmissionSettings();
     if (m_settings.schemaDir.isEmpty())
         throw ServerError(txMsg("SCHEMAS_NAO_CONFIGURADOS"));
-    if (m_settings.receptionUrl.isEmpty())
-        throw ServerError(txMsg("AUTORIDADE_NAO_CONFIGURADA"));
-    if (!m_settings.authorityCaFile.isEmpty()
-        && !QFileInfo(m_settings.authorityCaFile).isReadable())
-        throw ServerError(txMsg("AUTORIDADE_CA_ARQUIVO").arg(m_settings.authorityCaFile));
+    requireAuthority(m_settings);
     m_certificate = A1Certificate::load(m_settings.certificateFile, m_settings.certificatePassword);
     m_schema = SchemaValidator::cteSchema(m_settings.schemaDir);
 }
@@ -147,11 +147,17 @@ std::optional<Claimed> Transmission::claim(qint64 key, Outcome &outcome)
     }
     Claimed claimed;
     claimed.key = key;
+    claimed.environment = doc->text(u"IDAMBIENTECTE"_s);
     try {
         CteBuildOptions options;
         options.qrCodeAddresses = m_settings.qrCodeAddresses;
-        const BuiltCte built
-            = buildCteXml(*doc, *issuer, accesskey::randomNumericCode(outcome.number), options);
+        // Sent again, a document keeps its numeric code and so its key: the authority then
+        // recognises one it authorised already (204) instead of a second one with its number.
+        const QString previousKey = doc->text(u"NRACESSOCTE"_s);
+        const QString code = previousKey.size() == 44
+            ? previousKey.mid(35, 8)
+            : accesskey::randomNumericCode(outcome.number);
+        const BuiltCte built = buildCteXml(*doc, *issuer, code, options);
         claimed.accessKey = built.accessKey;
         claimed.signedXml = signXml(built.xml, *m_certificate);
     } catch (const ServerError &e) {
@@ -260,6 +266,48 @@ void Transmission::store(const Claimed &claimed, const ReceptionAnswer &answer, 
         = authorised ? txMsg("AUTORIZADO").arg(text, answer.protocol) : txMsg("RECUSADO").arg(text);
 }
 
+// The key an answer of duplicity names when it is this very document (same issuer, model,
+// series and number): the authority holds it already, authorised by a sending whose answer
+// was lost.
+QString duplicateOf(const QString &sentKey, const ReceptionAnswer &answer)
+{
+    if (answer.status == u"204")
+        return sentKey;
+    static const QRegularExpression named(u"chCTe:\\s*(\\d{44})"_s);
+    const QRegularExpressionMatch m = named.match(answer.reason);
+    if (answer.status != u"539" || !m.hasMatch() || m.captured(1).mid(6, 28) != sentKey.mid(6, 28))
+        return {};
+    return m.captured(1);
+}
+
+bool Transmission::recoverDuplicate(const Claimed &claimed, const ReceptionAnswer &answer,
+                                    Outcome &outcome)
+{
+    const QString authorisedKey
+        = answer.answered ? duplicateOf(claimed.accessKey, answer) : QString();
+    if (authorisedKey.isEmpty())
+        return false;
+    const SituationAnswer situation = AuthorityServices(m_settings, m_certificate)
+                                          .querySituation(authorisedKey, claimed.environment);
+    if (!situation.answered || (situation.status != u"100" && situation.status != u"101"))
+        return false;
+    // Under the key that was sent, what the authority holds must be what was signed; under
+    // another one, its digest is of an earlier sending.
+    const QString sentDigest = authorisedKey == claimed.accessKey
+        ? QString::fromLatin1(claimed.signedXml.digestValue)
+        : QString();
+    const Settled settled
+        = storeSituation(m_ctx.db, claimed.key, u"T"_s, authorisedKey, sentDigest, situation);
+    outcome.sent = settled.status == u"A";
+    outcome.accessKey = authorisedKey;
+    outcome.observation = settled.status == u"T"
+        ? settled.text
+        : txMsg("DUPLICIDADE_RECUPERADA")
+              .arg(u"%1 - %2"_s.arg(answer.status, answer.reason), authorisedKey,
+                   situation.protocol);
+    return true;
+}
+
 Outcome Transmission::transmit(qint64 key)
 {
     Outcome outcome;
@@ -269,7 +317,8 @@ Outcome Transmission::transmit(qint64 key)
     const ReceptionAnswer answer
         = sendToReception(m_settings.receptionUrl, claimed->signedXml.xml, m_settings.timeoutMs,
                           m_certificate.get(), m_settings.authorityCaFile);
-    store(*claimed, answer, outcome);
+    if (!recoverDuplicate(*claimed, answer, outcome))
+        store(*claimed, answer, outcome);
     return outcome;
 }
 
@@ -309,16 +358,7 @@ QVariant TransmiteCTe(CallContext &ctx, const Args &args)
     const QString registration = args.at(2).toString().trimmed();
     if (company.isEmpty())
         throw ServerError(txMsg("EMPRESA_DEVE"));
-    const int check = packet.indexOf(u"IDCHECK"_s);
-    const int keyField = packet.indexOf(u"CDCTE"_s);
-    if (check < 0 || keyField < 0)
-        throw ServerError(txMsg("PACOTE_SEM_MARCA"));
-    QList<qint64> keys;
-    for (const contracts::Row &row : packet.rows) {
-        const qint64 key = qint64(row.at(keyField).toDouble());
-        if (row.at(check).toString().trimmed() == u"S" && !keys.contains(key))
-            keys.append(key);
-    }
+    const QList<qint64> keys = markedKeys(packet, u"CDCTE"_s, txMsg("PACOTE_SEM_MARCA"));
     QList<Outcome> outcomes;
     if (!keys.isEmpty()) {
         Transmission transmission(ctx, company, registration);

@@ -128,15 +128,24 @@ int allWindows(QWidget *mainWindow)
                        [](const QString &m) { return m.contains(u"127.0.0.1:1"_s); }),
            u"no connection error naming the server: "_s + editorMessages.join(u" | "_s));
 
-    // The batch status window, modal, closed with Cancelar.
-    QString title;
-    whenModal([&](QWidget *w) {
+    // The batch status window, modal, closed with Cancelar. Its list comes from the server, out
+    // of reach here: the load's error is a message box first.
+    QString title, loadError;
+    std::function<void(QWidget *)> batch = [&](QWidget *w) {
+        if (auto *box = qobject_cast<QMessageBox *>(w)) {
+            loadError = box->text();
+            whenModal(batch);
+            press(box, u"btnOK"_s);
+            return;
+        }
         title = w->windowTitle();
         expect(20, codTela(w) == u"DFS88200"_s, codTela(w));
         press(w, u"sbtCancel"_s);
-    });
+    };
+    whenModal(batch);
     action(u"actAtualizaLoteCTe"_s)->trigger();
     expect(21, title == u"Atualização do Lote do CT-e"_s, title);
+    expect(22, !loadError.isEmpty(), u"no error for the batch list"_s);
 
     // The DACTE: the host asks the code, the window opens, printing runs the host's report
     // "DFS890", whose data preparation asks the unreachable server: a message box naming it;

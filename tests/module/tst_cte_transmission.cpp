@@ -5,10 +5,13 @@
 #include "CTeRecord.h"
 #include "Cli_Dfs88000.h"
 #include "Cli_Dfs88100.h"
+#include "Cli_Dfs88200.h"
 #include "Cli_Dfs88300.h"
+#include "Cli_Dfs88400.h"
 #include "Cli_Dfs88600.h"
 #include "Cli_Dfs88700.h"
 #include "ClientDataSet.h"
+#include "DBEdit.h"
 #include "DBGrid.h"
 #include "DactePainter.h"
 #include "DacteReport.h"
@@ -30,10 +33,12 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPainter>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 
 using namespace Qt::StringLiterals;
 
@@ -86,6 +91,28 @@ class TestCTeTransmission : public EditorFixture
         dacte::drawPage(painter, data, 0);
         return image;
     }
+
+    int fault(const QStringList &args)
+    {
+        return AuthorityProcess::command(m_dir.filePath(u"authority"_s),
+                                         QStringList {u"fault"_s} + args);
+    }
+
+    // The editor opened and `key` transmitted alone while the stand-in's switch `setting` is on;
+    // the document is not sent ("Não") and ends in `expected`.
+    void transmitUnderFault(qint64 key, const QString &setting, const QString &expected)
+    {
+        open(m_server->port());
+        mark(key);
+        QCOMPARE(fault({setting}), 0);
+        const QStringList shown = transmit();
+        QCOMPARE(fault({u"--clear"_s}), 0);
+        QCOMPARE(shown, QStringList {u"Não"_s});
+        QCOMPARE(status(key), expected);
+    }
+
+    // The stand-in authorises and then drops the connection: the answer is lost.
+    void transmitWithoutAnswer(qint64 key) { transmitUnderFault(key, u"drop"_s, u"T"_s); }
 
     QString status(qint64 key)
     {
@@ -171,22 +198,114 @@ private slots:
 
     void oneRefusedOpensTheWindowWithNao()
     {
-        // Authorised once, then marked rejected: sent again its number is a duplicate.
+        // The authority refuses whatever it receives now.
         const qint64 key = demodata::insertCompleteDemoDocument(m_db->db());
-        open(m_server->port());
-        mark(key);
-        QCOMPARE(transmit(), QStringList {u"(none)"_s});
-        QCOMPARE(status(key), u"A"_s);
-        sql(u"UPDATE CTE SET IDSTATUSCTE = 'R' WHERE CDCTE = ?"_s, {key});
-        m_frm->CarregaDadosGerais();
-        m_sink->clear();
-        mark(key);
-        QCOMPARE(transmit(), QStringList {u"Não"_s});
+        transmitUnderFault(key, u"reject:230"_s, u"R"_s);
         QCOMPARE(textsOf(TMsgKind::Information), QStringList());
-        QCOMPARE(status(key), u"R"_s);
         QVERIFY(m_frm->cdsResultNotaFiscal->FieldByName(u"DSOBSERVACAO"_s)
                     ->AsString()
-                    .contains(u"539"_s));
+                    .contains(u"230"_s));
+    }
+
+    // The story of a document whose answer was lost: it stays "T" until the status query settles
+    // it, and once accepted it is cancelled through the dialog, which refuses a short reason.
+    void lostAnswerSettledThenCancelled()
+    {
+        const qint64 key = demodata::insertCompleteDemoDocument(m_db->db());
+        transmitWithoutAnswer(key);
+
+        mark(key);
+        trigger(u"mnuAtualizaLoteCTe"_s);
+        QCOMPARE(textsOf(TMsgKind::Information),
+                 QStringList {u"Consulta realizada com sucesso."_s});
+        QCOMPARE(status(key), u"A"_s);
+        QCOMPARE(m_frm->cdsCTe->FieldByName(u"CDCTE"_s)->AsFloat(), double(key));
+        QVERIFY(!marcas().contains(u"S"_s));
+        QCOMPARE(Cli_Dfs88000::inCount, 0);
+
+        m_sink->clear();
+        QStringList dialog;
+        WhenModal([&](QWidget *w) {
+            auto *frm = qobject_cast<TfrmCancelaCTe *>(w);
+            if (!frm) {
+                w->close();
+                return;
+            }
+            dialog << frm->dbeNrAcessoCTe->text();
+            frm->memMotivoCancelaCTe->setPlainText(u"Frete desistido"_s.left(14));
+            frm->sbtConfirma->click();
+            dialog << (frm->isVisible() ? u"open"_s : u"closed"_s);
+            frm->memMotivoCancelaCTe->setPlainText(u"Frete desistido"_s);
+            frm->sbtConfirma->click();
+        });
+        trigger(u"mnuCancelaCTe"_s);
+        QCOMPARE(
+            dialog,
+            (QStringList {m_frm->cdsCTe->FieldByName(u"NRACESSOCTE"_s)->AsString(), u"open"_s}));
+        QCOMPARE(
+            textsOf(TMsgKind::Error),
+            QStringList {u"Motivo do Cancelamento do CT-e deve conter no mínimo 15 caracteres."_s});
+        QCOMPARE(textsOf(TMsgKind::Information),
+                 QStringList {u"Cancelamento do CT-e realizado com sucesso."_s});
+        QCOMPARE(status(key), u"C"_s);
+        QCOMPARE(m_frm->cdsCTe->FieldByName(u"IDSTATUSCTE"_s)->AsString(), u"C"_s);
+        QVERIFY(Cli_Dfs88000::boModoLeitura);
+        QVERIFY(!m_frm->findChild<QAction *>(u"mnuCancelaCTe"_s)->isEnabled());
+        QVERIFY(!m_frm->findChild<QAction *>(u"mnuAlterar"_s)->isEnabled());
+    }
+
+    void batchWindowSettlesMarkedBatches()
+    {
+        const qint64 key = demodata::insertCompleteDemoDocument(m_db->db());
+        transmitWithoutAnswer(key);
+
+        QStringList seen;
+        WhenModal([&](QWidget *w) {
+            auto *frm = qobject_cast<TfrmAtualizaLoteCTe *>(w);
+            if (!frm) {
+                w->close();
+                return;
+            }
+            TClientDataSet *lotes = frm->cdsAtualizaLoteCTe;
+            const auto marks = [lotes] {
+                QStringList m;
+                for (lotes->First(); !lotes->Eof(); lotes->Next())
+                    m << lotes->FieldByName(u"IDCHECK"_s)->AsString();
+                m.removeDuplicates();
+                return m.join(u',');
+            };
+            // The title of the mark column marks every batch, then none; F5 drops the marks.
+            frm->dbgPadrao->OnTitleClick(0);
+            seen << marks();
+            frm->dbgPadrao->OnTitleClick(0);
+            seen << marks();
+            frm->dbgPadrao->OnTitleClick(0);
+            QTest::keyClick(frm, Qt::Key_F5);
+            seen << marks();
+            frm->sbtConfirma->click();
+            seen << textsOf(TMsgKind::Error).join(u';');
+            // The newest batch is this transmission's: marked with the space bar.
+            lotes->Last();
+            frm->dbgPadrao->SetSelectedIndex(0);
+            int space = Qt::Key_Space;
+            frm->dbgPadrao->OnKeyDown(space, Qt::NoModifier);
+            // The document now accepted has its e-mail pending: that window opens.
+            WhenModal(
+                [&](QWidget *email) {
+                    seen << email->objectName();
+                    email->close();
+                },
+                frm);
+            frm->sbtConfirma->click();
+            seen << marks();
+            frm->close();
+        });
+        Cli_Dfs88200::CriaAtualizaLoteCTe();
+        QCOMPARE(seen,
+                 (QStringList {u"S"_s, u"N"_s, u"N"_s, u"Lote deve ser informado."_s,
+                               u"frmEnvioEmailCTe"_s, u"N"_s}));
+        QCOMPARE(status(key), u"A"_s);
+        QCOMPARE(m_frm->cdsEnvioEmailCTe->RecordCount(), 1);
     }
 
     void twoDocumentsAlwaysOpenTheWindow()
@@ -274,10 +393,21 @@ private slots:
                  saved);
     }
 
+    void nothingMarked_data()
+    {
+        QTest::addColumn<bool>("query");
+        QTest::newRow("transmission") << false;
+        QTest::newRow("status query") << true;
+    }
+
     void nothingMarked()
     {
+        QFETCH(bool, query);
         open(m_server->port());
-        QCOMPARE(transmit(), QStringList {u"(none)"_s});
+        if (query)
+            FrameworkGuard([this] { m_frm->sbtAtualizaLoteCTeClick(); });
+        else
+            QCOMPARE(transmit(), QStringList {u"(none)"_s});
         QCOMPARE(
             textsOf(TMsgKind::Error),
             QStringList {u"Conhecimento de transporte deve ser informado para transmissão."_s});

@@ -2,6 +2,7 @@
 // A1 certificate; the signed XML is checked with the xmlsec1 and xmllint commands.
 #include "A1Certificate.h"
 #include "AccessKey.h"
+#include "ChildProcess.h"
 #include "CteXmlBuilder.h"
 #include "DemoDocument.h"
 #include "SchemaValidator.h"
@@ -43,18 +44,6 @@ QString elementText(const QByteArray &xml, const QByteArray &tag)
         return {};
     const qsizetype from = start + tag.size() + 2;
     return QString::fromUtf8(xml.mid(from, xml.indexOf("</" + tag + ">", from) - from));
-}
-
-bool runTool(const QString &program, const QStringList &args, QString *output)
-{
-    QProcess p;
-    p.setProcessChannelMode(QProcess::MergedChannels);
-    p.start(program, args);
-    if (!p.waitForStarted(-1))
-        return false;
-    p.waitForFinished(-1);
-    *output = QString::fromUtf8(p.readAll());
-    return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
 }
 
 } // namespace
@@ -393,12 +382,12 @@ void TestCteXml::signatureVerifiesWithXmlsec()
     file.write(signedXml.xml);
     file.close();
     QString output;
-    QVERIFY2(runTool(u"xmlsec1"_s,
+    QVERIFY2(RunTool(u"xmlsec1"_s,
                      {u"--verify"_s, u"--id-attr:Id"_s, u"infCte"_s, u"--trusted-pem"_s, m_certPem,
                       u"--enabled-key-data"_s, u"x509"_s, path},
                      &output),
              qPrintable(output));
-    QVERIFY2(runTool(u"xmllint"_s,
+    QVERIFY2(RunTool(u"xmllint"_s,
                      {u"--noout"_s, u"--schema"_s, schemaDir() + u"/cte_v4.00.xsd"_s, path},
                      &output),
              qPrintable(output));
@@ -412,7 +401,7 @@ void TestCteXml::signatureVerifiesWithXmlsec()
     modal.write(signedXml.xml.mid(from, to - from)
                     .replace("<rodo>", "<rodo xmlns=\"http://www.portalfiscal.inf.br/cte\">"));
     modal.close();
-    QVERIFY2(runTool(u"xmllint"_s,
+    QVERIFY2(RunTool(u"xmllint"_s,
                      {u"--noout"_s, u"--schema"_s, schemaDir() + u"/cteModalRodoviario_v4.00.xsd"_s,
                       modalPath},
                      &output),
@@ -431,7 +420,7 @@ void TestCteXml::signatureOfOtherContentFails()
     file.write(tampered);
     file.close();
     QString output;
-    QVERIFY2(!runTool(u"xmlsec1"_s,
+    QVERIFY2(!RunTool(u"xmlsec1"_s,
                       {u"--verify"_s, u"--id-attr:Id"_s, u"infCte"_s, u"--trusted-pem"_s, m_certPem,
                        u"--enabled-key-data"_s, u"x509"_s, path},
                       &output),

@@ -4,6 +4,7 @@
 #include "A1Certificate.h"
 #include "AuthorityHarness.h"
 #include "CTeRecord.h"
+#include "ChildProcess.h"
 #include "DemoData.h"
 #include "IssuerClock.h"
 #include "PdfProbe.h"
@@ -95,7 +96,13 @@ private slots:
     void foreignDigestIsNoAuthorisation();
     void authorityCertificate_data();
     void authorityCertificate();
-    void duplicateNumberIsRejected();
+    void duplicateIsRecovered_data();
+    void duplicateIsRecovered();
+    void lostAnswerIsSettled_data();
+    void lostAnswerIsSettled();
+    void cancellation();
+    void cancellationRefused_data();
+    void cancellationRefused();
     void twoTransmissionsSendOnce();
     void authorityDownLeavesTransmitted();
     void certificateProblemsStopEverything_data();
@@ -104,6 +111,11 @@ private slots:
 
 private:
     QString status(qint64 key);
+    QString stored(qint64 key, const QString &column);
+    QVariant call(const QString &operation, const QVariantList &args,
+                  ServerProcess *server = nullptr);
+    // A fault switch of the stand-in (authority-sim fault …); its exit code.
+    int fault(const QStringList &args);
     QString writeSettings(const QString &name, const QString &url, const QString &p12,
                           const QString &passwordFile, const QString &more = {});
     QVariant transmit(ServerProcess &server, const QList<std::pair<qint64, bool>> &documents,
@@ -159,6 +171,26 @@ QString TestTransmission::status(qint64 key)
     QSqlQuery q
         = runSql(m_db->db(), u"SELECT IDSTATUSCTE FROM CTE WHERE CDCTE = :K"_s, {{u":K", key}});
     return q.next() ? q.value(0).toString() : QString();
+}
+
+QString TestTransmission::stored(qint64 key, const QString &column)
+{
+    QSqlQuery q
+        = runSql(m_db->db(), u"SELECT %1 FROM CTE WHERE CDCTE = :K"_s.arg(column), {{u":K", key}});
+    return q.next() ? q.value(0).toString() : QString();
+}
+
+QVariant TestTransmission::call(const QString &operation, const QVariantList &args,
+                                ServerProcess *server)
+{
+    const int port = (server ? server : m_server.get())->port();
+    return rawPost(port, operation, contracts::encodeCall(args), testerLogin(port)).reply;
+}
+
+int TestTransmission::fault(const QStringList &args)
+{
+    return AuthorityProcess::command(m_dir.filePath(u"authority"_s),
+                                     QStringList {u"fault"_s} + args);
 }
 
 // What a new user finds: every pending demo document goes through the schemas and the authority.
@@ -290,14 +322,21 @@ void TestTransmission::emissionMomentIsTheIssuers()
 // An authorisation that names another digest is not one of what was sent.
 void TestTransmission::foreignDigestIsNoAuthorisation()
 {
-    const QString data = m_dir.filePath(u"authority"_s);
-    QCOMPARE(AuthorityProcess::command(data, {u"fault"_s, u"digest"_s}), 0);
+    QCOMPARE(fault({u"digest"_s}), 0);
     const qint64 key = demodata::insertCompleteDemoDocument(m_db->db());
     const QList<ResultRow> rows = resultRows(transmit(*m_server, {{key, true}}));
-    QCOMPARE(AuthorityProcess::command(data, {u"fault"_s, u"--clear"_s}), 0);
     QVERIFY2(rows.value(0).sent == u"N"_s && rows.value(0).observation.contains(u"digVal"_s),
              qPrintable(rows.value(0).observation));
     QCOMPARE(status(key), u"T"_s);
+    // Nor when the status query says so: the document waits for an answer about its content.
+    const QVariantList query {QVariant::fromValue(markedList({{key, true}})), u"01"_s, QString()};
+    call(u"ConsSituCte"_s, query);
+    QCOMPARE(fault({u"--clear"_s}), 0);
+    QCOMPARE(status(key), u"T"_s);
+    QVERIFY2(stored(key, u"DSSTATUSCTE"_s).contains(u"digVal"_s),
+             qPrintable(stored(key, u"DSSTATUSCTE"_s)));
+    call(u"ConsSituCte"_s, query);
+    QCOMPARE(status(key), u"A"_s);
 }
 
 // Over HTTPS the authority's certificate must chain to the configured file and name the host.
@@ -333,23 +372,158 @@ void TestTransmission::authorityCertificate()
     QVERIFY2(rows.size() == 1 && (rows.at(0).sent == u"S") == (status == u"A"),
              qPrintable(rows.value(0).observation));
     QCOMPARE(this->status(key), status);
+    // The status query reaches the authority under the same checks.
+    const QVariant reply
+        = call(u"ConsSituCte"_s,
+               {QVariant::fromValue(markedList({{key, true}})), u"01"_s, QString()}, &server);
+    QVERIFY2((reply.toList().value(0).toString() == u"S") == (status == u"A"),
+             qPrintable(reply.toString()));
 }
 
-void TestTransmission::duplicateNumberIsRejected()
+void TestTransmission::duplicateIsRecovered_data()
+{
+    QTest::addColumn<bool>("newKey");
+    QTest::addColumn<QString>("code");
+    // Sent again as it was, the authority knows the key; under a new key, only the number.
+    QTest::newRow("same-key-204") << false << u"204"_s;
+    QTest::newRow("other-key-539") << true << u"539"_s;
+}
+
+void TestTransmission::duplicateIsRecovered()
+{
+    QFETCH(bool, newKey);
+    QFETCH(QString, code);
+    const qint64 key = demodata::insertCompleteDemoDocument(m_db->db());
+    const ResultRow first = resultRows(transmit(*m_server, {{key, true}})).value(0);
+    QCOMPARE(first.sent, u"S"_s);
+    const QString protocol = stored(key, u"NRPROTOCOLCTE"_s);
+    // The authorisation's answer never arrived: the user saw a rejection and sends again.
+    runSql(m_db->db(),
+           newKey ? u"UPDATE CTE SET IDSTATUSCTE = 'R', NRACESSOCTE = NULL WHERE CDCTE = :K"_s
+                  : u"UPDATE CTE SET IDSTATUSCTE = 'R' WHERE CDCTE = :K"_s,
+           {{u":K", key}});
+    const QList<ResultRow> rows = resultRows(transmit(*m_server, {{key, true}}));
+    QCOMPARE(rows.size(), 1);
+    QVERIFY2(rows.at(0).sent == u"S" && rows.at(0).observation.startsWith(code),
+             qPrintable(rows.at(0).observation));
+    QCOMPARE(status(key), u"A"_s);
+    QCOMPARE(stored(key, u"NRACESSOCTE"_s), first.key);
+    QCOMPARE(stored(key, u"NRPROTOCOLCTE"_s), protocol);
+}
+
+void TestTransmission::lostAnswerIsSettled_data()
+{
+    QTest::addColumn<QString>("operation");
+    QTest::newRow("status-query") << u"ConsSituCte"_s;
+    QTest::newRow("batch-update") << u"AtualizaLoteCTe"_s;
+}
+
+void TestTransmission::lostAnswerIsSettled()
+{
+    QFETCH(QString, operation);
+    const qint64 key = demodata::insertCompleteDemoDocument(m_db->db());
+    // The stand-in authorises, then drops the connection: the server times out.
+    QCOMPARE(fault({u"drop"_s}), 0);
+    const ResultRow row = resultRows(transmit(*m_server, {{key, true}})).value(0);
+    QCOMPARE(fault({u"--clear"_s}), 0);
+    QCOMPARE(row.sent, u"N"_s);
+    QCOMPARE(status(key), u"T"_s);
+
+    QVariant reply;
+    if (operation == u"ConsSituCte") {
+        reply = call(u"ConsSituCte"_s,
+                     {QVariant::fromValue(markedList({{key, true}})), u"01"_s, u"244187365112"_s});
+    } else {
+        const DataPacket batches
+            = call(u"GetAtualizaLoteCTe"_s, {}).toList().value(1).value<DataPacket>();
+        const qint64 batch = countOf(
+            m_db->db(), u"SELECT MAX(NRLOTE) FROM CTELOTEDOC WHERE CDCTE = %1"_s.arg(key));
+        DataPacket marked = batches;
+        bool listed = false;
+        for (contracts::Row &r : marked.rows) {
+            const bool mine = qint64(r.at(marked.indexOf(u"CDLOTECTE"_s)).toDouble()) == batch;
+            listed = listed || mine;
+            r[marked.indexOf(u"IDCHECK"_s)] = mine ? u"S"_s : u"N"_s;
+        }
+        QVERIFY(listed);
+        reply = call(u"AtualizaLoteCTe"_s, {QVariant::fromValue(marked), u"0001"_s});
+        // The document now accepted is the one whose e-mail is pending.
+        const DataPacket email = reply.toList().value(1).value<DataPacket>();
+        QCOMPARE(email.rows.size(), 1);
+        QCOMPARE(qint64(email.rows.at(0).at(0).toDouble()), key);
+    }
+    QVERIFY2(reply.toList().value(0).toString() == u"S", qPrintable(reply.toString()));
+    QCOMPARE(status(key), u"A"_s);
+    QCOMPARE(stored(key, u"NRPROTOCOLCTE"_s).size(), 15);
+    QVERIFY(stored(key, u"DSXMLPROTOCOLO"_s).contains(u"<protCTe"_s));
+}
+
+void TestTransmission::cancellation()
 {
     const qint64 key = demodata::insertCompleteDemoDocument(m_db->db());
     QCOMPARE(resultRows(transmit(*m_server, {{key, true}})).value(0).sent, u"S"_s);
-    // Sent again under a new key, the same number is a duplicate for the authority.
-    runSql(m_db->db(), u"UPDATE CTE SET IDSTATUSCTE = 'R' WHERE CDCTE = :K"_s, {{u":K", key}});
-    const QList<ResultRow> rows = resultRows(transmit(*m_server, {{key, true}}));
-    QCOMPARE(rows.size(), 1);
-    QCOMPARE(rows.at(0).sent, u"N"_s);
-    QVERIFY2(rows.at(0).observation.contains(u"539"_s), qPrintable(rows.at(0).observation));
-    QCOMPARE(status(key), u"R"_s);
-    QSqlQuery q
-        = runSql(m_db->db(), u"SELECT CDSTATUSCTE FROM CTE WHERE CDCTE = :K"_s, {{u":K", key}});
-    QVERIFY(q.next());
-    QCOMPARE(q.value(0).toString(), u"539"_s);
+    const QString cdCte = QString::number(key);
+    // What the authority would refuse never leaves the server.
+    for (const QString &reason :
+         {u"Frete desistido"_s.left(14), u"Cliente desistiu\ndo frete"_s, u"x"_s.repeated(256)}) {
+        const QVariant refused = call(u"CancelaCTe"_s, {cdCte, reason});
+        QCOMPARE(refused.typeId(), QMetaType::QString);
+        QVERIFY2(refused.toString().contains(u"motivo do cancelamento"_s),
+                 qPrintable(refused.toString()));
+        QCOMPARE(status(key), u"A"_s);
+    }
+    const QVariant reply = call(u"CancelaCTe"_s, {cdCte, u"Frete desistido"_s});
+    QVERIFY2(reply.toList().value(0).toString() == u"S", qPrintable(reply.toString()));
+    QCOMPARE(status(key), u"C"_s);
+    QCOMPARE(stored(key, u"NRPROTOCOLCANC"_s).size(), 15);
+
+    // The stored procEventoCTe is valid and its signature holds.
+    const QString path = m_dir.filePath(u"cancel-%1.xml"_s.arg(key));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(stored(key, u"DSXMLCANCELAMENTO"_s).toUtf8());
+    file.close();
+    QString output;
+    QVERIFY2(RunTool(u"xmllint"_s,
+                     {u"--noout"_s, u"--schema"_s,
+                      qEnvironmentVariable("CTE_SCHEMA_DIR") + u"/procEventoCTe_v4.00.xsd"_s, path},
+                     &output),
+             qPrintable(output));
+    QVERIFY2(RunTool(u"xmlsec1"_s,
+                     {u"--verify"_s, u"--id-attr:Id"_s, u"infEvento"_s, u"--trusted-pem"_s,
+                      m_cert + u".pem"_s, u"--enabled-key-data"_s, u"x509"_s, path},
+                     &output),
+             qPrintable(output));
+    // Asked again, the authority answers cancelled with the same event.
+    call(u"ConsSituCte"_s, {QVariant::fromValue(markedList({{key, true}})), u"01"_s, QString()});
+    QCOMPARE(status(key), u"C"_s);
+}
+
+void TestTransmission::cancellationRefused_data()
+{
+    QTest::addColumn<QString>("code");
+    QTest::newRow("protocol-differs") << u"222"_s;
+    QTest::newRow("already-cancelled") << u"218"_s;
+    QTest::newRow("past-deadline") << u"220"_s;
+}
+
+void TestTransmission::cancellationRefused()
+{
+    QFETCH(QString, code);
+    const qint64 key = demodata::insertCompleteDemoDocument(m_db->db());
+    QCOMPARE(resultRows(transmit(*m_server, {{key, true}})).value(0).sent, u"S"_s);
+    const QString accessKey = stored(key, u"NRACESSOCTE"_s);
+    if (code == u"222")
+        runSql(m_db->db(), u"UPDATE CTE SET NRPROTOCOLCTE = '135269999999999' WHERE CDCTE = :K"_s,
+               {{u":K", key}});
+    else
+        QCOMPARE(fault({u"--key"_s, accessKey, u"reject:"_s + code}), 0);
+    const QVariant reply
+        = call(u"CancelaCTe"_s, {QString::number(key), u"Servico nao prestado ao cliente"_s});
+    fault({u"--clear"_s});
+    QCOMPARE(reply.typeId(), QMetaType::QString);
+    QVERIFY2(reply.toString().contains(code + u" - Rejeição"_s), qPrintable(reply.toString()));
+    QCOMPARE(status(key), u"A"_s);
 }
 
 void TestTransmission::twoTransmissionsSendOnce()

@@ -84,7 +84,7 @@ private slots:
         QTest::newRow("pending-marks") << u"P"_s << int(TMarkOutcome::Marked) << u"S"_s << 1;
         QTest::newRow("rejected-marks") << u"R"_s << int(TMarkOutcome::Marked) << u"S"_s << 1;
         QTest::newRow("accepted-ignored") << u"A"_s << int(TMarkOutcome::Ignored) << u"N"_s << 0;
-        QTest::newRow("transmitted-ignored") << u"T"_s << int(TMarkOutcome::Ignored) << u"N"_s << 0;
+        QTest::newRow("transmitted-marks") << u"T"_s << int(TMarkOutcome::Marked) << u"S"_s << 1;
         QTest::newRow("cancelled-ignored") << u"C"_s << int(TMarkOutcome::Ignored) << u"N"_s << 0;
         QTest::newRow("denied-ignored") << u"D"_s << int(TMarkOutcome::Ignored) << u"N"_s << 0;
     }
@@ -226,8 +226,8 @@ private slots:
     {
         makeList(u"APTRCD"_s);
         ToggleAllMarks(m_cds.get(), m_count, m_handlers);
-        QCOMPARE(marks(), u"NSNSNN"_s);
-        QCOMPARE(m_count, 2);
+        QCOMPARE(marks(), u"NSSSNN"_s);
+        QCOMPARE(m_count, 3);
     }
 };
 
