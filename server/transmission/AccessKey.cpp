@@ -1,5 +1,7 @@
 #include "AccessKey.h"
 
+#include "AccessKeyDigit.h"
+
 #include <QRandomGenerator>
 
 using namespace Qt::StringLiterals;
@@ -29,14 +31,7 @@ QString padded(const QString &value, int width)
 
 int checkDigit(QStringView digits)
 {
-    int sum = 0;
-    int weight = 2;
-    for (qsizetype i = digits.size() - 1; i >= 0; --i) {
-        sum += digits.at(i).digitValue() * weight;
-        weight = weight == 9 ? 2 : weight + 1;
-    }
-    const int rest = sum % 11;
-    return rest < 2 ? 0 : 11 - rest;
+    return AccessKeyCheckDigit(digits);
 }
 
 QString compose(const Parts &p)
@@ -57,8 +52,7 @@ QString compose(const Parts &p)
 
 bool isValid(QStringView key)
 {
-    return key.size() == 44 && allDigits(key)
-        && checkDigit(key.first(43)) == key.at(43).digitValue();
+    return AccessKeyChecks(key);
 }
 
 QString randomNumericCode(const QString &documentNumber)
