@@ -616,6 +616,7 @@ private:
     void removeObservacoesPadrao();
     QString chaveFiscal() const;
     QString empresaDocumento() const;
+    QVariantList argumentosListaDocFiscais() const;
     bool m_vigiando = false; // a route watcher is clearing fields
     // Value components and taxes.
     void criaComponentesValor();

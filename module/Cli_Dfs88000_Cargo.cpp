@@ -360,13 +360,22 @@ void TfrmCTe::dbgDocFiscaisEnter()
     carregaListaDocFiscais();
 }
 
-// The look-up list of the date window now typed; an empty date leaves that side open.
+// The company's invoices of the date window now typed (mode N); an empty date leaves that side
+// open.
+QVariantList TfrmCTe::argumentosListaDocFiscais() const
+{
+    return {u"T"_s,
+            u"T"_s,
+            u"T"_s,
+            depEmissaoIni->GetDate(),
+            depEmissaoFim->GetDate(),
+            u"N"_s,
+            empresaDocumento()};
+}
+
 void TfrmCTe::carregaListaDocFiscais()
 {
-    const QVariant reply
-        = netCTe->AppServer(u"GetDocFiscais"_s,
-                            {u"T"_s, u"T"_s, u"T"_s, depEmissaoIni->GetDate(),
-                             depEmissaoFim->GetDate(), u"N"_s, empresaDocumento()});
+    const QVariant reply = netCTe->AppServer(u"GetDocFiscais"_s, argumentosListaDocFiscais());
     CheckReply(reply);
     carrega(cdsPesqDocFiscais, reply.toList().value(1));
 }

@@ -150,9 +150,7 @@ void TfrmCTe::CarregaDadosGerais()
 void TfrmCTe::CarregaPesqDocFiscais()
 {
     Vd_DataEmissao();
-    const QVariant reply = chamaServidor(u"GetDocFiscais"_s,
-                                         {u"T"_s, u"T"_s, u"T"_s, depEmissaoIni->GetDate(),
-                                          depEmissaoFim->GetDate(), u"N"_s, empresaDocumento()});
+    const QVariant reply = chamaServidor(u"GetDocFiscais"_s, argumentosListaDocFiscais());
     CheckReply(reply);
     cdsPesqDocFiscais->SetData(reply.toList().value(1));
 }
