@@ -409,6 +409,7 @@ void listLoad()
     const double http = std::max(0.0, endToEnd - query - writing - parse - load);
 
     out << "list_load_documents " << documents << "\n";
+    out << "list_load_reply_mb " << QString::number(double(body.size()) / 1e6, 'f', 1) << "\n";
     out << "list_load_ms " << QString::number(endToEnd * 1000, 'f', 1) << "\n";
     out << "list_load_server_ms "
         << QString::number(server.leastLogged(u"GetDadosGerais"_s, u"ms"_s), 'f', 1) << "\n";

@@ -86,33 +86,6 @@ QJsonValue valueToJson(const QVariant &value, FieldType type)
     }
 }
 
-// valueToJson's text form.
-void appendValueJson(QByteArray &out, const QVariant &value, FieldType type)
-{
-    if (value.isNull()) {
-        jsontext::appendNull(out);
-        return;
-    }
-    switch (type) {
-    case FieldType::Float:
-        jsontext::appendDouble(out, value.toDouble());
-        return;
-    case FieldType::Integer:
-        jsontext::appendInteger(out, value.toLongLong());
-        return;
-    case FieldType::DateTime:
-        jsontext::appendString(out, value.toDateTime().toString(Qt::ISODateWithMs));
-        return;
-    default:
-        // Text values are QString already: read them in place.
-        if (value.typeId() == QMetaType::QString)
-            jsontext::appendString(out, *static_cast<const QString *>(value.constData()));
-        else
-            jsontext::appendString(out, value.toString());
-        return;
-    }
-}
-
 QJsonArray rowToJson(const Row &row, const QList<FieldDef> &fields)
 {
     QJsonArray out;
@@ -355,12 +328,51 @@ QJsonObject packetToJson(const DataPacket &packet)
     return {{u"fields"_s, fieldsToJson(packet.fields)}, {u"rows"_s, rows}};
 }
 
-void appendPacketJson(QByteArray &out, const DataPacket &packet)
+// valueToJson's text form.
+void appendValueJson(QByteArray &out, const QVariant &value, FieldType type)
+{
+    if (value.isNull()) {
+        jsontext::appendNull(out);
+        return;
+    }
+    switch (type) {
+    case FieldType::Float:
+        jsontext::appendDouble(out, value.toDouble());
+        return;
+    case FieldType::Integer:
+        jsontext::appendInteger(out, value.toLongLong());
+        return;
+    case FieldType::DateTime:
+        jsontext::appendString(out, value.toDateTime().toString(Qt::ISODateWithMs));
+        return;
+    default:
+        // Text values are QString already: read them in place.
+        if (value.typeId() == QMetaType::QString)
+            jsontext::appendString(out, *static_cast<const QString *>(value.constData()));
+        else
+            jsontext::appendString(out, value.toString());
+        return;
+    }
+}
+
+void appendPacketHead(QByteArray &out, const QList<FieldDef> &fields)
 {
     // Keys in QJsonObject order (sorted): "fields", then "rows".
     out.append("{\"fields\":", 10);
-    out.append(QJsonDocument(fieldsToJson(packet.fields)).toJson(QJsonDocument::Compact));
+    out.append(QJsonDocument(fieldsToJson(fields)).toJson(QJsonDocument::Compact));
     out.append(",\"rows\":[", 9);
+}
+
+void appendPacketTail(QByteArray &out)
+{
+    out.append("]}", 2);
+}
+
+void appendPacketJson(QByteArray &out, const DataPacket &packet)
+{
+    appendPacketHead(out, packet.fields);
+    // Most values are short: a guess that spares the long list most of its regrowth.
+    out.reserve(out.size() + packet.rows.size() * packet.fields.size() * 8);
     QList<FieldType> types;
     types.reserve(packet.fields.size());
     for (const FieldDef &f : packet.fields)
@@ -378,7 +390,7 @@ void appendPacketJson(QByteArray &out, const DataPacket &packet)
         }
         out.append(']');
     }
-    out.append("]}", 2);
+    appendPacketTail(out);
 }
 
 QJsonObject deltaToJson(const Delta &delta)

@@ -58,12 +58,25 @@ struct Delta
     int indexOf(const QString &fieldName) const;
 };
 
+// A packet already written as its JSON text (appendPacketJson's bytes), sent as it stands: a
+// long list goes from the database to the wire without a QVariant per value.
+struct PacketText
+{
+    QByteArray json;
+    qsizetype rows = 0;
+};
+
 // Encoding. Values are written by their field's type; a date-time as ISO text with milliseconds.
 QJsonObject packetToJson(const DataPacket &packet);
 QJsonObject deltaToJson(const Delta &delta);
 // The packet's compact JSON text, the same bytes as QJsonDocument(packetToJson(packet)) gives,
 // written without building the JSON tree.
 void appendPacketJson(QByteArray &out, const DataPacket &packet);
+// The pieces of that text for a writer of its own: everything before the first row, one value
+// by its field's type, and the end.
+void appendPacketHead(QByteArray &out, const QList<FieldDef> &fields);
+void appendValueJson(QByteArray &out, const QVariant &value, FieldType type);
+void appendPacketTail(QByteArray &out);
 
 // Decoding checks everything: a missing or unknown part, a field without a name or with an unknown
 // type, a duplicated field name, a row of the wrong length or a value of the wrong type. On error
@@ -84,3 +97,4 @@ TextFault textFault(QStringView text);
 
 Q_DECLARE_METATYPE(contracts::DataPacket)
 Q_DECLARE_METATYPE(contracts::Delta)
+Q_DECLARE_METATYPE(contracts::PacketText)

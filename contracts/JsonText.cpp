@@ -37,6 +37,7 @@ void appendString(QByteArray &out, QStringView text)
     const char16_t *const begin = text.utf16();
     const char16_t *const end = begin + text.size();
     bool ascii = true;
+    bool plain = true;
     for (const char16_t *p = begin; p != end; ++p) {
         if (*p >= 0x80) {
             ascii = false;
@@ -45,7 +46,20 @@ void appendString(QByteArray &out, QStringView text)
                 appendValue(out, QJsonValue(text.toString()));
                 return;
             }
+        } else if (*p < 0x20 || *p == u'"' || *p == u'\\') {
+            plain = false;
         }
+    }
+    if (ascii && plain) {
+        // Most values: ASCII with nothing to escape, narrowed in one pass.
+        const qsizetype at = out.size();
+        out.resize(at + text.size() + 2);
+        char *d = out.data() + at;
+        *d++ = '"';
+        for (const char16_t *p = begin; p != end; ++p)
+            *d++ = char(*p);
+        *d = '"';
+        return;
     }
     out.append('"');
     if (ascii) {

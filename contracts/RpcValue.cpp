@@ -51,6 +51,9 @@ QJsonValue toJson(const QVariant &value)
         return QJsonObject {{u"$packet"_s, packetToJson(value.value<DataPacket>())}};
     if (value.typeId() == qMetaTypeId<Delta>())
         return QJsonObject {{u"$delta"_s, deltaToJson(value.value<Delta>())}};
+    if (value.typeId() == qMetaTypeId<PacketText>())
+        return QJsonObject {
+            {u"$packet"_s, QJsonDocument::fromJson(value.value<PacketText>().json).object()}};
     return value.toString();
 }
 
@@ -111,6 +114,12 @@ void appendJson(QByteArray &out, const QVariant &value)
     if (value.typeId() == qMetaTypeId<DataPacket>()) {
         out.append("{\"$packet\":", 11);
         appendPacketJson(out, *static_cast<const DataPacket *>(value.constData()));
+        out.append('}');
+        return;
+    }
+    if (value.typeId() == qMetaTypeId<PacketText>()) {
+        out.append("{\"$packet\":", 11);
+        out.append(static_cast<const PacketText *>(value.constData())->json);
         out.append('}');
         return;
     }

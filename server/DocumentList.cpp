@@ -10,6 +10,7 @@
 #include "ServerError.h"
 #include "ServerMessages.h"
 #include "SqlSupport.h"
+#include "SqliteRows.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -118,7 +119,8 @@ Selection buildSelection(const Args &a)
     return s;
 }
 
-contracts::DataPacket loadList(CallContext &ctx, const schema::StoredList &list, const Selection &s)
+// The list's packet: on SQLite written as its text straight from the rows.
+QVariant loadList(CallContext &ctx, const schema::StoredList &list, const Selection &s)
 {
     const QString sql = list.table == u"CTE"
         ? u"SELECT %1 FROM CTE D WHERE %2 ORDER BY D.CDCTE"_s.arg(
@@ -126,23 +128,30 @@ contracts::DataPacket loadList(CallContext &ctx, const schema::StoredList &list,
         : u"SELECT %1 FROM %2 C WHERE C.CDCTE IN (SELECT D.CDCTE FROM CTE D "
           "WHERE %3) ORDER BY C.%4"_s.arg(packetsql::columnList(list.fields, u"C"_s), list.table,
                                           s.where, list.key);
-    QSqlQuery q = runSql(ctx.db, sql, s.binds);
+    contracts::Row prefix;
+    QList<FieldDef> prefixFields;
     if (list.table == u"CTE") {
-        const QList<FieldDef> all = contracts::cte::documentFields();
-        return packetsql::fromQuery(q, list.fields, {QVariant(u"N"_s)}, {all.first()});
+        prefix = {QVariant(u"N"_s)};
+        prefixFields = {contracts::cte::documentFields().first()};
     }
-    return packetsql::fromQuery(q, list.fields);
+    if (!isPostgres(ctx.db)) {
+        if (auto text
+            = sqliterows::readAsText(ctx.db, sql, s.binds, list.fields, prefix, prefixFields))
+            return QVariant::fromValue(std::move(*text));
+    }
+    QSqlQuery q = runSql(ctx.db, sql, s.binds);
+    return QVariant::fromValue(packetsql::fromQuery(q, list.fields, prefix, prefixFields));
 }
 
 // The child rows of the selected documents. On PostgreSQL, where each statement is a round
 // trip, every child list comes in one statement: a row carries the number of its list, its key,
 // and a block of columns per list, only its own list's filled. On SQLite a statement is a call
 // in the process, and one per list reads no empty columns.
-QList<contracts::DataPacket>
-loadChildren(CallContext &ctx, const QList<schema::StoredList> &children, const Selection &s)
+QVariantList loadChildren(CallContext &ctx, const QList<schema::StoredList> &children,
+                          const Selection &s)
 {
     if (!isPostgres(ctx.db)) {
-        QList<contracts::DataPacket> packets;
+        QVariantList packets;
         for (const schema::StoredList &list : children)
             packets << loadList(ctx, list, s);
         return packets;
@@ -180,14 +189,16 @@ loadChildren(CallContext &ctx, const QList<schema::StoredList> &children, const 
             row.append(packetsql::readValue(q.value(int(blockStart.at(l) + i)), fields.at(i)));
         keyed[l].emplace_back(q.value(1).toLongLong(), std::move(row));
     }
-    QList<contracts::DataPacket> packets(children.size());
+    QVariantList packets;
     for (qsizetype l = 0; l < children.size(); ++l) {
         std::sort(keyed[l].begin(), keyed[l].end(),
                   [](const auto &a, const auto &b) { return a.first < b.first; });
-        packets[l].fields = children.at(l).fields;
-        packets[l].rows.reserve(qsizetype(keyed[l].size()));
+        contracts::DataPacket packet;
+        packet.fields = children.at(l).fields;
+        packet.rows.reserve(qsizetype(keyed[l].size()));
         for (auto &[key, row] : keyed[l])
-            packets[l].rows.append(std::move(row));
+            packet.rows.append(std::move(row));
+        packets << QVariant::fromValue(std::move(packet));
     }
     return packets;
 }
@@ -220,18 +231,18 @@ QVariant GetDadosGerais(CallContext &ctx, const Args &args)
     auto packet = [](const contracts::DataPacket &p) {
         return QVariant::fromValue(p);
     };
-    const contracts::DataPacket documents = loadList(ctx, lists.at(0), s);
-    const QList<contracts::DataPacket> children = loadChildren(ctx, lists.mid(1), s);
+    const QVariant documents = loadList(ctx, lists.at(0), s);
+    const QVariantList children = loadChildren(ctx, lists.mid(1), s);
     return contracts::okReply({
-        packet(documents),
+        documents,
         packet(establishments),
         QVariant(QString::fromUtf16(kProcessVersion)),
-        packet(children.at(0)),
-        packet(children.at(1)),
+        children.at(0),
+        children.at(1),
         packet(components),
-        packet(children.at(2)),
+        children.at(2),
         QVariant(),
-        packet(children.at(3)),
-        packet(children.at(4)),
+        children.at(3),
+        children.at(4),
     });
 }

@@ -216,6 +216,11 @@ qint64 statementsSent()
     return t_statements;
 }
 
+void noteStatementSent()
+{
+    ++t_statements;
+}
+
 namespace {
 
 // Runs `sql` on a statement of the worker connection prepared once and kept.

@@ -32,6 +32,8 @@ bool isPostgres(const QSqlDatabase &db);
 // Statements the calling thread has sent to its databases (prepares, executions, transaction
 // control), for the log and the figures.
 qint64 statementsSent();
+// Counts a statement sent outside runSql (a read straight through the database's own interface).
+void noteStatementSent();
 
 using SqlBinds = std::initializer_list<std::pair<const char16_t *, QVariant>>;
 

@@ -12,6 +12,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <optional>
 
 using namespace Qt::StringLiterals;
 using contracts::FieldType;
@@ -21,8 +22,10 @@ namespace {
 constexpr quint64 kOrderStep = quint64(1) << 20;
 
 // A packet value in stored form. Unlike an assignment, a text longer than its field is refused:
-// it means the packet and the field definitions disagree.
-bool toStoredStrict(QVariant &value, const contracts::FieldDef &def)
+// it means the packet and the field definitions disagree. `stored` is set only when the stored
+// form differs from the value, so values already in form stay shared with the packet.
+bool toStoredStrict(const QVariant &value, const contracts::FieldDef &def,
+                    std::optional<QVariant> *stored)
 {
     if (value.isNull())
         return true;
@@ -36,16 +39,16 @@ bool toStoredStrict(QVariant &value, const contracts::FieldDef &def)
         if (text.size() > def.size)
             return false;
         if (text.isEmpty())
-            value = QVariant();
+            *stored = QVariant();
         else if (def.type == FieldType::FixedString && text.size() < def.size)
-            value = text.leftJustified(def.size, u' ');
+            *stored = QVariant(text.leftJustified(def.size, u' '));
         return true;
     }
     case FieldType::Memo:
         if (typeId != QMetaType::QString)
             return false;
         if (static_cast<const QString *>(value.constData())->isEmpty())
-            value = QVariant();
+            *stored = QVariant();
         return true;
     case FieldType::Float:
         if (typeId == QMetaType::Double)
@@ -60,10 +63,10 @@ bool toStoredStrict(QVariant &value, const contracts::FieldDef &def)
             return value.toDateTime().isValid();
         break;
     }
-    const auto stored = DataValues::ToStored(value, def.type, def.size);
-    if (!stored)
+    const auto converted = DataValues::ToStored(value, def.type, def.size);
+    if (!converted)
         return false;
-    value = *stored;
+    *stored = *converted;
     return true;
 }
 
@@ -109,22 +112,27 @@ void TClientDataSet::loadPacket(contracts::DataPacket &&packet)
     std::vector<std::unique_ptr<TDataRecord>> records;
     records.reserve(size_t(packet.rows.size()));
     for (qsizetype r = 0; r < packet.rows.size(); ++r) {
-        contracts::Row &row = packet.rows[r];
+        // Read without detaching: a row whose values are all in stored form is shared with
+        // the packet (and the reply it came in), not copied value by value.
+        const contracts::Row &row = std::as_const(packet.rows).at(r);
         if (row.size() != fieldCount)
             badPacket(name,
                       contracts::contractMsg("PACOTE_LINHA_TAMANHO")
                           .arg(r + 1)
                           .arg(row.size())
                           .arg(fieldCount));
+        auto rec = std::make_unique<TDataRecord>();
+        rec->values = row;
         for (qsizetype i = 0; i < fieldCount; ++i) {
-            if (!toStoredStrict(row[i], packet.fields.at(i)))
+            std::optional<QVariant> stored;
+            if (!toStoredStrict(row.at(i), packet.fields.at(i), &stored))
                 badPacket(name,
                           contracts::contractMsg("PACOTE_VALOR_INVALIDO")
                               .arg(packet.fields.at(i).name)
                               .arg(r + 1));
+            if (stored)
+                rec->values[i] = std::move(*stored);
         }
-        auto rec = std::make_unique<TDataRecord>();
-        rec->values = std::move(row);
         records.push_back(std::move(rec));
     }
 

@@ -16,6 +16,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QSet>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
@@ -394,6 +395,54 @@ private slots:
         }
         QVERIFY(packetAt(reply, 4).rows.size() >= 3);
         QVERIFY(packetAt(reply, 9).rows.size() >= 6);
+    }
+
+    // Stored values come back in the list as they were written, whichever way the server reads
+    // them from its database.
+    void listGivesStoredValuesBack_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QVariant>("stored");
+        QTest::addColumn<QVariant>("expected");
+        const QString quotes = u"Frete \"expresso\" \\ retorno"_s;
+        const QString accents = u"São José — ½ € 𝄞"_s;
+        const QString breaks = u"linha 1\nlinha 2\tfim\u0001"_s;
+        const QDateTime moment(QDate(2026, 3, 1), QTime(8, 5, 9, 123));
+        QTest::newRow("quotes and backslash")
+            << u"DSNATUOPERACAO"_s << QVariant(quotes) << QVariant(quotes);
+        QTest::newRow("accents and symbols")
+            << u"DSNATUOPERACAO"_s << QVariant(accents) << QVariant(accents);
+        QTest::newRow("control characters")
+            << u"DSRETIRA"_s << QVariant(breaks) << QVariant(breaks);
+        QTest::newRow("null text")
+            << u"DSRETIRA"_s << QVariant(QMetaType::fromType<QString>()) << QVariant();
+        QTest::newRow("cents") << u"VRTOTACARGA"_s << QVariant(1234.56) << QVariant(1234.56);
+        QTest::newRow("whole amount") << u"VRTOTACARGA"_s << QVariant(37000.0) << QVariant(37000.0);
+        QTest::newRow("moment") << u"DTAUTORIZACAO"_s << QVariant(moment) << QVariant(moment);
+    }
+    void listGivesStoredValuesBack()
+    {
+        QFETCH(QString, field);
+        QFETCH(QVariant, stored);
+        QFETCH(QVariant, expected);
+        const double key = saveNew();
+        QSqlQuery q(m_db->db());
+        q.prepare(u"UPDATE CTE SET %1 = :V WHERE CDCTE = :K"_s.arg(field));
+        q.bindValue(u":V"_s, stored);
+        q.bindValue(u":K"_s, qint64(key));
+        QVERIFY2(q.exec(), qPrintable(q.lastError().text()));
+        const DataPacket docs = list();
+        int row = -1;
+        for (int i = 0; i < docs.rows.size() && row < 0; ++i) {
+            if (valueOf(docs, i, u"CDCTE"_s).toDouble() == key)
+                row = i;
+        }
+        QVERIFY(row >= 0);
+        const QVariant got = valueOf(docs, row, field);
+        if (expected.typeId() == QMetaType::Double)
+            QCOMPARE(got.toDouble(), expected.toDouble());
+        else
+            QCOMPARE(got, expected);
     }
 
     void selectionRules_data()
