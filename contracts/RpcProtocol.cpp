@@ -62,6 +62,8 @@ const QList<OperationSignature> &operationSignatures()
         {u"GetAtualizaLoteCTe"_s, {}},
         {u"AtualizaLoteCTe"_s, {A::Packet, A::Text}},
         {u"CancelaCTe"_s, {A::Text, A::Text}},
+        {u"CartaCorrecaoCTe"_s, {A::Text, A::Packet}},
+        {u"GetCartaCorrecaoCTe"_s, {A::Text}},
     };
     return list;
 }

@@ -23,6 +23,8 @@ Operation findServerOperation(const QString &name)
         {u"GetAtualizaLoteCTe"_s, GetAtualizaLoteCTe},
         {u"AtualizaLoteCTe"_s, AtualizaLoteCTe},
         {u"CancelaCTe"_s, CancelaCTe},
+        {u"CartaCorrecaoCTe"_s, CartaCorrecaoCTe},
+        {u"GetCartaCorrecaoCTe"_s, GetCartaCorrecaoCTe},
     };
     return operations.value(name);
 }

@@ -41,6 +41,9 @@ QVariant GetAtualizaLoteCTe(CallContext &ctx, const Args &args);
 QVariant AtualizaLoteCTe(CallContext &ctx, const Args &args);
 // Cancellation of an accepted document.
 QVariant CancelaCTe(CallContext &ctx, const Args &args);
+// Correction letters of an accepted document: sending one, and the ones registered.
+QVariant CartaCorrecaoCTe(CallContext &ctx, const Args &args);
+QVariant GetCartaCorrecaoCTe(CallContext &ctx, const Args &args);
 
 // The DACTE: its report's data sets and its PDF files.
 QVariant PreparaDACTe(CallContext &ctx, const Args &args);

@@ -12,6 +12,7 @@ namespace {
 
 const QString kQueryService = u"CTeConsultaV4"_s;
 const QString kEventService = u"CTeRecepcaoEventoV4"_s;
+const QString kVoidingService = u"CTeInutilizacaoV4"_s;
 constexpr char kCancellation[] = "110111";
 
 QString serviceNamespace(const QString &service)
@@ -75,13 +76,20 @@ SituationAnswer readSituation(const QByteArray &soapBody)
             const xmlNode *event = findElement(n->children, "eventoCTe");
             const xmlNode *ret = findElement(findElement(n->children, "retEventoCTe"), "infEvento");
             const QString status = childText(ret, "cStat");
-            if (childText(findElement(event, "infEvento"), "tpEvento")
-                    != QLatin1StringView(kCancellation)
-                || (status != u"135" && status != u"136" && status != u"155"))
+            if (status != u"135" && status != u"136" && status != u"155")
                 continue;
-            a.cancelProtocol = childText(ret, "nProt");
-            a.cancelledAt = moment(childText(ret, "dhRegEvento"));
-            a.cancellationXml = elementXml(p.doc, n);
+            RegisteredEvent registered;
+            registered.type = childText(findElement(event, "infEvento"), "tpEvento");
+            registered.sequence = childText(findElement(event, "infEvento"), "nSeqEvento").toInt();
+            registered.protocol = childText(ret, "nProt");
+            registered.registeredAt = moment(childText(ret, "dhRegEvento"));
+            registered.procXml = elementXml(p.doc, n);
+            a.events.append(registered);
+            if (registered.type != QLatin1StringView(kCancellation))
+                continue;
+            a.cancelProtocol = registered.protocol;
+            a.cancelledAt = registered.registeredAt;
+            a.cancellationXml = registered.procXml;
         }
     }
     if (a.status.isEmpty()) {
@@ -104,6 +112,26 @@ EventAnswer readEvent(const QByteArray &soapBody)
     a.protocol = childText(info, "nProt");
     a.registeredAt = moment(childText(info, "dhRegEvento"));
     a.retEventoXml = elementXml(p.doc, p.result);
+    if (a.status.isEmpty()) {
+        a.problem = txMsg("SEFAZ_RESPOSTA_ILEGIVEL");
+        return a;
+    }
+    a.answered = true;
+    return a;
+}
+
+VoidingAnswer readVoiding(const QByteArray &soapBody)
+{
+    VoidingAnswer a;
+    Parsed p;
+    if (!parse(p, soapBody, "retInutCTe", a))
+        return a;
+    const xmlNode *info = findElement(p.result->children, "infInut");
+    a.status = childText(info, "cStat");
+    a.reason = childText(info, "xMotivo");
+    a.protocol = childText(info, "nProt");
+    a.receivedAt = moment(childText(info, "dhRecbto"));
+    a.retInutXml = elementXml(p.doc, p.result);
     if (a.status.isEmpty()) {
         a.problem = txMsg("SEFAZ_RESPOSTA_ILEGIVEL");
         return a;
@@ -167,4 +195,13 @@ EventAnswer AuthorityServices::sendEvent(const QByteArray &signedEvent) const
         content = content.mid(content.indexOf("?>") + 2);
     return call<EventAnswer>(m_settings, *m_certificate, kEventService, "cteRecepcaoEvento",
                              content, readEvent);
+}
+
+VoidingAnswer AuthorityServices::sendVoiding(const QByteArray &signedRequest) const
+{
+    QByteArray content = signedRequest;
+    if (content.startsWith("<?xml"))
+        content = content.mid(content.indexOf("?>") + 2);
+    return call<VoidingAnswer>(m_settings, *m_certificate, kVoidingService, "cteInutilizacaoCT",
+                               content, readVoiding);
 }

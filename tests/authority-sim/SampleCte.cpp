@@ -123,14 +123,27 @@ QByteArray SampleCancellation::xml() const
     x += u"<eventoCTe xmlns=\"http://www.portalfiscal.inf.br/cte\" versao=\"4.00\">"
          "<infEvento Id=\"%1\"><cOrgao>%2</cOrgao><tpAmb>%3</tpAmb><CNPJ>%4</CNPJ>"
          "<chCTe>%5</chCTe><dhEvento>%6</dhEvento><tpEvento>%7</tpEvento>"
-         "<nSeqEvento>%8</nSeqEvento><detEvento versaoEvento=\"4.00\"><evCancCTe>"
-         "<descEvento>Cancelamento</descEvento><nProt>%9</nProt>"_s
+         "<nSeqEvento>%8</nSeqEvento><detEvento versaoEvento=\"4.00\">"_s
              .arg(id, organ.isEmpty() ? key.left(2) : organ)
              .arg(environment)
              .arg(cnpj, key, samples::dateTime(at), type)
-             .arg(sequence)
-             .arg(protocol);
-    x += u"<xJust>Servico nao realizado por desistencia do cliente</xJust></evCancCTe>"
-         "</detEvento></infEvento></eventoCTe>"_s;
+             .arg(sequence);
+    if (type == u"110110")
+        x += u"<evCCeCTe><descEvento>Carta de Correcao</descEvento><infCorrecao>"
+             "<grupoAlterado>%1</grupoAlterado><campoAlterado>%2</campoAlterado>"
+             "<valorAlterado>Entregar na doca 2</valorAlterado></infCorrecao><xCondUso>A Carta "
+             "de Correcao e disciplinada pelo Art. 58-B do CONVENIO/SINIEF 06/89: Fica "
+             "permitida a utilizacao de carta de correcao, para regularizacao de erro ocorrido "
+             "na emissao de documentos fiscais relativos a prestacao de servico de transporte, "
+             "desde que o erro nao esteja relacionado com: I - as variaveis que determinam o "
+             "valor do imposto tais como: base de calculo, aliquota, diferenca de preco, "
+             "quantidade, valor da prestacao;II - a correcao de dados cadastrais que implique "
+             "mudanca do emitente, tomador, remetente ou do destinatario;III - a data de "
+             "emissao ou de saida.</xCondUso></evCCeCTe>"_s.arg(group, field);
+    else
+        x += u"<evCancCTe><descEvento>Cancelamento</descEvento><nProt>%1</nProt>"
+             "<xJust>Servico nao realizado por desistencia do cliente</xJust></evCancCTe>"_s.arg(
+                 protocol);
+    x += u"</detEvento></infEvento></eventoCTe>"_s;
     return x.toUtf8();
 }

@@ -51,6 +51,9 @@ struct SampleCancellation
     QString organ {}; // default: the key's UF
     int environment = 2;
     QString idOverride {};
+    // A correction letter (type 110110) carries one correction of this group and field.
+    QString group = QStringLiteral("compl");
+    QString field = QStringLiteral("xObs");
 
     QByteArray xml() const;
 };

@@ -158,6 +158,10 @@ void TestAuthorityEvents::eventChecks_data()
         {"dated-before-emission", 634},
         {"dated-ten-minutes-ahead", 635},
         {"dated-four-minutes-ahead", 135},
+        {"correction", 135},
+        {"correction-forbidden-field", 681},
+        {"correction-sequence-skipped", 636},
+        {"correction-of-cancelled", 218},
     };
     for (const auto &[name, code] : rows)
         QTest::newRow(name) << QString::fromLatin1(name) << code;
@@ -178,7 +182,7 @@ void TestAuthorityEvents::eventChecks()
     else if (scenario == u"id-composition")
         event.idOverride = u"ID110111"_s + key + u"002"_s;
     else if (scenario == u"event-type-unsupported")
-        event.type = u"110110"_s;
+        event.type = u"110180"_s;
     else if (scenario == u"organ-differs")
         event.organ = u"33"_s;
     else if (scenario == u"sequence-2")
@@ -191,6 +195,15 @@ void TestAuthorityEvents::eventChecks()
         event.at = now.addSecs(10 * 60);
     else if (scenario == u"dated-four-minutes-ahead")
         event.at = now.addSecs(4 * 60);
+    else if (scenario.startsWith(u"correction"))
+        event.type = u"110110"_s;
+    if (scenario == u"correction-forbidden-field") {
+        event.group = u"rem"_s;
+        event.field = u"CNPJ"_s;
+    } else if (scenario == u"correction-sequence-skipped")
+        event.sequence = 2;
+    else if (scenario == u"correction-of-cancelled")
+        QCOMPARE(m_fx->cancel({.key = key, .protocol = protocol}).cstat(), 135);
     else if (scenario == u"unknown-document") {
         SampleCte never;
         never.number = ++m_number;
@@ -219,7 +232,9 @@ void TestAuthorityEvents::eventChecks()
     QCOMPARE(reply.httpStatus, 200);
     QVERIFY2(reply.cstat() == expected, qPrintable(reply.describe()));
     QCOMPARE(validateResult(reply.body, u"retEventoCTe_v4.00.xsd"_s), QString());
-    QCOMPARE(m_fx->query(key).cstat(), expected == 135 ? 101 : 100);
+    const bool cancelled = (expected == 135 && !scenario.startsWith(u"correction"))
+        || scenario == u"correction-of-cancelled";
+    QCOMPARE(m_fx->query(key).cstat(), cancelled ? 101 : 100);
 }
 
 void TestAuthorityEvents::cancellationDeadline_data()

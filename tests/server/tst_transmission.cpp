@@ -79,6 +79,18 @@ QList<ResultRow> resultRows(const QVariant &reply)
     return rows;
 }
 
+DataPacket corrections(const QList<QStringList> &rows)
+{
+    DataPacket p;
+    p.fields = {{u"DSGRUPO"_s, contracts::FieldType::String, 20},
+                {u"DSCAMPO"_s, contracts::FieldType::String, 20},
+                {u"DSVALOR"_s, contracts::FieldType::String, 500},
+                {u"NRITEM"_s, contracts::FieldType::String, 2}};
+    for (const QStringList &r : rows)
+        p.rows.append({r.value(0), r.value(1), r.value(2), r.value(3)});
+    return p;
+}
+
 } // namespace
 
 class TestTransmission : public QObject
@@ -103,6 +115,7 @@ private slots:
     void cancellation();
     void cancellationRefused_data();
     void cancellationRefused();
+    void correctionLetters();
     void twoTransmissionsSendOnce();
     void authorityDownLeavesTransmitted();
     void certificateProblemsStopEverything_data();
@@ -110,6 +123,9 @@ private slots:
     void dacteOfAnAuthorisedDocument();
 
 private:
+    // xmllint against `schema` and xmlsec1 --verify of the element `idElement`, on `xml`.
+    void checkSignedXml(const QString &name, const QString &xml, const QString &schema,
+                        const QString &idElement);
     QString status(qint64 key);
     QString stored(qint64 key, const QString &column);
     QVariant call(const QString &operation, const QVariantList &args,
@@ -478,25 +494,32 @@ void TestTransmission::cancellation()
     QCOMPARE(stored(key, u"NRPROTOCOLCANC"_s).size(), 15);
 
     // The stored procEventoCTe is valid and its signature holds.
-    const QString path = m_dir.filePath(u"cancel-%1.xml"_s.arg(key));
+    checkSignedXml(u"cancel-%1.xml"_s.arg(key), stored(key, u"DSXMLCANCELAMENTO"_s),
+                   u"procEventoCTe_v4.00.xsd"_s, u"infEvento"_s);
+    // Asked again, the authority answers cancelled with the same event.
+    call(u"ConsSituCte"_s, {QVariant::fromValue(markedList({{key, true}})), u"01"_s, QString()});
+    QCOMPARE(status(key), u"C"_s);
+}
+
+void TestTransmission::checkSignedXml(const QString &name, const QString &xml,
+                                      const QString &schema, const QString &idElement)
+{
+    const QString path = m_dir.filePath(name);
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(stored(key, u"DSXMLCANCELAMENTO"_s).toUtf8());
+    file.write(xml.toUtf8());
     file.close();
     QString output;
     QVERIFY2(RunTool(u"xmllint"_s,
                      {u"--noout"_s, u"--schema"_s,
-                      qEnvironmentVariable("CTE_SCHEMA_DIR") + u"/procEventoCTe_v4.00.xsd"_s, path},
+                      qEnvironmentVariable("CTE_SCHEMA_DIR") + u'/' + schema, path},
                      &output),
              qPrintable(output));
     QVERIFY2(RunTool(u"xmlsec1"_s,
-                     {u"--verify"_s, u"--id-attr:Id"_s, u"infEvento"_s, u"--trusted-pem"_s,
+                     {u"--verify"_s, u"--id-attr:Id"_s, idElement, u"--trusted-pem"_s,
                       m_cert + u".pem"_s, u"--enabled-key-data"_s, u"x509"_s, path},
                      &output),
              qPrintable(output));
-    // Asked again, the authority answers cancelled with the same event.
-    call(u"ConsSituCte"_s, {QVariant::fromValue(markedList({{key, true}})), u"01"_s, QString()});
-    QCOMPARE(status(key), u"C"_s);
 }
 
 void TestTransmission::cancellationRefused_data()
@@ -505,6 +528,7 @@ void TestTransmission::cancellationRefused_data()
     QTest::newRow("protocol-differs") << u"222"_s;
     QTest::newRow("already-cancelled") << u"218"_s;
     QTest::newRow("past-deadline") << u"220"_s;
+    QTest::newRow("corrected") << u"523"_s;
 }
 
 void TestTransmission::cancellationRefused()
@@ -516,6 +540,14 @@ void TestTransmission::cancellationRefused()
     if (code == u"222")
         runSql(m_db->db(), u"UPDATE CTE SET NRPROTOCOLCTE = '135269999999999' WHERE CDCTE = :K"_s,
                {{u":K", key}});
+    else if (code == u"523")
+        QCOMPARE(call(u"CartaCorrecaoCTe"_s,
+                      {QString::number(key),
+                       QVariant::fromValue(
+                           corrections({{u"compl"_s, u"xObs"_s, u"Entregar a tarde"_s}}))})
+                     .toList()
+                     .value(0),
+                 u"S"_s);
     else
         QCOMPARE(fault({u"--key"_s, accessKey, u"reject:"_s + code}), 0);
     const QVariant reply
@@ -524,6 +556,59 @@ void TestTransmission::cancellationRefused()
     QCOMPARE(reply.typeId(), QMetaType::QString);
     QVERIFY2(reply.toString().contains(code + u" - Rejeição"_s), qPrintable(reply.toString()));
     QCOMPARE(status(key), u"A"_s);
+}
+
+// Letters 1 and 2 registered and kept in order; a forbidden field never sent; a document the
+// authority knows cancelled (the local copy says otherwise) refused with the authority's text.
+void TestTransmission::correctionLetters()
+{
+    const qint64 key = demodata::insertCompleteDemoDocument(m_db->db());
+    QCOMPARE(resultRows(transmit(*m_server, {{key, true}})).value(0).sent, u"S"_s);
+    const QString cdCte = QString::number(key);
+    const auto send = [&](const QList<QStringList> &rows) {
+        return call(u"CartaCorrecaoCTe"_s, {cdCte, QVariant::fromValue(corrections(rows))});
+    };
+    const QVariant forbidden = send({{u"rem"_s, u"CNPJ"_s, u"98765432000198"_s}});
+    QCOMPARE(forbidden.typeId(), QMetaType::QString);
+    QVERIFY2(forbidden.toString().contains(u"não pode ser alterado por carta de correção"_s),
+             qPrintable(forbidden.toString()));
+    QVariant reply = send({{u"compl"_s, u"xObs"_s, u"Entregar na doca 3"_s}});
+    QVERIFY2(reply.toList().value(0) == u"S"_s, qPrintable(reply.toString()));
+    reply = send({{u"compl"_s, u"xObs"_s, u"Entregar na doca 4"_s},
+                  {u"ObsCont"_s, u"xTexto"_s, u"Pedido 7781"_s, u"1"_s}});
+    QVERIFY2(reply.toList().value(0) == u"S"_s, qPrintable(reply.toString()));
+    const QString secondProtocol = reply.toList().value(1).toString();
+
+    const QVariantList listed = call(u"GetCartaCorrecaoCTe"_s, {cdCte}).toList();
+    const DataPacket letters = listed.value(1).value<DataPacket>();
+    QCOMPARE(letters.rows.size(), 2);
+    QCOMPARE(letters.rows.at(0).at(0).toLongLong(), 1);
+    QCOMPARE(letters.rows.at(1).at(0).toLongLong(), 2);
+    QCOMPARE(letters.rows.at(1).at(1).toString(), secondProtocol);
+    QCOMPARE(letters.rows.at(1).at(3).toString(),
+             u"compl/xObs = Entregar na doca 4; ObsCont/xTexto[1] = Pedido 7781"_s);
+    QSqlQuery q = runSql(m_db->db(),
+                         u"SELECT NRSEQEVENTO, DSXMLEVENTO FROM CTEEVENTO WHERE CDCTE = :K "
+                         "AND TPEVENTO = '110110' ORDER BY NRSEQEVENTO"_s,
+                         {{u":K", key}});
+    while (q.next())
+        checkSignedXml(u"cce-%1-%2.xml"_s.arg(key).arg(q.value(0).toInt()), q.value(1).toString(),
+                       u"procEventoCTe_v4.00.xsd"_s, u"infEvento"_s);
+
+    const qint64 cancelled = demodata::insertCompleteDemoDocument(m_db->db());
+    QCOMPARE(resultRows(transmit(*m_server, {{cancelled, true}})).value(0).sent, u"S"_s);
+    QCOMPARE(
+        call(u"CancelaCTe"_s, {QString::number(cancelled), u"Frete desistido"_s}).toList().value(0),
+        u"S"_s);
+    runSql(m_db->db(), u"UPDATE CTE SET IDSTATUSCTE = 'A' WHERE CDCTE = :K"_s,
+           {{u":K", cancelled}});
+    const QVariant refused = call(
+        u"CartaCorrecaoCTe"_s,
+        {QString::number(cancelled),
+         QVariant::fromValue(corrections({{u"compl"_s, u"xObs"_s, u"Entregar na doca 3"_s}}))});
+    QVERIFY2(refused.toString().contains(
+                 u"218 - Rejeição: CTe já está cancelado na base de dados da SEFAZ"_s),
+             qPrintable(refused.toString()));
 }
 
 void TestTransmission::twoTransmissionsSendOnce()
