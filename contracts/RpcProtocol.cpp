@@ -64,6 +64,9 @@ const QList<OperationSignature> &operationSignatures()
         {u"CancelaCTe"_s, {A::Text, A::Text}},
         {u"CartaCorrecaoCTe"_s, {A::Text, A::Packet}},
         {u"GetCartaCorrecaoCTe"_s, {A::Text}},
+        // Company, state registration, series, first and last number, reason.
+        {u"InutilizaCTe"_s, repeat(A::Text, 6)},
+        {u"GetInutilizacaoCTe"_s, {A::Text}},
     };
     return list;
 }

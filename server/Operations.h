@@ -44,6 +44,9 @@ QVariant CancelaCTe(CallContext &ctx, const Args &args);
 // Correction letters of an accepted document: sending one, and the ones registered.
 QVariant CartaCorrecaoCTe(CallContext &ctx, const Args &args);
 QVariant GetCartaCorrecaoCTe(CallContext &ctx, const Args &args);
+// Voiding ranges of unused numbers, and the ranges voided.
+QVariant InutilizaCTe(CallContext &ctx, const Args &args);
+QVariant GetInutilizacaoCTe(CallContext &ctx, const Args &args);
 
 // The DACTE: its report's data sets and its PDF files.
 QVariant PreparaDACTe(CallContext &ctx, const Args &args);

@@ -43,7 +43,8 @@ QVariant CancelaCTe(CallContext &ctx, const Args &args)
     const qint64 key = qint64(args.at(0).toString().trimmed().toDouble());
     const QString justification = args.at(1).toString();
     // What the authority would refuse is said before anything is signed or sent.
-    if (const QString problem = justificationProblem(justification); !problem.isEmpty())
+    if (const QString problem = justificationProblem(justification, txMsg("MOTIVO_CANCELAMENTO"));
+        !problem.isEmpty())
         return contracts::failReply(problem);
     const AcceptedDocument doc = readAcceptedDocument(ctx.db, key, txMsg("CANCELA_SITUACAO"));
     const AuthorityServices authority;

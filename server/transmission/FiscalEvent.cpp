@@ -33,16 +33,16 @@ QDateTime registeredMoment(const EventAnswer &a)
 
 } // namespace
 
-QString justificationProblem(const QString &justification)
+QString justificationProblem(const QString &justification, const QString &subject)
 {
     if (justification.size() < 15)
-        return txMsg("JUSTIFICATIVA_CURTA");
+        return txMsg("JUSTIFICATIVA_CURTA").arg(subject);
     if (justification.size() > 255)
-        return txMsg("JUSTIFICATIVA_LONGA").arg(justification.size());
+        return txMsg("JUSTIFICATIVA_LONGA").arg(subject).arg(justification.size());
     if (justification.contains(u'\n') || justification.contains(u'\r'))
-        return txMsg("JUSTIFICATIVA_QUEBRA");
+        return txMsg("JUSTIFICATIVA_QUEBRA").arg(subject);
     if (XmlOut::clean(justification) != justification)
-        return txMsg("JUSTIFICATIVA_CARACTERES");
+        return txMsg("JUSTIFICATIVA_CARACTERES").arg(subject);
     return {};
 }
 

@@ -35,8 +35,9 @@ QString validateEvent(const QByteArray &signedEvent, const QString &schemaDir,
 QByteArray eventProcess(const QByteArray &signedEvent, const QByteArray &retEvento);
 
 // Why the authority would refuse `justification` (too short, too long, line breaks, characters
-// outside its text type, blanks at either end), in words for the user; empty when it would not.
-QString justificationProblem(const QString &justification);
+// outside its text type, blanks at either end), in words for the user that name it as
+// `subject`; empty when it would not.
+QString justificationProblem(const QString &justification, const QString &subject);
 
 // An accepted document as its events need it.
 struct AcceptedDocument

@@ -9,6 +9,22 @@ using namespace Qt::StringLiterals;
 const QString SampleCte::kHomologationName
     = u"CTE EMITIDO EM AMBIENTE DE HOMOLOGACAO - SEM VALOR FISCAL"_s;
 
+QByteArray SampleVoiding::xml() const
+{
+    const QString id = u"ID35"_s + cnpj + u"57"_s + QString::number(series).rightJustified(3, u'0')
+        + QString::number(first).rightJustified(9, u'0')
+        + QString::number(last).rightJustified(9, u'0');
+    return u"<inutCTe xmlns=\"http://www.portalfiscal.inf.br/cte\" versao=\"4.00\">"
+           "<infInut Id=\"%1\"><tpAmb>2</tpAmb><xServ>INUTILIZAR</xServ><cUF>35</cUF>"
+           "<ano>%2</ano><CNPJ>%3</CNPJ><mod>57</mod><serie>%4</serie><nCTIni>%5</nCTIni>"
+           "<nCTFin>%6</nCTFin><xJust>Numeracao pulada por falha</xJust></infInut></inutCTe>"_s
+               .arg(id, QString::number(year).rightJustified(2, u'0'), cnpj)
+               .arg(series)
+               .arg(first)
+               .arg(last)
+               .toUtf8();
+}
+
 namespace samples {
 
 QString dateTime(const QDateTime &moment)

@@ -24,6 +24,8 @@ private slots:
     void cancellationDeadline_data();
     void cancellationDeadline();
     void serviceStatus();
+    void voiding_data();
+    void voiding();
 
 private:
     // Authorises a fresh document; its key and protocol.
@@ -277,6 +279,53 @@ void TestAuthorityEvents::serviceStatus()
     const auto production
         = m_fx->authority().send(AuthorityProcess::Status, samples::serviceStatusQuery(1));
     QCOMPARE(production.cstat(), 252);
+}
+
+void TestAuthorityEvents::voiding_data()
+{
+    QTest::addColumn<QString>("scenario");
+    QTest::addColumn<int>("expected");
+    const QList<std::pair<const char *, int>> rows = {
+        {"voided", 102},      {"same-range-again", 682}, {"overlapping", 256},
+        {"number-used", 241}, {"range-too-large", 201},  {"first-after-last", 224},
+        {"year-ahead", 471},  {"series-reserved", 670},
+    };
+    for (const auto &[name, code] : rows)
+        QTest::newRow(name) << QString::fromLatin1(name) << code;
+}
+
+void TestAuthorityEvents::voiding()
+{
+    QFETCH(QString, scenario);
+    QFETCH(int, expected);
+    m_number += 20;
+    SampleVoiding request {.first = m_number - 9, .last = m_number};
+    if (scenario == u"same-range-again" || scenario == u"overlapping") {
+        QCOMPARE(m_fx->voidRange(request).cstat(), 102);
+        request.first += scenario == u"overlapping" ? 5 : 0;
+    } else if (scenario == u"number-used") {
+        m_number = request.last - 2;
+        authorise(*m_fx);
+        m_number = request.last;
+    } else if (scenario == u"range-too-large") {
+        request.last = request.first + 10000;
+    } else if (scenario == u"first-after-last") {
+        std::swap(request.first, request.last);
+    } else if (scenario == u"year-ahead") {
+        request.year += 1;
+    } else if (scenario == u"series-reserved") {
+        request.series = 890;
+    }
+    const auto reply = m_fx->voidRange(request);
+    QVERIFY2(reply.cstat() == expected, qPrintable(reply.describe()));
+    QCOMPARE(validateResult(reply.body, u"retInutCTe_v4.00.xsd"_s), QString());
+    // A voided number is answered as such by the status query; the range comes back with the
+    // protocol, also when the same range is asked again.
+    SampleCte inRange;
+    inRange.number = request.last;
+    const bool voided = expected == 102 || expected == 682 || expected == 256;
+    QCOMPARE(m_fx->query(inRange.key()).cstat(), voided ? 102 : 217);
+    QCOMPARE(reply.field("nProt").size(), expected == 102 || expected == 682 ? 15 : 0);
 }
 
 QTEST_GUILESS_MAIN(TestAuthorityEvents)

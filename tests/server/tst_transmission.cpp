@@ -116,6 +116,7 @@ private slots:
     void cancellationRefused_data();
     void cancellationRefused();
     void correctionLetters();
+    void voidedRangeIsSkipped();
     void twoTransmissionsSendOnce();
     void authorityDownLeavesTransmitted();
     void certificateProblemsStopEverything_data();
@@ -609,6 +610,49 @@ void TestTransmission::correctionLetters()
     QVERIFY2(refused.toString().contains(
                  u"218 - Rejeição: CTe já está cancelado na base de dados da SEFAZ"_s),
              qPrintable(refused.toString()));
+}
+
+// A range past the last number voided and kept; the next new document skips it; ranges holding
+// a used or voided number refused before anything is sent.
+void TestTransmission::voidedRangeIsSkipped()
+{
+    const QString series = u"WHERE CDEMPRESA = '01' AND CDMODDOCFISC = '57' AND CDSERIECTE = '1'"_s;
+    const int used = countOf(
+        m_db->db(),
+        u"SELECT MAX(CAST(NRCTE AS BIGINT)) FROM CTE %1 AND IDSTATUSCTE <> 'R'"_s.arg(series));
+    QVERIFY(used > 0);
+    const int top = std::max(
+        countOf(m_db->db(), u"SELECT MAX(CAST(NRCTE AS BIGINT)) FROM CTE %1"_s.arg(series)),
+        countOf(m_db->db(), u"SELECT NRULTIMO FROM CTENUMERACAO %1"_s.arg(series)));
+    const auto voiding = [&](int first, int last) {
+        return call(u"InutilizaCTe"_s,
+                    {u"01"_s, u"244187365112"_s, u"1"_s, QString::number(first),
+                     QString::number(last), u"Numeracao pulada por falha no sistema"_s});
+    };
+    const QVariant usedRange = voiding(used, top + 1);
+    QVERIFY2(usedRange.toString().contains(u"Não enviado: o número %1"_s.arg(used)),
+             qPrintable(usedRange.toString()));
+    const QVariant reply = voiding(top + 1, top + 3);
+    QVERIFY2(reply.toList().value(0) == u"S"_s, qPrintable(reply.toString()));
+    QCOMPARE(reply.toList().value(1).toString().size(), 15);
+    QVERIFY(voiding(top + 3, top + 5).toString().contains(u"já foi inutilizada"_s));
+
+    QSqlQuery q = runSql(m_db->db(),
+                         u"SELECT DSXMLINUTILIZACAO FROM CTEINUTILIZACAO WHERE NRINICIAL = :A"_s,
+                         {{u":A", top + 1}});
+    QVERIFY(q.next());
+    checkSignedXml(u"inut.xml"_s, q.value(0).toString(), u"procInutCTe_v4.00.xsd"_s, u"infInut"_s);
+    const DataPacket listed
+        = call(u"GetInutilizacaoCTe"_s, {u"01"_s}).toList().value(1).value<DataPacket>();
+    QCOMPARE(listed.rows.size(), 1);
+    QCOMPARE(listed.rows.at(0).at(listed.indexOf(u"NRFINAL"_s)).toLongLong(), top + 3);
+
+    const QVariant saved
+        = call(u"AplicaAlteracoes"_s,
+               saveArgs({insertDelta(contracts::cte::documentFields(), {newDocumentValues()})}));
+    QVERIFY2(saved.toList().value(0) == u"S"_s, qPrintable(saved.toString()));
+    QCOMPARE(countOf(m_db->db(), u"SELECT MAX(CAST(NRCTE AS BIGINT)) FROM CTE %1"_s.arg(series)),
+             top + 4);
 }
 
 void TestTransmission::twoTransmissionsSendOnce()
