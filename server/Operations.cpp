@@ -25,6 +25,7 @@ Operation findServerOperation(const QString &name)
         {u"CancelaCTe"_s, CancelaCTe},
         {u"CartaCorrecaoCTe"_s, CartaCorrecaoCTe},
         {u"GetCartaCorrecaoCTe"_s, GetCartaCorrecaoCTe},
+        {u"GerarCartaCorrecaoCTe"_s, GerarCartaCorrecaoCTe},
         {u"InutilizaCTe"_s, InutilizaCTe},
         {u"GetInutilizacaoCTe"_s, GetInutilizacaoCTe},
     };

@@ -51,6 +51,8 @@ QVariant GetInutilizacaoCTe(CallContext &ctx, const Args &args);
 // The DACTE: its report's data sets and its PDF files.
 QVariant PreparaDACTe(CallContext &ctx, const Args &args);
 QVariant GerarDACTE(CallContext &ctx, const Args &args);
+// A registered correction letter as a PDF.
+QVariant GerarCartaCorrecaoCTe(CallContext &ctx, const Args &args);
 
 // The operation of `name`, or an empty function when the server does not offer it.
 Operation findServerOperation(const QString &name);

@@ -113,7 +113,7 @@ QVariant GetCartaCorrecaoCTe(CallContext &ctx, const Args &args)
                 {u"DSCORRECAO"_s, FieldType::Memo}};
     while (q.next()) {
         QStringList lines;
-        for (const Correction &c : correctionsOf(q.value(3).toString().toUtf8()))
+        for (const Correction &c : letterContent(q.value(3).toString().toUtf8()).corrections)
             lines.append(c.item > 0
                              ? u"%1/%2[%3] = %4"_s.arg(c.group, c.field).arg(c.item).arg(c.value)
                              : u"%1/%2 = %3"_s.arg(c.group, c.field, c.value));

@@ -67,19 +67,24 @@ QByteArray correctionDetail(const QList<Correction> &corrections)
     return out.bytes();
 }
 
-QList<Correction> correctionsOf(const QByteArray &eventXml)
+LetterContent letterContent(const QByteArray &eventXml)
 {
-    QList<Correction> out;
+    LetterContent out;
     xmlDoc *doc = xmlReadMemory(eventXml.constData(), int(eventXml.size()), nullptr, "UTF-8",
                                 XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
     if (!doc)
         return out;
-    const xmlNode *letter = findElement(xmlDocGetRootElement(doc), "evCCeCTe");
+    const xmlNode *root = xmlDocGetRootElement(doc);
+    out.eventAt
+        = QDateTime::fromString(childText(findElement(root, "infEvento"), "dhEvento"), Qt::ISODate);
+    const xmlNode *letter = findElement(root, "evCCeCTe");
+    out.condition = childText(letter, "xCondUso");
     for (const xmlNode *n = letter ? letter->children : nullptr; n; n = n->next) {
         if (n->type == XML_ELEMENT_NODE
             && xmlStrcmp(n->name, reinterpret_cast<const xmlChar *>("infCorrecao")) == 0)
-            out.append({childText(n, "grupoAlterado"), childText(n, "campoAlterado"),
-                        childText(n, "valorAlterado"), childText(n, "nroItemAlterado").toInt()});
+            out.corrections.append({childText(n, "grupoAlterado"), childText(n, "campoAlterado"),
+                                    childText(n, "valorAlterado"),
+                                    childText(n, "nroItemAlterado").toInt()});
     }
     xmlFreeDoc(doc);
     return out;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QList>
 #include <QSqlDatabase>
 #include <QString>
@@ -23,8 +24,15 @@ QString correctionsProblem(const QList<Correction> &corrections);
 // The evCCeCTe detail with the fixed condition of use.
 QByteArray correctionDetail(const QList<Correction> &corrections);
 
-// The corrections of a kept letter's event XML, in order.
-QList<Correction> correctionsOf(const QByteArray &eventXml);
+// What a kept letter's event XML says: its corrections in order, the condition of use and the
+// moment of the event.
+struct LetterContent
+{
+    QList<Correction> corrections;
+    QString condition;
+    QDateTime eventAt;
+};
+LetterContent letterContent(const QByteArray &eventXml);
 
 // The procEventoCTe of each correction letter registered for document `key`, in sequence order:
 // what goes with the document's own XML when it is e-mailed or exported.

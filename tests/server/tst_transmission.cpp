@@ -588,6 +588,13 @@ void TestTransmission::correctionLetters()
     QCOMPARE(letters.rows.at(1).at(1).toString(), secondProtocol);
     QCOMPARE(letters.rows.at(1).at(3).toString(),
              u"compl/xObs = Entregar na doca 4; ObsCont/xTexto[1] = Pedido 7781"_s);
+    // The second letter printed: one page with its protocol and both corrections.
+    const PdfProbe pdf = probePdf(QByteArray::fromBase64(
+        call(u"GerarCartaCorrecaoCTe"_s, {cdCte, u"2"_s}).toList().value(1).toString().toLatin1()));
+    QCOMPARE(pdf.pageSizes.size(), 1);
+    for (const QString &expected : {secondProtocol, u"Entregar na doca 4"_s, u"Pedido 7781"_s,
+                                    u"CARTA DE CORREÇÃO ELETRÔNICA"_s})
+        QVERIFY2(pdf.text.contains(expected), qPrintable(pdf.text));
     QSqlQuery q = runSql(m_db->db(),
                          u"SELECT NRSEQEVENTO, DSXMLEVENTO FROM CTEEVENTO WHERE CDCTE = :K "
                          "AND TPEVENTO = '110110' ORDER BY NRSEQEVENTO"_s,
@@ -642,6 +649,7 @@ void TestTransmission::voidedRangeIsSkipped()
                          {{u":A", top + 1}});
     QVERIFY(q.next());
     checkSignedXml(u"inut.xml"_s, q.value(0).toString(), u"procInutCTe_v4.00.xsd"_s, u"infInut"_s);
+    q.finish(); // an open statement would keep this connection on the old snapshot
     const DataPacket listed
         = call(u"GetInutilizacaoCTe"_s, {u"01"_s}).toList().value(1).value<DataPacket>();
     QCOMPARE(listed.rows.size(), 1);
