@@ -60,16 +60,14 @@ QVariant CancelaCTe(CallContext &ctx, const Args &args)
     detail.leafAscii("nProt", doc.protocol.toLatin1());
     detail.leaf("xJust", justification);
     detail.close("evCancCTe");
-    const SignedXml event = buildEvent(header, detail.bytes(), authority.certificate());
-    if (const QString problem = validateEvent(event.xml, authority.settings().schemaDir,
-                                              "evCancCTe", u"evCancCTe_v4.00.xsd"_s);
-        !problem.isEmpty())
-        return contracts::failReply(txMsg("CANCELA_SCHEMA").arg(problem));
-
-    const EventAnswer answer = authority.sendEvent(event.xml);
+    const SentEvent sent
+        = sendFiscalEvent(authority, header, detail.bytes(), "evCancCTe", u"evCancCTe_v4.00.xsd"_s);
+    if (!sent.schemaProblem.isEmpty())
+        return contracts::failReply(txMsg("CANCELA_SCHEMA").arg(sent.schemaProblem));
+    const EventAnswer &answer = sent.answer;
     if (answer.answered && answer.registered()) {
         storeCancellation(ctx.db, key, header.sequence, answer,
-                          eventProcess(event.xml, answer.retEventoXml));
+                          eventProcess(sent.event.xml, answer.retEventoXml));
         return contracts::okReply({answer.protocol});
     }
     // Without an answer, or told the event is a duplicate, the event may be registered: the

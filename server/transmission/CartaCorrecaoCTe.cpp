@@ -65,17 +65,14 @@ QVariant CartaCorrecaoCTe(CallContext &ctx, const Args &args)
     if (authority.settings().schemaDir.isEmpty())
         throw ServerError(txMsg("SCHEMAS_NAO_CONFIGURADOS"));
 
-    const SignedXml event
-        = buildEvent(header, correctionDetail(corrections), authority.certificate());
-    if (const QString problem = validateEvent(event.xml, authority.settings().schemaDir, "evCCeCTe",
-                                              u"evCCeCTe_v4.00.xsd"_s);
-        !problem.isEmpty())
-        return contracts::failReply(txMsg("CCE_SCHEMA").arg(problem));
-
-    const EventAnswer answer = authority.sendEvent(event.xml);
+    const SentEvent sent = sendFiscalEvent(authority, header, correctionDetail(corrections),
+                                           "evCCeCTe", u"evCCeCTe_v4.00.xsd"_s);
+    if (!sent.schemaProblem.isEmpty())
+        return contracts::failReply(txMsg("CCE_SCHEMA").arg(sent.schemaProblem));
+    const EventAnswer &answer = sent.answer;
     if (answer.answered && answer.registered()) {
         storeLetter(ctx.db, key, header.sequence, answer,
-                    eventProcess(event.xml, answer.retEventoXml));
+                    eventProcess(sent.event.xml, answer.retEventoXml));
         return contracts::okReply({answer.protocol});
     }
     // Without an answer, or told it is a duplicate, the letter may be registered: the status

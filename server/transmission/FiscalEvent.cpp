@@ -21,11 +21,6 @@ QString eventMoment(const QDateTime &at, const QString &uf)
         + issuerclock::utcOffset(uf);
 }
 
-QByteArray withoutDeclaration(const QByteArray &xml)
-{
-    return xml.startsWith("<?xml") ? xml.mid(xml.indexOf("?>") + 2) : xml;
-}
-
 QDateTime registeredMoment(const EventAnswer &a)
 {
     return a.registeredAt.isValid() ? a.registeredAt.toLocalTime() : QDateTime::currentDateTime();
@@ -86,6 +81,19 @@ QString validateEvent(const QByteArray &signedEvent, const QString &schemaDir,
     const QByteArray detail = '<' + detailName + " xmlns=\"" + QByteArray(kCteNamespace) + "\">"
         + signedEvent.mid(from + open.size(), to - from - open.size()) + "</" + detailName + '>';
     return SchemaValidator::named(schemaDir, detailSchema)->validate(detail);
+}
+
+SentEvent sendFiscalEvent(const AuthorityServices &authority, const EventHeader &header,
+                          const QByteArray &detail, const QByteArray &detailName,
+                          const QString &detailSchema)
+{
+    SentEvent sent;
+    sent.event = buildEvent(header, detail, authority.certificate());
+    sent.schemaProblem
+        = validateEvent(sent.event.xml, authority.settings().schemaDir, detailName, detailSchema);
+    if (sent.schemaProblem.isEmpty())
+        sent.answer = authority.sendEvent(sent.event.xml);
+    return sent;
 }
 
 QByteArray eventProcess(const QByteArray &signedEvent, const QByteArray &retEvento)

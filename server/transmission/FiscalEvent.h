@@ -31,6 +31,17 @@ SignedXml buildEvent(const EventHeader &header, const QByteArray &detail,
 QString validateEvent(const QByteArray &signedEvent, const QString &schemaDir,
                       const QByteArray &detailName, const QString &detailSchema);
 
+// An event signed, checked and sent: `schemaProblem` says why nothing was sent.
+struct SentEvent
+{
+    SignedXml event;
+    QString schemaProblem;
+    EventAnswer answer;
+};
+SentEvent sendFiscalEvent(const AuthorityServices &authority, const EventHeader &header,
+                          const QByteArray &detail, const QByteArray &detailName,
+                          const QString &detailSchema);
+
 // The procEventoCTe that keeps the event with the authority's answer.
 QByteArray eventProcess(const QByteArray &signedEvent, const QByteArray &retEvento);
 

@@ -133,11 +133,6 @@ void storeRange(const QSqlDatabase &db, const Range &r, const VoidingAnswer &a,
             {u":X", QString::fromUtf8(process)}});
 }
 
-QByteArray withoutDeclaration(const QByteArray &xml)
-{
-    return xml.startsWith("<?xml") ? xml.mid(xml.indexOf("?>") + 2) : xml;
-}
-
 } // namespace
 
 QVariant InutilizaCTe(CallContext &ctx, const Args &args)

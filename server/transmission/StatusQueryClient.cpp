@@ -3,6 +3,7 @@
 #include "AuthorityClient.h"
 #include "ServerError.h"
 #include "TransmissionMessages.h"
+#include "XmlSigner.h"
 
 #include <libxml/parser.h>
 
@@ -100,18 +101,22 @@ SituationAnswer readSituation(const QByteArray &soapBody)
     return a;
 }
 
-EventAnswer readEvent(const QByteArray &soapBody)
+// An answer whose result holds one info element with cStat, xMotivo, nProt and a moment (the
+// event's and the voiding's): `at` and `xml` name where the moment and the result go.
+template<typename Answer>
+Answer readProcessed(const QByteArray &soapBody, const char *resultName, const char *infoName,
+                     const char *momentName, QDateTime Answer::*at, QByteArray Answer::*xml)
 {
-    EventAnswer a;
+    Answer a;
     Parsed p;
-    if (!parse(p, soapBody, "retEventoCTe", a))
+    if (!parse(p, soapBody, resultName, a))
         return a;
-    const xmlNode *info = findElement(p.result->children, "infEvento");
+    const xmlNode *info = findElement(p.result->children, infoName);
     a.status = childText(info, "cStat");
     a.reason = childText(info, "xMotivo");
     a.protocol = childText(info, "nProt");
-    a.registeredAt = moment(childText(info, "dhRegEvento"));
-    a.retEventoXml = elementXml(p.doc, p.result);
+    a.*at = moment(childText(info, momentName));
+    a.*xml = elementXml(p.doc, p.result);
     if (a.status.isEmpty()) {
         a.problem = txMsg("SEFAZ_RESPOSTA_ILEGIVEL");
         return a;
@@ -120,24 +125,16 @@ EventAnswer readEvent(const QByteArray &soapBody)
     return a;
 }
 
+EventAnswer readEvent(const QByteArray &soapBody)
+{
+    return readProcessed<EventAnswer>(soapBody, "retEventoCTe", "infEvento", "dhRegEvento",
+                                      &EventAnswer::registeredAt, &EventAnswer::retEventoXml);
+}
+
 VoidingAnswer readVoiding(const QByteArray &soapBody)
 {
-    VoidingAnswer a;
-    Parsed p;
-    if (!parse(p, soapBody, "retInutCTe", a))
-        return a;
-    const xmlNode *info = findElement(p.result->children, "infInut");
-    a.status = childText(info, "cStat");
-    a.reason = childText(info, "xMotivo");
-    a.protocol = childText(info, "nProt");
-    a.receivedAt = moment(childText(info, "dhRecbto"));
-    a.retInutXml = elementXml(p.doc, p.result);
-    if (a.status.isEmpty()) {
-        a.problem = txMsg("SEFAZ_RESPOSTA_ILEGIVEL");
-        return a;
-    }
-    a.answered = true;
-    return a;
+    return readProcessed<VoidingAnswer>(soapBody, "retInutCTe", "infInut", "dhRecbto",
+                                        &VoidingAnswer::receivedAt, &VoidingAnswer::retInutXml);
 }
 
 // The body of an answer that came back, or the problem that stands for it.
@@ -190,18 +187,12 @@ SituationAnswer AuthorityServices::querySituation(const QString &accessKey,
 EventAnswer AuthorityServices::sendEvent(const QByteArray &signedEvent) const
 {
     // The event travels as it was signed, without its XML declaration.
-    QByteArray content = signedEvent;
-    if (content.startsWith("<?xml"))
-        content = content.mid(content.indexOf("?>") + 2);
     return call<EventAnswer>(m_settings, *m_certificate, kEventService, "cteRecepcaoEvento",
-                             content, readEvent);
+                             withoutDeclaration(signedEvent), readEvent);
 }
 
 VoidingAnswer AuthorityServices::sendVoiding(const QByteArray &signedRequest) const
 {
-    QByteArray content = signedRequest;
-    if (content.startsWith("<?xml"))
-        content = content.mid(content.indexOf("?>") + 2);
     return call<VoidingAnswer>(m_settings, *m_certificate, kVoidingService, "cteInutilizacaoCT",
-                               content, readVoiding);
+                               withoutDeclaration(signedRequest), readVoiding);
 }
