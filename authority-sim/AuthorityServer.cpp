@@ -65,8 +65,9 @@ AuthorityServer::AuthorityServer(const AuthorityOptions &options, const SchemaSe
     d->http->set_write_timeout(15, 0);
     d->http->set_payload_max_length(size_t(options.maxBodyBytes));
 
-    for (soap::Service service : {soap::Service::Reception, soap::Service::Query,
-                                  soap::Service::Event, soap::Service::Status}) {
+    for (soap::Service service :
+         {soap::Service::Reception, soap::Service::Query, soap::Service::Event,
+          soap::Service::Status, soap::Service::Voiding}) {
         d->http->Post(soap::path(service).toStdString(),
                       [this, service](const httplib::Request &req, httplib::Response &res) {
                           d->handle(service, req, res);
@@ -193,6 +194,8 @@ void AuthorityServer::Impl::handle(soap::Service service, const httplib::Request
             outcome = services::querySituation(ctx, area.doc.get());
         else if (service == soap::Service::Event)
             outcome = services::receiveEvent(ctx, area.doc.get());
+        else if (service == soap::Service::Voiding)
+            outcome = services::voidRange(ctx, area.doc.get());
         else
             outcome = services::serviceStatus(ctx, area.doc.get());
     }

@@ -112,6 +112,9 @@ bool open(const QString &folder, QString *error)
             "tp_evento TEXT NOT NULL, n_seq INTEGER NOT NULL, c_orgao TEXT NOT NULL, "
             "n_prot TEXT NOT NULL, dh_reg TEXT NOT NULL, proc_xml BLOB NOT NULL, "
             "UNIQUE (c_orgao, tp_evento, chave, n_seq))"_s);
+        run(u"CREATE TABLE IF NOT EXISTS voidings (cnpj TEXT NOT NULL, modelo TEXT NOT NULL, "
+            "serie INTEGER NOT NULL, inicial INTEGER NOT NULL, final INTEGER NOT NULL, "
+            "tp_amb INTEGER NOT NULL, n_prot TEXT NOT NULL, dh_reg TEXT NOT NULL)"_s);
         run(u"CREATE TABLE IF NOT EXISTS protocols (id INTEGER PRIMARY KEY AUTOINCREMENT, "
             "at TEXT NOT NULL)"_s);
         run(u"CREATE TABLE IF NOT EXISTS faults (scope TEXT NOT NULL, kind TEXT NOT NULL, "
@@ -230,6 +233,56 @@ RegisterOutcome registerEvent(Event e, bool cancels,
         run(u"UPDATE documents SET status = 101 WHERE chave = ?"_s, {e.key});
     tx.commit();
     return {true, std::nullopt, e};
+}
+
+namespace {
+
+const QString kVoidingColumns = u"cnpj, modelo, serie, inicial, final, tp_amb, n_prot, dh_reg"_s;
+
+Voiding readVoiding(const QSqlQuery &q)
+{
+    return {q.value(0).toString(),   q.value(1).toString(),   q.value(2).toInt(),
+            q.value(3).toLongLong(), q.value(4).toLongLong(), q.value(5).toInt(),
+            q.value(6).toString(),   fromUtc(q.value(7))};
+}
+
+} // namespace
+
+VoidingOutcome registerVoiding(Voiding v, const QString &ufCode)
+{
+    Transaction tx;
+    const QVariantList range {v.cnpj, v.model, v.series, v.environment};
+    QSqlQuery q
+        = run(u"SELECT %1 FROM voidings WHERE cnpj = ? AND modelo = ? AND serie = ? AND "
+              "tp_amb = ? AND final >= ? AND inicial <= ? ORDER BY inicial"_s.arg(kVoidingColumns),
+              range + QVariantList {v.first, v.last});
+    if (q.next()) {
+        const Voiding before = readVoiding(q);
+        const bool same = before.first == v.first && before.last == v.last;
+        return {same ? 682 : 256, before};
+    }
+    q = run(u"SELECT COUNT(*) FROM documents WHERE cnpj = ? AND modelo = ? AND serie = ? AND "
+            "tp_amb = ? AND numero BETWEEN ? AND ?"_s,
+            range + QVariantList {v.first, v.last});
+    if (q.next() && q.value(0).toInt() > 0)
+        return {241, v};
+    v.protocol = nextProtocol(ufCode, v.registeredAt);
+    run(u"INSERT INTO voidings (%1) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"_s.arg(kVoidingColumns),
+        {v.cnpj, v.model, v.series, v.first, v.last, v.environment, v.protocol,
+         utc(v.registeredAt)});
+    tx.commit();
+    return {0, v};
+}
+
+std::optional<Voiding> voidingOf(const QString &cnpj, const QString &model, int series,
+                                 qint64 number, int environment)
+{
+    QSqlQuery q = run(u"SELECT %1 FROM voidings WHERE cnpj = ? AND modelo = ? AND serie = ? AND "
+                      "tp_amb = ? AND ? BETWEEN inicial AND final"_s.arg(kVoidingColumns),
+                      {cnpj, model, series, environment, number});
+    if (!q.next())
+        return std::nullopt;
+    return readVoiding(q);
 }
 
 QList<Fault> faults()

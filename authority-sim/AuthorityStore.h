@@ -50,6 +50,19 @@ struct Event
     QByteArray procXml; // procEventoCTe
 };
 
+// A range of numbers voided (inutCTe) by an issuer.
+struct Voiding
+{
+    QString cnpj;
+    QString model;
+    int series = 0;
+    qint64 first = 0;
+    qint64 last = 0;
+    int environment = 0;
+    QString protocol;
+    QDateTime registeredAt;
+};
+
 struct Fault
 {
     QString scope; // "*" or an access key
@@ -90,6 +103,19 @@ struct RegisterOutcome
 };
 RegisterOutcome registerEvent(Event event, bool cancels,
                               const std::function<QByteArray(const Event &)> &makeProc);
+
+// Registers a voided range after checking, in one transaction, that no number of it was used or
+// voided before. `code` says why not: 0 stored, 682 the same range (`existing` is it), 256 one
+// voided before, 241 one used.
+struct VoidingOutcome
+{
+    int code = 0;
+    Voiding voiding;
+};
+VoidingOutcome registerVoiding(Voiding voiding, const QString &ufCode);
+// The voided range holding a number, if any.
+std::optional<Voiding> voidingOf(const QString &cnpj, const QString &model, int series,
+                                 qint64 number, int environment);
 
 // A new 15-digit protocol number: type, UF, year and a sequence of this database.
 QString nextProtocol(const QString &ufCode, const QDateTime &at);

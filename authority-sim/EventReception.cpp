@@ -5,6 +5,8 @@
 #include "Services.h"
 #include "StatusCodes.h"
 
+#include <QSet>
+
 using namespace Qt::StringLiterals;
 
 namespace services {
@@ -12,6 +14,43 @@ namespace services {
 namespace {
 
 constexpr char kCancellation[] = "110111";
+constexpr char kCorrection[] = "110110";
+constexpr int kMaxCorrections = 20;
+
+// The fields a correction letter may not change (group/field, as the layout spells them).
+bool correctionForbidden(const QString &group, const QString &field)
+{
+    static const QSet<QString> forbidden = [] {
+        QSet<QString> s;
+        const char *const table[]
+            = {"infCte Versao Id",
+               "ide cUF cCT Mod Serie nCT tpEmis cDV tpAmb dhEmi Modal",
+               "toma3 Toma",
+               "toma4 CNPJ CPF IE",
+               "emit CNPJ IE",
+               "rem CNPJ CPF IE",
+               "dest CNPJ CPF IE",
+               "vPrest vTPrest",
+               "Comp vComp",
+               "vPresComp vTPrest",
+               "compComp vComp",
+               "infNFe Chave",
+               "ICMS00 CST vBC pICMS vICMS",
+               "ICMS20 CST pRedBC vBC pICMS vICMS",
+               "ICMS45 CST",
+               "ICMS60 CST vBCSTRet vICMSSTRet pICMSSTRet vCred",
+               "ICMS90 CST pRedBC vBC pICMS vICMS vCred",
+               "ICMSOutraUF CST pRedBCOutraUF vBCOutraUF pICMSOutraUF vICMSOutraUF",
+               "ICMSSN indSN CST"};
+        for (const char *line : table) {
+            const QStringList words = QString::fromLatin1(line).split(u' ');
+            for (qsizetype i = 1; i < words.size(); ++i)
+                s.insert((words.first() + u'/' + words.at(i)).toLower());
+        }
+        return s;
+    }();
+    return forbidden.contains((group + u'/' + field).toLower());
+}
 
 struct EventReply
 {
@@ -86,12 +125,14 @@ Outcome receiveEvent(const Context &ctx, xmlDoc *doc)
     if (xml::attribute(inf, "Id")
         != u"ID"_s + type + key + QString::number(sequence).rightJustified(3, u'0'))
         return reject(ctx, key, cstat::EventIdComposition, {}, {}, organ);
-    if (type != QLatin1StringView(kCancellation))
+    const bool cancels = type == QLatin1StringView(kCancellation);
+    if (!cancels && type != QLatin1StringView(kCorrection))
         return reject(ctx, key, cstat::EventTypeInvalid, {}, {}, organ);
     xmlNode *detEvento = xml::child(inf, "detEvento");
-    xmlNode *cancellation = xml::child(detEvento, "evCancCTe");
-    if (xml::attribute(detEvento, "versaoEvento") != u"4.00" || !cancellation
-        || !ctx.schemas.validateElement(SchemaSet::EvCanc, cancellation, &detail))
+    xmlNode *specific = xml::child(detEvento, cancels ? "evCancCTe" : "evCCeCTe");
+    if (xml::attribute(detEvento, "versaoEvento") != u"4.00" || !specific
+        || !ctx.schemas.validateElement(cancels ? SchemaSet::EvCanc : SchemaSet::EvCCe, specific,
+                                        &detail))
         return reject(ctx, key, cstat::EventSchemaFailure, detail, {}, organ);
     const QString problem = accesskey::problem(key, ctx.now.date().year());
     if (!problem.isEmpty())
@@ -120,8 +161,22 @@ Outcome receiveEvent(const Context &ctx, xmlDoc *doc)
                                   e.protocol, authorityclock::format(e.registeredAt)),
                           organ);
     }
-    if (sequence > 1)
+    int corrections = 0;
+    for (const store::Event &e : events)
+        corrections += e.type == QLatin1StringView(kCorrection) ? 1 : 0;
+    // A cancellation has one sequence; correction letters count up to 20, none skipped.
+    if (cancels ? sequence > 1 : (sequence > kMaxCorrections || sequence != corrections + 1))
         return reject(ctx, key, cstat::EventSequenceTooHigh, {}, {}, organ);
+    if (!cancels) {
+        for (xmlNode *c = specific->children; c; c = c->next) {
+            if (xml::is(c, "infCorrecao")
+                && correctionForbidden(xml::text(c, "grupoAlterado"),
+                                       xml::text(c, "campoAlterado")))
+                return reject(ctx, key, cstat::CorrectionFieldForbidden,
+                              xml::text(c, "grupoAlterado") + u'/' + xml::text(c, "campoAlterado"),
+                              {}, organ);
+        }
+    }
     if (document->status == cstat::Cancelled) {
         QString stamp;
         for (const store::Event &e : events)
@@ -131,9 +186,11 @@ Outcome receiveEvent(const Context &ctx, xmlDoc *doc)
         return reject(ctx, key, cstat::AlreadyCancelled, {},
                       cstat::text(cstat::AlreadyCancelled) + stamp, organ);
     }
-    if (document->authorizedAt.secsTo(ctx.now) > 168 * 3600)
+    if (cancels && corrections > 0)
+        return reject(ctx, key, cstat::CancelWithCorrection, {}, {}, organ);
+    if (cancels && document->authorizedAt.secsTo(ctx.now) > 168 * 3600)
         return reject(ctx, key, cstat::AuthorizedTooLongAgo, {}, {}, organ);
-    if (xml::text(cancellation, "nProt") != document->protocol)
+    if (cancels && xml::text(specific, "nProt") != document->protocol)
         return reject(ctx, key, cstat::ProtocolDiffers, {}, {}, organ);
     const QDateTime eventAt = authorityclock::parse(xml::text(inf, "dhEvento"));
     if (!eventAt.isValid() || eventAt < document->issuedAt.addSecs(-5 * 60))
@@ -152,13 +209,13 @@ Outcome receiveEvent(const Context &ctx, xmlDoc *doc)
     EventReply reply;
     reply.key = key;
     reply.type = type;
-    reply.eventName = u"Cancelamento"_s;
+    reply.eventName = cancels ? u"Cancelamento"_s : u"Carta de Correção"_s;
     reply.sequence = sequence;
     reply.organ = organ;
     reply.registeredAt = ctx.now;
     const QByteArray eventXml = xml::serializeElement(doc, root);
     const store::RegisterOutcome outcome
-        = store::registerEvent(event, true, [&](const store::Event &e) {
+        = store::registerEvent(event, cancels, [&](const store::Event &e) {
               EventReply r = reply;
               r.protocol = e.protocol;
               return "<procEventoCTe xmlns=\"http://www.portalfiscal.inf.br/cte\" versao=\"4.00\">"

@@ -37,6 +37,8 @@ bool SchemaSet::load(const QString &folder, QString *error)
         {ConsStatServ, u"consStatServCTe_v4.00.xsd"_s},
         {Evento, u"eventoCTe_v4.00.xsd"_s},
         {EvCanc, u"evCancCTe_v4.00.xsd"_s},
+        {EvCCe, u"evCCeCTe_v4.00.xsd"_s},
+        {InutCTe, u"inutCTe_v4.00.xsd"_s},
         {ModalRodo, u"cteModalRodoviario_v4.00.xsd"_s},
         {ModalAereo, u"cteModalAereo_v4.00.xsd"_s},
         {ModalAquav, u"cteModalAquaviario_v4.00.xsd"_s},

@@ -17,6 +17,8 @@ public:
         ConsStatServ,
         Evento,
         EvCanc,
+        EvCCe,
+        InutCTe,
         ModalRodo,
         ModalAereo,
         ModalAquav,

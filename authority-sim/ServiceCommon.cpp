@@ -34,6 +34,7 @@ QString keyOf(soap::Service service, xmlDoc *doc)
     case soap::Service::Event:
         return xml::text(xml::child(root, "infEvento"), "chCTe").trimmed();
     case soap::Service::Status:
+    case soap::Service::Voiding:
         return {};
     }
     return {};
@@ -51,6 +52,8 @@ Outcome rejection(soap::Service service, const Context &ctx, int cstat, const QS
         return rejectEvent(ctx, cstat, detail, key);
     case soap::Service::Status:
         return rejectStatus(ctx, cstat, detail);
+    case soap::Service::Voiding:
+        return rejectVoiding(ctx, cstat, detail);
     }
     return {};
 }

@@ -9,8 +9,8 @@
 #include <QDateTime>
 #include <QString>
 
-// The four services. Each takes the data area as a document of its own and answers the XML of
-// its result message (retCTe, retConsSitCTe, retEventoCTe, retConsStatServCTe).
+// The five services. Each takes the data area as a document of its own and answers the XML of
+// its result message (retCTe, retConsSitCTe, retEventoCTe, retConsStatServCTe, retInutCTe).
 namespace services {
 
 inline constexpr char kAppVersion[] = "SIM-CTe-4.00";
@@ -42,12 +42,14 @@ Outcome receiveCte(const Context &ctx, xmlDoc *doc);
 Outcome querySituation(const Context &ctx, xmlDoc *doc);
 Outcome receiveEvent(const Context &ctx, xmlDoc *doc);
 Outcome serviceStatus(const Context &ctx, xmlDoc *doc);
+Outcome voidRange(const Context &ctx, xmlDoc *doc);
 
 // Each service's answer with a rejection code and no further processing.
 Outcome rejectReception(const Context &ctx, int code, const QString &detail, const QString &key);
 Outcome rejectQuery(const Context &ctx, int code, const QString &detail, const QString &key);
 Outcome rejectEvent(const Context &ctx, int code, const QString &detail, const QString &key);
 Outcome rejectStatus(const Context &ctx, int code, const QString &detail);
+Outcome rejectVoiding(const Context &ctx, int code, const QString &detail);
 
 // Shared by the services.
 QString ufOfKey(const QString &key);

@@ -13,6 +13,7 @@ const ServiceInfo &info(Service service)
         {Service::Query, "CTeConsultaV4", "cteConsultaCT", "cteConsultaCTResult"},
         {Service::Event, "CTeRecepcaoEventoV4", "cteRecepcaoEvento", "cteRecepcaoEventoResult"},
         {Service::Status, "CTeStatusServicoV4", "cteStatusServicoCT", "cteStatusServicoCTResult"},
+        {Service::Voiding, "CTeInutilizacaoV4", "cteInutilizacaoCT", "cteInutilizacaoCTResult"},
     };
     return infos[int(service)];
 }

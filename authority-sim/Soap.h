@@ -5,14 +5,14 @@
 #include <QByteArray>
 #include <QString>
 
-// SOAP 1.2 envelopes of the four web services: where each listens, its namespace, the name of
+// SOAP 1.2 envelopes of the five web services: where each listens, its namespace, the name of
 // its result element, and reading the data element (cteDadosMsg) out of a request.
 namespace soap {
 
 inline constexpr char kEnvelopeNs[] = "http://www.w3.org/2003/05/soap-envelope";
 inline constexpr char kSoap11Ns[] = "http://schemas.xmlsoap.org/soap/envelope/";
 
-enum class Service { Reception, Query, Event, Status };
+enum class Service { Reception, Query, Event, Status, Voiding };
 
 struct ServiceInfo
 {

@@ -62,8 +62,14 @@ Outcome querySituation(const Context &ctx, xmlDoc *doc)
         return reject(ctx, key, cstat::QueryKeyTooOld, {});
 
     const auto document = store::documentByKey(key);
-    if (!document || document->environment != ctx.environment)
+    if (!document || document->environment != ctx.environment) {
+        // A number voided by its issuer is answered as such.
+        const accesskey::Parts parts = accesskey::split(key);
+        if (store::voidingOf(parts.cnpj, parts.model, parts.series.toInt(),
+                             parts.number.toLongLong(), ctx.environment))
+            return reject(ctx, key, cstat::Voided, {});
         return reject(ctx, key, cstat::NotFound, {});
+    }
     QByteArray body = "<protCTe versao=\"4.00\">" + document->protocolXml + "</protCTe>";
     for (const store::Event &e : store::eventsOf(key))
         body += "<procEventoCTe versao=\"4.00\">" + e.procXml + "</procEventoCTe>";

@@ -62,6 +62,13 @@ const QList<OperationSignature> &operationSignatures()
         {u"GetAtualizaLoteCTe"_s, {}},
         {u"AtualizaLoteCTe"_s, {A::Packet, A::Text}},
         {u"CancelaCTe"_s, {A::Text, A::Text}},
+        {u"CartaCorrecaoCTe"_s, {A::Text, A::Packet}},
+        {u"GetCartaCorrecaoCTe"_s, {A::Text}},
+        // Document code and the letter's sequence number.
+        {u"GerarCartaCorrecaoCTe"_s, {A::Text, A::Text}},
+        // Company, state registration, series, first and last number, reason.
+        {u"InutilizaCTe"_s, repeat(A::Text, 6)},
+        {u"GetInutilizacaoCTe"_s, {A::Text}},
     };
     return list;
 }

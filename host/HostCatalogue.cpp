@@ -30,6 +30,7 @@ HOST_MNU_CTE|&CT-e
 HOST_MNU_EDITOR|Conhecimento de Transporte Eletrônico
 HOST_MNU_LOTE|Atualização do Lote do CT-e
 HOST_MNU_DACTE|DACTE (Documento Auxiliar do Conhecimento de Transporte Eletrônico)
+HOST_MNU_INUTILIZA|Inutilização de Numeração do CT-e
 HOST_MNU_JANELA|&Janela
 HOST_MNU_CASCATA|Cascata
 HOST_MNU_LADO_A_LADO|Lado a lado

@@ -21,6 +21,7 @@ namespace {
 using IniProcFn = void (*)();
 using CriaAtualizaLoteCTeFn = void (*)();
 using CriaDACTEFn = void (*)(double);
+using CriaInutilizaCTeFn = void (*)();
 } // namespace
 
 TMainWindow::TMainWindow(TPackageLoader *package, QWidget *parent)
@@ -53,6 +54,7 @@ TMainWindow::TMainWindow(TPackageLoader *package, QWidget *parent)
     addAction(cte, u"actEditorCTe"_s, u"HOST_MNU_EDITOR"_s, &TMainWindow::AbrirEditorCTe);
     addAction(cte, u"actAtualizaLoteCTe"_s, u"HOST_MNU_LOTE"_s, &TMainWindow::AbrirAtualizaLoteCTe);
     addAction(cte, u"actDACTE"_s, u"HOST_MNU_DACTE"_s, &TMainWindow::AbrirDACTE);
+    addAction(cte, u"actInutilizaCTe"_s, u"HOST_MNU_INUTILIZA"_s, &TMainWindow::AbrirInutilizaCTe);
 
     QMenu *windows = menuBar()->addMenu(HostMsg(u"HOST_MNU_JANELA"_s));
     windows->setObjectName(u"mnuJanela"_s);
@@ -102,6 +104,11 @@ void TMainWindow::AbrirDACTE()
     if (ask.exec() != QDialog::Accepted)
         return;
     criaDACTE(double(ask.intValue()));
+}
+
+void TMainWindow::AbrirInutilizaCTe()
+{
+    m_package->Function<CriaInutilizaCTeFn>("CriaInutilizaCTe")();
 }
 
 void TMainWindow::closeEvent(QCloseEvent *event)

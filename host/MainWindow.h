@@ -20,6 +20,7 @@ public:
     void AbrirEditorCTe();
     void AbrirAtualizaLoteCTe();
     void AbrirDACTE();
+    void AbrirInutilizaCTe();
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -131,6 +131,7 @@ public:
     QAction *mnuTransCTe = nullptr;
     QAction *mnuAtualizaLoteCTe = nullptr;
     QAction *mnuCancelaCTe = nullptr;
+    QAction *mnuCartaCorrecaoCTe = nullptr;
     QMenu *mnuEnviaEmailCTe = nullptr;
     QAction *mnuEnviaEmailCTeSeleMenu = nullptr;
     QAction *mnuEnviaEmailCTePendMenu = nullptr;
@@ -142,6 +143,7 @@ public:
     QToolButton *sbtAtualizaLoteCTe = nullptr;
     QToolButton *sbtFiltro = nullptr;
     QToolButton *sbtCancelaCTe = nullptr;
+    QToolButton *sbtCartaCorrecaoCTe = nullptr;
     QToolButton *sbtEnviaEmailCTe = nullptr;
     QToolButton *spbGeraXML = nullptr;
     // Pop-up of the e-mail button; opened by its handler, never by itself.
@@ -417,6 +419,9 @@ public:
     void sbtAtualizaLoteCTeClick();
     // Cancels the current accepted document with the reason the dialog asks (CancelaCTe).
     void sbtCancelaCTeClick();
+    // Sends a correction letter of the current accepted document with the corrections the
+    // dialog takes (CartaCorrecaoCTe).
+    void sbtCartaCorrecaoCTeClick();
     // Resets the service data when what the fiscal result depends on changed (with the product
     // when boLimpaProduto), emptying the value components and taxes.
     void LimpaDadosServico(bool boLimpaProduto);

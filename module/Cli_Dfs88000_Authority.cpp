@@ -1,7 +1,9 @@
 // The authority's answers after transmission: the status query of the marked documents
-// (ConsSituCte) and the cancellation of the current accepted one (CancelaCTe).
+// (ConsSituCte), the cancellation of the current accepted one (CancelaCTe) and its correction
+// letters (CartaCorrecaoCTe).
 #include "Cli_Dfs88000.h"
 #include "Cli_Dfs88400.h"
+#include "Cli_Dfs88800.h"
 
 #include "ClientDataSet.h"
 #include "DocumentStatus.h"
@@ -63,4 +65,21 @@ void TfrmCTe::sbtCancelaCTeClick()
     CarregaDadosGerais();
     cdsCTe->Locate(u"CDCTE"_s, cdCte);
     ShowMsg(TMsgKind::Information, msgPadrao->Msg(u"CANCELAMENTO_SUCESSO"_s), mbOK);
+}
+
+void TfrmCTe::sbtCartaCorrecaoCTeClick()
+{
+    const TField *codigo = cdsCTe->FieldByName(u"CDCTE"_s);
+    const double cdCte = codigo->AsFloat();
+    const QVariantList pedido = Cli_Dfs88800::CriaCartaCorrecaoCTe();
+    if (!pedido.value(0).toBool())
+        return;
+    const QVariant reply = CheckResultServ(
+        chamaServidor(u"CartaCorrecaoCTe"_s, {codigo->AsString(), pedido.value(1)}));
+    CarregaDadosGerais();
+    cdsCTe->Locate(u"CDCTE"_s, cdCte);
+    ShowMsg(TMsgKind::Information,
+            FormatPercentS(msgPadrao->Msg(u"CARTA_CORRECAO_SUCESSO"_s),
+                           {reply.toList().value(1).toString()}),
+            mbOK);
 }

@@ -244,6 +244,8 @@ void TfrmCTe::criaComandos()
                                  u"HINT_ATUALIZA_LOTE_CTE"_s, QStyle::SP_FileDialogInfoView);
     mnuCancelaCTe = comando(mnuManutencao, u"mnuCancelaCTe"_s, u"MNU_CANCELA_CTE"_s,
                             u"HINT_CANCELA_CTE"_s, QStyle::SP_MessageBoxCritical);
+    mnuCartaCorrecaoCTe = comando(mnuManutencao, u"mnuCartaCorrecaoCTe"_s, u"MNU_CARTA_CORRECAO"_s,
+                                  u"HINT_CARTA_CORRECAO"_s, QStyle::SP_FileDialogContentsView);
     mnuManutencao->addSeparator();
     mnuEnviaEmailCTe = mnuManutencao->addMenu(Texto(u"MNU_ENVIA_EMAIL_CTE"_s));
     mnuEnviaEmailCTe->setObjectName(u"mnuEnviaEmailCTe"_s);
@@ -266,6 +268,7 @@ void TfrmCTe::criaComandos()
     sbtAtualizaLoteCTe = AddCommandButton(mnuAtualizaLoteCTe, u"sbtAtualizaLoteCTe"_s);
     sbtFiltro = AddCommandButton(mnuFiltrar, u"sbtFiltro"_s);
     sbtCancelaCTe = AddCommandButton(mnuCancelaCTe, u"sbtCancelaCTe"_s);
+    sbtCartaCorrecaoCTe = AddCommandButton(mnuCartaCorrecaoCTe, u"sbtCartaCorrecaoCTe"_s);
     sbtEnviaEmailCTe = AddCommandButton(actEnviaEmailCTe, u"sbtEnviaEmailCTe"_s);
     spbGeraXML = AddCommandButton(actGeraXML, u"spbGeraXML"_s);
     sbtImprimir->setToolTip(Texto(u"HINT_IMPRIMIR"_s));
@@ -278,7 +281,8 @@ void TfrmCTe::criaComandos()
     mnuEnviaEmailCTePendBotao->setObjectName(u"mnuEnviaEmailCTePendBotao"_s);
 
     // Nothing to transmit, cancel, send or print before a document is listed.
-    for (QAction *action : {mnuTransCTe, mnuCancelaCTe, actEnviaEmailCTe, mnuImprimir})
+    for (QAction *action :
+         {mnuTransCTe, mnuCancelaCTe, mnuCartaCorrecaoCTe, actEnviaEmailCTe, mnuImprimir})
         action->setEnabled(false);
     mnuEnviaEmailCTe->menuAction()->setEnabled(false);
     sbtImprimir->setEnabled(false);

@@ -90,6 +90,8 @@ void TfrmCTe::criaCicloVida()
             [this] { FrameworkGuard([this] { sbtAtualizaLoteCTeClick(); }); });
     connect(mnuCancelaCTe, &QAction::triggered, this,
             [this] { FrameworkGuard([this] { sbtCancelaCTeClick(); }); });
+    connect(mnuCartaCorrecaoCTe, &QAction::triggered, this,
+            [this] { FrameworkGuard([this] { sbtCartaCorrecaoCTeClick(); }); });
     connect(pgcDados, &QTabWidget::currentChanged, this,
             [this] { FrameworkGuard([this] { pgcDadosChange(); }); });
     // The key column of a section grid follows its own list's state.
@@ -477,6 +479,7 @@ void TfrmCTe::AtualizaComandos()
     acao(mnuTransCTe, u"mnuTransCTe"_s);
     acao(mnuAtualizaLoteCTe, u"mnuAtualizaLoteCTe"_s);
     acao(mnuCancelaCTe, u"mnuCancelaCTe"_s);
+    acao(mnuCartaCorrecaoCTe, u"mnuCartaCorrecaoCTe"_s);
     acao(actEnviaEmailCTe, u"mnuEnviaEmailCTe"_s);
     acao(mnuEnviaEmailCTe->menuAction(), u"mnuEnviaEmailCTe"_s);
     acao(mnuEnviaEmailCTeSeleMenu, u"mnuEnviaEmailCTeSeleMenu"_s);

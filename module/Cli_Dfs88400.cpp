@@ -1,10 +1,8 @@
 #include "Cli_Dfs88400.h"
 
-#include "Cli_Dfs88000.h"
+#include "DocumentGroup.h"
 
 #include "ControlStyle.h"
-#include "DBEdit.h"
-#include "DateEditPlus.h"
 #include "Exceptions.h"
 #include "HostWindow.h"
 #include "Messages.h"
@@ -12,10 +10,8 @@
 #include "Screen.h"
 #include "StrUtils.h"
 
-#include <QGridLayout>
 #include <QGroupBox>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QMimeData>
 #include <QVBoxLayout>
 
@@ -61,36 +57,13 @@ TfrmCancelaCTe::TfrmCancelaCTe(QWidget *parent)
     setWindowTitle(msgPadrao->Msg(u"TITULO_JANELA"_s));
     resize(644, 192);
 
-    // The document shown is the editor's current one, read-only.
-    TDataSource *documento = Cli_Dfs88000::frmCTe ? Cli_Dfs88000::frmCTe->dtsPadrao : nullptr;
-    grbCte = new QGroupBox(msgPadrao->Msg(u"GRB_CTE"_s), Client());
-    grbCte->setObjectName(u"grbCte"_s);
-    auto *dados = new QGridLayout(grbCte);
-    const auto campo
-        = [&](QWidget *editor, const QString &rotulo, int coluna, int linha, int colunas = 1) {
-              dados->addWidget(new QLabel(msgPadrao->Msg(rotulo), grbCte), linha * 2, coluna);
-              dados->addWidget(editor, linha * 2 + 1, coluna, 1, colunas);
-              StyleAsDisplay(editor);
-          };
-    const auto edit = [&](const QString &name, const QString &field) {
-        auto *e = new TDBEdit(grbCte, name);
-        e->SetDataSource(documento);
-        e->SetDataField(field);
-        e->SetReadOnly(true);
-        return e;
-    };
-    dbeNumeroCTe = edit(u"dbeNumeroCTe"_s, u"NRCTE"_s);
-    dbeSerieCTe = edit(u"dbeSerieCTe"_s, u"CDSERIECTE"_s);
-    dbeModDocFiscal = edit(u"dbeModDocFiscal"_s, u"CDMODDOCFISC"_s);
-    dbeNrAcessoCTe = edit(u"dbeNrAcessoCTe"_s, u"NRACESSOCTE"_s);
-    depDataEmissao = new TDateEditPlus(grbCte, u"depDataEmissao"_s);
-    depDataEmissao->SetDataSource(documento);
-    depDataEmissao->SetDataField(u"DTEMISSAO"_s);
-    campo(dbeNumeroCTe, u"ROT_NUMERO"_s, 0, 0);
-    campo(dbeSerieCTe, u"ROT_SERIE"_s, 1, 0);
-    campo(dbeModDocFiscal, u"ROT_MODELO"_s, 2, 0);
-    campo(depDataEmissao, u"ROT_DATA_EMISSAO"_s, 3, 0);
-    campo(dbeNrAcessoCTe, u"ROT_CHAVE_ACESSO"_s, 0, 1, 4);
+    const TGrupoDadosCTe dados = CriaGrupoDadosCTe(Client(), msgPadrao);
+    grbCte = dados.grbCte;
+    dbeNumeroCTe = dados.dbeNumeroCTe;
+    dbeSerieCTe = dados.dbeSerieCTe;
+    dbeNrAcessoCTe = dados.dbeNrAcessoCTe;
+    dbeModDocFiscal = dados.dbeModDocFiscal;
+    depDataEmissao = dados.depDataEmissao;
     ClientLayout()->addWidget(grbCte);
 
     grbMotivo = new QGroupBox(msgPadrao->Msg(u"GRB_MOTIVO"_s), Client());

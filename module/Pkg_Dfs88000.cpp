@@ -9,6 +9,8 @@
 #include "Cli_Dfs88500.h"
 #include "Cli_Dfs88600.h"
 #include "Cli_Dfs88700.h"
+#include "Cli_Dfs88800.h"
+#include "Cli_Dfs88900.h"
 
 extern "C" {
 
@@ -55,6 +57,16 @@ void CriaDetalheRetorno()
 void CriaObservacao()
 {
     Cli_Dfs88700::CriaObservacao();
+}
+
+QVariant CriaCartaCorrecaoCTe()
+{
+    return Cli_Dfs88800::CriaCartaCorrecaoCTe();
+}
+
+void CriaInutilizaCTe()
+{
+    Cli_Dfs88900::CriaInutilizaCTe();
 }
 
 } // extern "C"

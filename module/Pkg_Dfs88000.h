@@ -21,4 +21,7 @@ PKG_DFS88000_EXPORT QVariant CriaCancelaCTe();
 PKG_DFS88000_EXPORT void CriaEnvioEmailCTe();
 PKG_DFS88000_EXPORT void CriaDetalheRetorno();
 PKG_DFS88000_EXPORT void CriaObservacao();
+// A QVariant holding a two-element QVariantList: confirmed (bool), corrections (data packet).
+PKG_DFS88000_EXPORT QVariant CriaCartaCorrecaoCTe();
+PKG_DFS88000_EXPORT void CriaInutilizaCTe();
 }

@@ -246,7 +246,26 @@ QString Saver::nextNumber(const QString &company, const QString &model, const QS
         if (!q.next())
             throw ServerError(srvMsg("CHAVE_FALHA").arg(u"CTENUMERACAO"_s));
     }
-    const qint64 number = q.value(0).toLongLong();
+    qint64 number = q.value(0).toLongLong();
+    q.finish();
+    // Numbers voided at the authority are never handed out: the counter jumps past the range.
+    for (;;) {
+        QSqlQuery voided
+            = runSql(m_ctx.db,
+                     u"SELECT MAX(NRFINAL) FROM CTEINUTILIZACAO WHERE CDEMPRESA = :E "
+                     "AND CDMODDOCFISC = :M AND CDSERIECTE = :S AND "
+                     ":N BETWEEN NRINICIAL AND NRFINAL"_s,
+                     {{u":E"_s, company}, {u":M"_s, model}, {u":S"_s, series}, {u":N"_s, number}});
+        if (!voided.next() || voided.value(0).isNull())
+            break;
+        const qint64 skipTo = voided.value(0).toLongLong() + 1;
+        voided.finish();
+        runSql(m_ctx.db,
+               u"UPDATE CTENUMERACAO SET NRULTIMO = :N WHERE CDEMPRESA = :E "
+               "AND CDMODDOCFISC = :M AND CDSERIECTE = :S"_s,
+               {{u":N"_s, skipTo}, {u":E"_s, company}, {u":M"_s, model}, {u":S"_s, series}});
+        number = skipTo;
+    }
     if (number > 999999999)
         throw ServerError(srvMsg("NUMERACAO_ESGOTADA").arg(series));
     return u"%1"_s.arg(number, 9, 10, QLatin1Char('0'));

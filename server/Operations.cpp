@@ -23,6 +23,11 @@ Operation findServerOperation(const QString &name)
         {u"GetAtualizaLoteCTe"_s, GetAtualizaLoteCTe},
         {u"AtualizaLoteCTe"_s, AtualizaLoteCTe},
         {u"CancelaCTe"_s, CancelaCTe},
+        {u"CartaCorrecaoCTe"_s, CartaCorrecaoCTe},
+        {u"GetCartaCorrecaoCTe"_s, GetCartaCorrecaoCTe},
+        {u"GerarCartaCorrecaoCTe"_s, GerarCartaCorrecaoCTe},
+        {u"InutilizaCTe"_s, InutilizaCTe},
+        {u"GetInutilizacaoCTe"_s, GetInutilizacaoCTe},
     };
     return operations.value(name);
 }

@@ -41,10 +41,18 @@ QVariant GetAtualizaLoteCTe(CallContext &ctx, const Args &args);
 QVariant AtualizaLoteCTe(CallContext &ctx, const Args &args);
 // Cancellation of an accepted document.
 QVariant CancelaCTe(CallContext &ctx, const Args &args);
+// Correction letters of an accepted document: sending one, and the ones registered.
+QVariant CartaCorrecaoCTe(CallContext &ctx, const Args &args);
+QVariant GetCartaCorrecaoCTe(CallContext &ctx, const Args &args);
+// Voiding ranges of unused numbers, and the ranges voided.
+QVariant InutilizaCTe(CallContext &ctx, const Args &args);
+QVariant GetInutilizacaoCTe(CallContext &ctx, const Args &args);
 
 // The DACTE: its report's data sets and its PDF files.
 QVariant PreparaDACTe(CallContext &ctx, const Args &args);
 QVariant GerarDACTE(CallContext &ctx, const Args &args);
+// A registered correction letter as a PDF.
+QVariant GerarCartaCorrecaoCTe(CallContext &ctx, const Args &args);
 
 // The operation of `name`, or an empty function when the server does not offer it.
 Operation findServerOperation(const QString &name);

@@ -203,10 +203,19 @@ QStringList migrationStep(int version, const QSqlDatabase &db)
                "NRPROTOCOLO VARCHAR(15), DTREGISTRO %1, CDSTATUS VARCHAR(3) NOT NULL, "
                "DSXMLEVENTO TEXT, PRIMARY KEY (CDCTE, TPEVENTO, NRSEQEVENTO))"_s.arg(ts);
     }
+    if (version == 9) {
+        // Number voiding: the ranges the authority voided, which the numbering skips.
+        sql << u"CREATE TABLE CTEINUTILIZACAO (CDEMPRESA VARCHAR(2) NOT NULL, "
+               "CDINSCESTA VARCHAR(16) NOT NULL, CDMODDOCFISC VARCHAR(2) NOT NULL, "
+               "CDSERIECTE VARCHAR(3) NOT NULL, NRINICIAL BIGINT NOT NULL, "
+               "NRFINAL BIGINT NOT NULL, DSJUSTIFICATIVA VARCHAR(255) NOT NULL, "
+               "NRPROTOCOLO VARCHAR(15) NOT NULL, DTREGISTRO %1, DSXMLINUTILIZACAO TEXT, "
+               "PRIMARY KEY (CDEMPRESA, CDMODDOCFISC, CDSERIECTE, NRINICIAL))"_s.arg(ts);
+    }
     return sql;
 }
 
-constexpr int kCurrentVersion = 7;
+constexpr int kCurrentVersion = 9;
 
 } // namespace
 

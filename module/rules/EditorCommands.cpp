@@ -15,6 +15,7 @@ const QStringList &EditorCommandNames()
         u"mnuTransCTe"_s,
         u"mnuAtualizaLoteCTe"_s,
         u"mnuCancelaCTe"_s,
+        u"mnuCartaCorrecaoCTe"_s,
         u"mnuEnviaEmailCTe"_s,
         u"mnuEnviaEmailCTeSeleMenu"_s,
         u"mnuEnviaEmailCTeSeleBotao"_s,
@@ -47,6 +48,7 @@ QMap<QString, bool> EditorCommandStates(const TEditorSituation &s)
     on[u"mnuTransCTe"_s] = !editing && !s.empty && s.open && s.marked;
     on[u"mnuAtualizaLoteCTe"_s] = !s.accessKey.isEmpty();
     on[u"mnuCancelaCTe"_s] = ready && accepted;
+    on[u"mnuCartaCorrecaoCTe"_s] = ready && accepted;
     on[u"mnuEnviaEmailCTe"_s] = browsing && !s.empty && s.open && !s.marked;
     on[u"mnuEnviaEmailCTeSeleMenu"_s] = browsing && accepted;
     on[u"mnuEnviaEmailCTeSeleBotao"_s] = browsing && accepted;

@@ -11,6 +11,7 @@ using namespace Qt::StringLiterals;
 namespace {
 const char *const kCatalogue = R"(
 DACTE_NAO_ENCONTRADO|Conhecimento %1 não encontrado.
+CCE_NAO_ENCONTRADA|Carta de correção %1 do conhecimento %2 não encontrada.
 DACTE_SITUACAO|DACTE não gerado: o conhecimento %1 está com a situação "%2"; só um conhecimento aceito ou cancelado tem DACTE.
 DACTE_SEM_XML|DACTE não gerado: o conhecimento %1 não tem o XML autorizado gravado.
 DACTE_GERADO|DACTE gerado com sucesso.

@@ -3,6 +3,7 @@
 #include "AuthorityClient.h"
 #include "ServerError.h"
 #include "TransmissionMessages.h"
+#include "XmlSigner.h"
 
 #include <libxml/parser.h>
 
@@ -12,6 +13,7 @@ namespace {
 
 const QString kQueryService = u"CTeConsultaV4"_s;
 const QString kEventService = u"CTeRecepcaoEventoV4"_s;
+const QString kVoidingService = u"CTeInutilizacaoV4"_s;
 constexpr char kCancellation[] = "110111";
 
 QString serviceNamespace(const QString &service)
@@ -75,13 +77,20 @@ SituationAnswer readSituation(const QByteArray &soapBody)
             const xmlNode *event = findElement(n->children, "eventoCTe");
             const xmlNode *ret = findElement(findElement(n->children, "retEventoCTe"), "infEvento");
             const QString status = childText(ret, "cStat");
-            if (childText(findElement(event, "infEvento"), "tpEvento")
-                    != QLatin1StringView(kCancellation)
-                || (status != u"135" && status != u"136" && status != u"155"))
+            if (status != u"135" && status != u"136" && status != u"155")
                 continue;
-            a.cancelProtocol = childText(ret, "nProt");
-            a.cancelledAt = moment(childText(ret, "dhRegEvento"));
-            a.cancellationXml = elementXml(p.doc, n);
+            RegisteredEvent registered;
+            registered.type = childText(findElement(event, "infEvento"), "tpEvento");
+            registered.sequence = childText(findElement(event, "infEvento"), "nSeqEvento").toInt();
+            registered.protocol = childText(ret, "nProt");
+            registered.registeredAt = moment(childText(ret, "dhRegEvento"));
+            registered.procXml = elementXml(p.doc, n);
+            a.events.append(registered);
+            if (registered.type != QLatin1StringView(kCancellation))
+                continue;
+            a.cancelProtocol = registered.protocol;
+            a.cancelledAt = registered.registeredAt;
+            a.cancellationXml = registered.procXml;
         }
     }
     if (a.status.isEmpty()) {
@@ -92,24 +101,40 @@ SituationAnswer readSituation(const QByteArray &soapBody)
     return a;
 }
 
-EventAnswer readEvent(const QByteArray &soapBody)
+// An answer whose result holds one info element with cStat, xMotivo, nProt and a moment (the
+// event's and the voiding's): `at` and `xml` name where the moment and the result go.
+template<typename Answer>
+Answer readProcessed(const QByteArray &soapBody, const char *resultName, const char *infoName,
+                     const char *momentName, QDateTime Answer::*at, QByteArray Answer::*xml)
 {
-    EventAnswer a;
+    Answer a;
     Parsed p;
-    if (!parse(p, soapBody, "retEventoCTe", a))
+    if (!parse(p, soapBody, resultName, a))
         return a;
-    const xmlNode *info = findElement(p.result->children, "infEvento");
+    const xmlNode *info = findElement(p.result->children, infoName);
     a.status = childText(info, "cStat");
     a.reason = childText(info, "xMotivo");
     a.protocol = childText(info, "nProt");
-    a.registeredAt = moment(childText(info, "dhRegEvento"));
-    a.retEventoXml = elementXml(p.doc, p.result);
+    a.*at = moment(childText(info, momentName));
+    a.*xml = elementXml(p.doc, p.result);
     if (a.status.isEmpty()) {
         a.problem = txMsg("SEFAZ_RESPOSTA_ILEGIVEL");
         return a;
     }
     a.answered = true;
     return a;
+}
+
+EventAnswer readEvent(const QByteArray &soapBody)
+{
+    return readProcessed<EventAnswer>(soapBody, "retEventoCTe", "infEvento", "dhRegEvento",
+                                      &EventAnswer::registeredAt, &EventAnswer::retEventoXml);
+}
+
+VoidingAnswer readVoiding(const QByteArray &soapBody)
+{
+    return readProcessed<VoidingAnswer>(soapBody, "retInutCTe", "infInut", "dhRecbto",
+                                        &VoidingAnswer::receivedAt, &VoidingAnswer::retInutXml);
 }
 
 // The body of an answer that came back, or the problem that stands for it.
@@ -162,9 +187,12 @@ SituationAnswer AuthorityServices::querySituation(const QString &accessKey,
 EventAnswer AuthorityServices::sendEvent(const QByteArray &signedEvent) const
 {
     // The event travels as it was signed, without its XML declaration.
-    QByteArray content = signedEvent;
-    if (content.startsWith("<?xml"))
-        content = content.mid(content.indexOf("?>") + 2);
     return call<EventAnswer>(m_settings, *m_certificate, kEventService, "cteRecepcaoEvento",
-                             content, readEvent);
+                             withoutDeclaration(signedEvent), readEvent);
+}
+
+VoidingAnswer AuthorityServices::sendVoiding(const QByteArray &signedRequest) const
+{
+    return call<VoidingAnswer>(m_settings, *m_certificate, kVoidingService, "cteInutilizacaoCT",
+                               withoutDeclaration(signedRequest), readVoiding);
 }

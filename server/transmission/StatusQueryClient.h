@@ -5,11 +5,22 @@
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QList>
 #include <QString>
 
 #include <memory>
 
 // The authority's status query (consSitCTe) and event reception (eventoCTe) and what they answer.
+
+// An event the authority registered for a document, as its status query lists it.
+struct RegisteredEvent
+{
+    QString type; // tpEvento
+    int sequence = 0;
+    QString protocol;
+    QDateTime registeredAt;
+    QByteArray procXml; // procEventoCTe as received
+};
 
 // What the authority knows of one access key.
 struct SituationAnswer
@@ -25,6 +36,7 @@ struct SituationAnswer
     QString cancelProtocol; // the registered cancellation event's nProt
     QDateTime cancelledAt;
     QByteArray cancellationXml; // its procEventoCTe as received
+    QList<RegisteredEvent> events; // every registered event, in the answer's order
 };
 
 // What the event reception answered.
@@ -40,6 +52,18 @@ struct EventAnswer
     bool registered() const { return status == u"135" || status == u"136" || status == u"155"; }
 };
 
+// What the voiding service (inutCTe) answered.
+struct VoidingAnswer
+{
+    bool answered = false;
+    QString problem;
+    QString status; // 102 voided, else refused
+    QString reason;
+    QString protocol;
+    QDateTime receivedAt;
+    QByteArray retInutXml; // retInutCTe as received
+};
+
 // The authority's services reached with the server's settings and certificate.
 class AuthorityServices
 {
@@ -51,6 +75,7 @@ public:
 
     SituationAnswer querySituation(const QString &accessKey, const QString &environment) const;
     EventAnswer sendEvent(const QByteArray &signedEvent) const;
+    VoidingAnswer sendVoiding(const QByteArray &signedRequest) const;
 
     const A1Certificate &certificate() const { return *m_certificate; }
     const TransmissionSettings &settings() const { return m_settings; }

@@ -61,14 +61,38 @@ SEFAZ_DIGVAL_CONSULTA|Não confirmado: a SEFAZ responde "%1" para a chave %2, ma
 DUPLICIDADE_RECUPERADA|%1. Já autorizado pela SEFAZ com a chave %2, protocolo %3.
 CANCELA_DOC_INEXISTENTE|Conhecimento %1 não encontrado.
 CANCELA_SITUACAO|Só conhecimentos aceitos podem ser cancelados; o conhecimento %1 está com a situação "%2".
-CANCELA_SEM_PROTOCOLO|O conhecimento %1 não tem protocolo de autorização: consulte a situação antes de cancelar.
+EVENTO_SEM_PROTOCOLO|O conhecimento %1 não tem protocolo de autorização: consulte a situação do CT-e antes.
 CANCELA_RECUSADO|Cancelamento não homologado pela SEFAZ: %1 - %2
 CANCELA_SEM_RESPOSTA|A SEFAZ não respondeu ao cancelamento (%1). Consulte a situação do CT-e antes de tentar de novo.
 CANCELA_SCHEMA|Cancelamento não enviado: evento recusado pelo schema (%1)
-JUSTIFICATIVA_CURTA|O motivo do cancelamento deve ter no mínimo 15 caracteres.
-JUSTIFICATIVA_LONGA|O motivo do cancelamento deve ter no máximo 255 caracteres (tem %1).
-JUSTIFICATIVA_QUEBRA|O motivo do cancelamento não pode ter quebras de linha.
-JUSTIFICATIVA_CARACTERES|O motivo do cancelamento não pode começar nem terminar com espaços, ter espaços repetidos ou caracteres que a SEFAZ não aceita.
+MOTIVO_CANCELAMENTO|O motivo do cancelamento
+MOTIVO_INUTILIZACAO|O motivo da inutilização
+JUSTIFICATIVA_CURTA|%1 deve ter no mínimo 15 caracteres.
+JUSTIFICATIVA_LONGA|%1 deve ter no máximo 255 caracteres (tem %2).
+JUSTIFICATIVA_QUEBRA|%1 não pode ter quebras de linha.
+JUSTIFICATIVA_CARACTERES|%1 não pode começar nem terminar com espaços, ter espaços repetidos ou caracteres que a SEFAZ não aceita.
+CCE_PACOTE|Pacote inválido: são necessários os campos DSGRUPO, DSCAMPO e DSVALOR das correções.
+CCE_SEM_CORRECOES|Informe ao menos uma correção.
+CCE_CAMPO_DESCONHECIDO|O campo %2 do grupo %1 não existe no leiaute do CT-e.
+CCE_CAMPO_PROIBIDO|O campo %2 do grupo %1 não pode ser alterado por carta de correção: valores e impostos, inscrições das partes, data de emissão e estados do percurso não são corrigíveis.
+CCE_ITEM|O grupo %1 é uma lista: informe o número do item corrigido em %2 (1 a %3).
+CCE_ITEM_SEM_LISTA|O grupo %1 não é uma lista: não informe número de item para %2.
+CCE_VALOR|Informe o novo valor de %1/%2 (até %3 caracteres).
+CCE_SITUACAO|Só conhecimentos aceitos recebem carta de correção; o conhecimento %1 está com a situação "%2".
+CCE_LIMITE|O conhecimento %1 já tem %2 cartas de correção, o máximo permitido.
+CCE_SCHEMA|Carta de correção não enviada: evento recusado pelo schema (%1)
+CCE_SEM_RESPOSTA|A SEFAZ não respondeu à carta de correção (%1). Consulte a situação do CT-e antes de tentar de novo.
+CCE_RECUSADO|Carta de correção não homologada pela SEFAZ: %1 - %2
+INUT_ESTABELECIMENTO|Estabelecimento %2 da empresa %1 não encontrado.
+INUT_SERIE|Série inválida: informe um número de 0 a 999, fora da faixa reservada 890 a 899.
+INUT_FAIXA|Faixa inválida: o número inicial deve ser de 1 a 999999999 e não maior que o final.
+INUT_FAIXA_GRANDE|A SEFAZ inutiliza no máximo %1 números por pedido: divida a faixa.
+INUT_NUMERO_USADO|Não enviado: o número %1 da série %2 já foi usado por um conhecimento.
+INUT_JA_INUTILIZADA|Não enviado: a faixa %1 a %2 da série %3 já foi inutilizada.
+INUT_SCHEMA|Inutilização não enviada: pedido recusado pelo schema (%1)
+INUT_SEM_RESPOSTA|A SEFAZ não respondeu à inutilização (%1). Envie o mesmo pedido de novo: se já foi homologada, a SEFAZ devolve o protocolo.
+INUT_RECUSADA|Inutilização não homologada pela SEFAZ: %1 - %2
+INUT_CONCORRENTE|Inutilização homologada (protocolo %1), mas um conhecimento salvo ao mesmo tempo ficou com um número da faixa: %2
 EMITENTE_SEM_PARAMETROS|Parâmetros de CT-e do estabelecimento %1 não cadastrados (RNTRC e regime tributário).
 )";
 } // namespace

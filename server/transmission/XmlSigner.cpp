@@ -182,3 +182,8 @@ SignedXml signXml(const QByteArray &xml, const A1Certificate &certificate)
     out.append(xml.constData() + end, xml.size() - end);
     return {out, digest};
 }
+
+QByteArray withoutDeclaration(const QByteArray &xml)
+{
+    return xml.startsWith("<?xml") ? xml.mid(xml.indexOf("?>") + 2) : xml;
+}

@@ -22,3 +22,6 @@ SignedXml signXml(const QByteArray &xml, const A1Certificate &certificate);
 // The C14N 1.0 form of the element with attribute Id = `id` and its subtree, as a reference to
 // "#id" digests it. Empty when the text does not parse or has no such element.
 QByteArray canonicalElement(const QByteArray &xml, const QString &id);
+
+// The text after its XML declaration, as a signed document travels inside another message.
+QByteArray withoutDeclaration(const QByteArray &xml);

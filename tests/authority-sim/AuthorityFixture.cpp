@@ -52,6 +52,11 @@ AuthorityProcess::Reply AuthorityFixture::cancel(const SampleCancellation &event
     return m_authority->send(AuthorityProcess::Event, sign(event.xml(), "infEvento"));
 }
 
+AuthorityProcess::Reply AuthorityFixture::voidRange(const SampleVoiding &request)
+{
+    return m_authority->send(AuthorityProcess::Voiding, sign(request.xml(), "infInut"));
+}
+
 AuthorityProcess::Reply AuthorityFixture::query(const QString &key)
 {
     return m_authority->send(AuthorityProcess::Query, samples::situationQuery(key));

@@ -33,6 +33,7 @@ public:
     // Signs and sends a CT-e; the stand-in's answer.
     AuthorityProcess::Reply transmit(const SampleCte &cte);
     AuthorityProcess::Reply cancel(const SampleCancellation &event);
+    AuthorityProcess::Reply voidRange(const SampleVoiding &request);
     AuthorityProcess::Reply query(const QString &key);
 
 private:

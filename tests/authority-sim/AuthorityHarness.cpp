@@ -15,8 +15,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const char *const kNames[]
-    = {"CTeRecepcaoSincV4", "CTeConsultaV4", "CTeRecepcaoEventoV4", "CTeStatusServicoV4"};
+const char *const kNames[] = {"CTeRecepcaoSincV4", "CTeConsultaV4", "CTeRecepcaoEventoV4",
+                              "CTeStatusServicoV4", "CTeInutilizacaoV4"};
 
 } // namespace
 

@@ -14,7 +14,7 @@ class TestPki;
 class AuthorityProcess
 {
 public:
-    enum Service { Reception, Query, Event, Status };
+    enum Service { Reception, Query, Event, Status, Voiding };
 
     struct Tls
     {

@@ -9,6 +9,22 @@ using namespace Qt::StringLiterals;
 const QString SampleCte::kHomologationName
     = u"CTE EMITIDO EM AMBIENTE DE HOMOLOGACAO - SEM VALOR FISCAL"_s;
 
+QByteArray SampleVoiding::xml() const
+{
+    const QString id = u"ID35"_s + cnpj + u"57"_s + QString::number(series).rightJustified(3, u'0')
+        + QString::number(first).rightJustified(9, u'0')
+        + QString::number(last).rightJustified(9, u'0');
+    return u"<inutCTe xmlns=\"http://www.portalfiscal.inf.br/cte\" versao=\"4.00\">"
+           "<infInut Id=\"%1\"><tpAmb>2</tpAmb><xServ>INUTILIZAR</xServ><cUF>35</cUF>"
+           "<ano>%2</ano><CNPJ>%3</CNPJ><mod>57</mod><serie>%4</serie><nCTIni>%5</nCTIni>"
+           "<nCTFin>%6</nCTFin><xJust>Numeracao pulada por falha</xJust></infInut></inutCTe>"_s
+               .arg(id, QString::number(year).rightJustified(2, u'0'), cnpj)
+               .arg(series)
+               .arg(first)
+               .arg(last)
+               .toUtf8();
+}
+
 namespace samples {
 
 QString dateTime(const QDateTime &moment)
@@ -123,14 +139,27 @@ QByteArray SampleCancellation::xml() const
     x += u"<eventoCTe xmlns=\"http://www.portalfiscal.inf.br/cte\" versao=\"4.00\">"
          "<infEvento Id=\"%1\"><cOrgao>%2</cOrgao><tpAmb>%3</tpAmb><CNPJ>%4</CNPJ>"
          "<chCTe>%5</chCTe><dhEvento>%6</dhEvento><tpEvento>%7</tpEvento>"
-         "<nSeqEvento>%8</nSeqEvento><detEvento versaoEvento=\"4.00\"><evCancCTe>"
-         "<descEvento>Cancelamento</descEvento><nProt>%9</nProt>"_s
+         "<nSeqEvento>%8</nSeqEvento><detEvento versaoEvento=\"4.00\">"_s
              .arg(id, organ.isEmpty() ? key.left(2) : organ)
              .arg(environment)
              .arg(cnpj, key, samples::dateTime(at), type)
-             .arg(sequence)
-             .arg(protocol);
-    x += u"<xJust>Servico nao realizado por desistencia do cliente</xJust></evCancCTe>"
-         "</detEvento></infEvento></eventoCTe>"_s;
+             .arg(sequence);
+    if (type == u"110110")
+        x += u"<evCCeCTe><descEvento>Carta de Correcao</descEvento><infCorrecao>"
+             "<grupoAlterado>%1</grupoAlterado><campoAlterado>%2</campoAlterado>"
+             "<valorAlterado>Entregar na doca 2</valorAlterado></infCorrecao><xCondUso>A Carta "
+             "de Correcao e disciplinada pelo Art. 58-B do CONVENIO/SINIEF 06/89: Fica "
+             "permitida a utilizacao de carta de correcao, para regularizacao de erro ocorrido "
+             "na emissao de documentos fiscais relativos a prestacao de servico de transporte, "
+             "desde que o erro nao esteja relacionado com: I - as variaveis que determinam o "
+             "valor do imposto tais como: base de calculo, aliquota, diferenca de preco, "
+             "quantidade, valor da prestacao;II - a correcao de dados cadastrais que implique "
+             "mudanca do emitente, tomador, remetente ou do destinatario;III - a data de "
+             "emissao ou de saida.</xCondUso></evCCeCTe>"_s.arg(group, field);
+    else
+        x += u"<evCancCTe><descEvento>Cancelamento</descEvento><nProt>%1</nProt>"
+             "<xJust>Servico nao realizado por desistencia do cliente</xJust></evCancCTe>"_s.arg(
+                 protocol);
+    x += u"</detEvento></infEvento></eventoCTe>"_s;
     return x.toUtf8();
 }

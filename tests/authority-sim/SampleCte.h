@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDate>
 #include <QDateTime>
 #include <QString>
 
@@ -51,6 +52,21 @@ struct SampleCancellation
     QString organ {}; // default: the key's UF
     int environment = 2;
     QString idOverride {};
+    // A correction letter (type 110110) carries one correction of this group and field.
+    QString group = QStringLiteral("compl");
+    QString field = QStringLiteral("xObs");
+
+    QByteArray xml() const;
+};
+
+// A request voiding numbers first to last of a series.
+struct SampleVoiding
+{
+    QString cnpj = QStringLiteral("12345678000195");
+    int year = QDate::currentDate().year() % 100;
+    int series = 1;
+    qint64 first = 1;
+    qint64 last = 1;
 
     QByteArray xml() const;
 };

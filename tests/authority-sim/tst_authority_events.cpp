@@ -24,6 +24,8 @@ private slots:
     void cancellationDeadline_data();
     void cancellationDeadline();
     void serviceStatus();
+    void voiding_data();
+    void voiding();
 
 private:
     // Authorises a fresh document; its key and protocol.
@@ -158,6 +160,10 @@ void TestAuthorityEvents::eventChecks_data()
         {"dated-before-emission", 634},
         {"dated-ten-minutes-ahead", 635},
         {"dated-four-minutes-ahead", 135},
+        {"correction", 135},
+        {"correction-forbidden-field", 681},
+        {"correction-sequence-skipped", 636},
+        {"correction-of-cancelled", 218},
     };
     for (const auto &[name, code] : rows)
         QTest::newRow(name) << QString::fromLatin1(name) << code;
@@ -178,7 +184,7 @@ void TestAuthorityEvents::eventChecks()
     else if (scenario == u"id-composition")
         event.idOverride = u"ID110111"_s + key + u"002"_s;
     else if (scenario == u"event-type-unsupported")
-        event.type = u"110110"_s;
+        event.type = u"110180"_s;
     else if (scenario == u"organ-differs")
         event.organ = u"33"_s;
     else if (scenario == u"sequence-2")
@@ -191,6 +197,15 @@ void TestAuthorityEvents::eventChecks()
         event.at = now.addSecs(10 * 60);
     else if (scenario == u"dated-four-minutes-ahead")
         event.at = now.addSecs(4 * 60);
+    else if (scenario.startsWith(u"correction"))
+        event.type = u"110110"_s;
+    if (scenario == u"correction-forbidden-field") {
+        event.group = u"rem"_s;
+        event.field = u"CNPJ"_s;
+    } else if (scenario == u"correction-sequence-skipped")
+        event.sequence = 2;
+    else if (scenario == u"correction-of-cancelled")
+        QCOMPARE(m_fx->cancel({.key = key, .protocol = protocol}).cstat(), 135);
     else if (scenario == u"unknown-document") {
         SampleCte never;
         never.number = ++m_number;
@@ -219,7 +234,9 @@ void TestAuthorityEvents::eventChecks()
     QCOMPARE(reply.httpStatus, 200);
     QVERIFY2(reply.cstat() == expected, qPrintable(reply.describe()));
     QCOMPARE(validateResult(reply.body, u"retEventoCTe_v4.00.xsd"_s), QString());
-    QCOMPARE(m_fx->query(key).cstat(), expected == 135 ? 101 : 100);
+    const bool cancelled = (expected == 135 && !scenario.startsWith(u"correction"))
+        || scenario == u"correction-of-cancelled";
+    QCOMPARE(m_fx->query(key).cstat(), cancelled ? 101 : 100);
 }
 
 void TestAuthorityEvents::cancellationDeadline_data()
@@ -262,6 +279,53 @@ void TestAuthorityEvents::serviceStatus()
     const auto production
         = m_fx->authority().send(AuthorityProcess::Status, samples::serviceStatusQuery(1));
     QCOMPARE(production.cstat(), 252);
+}
+
+void TestAuthorityEvents::voiding_data()
+{
+    QTest::addColumn<QString>("scenario");
+    QTest::addColumn<int>("expected");
+    const QList<std::pair<const char *, int>> rows = {
+        {"voided", 102},      {"same-range-again", 682}, {"overlapping", 256},
+        {"number-used", 241}, {"range-too-large", 201},  {"first-after-last", 224},
+        {"year-ahead", 471},  {"series-reserved", 670},
+    };
+    for (const auto &[name, code] : rows)
+        QTest::newRow(name) << QString::fromLatin1(name) << code;
+}
+
+void TestAuthorityEvents::voiding()
+{
+    QFETCH(QString, scenario);
+    QFETCH(int, expected);
+    m_number += 20;
+    SampleVoiding request {.first = m_number - 9, .last = m_number};
+    if (scenario == u"same-range-again" || scenario == u"overlapping") {
+        QCOMPARE(m_fx->voidRange(request).cstat(), 102);
+        request.first += scenario == u"overlapping" ? 5 : 0;
+    } else if (scenario == u"number-used") {
+        m_number = request.last - 2;
+        authorise(*m_fx);
+        m_number = request.last;
+    } else if (scenario == u"range-too-large") {
+        request.last = request.first + 10000;
+    } else if (scenario == u"first-after-last") {
+        std::swap(request.first, request.last);
+    } else if (scenario == u"year-ahead") {
+        request.year += 1;
+    } else if (scenario == u"series-reserved") {
+        request.series = 890;
+    }
+    const auto reply = m_fx->voidRange(request);
+    QVERIFY2(reply.cstat() == expected, qPrintable(reply.describe()));
+    QCOMPARE(validateResult(reply.body, u"retInutCTe_v4.00.xsd"_s), QString());
+    // A voided number is answered as such by the status query; the range comes back with the
+    // protocol, also when the same range is asked again.
+    SampleCte inRange;
+    inRange.number = request.last;
+    const bool voided = expected == 102 || expected == 682 || expected == 256;
+    QCOMPARE(m_fx->query(inRange.key()).cstat(), voided ? 102 : 217);
+    QCOMPARE(reply.field("nProt").size(), expected == 102 || expected == 682 ? 15 : 0);
 }
 
 QTEST_GUILESS_MAIN(TestAuthorityEvents)

@@ -8,6 +8,8 @@
 #include "Cli_Dfs88500.h"
 #include "Cli_Dfs88600.h"
 #include "Cli_Dfs88700.h"
+#include "Cli_Dfs88800.h"
+#include "Cli_Dfs88900.h"
 #include "ClientDataSet.h"
 #include "DBGrid.h"
 #include "DBLookupComboBox.h"
@@ -87,7 +89,8 @@ void EditorFixture::endCase()
     for (void (*reset)() :
          {Cli_Dfs88100::ResetUnit, Cli_Dfs88200::ResetUnit, Cli_Dfs88300::ResetUnit,
           Cli_Dfs88400::ResetUnit, Cli_Dfs88500::ResetUnit, Cli_Dfs88600::ResetUnit,
-          Cli_Dfs88700::ResetUnit, Cli_Dfs88000::ResetUnit})
+          Cli_Dfs88700::ResetUnit, Cli_Dfs88800::ResetUnit, Cli_Dfs88900::ResetUnit,
+          Cli_Dfs88000::ResetUnit})
         reset();
     m_sink.reset();
 }

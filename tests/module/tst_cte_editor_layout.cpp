@@ -600,10 +600,11 @@ private slots:
                 after << (a->isSeparator() ? u"-"_s : a->objectName());
             seen = seen || a == m_frm->mnuConfirmar;
         }
-        QCOMPARE(after,
-                 (QStringList {u"-"_s, u"mnuFiltrar"_s, u"-"_s, u"mnuTransCTe"_s,
-                               u"mnuAtualizaLoteCTe"_s, u"mnuCancelaCTe"_s, u"-"_s,
-                               u"mnuEnviaEmailCTe"_s, u"-"_s, u"mnuImprimir"_s}));
+        QCOMPARE(
+            after,
+            (QStringList {u"-"_s, u"mnuFiltrar"_s, u"-"_s, u"mnuTransCTe"_s,
+                          u"mnuAtualizaLoteCTe"_s, u"mnuCancelaCTe"_s, u"mnuCartaCorrecaoCTe"_s,
+                          u"-"_s, u"mnuEnviaEmailCTe"_s, u"-"_s, u"mnuImprimir"_s}));
         QCOMPARE(m_frm->mnuFiltrar->text(), u"Filtrar"_s);
         QCOMPARE(m_frm->mnuAtualizaLoteCTe->text(), u"Atualização do Lote do CT-e"_s);
         QStringList sub;
@@ -624,6 +625,7 @@ private slots:
             {u"sbtAtualizaLoteCTe"_s, u"Atualização da Situação do CT-e"_s},
             {u"sbtFiltro"_s, u"Filtrar Lançamentos"_s},
             {u"sbtCancelaCTe"_s, u"Cancelamento do CT-e"_s},
+            {u"sbtCartaCorrecaoCTe"_s, u"Carta de Correção do CT-e"_s},
             {u"sbtEnviaEmailCTe"_s, u"Envio de E-mail do CT-e"_s},
             {u"spbGeraXML"_s, u"Gerar XML"_s},
             {u"sbtImprimir"_s,
@@ -635,8 +637,8 @@ private slots:
             QCOMPARE(b->toolTip(), hint);
             QCOMPARE(b->parentWidget(), m_frm->panMenu);
         }
-        for (const QString &name :
-             {u"sbtTransCTe"_s, u"sbtCancelaCTe"_s, u"sbtEnviaEmailCTe"_s, u"sbtImprimir"_s})
+        for (const QString &name : {u"sbtTransCTe"_s, u"sbtCancelaCTe"_s, u"sbtCartaCorrecaoCTe"_s,
+                                    u"sbtEnviaEmailCTe"_s, u"sbtImprimir"_s})
             QVERIFY2(!control(name)->isEnabled(), qPrintable(name));
         // The transmission button follows its menu item.
         m_frm->mnuTransCTe->setEnabled(true);

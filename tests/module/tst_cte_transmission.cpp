@@ -10,6 +10,8 @@
 #include "Cli_Dfs88400.h"
 #include "Cli_Dfs88600.h"
 #include "Cli_Dfs88700.h"
+#include "Cli_Dfs88800.h"
+#include "Cli_Dfs88900.h"
 #include "ClientDataSet.h"
 #include "DBEdit.h"
 #include "DBGrid.h"
@@ -27,6 +29,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -35,6 +38,7 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -252,6 +256,78 @@ private slots:
         QVERIFY(Cli_Dfs88000::boModoLeitura);
         QVERIFY(!m_frm->findChild<QAction *>(u"mnuCancelaCTe"_s)->isEnabled());
         QVERIFY(!m_frm->findChild<QAction *>(u"mnuAlterar"_s)->isEnabled());
+    }
+
+    // A correction letter through the dialog (a forbidden field refused, then one sent and
+    // listed with its protocol), and a range voided in the window opened from the host's menu.
+    void correctionLetterAndVoiding()
+    {
+        const qint64 key = demodata::insertCompleteDemoDocument(m_db->db());
+        open(m_server->port());
+        mark(key);
+        QCOMPARE(transmit(), QStringList {u"(none)"_s});
+        QVERIFY(m_frm->findChild<QAction *>(u"mnuCartaCorrecaoCTe"_s)->isEnabled());
+        m_sink->clear();
+        const auto choose = [](TfrmCartaCorrecaoCTe *frm, const QString &group,
+                               const QString &field, const QString &value) {
+            qobject_cast<QComboBox *>(frm->grdCorrecoes->cellWidget(0, 0))->setCurrentText(group);
+            qobject_cast<QComboBox *>(frm->grdCorrecoes->cellWidget(0, 1))->setCurrentText(field);
+            frm->grdCorrecoes->item(0, 2)->setText(value);
+        };
+        bool stayedOpen = false;
+        WhenModal([&](QWidget *w) {
+            auto *frm = qobject_cast<TfrmCartaCorrecaoCTe *>(w);
+            if (!frm) {
+                w->close();
+                return;
+            }
+            choose(frm, u"emit"_s, u"CNPJ"_s, u"09317584000106"_s);
+            frm->sbtConfirma->click();
+            stayedOpen = frm->isVisible();
+            choose(frm, u"compl"_s, u"xObs"_s, u"Entregar na doca 3"_s);
+            frm->sbtConfirma->click();
+        });
+        trigger(u"mnuCartaCorrecaoCTe"_s);
+        QVERIFY(stayedOpen);
+        QCOMPARE(textsOf(TMsgKind::Error).value(0).left(59),
+                 u"O campo CNPJ do grupo emit não pode ser corrigido por carta"_s);
+        const QString protocol
+            = sql(u"SELECT NRPROTOCOLO FROM CTEEVENTO WHERE CDCTE = ? AND TPEVENTO = '110110'"_s,
+                  {key})
+                  .toString();
+        QCOMPARE(protocol.size(), 15);
+        QCOMPARE(textsOf(TMsgKind::Information),
+                 QStringList {
+                     u"Carta de Correção registrada pela SEFAZ. Protocolo %1."_s.arg(protocol)});
+        QStringList listed;
+        WhenModal([&](QWidget *w) {
+            if (auto *frm = qobject_cast<TfrmCartaCorrecaoCTe *>(w))
+                listed << frm->grdCartas->item(0, 1)->text();
+            w->close();
+        });
+        trigger(u"mnuCartaCorrecaoCTe"_s);
+        QCOMPARE(listed, QStringList {protocol});
+
+        m_sink->clear();
+        QString voided;
+        WhenModal([&](QWidget *w) {
+            auto *frm = qobject_cast<TfrmInutilizaCTe *>(w);
+            if (!frm) {
+                w->close();
+                return;
+            }
+            frm->edtNumeroInicial->setText(u"900001"_s);
+            frm->edtNumeroFinal->setText(u"900002"_s);
+            frm->memMotivo->setPlainText(u"Numeracao pulada por falha"_s);
+            frm->sbtConfirma->click();
+            voided = frm->grdInutilizadas->rowCount() > 0 ? frm->grdInutilizadas->item(0, 3)->text()
+                                                          : QString();
+            frm->close();
+        });
+        FrameworkGuard([] { Cli_Dfs88900::CriaInutilizaCTe(); });
+        QCOMPARE(voided, u"900002"_s);
+        QCOMPARE(textsOf(TMsgKind::Information).value(0).left(39),
+                 u"Inutilização homologada pela SEFAZ. Pro"_s);
     }
 
     void batchWindowSettlesMarkedBatches()

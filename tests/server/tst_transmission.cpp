@@ -79,6 +79,18 @@ QList<ResultRow> resultRows(const QVariant &reply)
     return rows;
 }
 
+DataPacket corrections(const QList<QStringList> &rows)
+{
+    DataPacket p;
+    p.fields = {{u"DSGRUPO"_s, contracts::FieldType::String, 20},
+                {u"DSCAMPO"_s, contracts::FieldType::String, 20},
+                {u"DSVALOR"_s, contracts::FieldType::String, 500},
+                {u"NRITEM"_s, contracts::FieldType::String, 2}};
+    for (const QStringList &r : rows)
+        p.rows.append({r.value(0), r.value(1), r.value(2), r.value(3)});
+    return p;
+}
+
 } // namespace
 
 class TestTransmission : public QObject
@@ -103,6 +115,8 @@ private slots:
     void cancellation();
     void cancellationRefused_data();
     void cancellationRefused();
+    void correctionLetters();
+    void voidedRangeIsSkipped();
     void twoTransmissionsSendOnce();
     void authorityDownLeavesTransmitted();
     void certificateProblemsStopEverything_data();
@@ -110,6 +124,9 @@ private slots:
     void dacteOfAnAuthorisedDocument();
 
 private:
+    // xmllint against `schema` and xmlsec1 --verify of the element `idElement`, on `xml`.
+    void checkSignedXml(const QString &name, const QString &xml, const QString &schema,
+                        const QString &idElement);
     QString status(qint64 key);
     QString stored(qint64 key, const QString &column);
     QVariant call(const QString &operation, const QVariantList &args,
@@ -478,25 +495,32 @@ void TestTransmission::cancellation()
     QCOMPARE(stored(key, u"NRPROTOCOLCANC"_s).size(), 15);
 
     // The stored procEventoCTe is valid and its signature holds.
-    const QString path = m_dir.filePath(u"cancel-%1.xml"_s.arg(key));
+    checkSignedXml(u"cancel-%1.xml"_s.arg(key), stored(key, u"DSXMLCANCELAMENTO"_s),
+                   u"procEventoCTe_v4.00.xsd"_s, u"infEvento"_s);
+    // Asked again, the authority answers cancelled with the same event.
+    call(u"ConsSituCte"_s, {QVariant::fromValue(markedList({{key, true}})), u"01"_s, QString()});
+    QCOMPARE(status(key), u"C"_s);
+}
+
+void TestTransmission::checkSignedXml(const QString &name, const QString &xml,
+                                      const QString &schema, const QString &idElement)
+{
+    const QString path = m_dir.filePath(name);
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(stored(key, u"DSXMLCANCELAMENTO"_s).toUtf8());
+    file.write(xml.toUtf8());
     file.close();
     QString output;
     QVERIFY2(RunTool(u"xmllint"_s,
                      {u"--noout"_s, u"--schema"_s,
-                      qEnvironmentVariable("CTE_SCHEMA_DIR") + u"/procEventoCTe_v4.00.xsd"_s, path},
+                      qEnvironmentVariable("CTE_SCHEMA_DIR") + u'/' + schema, path},
                      &output),
              qPrintable(output));
     QVERIFY2(RunTool(u"xmlsec1"_s,
-                     {u"--verify"_s, u"--id-attr:Id"_s, u"infEvento"_s, u"--trusted-pem"_s,
+                     {u"--verify"_s, u"--id-attr:Id"_s, idElement, u"--trusted-pem"_s,
                       m_cert + u".pem"_s, u"--enabled-key-data"_s, u"x509"_s, path},
                      &output),
              qPrintable(output));
-    // Asked again, the authority answers cancelled with the same event.
-    call(u"ConsSituCte"_s, {QVariant::fromValue(markedList({{key, true}})), u"01"_s, QString()});
-    QCOMPARE(status(key), u"C"_s);
 }
 
 void TestTransmission::cancellationRefused_data()
@@ -505,6 +529,7 @@ void TestTransmission::cancellationRefused_data()
     QTest::newRow("protocol-differs") << u"222"_s;
     QTest::newRow("already-cancelled") << u"218"_s;
     QTest::newRow("past-deadline") << u"220"_s;
+    QTest::newRow("corrected") << u"523"_s;
 }
 
 void TestTransmission::cancellationRefused()
@@ -516,6 +541,14 @@ void TestTransmission::cancellationRefused()
     if (code == u"222")
         runSql(m_db->db(), u"UPDATE CTE SET NRPROTOCOLCTE = '135269999999999' WHERE CDCTE = :K"_s,
                {{u":K", key}});
+    else if (code == u"523")
+        QCOMPARE(call(u"CartaCorrecaoCTe"_s,
+                      {QString::number(key),
+                       QVariant::fromValue(
+                           corrections({{u"compl"_s, u"xObs"_s, u"Entregar a tarde"_s}}))})
+                     .toList()
+                     .value(0),
+                 u"S"_s);
     else
         QCOMPARE(fault({u"--key"_s, accessKey, u"reject:"_s + code}), 0);
     const QVariant reply
@@ -524,6 +557,110 @@ void TestTransmission::cancellationRefused()
     QCOMPARE(reply.typeId(), QMetaType::QString);
     QVERIFY2(reply.toString().contains(code + u" - Rejeição"_s), qPrintable(reply.toString()));
     QCOMPARE(status(key), u"A"_s);
+}
+
+// Letters 1 and 2 registered and kept in order; a forbidden field never sent; a document the
+// authority knows cancelled (the local copy says otherwise) refused with the authority's text.
+void TestTransmission::correctionLetters()
+{
+    const qint64 key = demodata::insertCompleteDemoDocument(m_db->db());
+    QCOMPARE(resultRows(transmit(*m_server, {{key, true}})).value(0).sent, u"S"_s);
+    const QString cdCte = QString::number(key);
+    const auto send = [&](const QList<QStringList> &rows) {
+        return call(u"CartaCorrecaoCTe"_s, {cdCte, QVariant::fromValue(corrections(rows))});
+    };
+    const QVariant forbidden = send({{u"rem"_s, u"CNPJ"_s, u"98765432000198"_s}});
+    QCOMPARE(forbidden.typeId(), QMetaType::QString);
+    QVERIFY2(forbidden.toString().contains(u"não pode ser alterado por carta de correção"_s),
+             qPrintable(forbidden.toString()));
+    QVariant reply = send({{u"compl"_s, u"xObs"_s, u"Entregar na doca 3"_s}});
+    QVERIFY2(reply.toList().value(0) == u"S"_s, qPrintable(reply.toString()));
+    reply = send({{u"compl"_s, u"xObs"_s, u"Entregar na doca 4"_s},
+                  {u"ObsCont"_s, u"xTexto"_s, u"Pedido 7781"_s, u"1"_s}});
+    QVERIFY2(reply.toList().value(0) == u"S"_s, qPrintable(reply.toString()));
+    const QString secondProtocol = reply.toList().value(1).toString();
+
+    const QVariantList listed = call(u"GetCartaCorrecaoCTe"_s, {cdCte}).toList();
+    const DataPacket letters = listed.value(1).value<DataPacket>();
+    QCOMPARE(letters.rows.size(), 2);
+    QCOMPARE(letters.rows.at(0).at(0).toLongLong(), 1);
+    QCOMPARE(letters.rows.at(1).at(0).toLongLong(), 2);
+    QCOMPARE(letters.rows.at(1).at(1).toString(), secondProtocol);
+    QCOMPARE(letters.rows.at(1).at(3).toString(),
+             u"compl/xObs = Entregar na doca 4; ObsCont/xTexto[1] = Pedido 7781"_s);
+    // The second letter printed: one page with its protocol and both corrections.
+    const PdfProbe pdf = probePdf(QByteArray::fromBase64(
+        call(u"GerarCartaCorrecaoCTe"_s, {cdCte, u"2"_s}).toList().value(1).toString().toLatin1()));
+    QCOMPARE(pdf.pageSizes.size(), 1);
+    for (const QString &expected : {secondProtocol, u"Entregar na doca 4"_s, u"Pedido 7781"_s,
+                                    u"CARTA DE CORREÇÃO ELETRÔNICA"_s})
+        QVERIFY2(pdf.text.contains(expected), qPrintable(pdf.text));
+    QSqlQuery q = runSql(m_db->db(),
+                         u"SELECT NRSEQEVENTO, DSXMLEVENTO FROM CTEEVENTO WHERE CDCTE = :K "
+                         "AND TPEVENTO = '110110' ORDER BY NRSEQEVENTO"_s,
+                         {{u":K", key}});
+    while (q.next())
+        checkSignedXml(u"cce-%1-%2.xml"_s.arg(key).arg(q.value(0).toInt()), q.value(1).toString(),
+                       u"procEventoCTe_v4.00.xsd"_s, u"infEvento"_s);
+
+    const qint64 cancelled = demodata::insertCompleteDemoDocument(m_db->db());
+    QCOMPARE(resultRows(transmit(*m_server, {{cancelled, true}})).value(0).sent, u"S"_s);
+    QCOMPARE(
+        call(u"CancelaCTe"_s, {QString::number(cancelled), u"Frete desistido"_s}).toList().value(0),
+        u"S"_s);
+    runSql(m_db->db(), u"UPDATE CTE SET IDSTATUSCTE = 'A' WHERE CDCTE = :K"_s,
+           {{u":K", cancelled}});
+    const QVariant refused = call(
+        u"CartaCorrecaoCTe"_s,
+        {QString::number(cancelled),
+         QVariant::fromValue(corrections({{u"compl"_s, u"xObs"_s, u"Entregar na doca 3"_s}}))});
+    QVERIFY2(refused.toString().contains(
+                 u"218 - Rejeição: CTe já está cancelado na base de dados da SEFAZ"_s),
+             qPrintable(refused.toString()));
+}
+
+// A range past the last number voided and kept; the next new document skips it; ranges holding
+// a used or voided number refused before anything is sent.
+void TestTransmission::voidedRangeIsSkipped()
+{
+    const QString series = u"WHERE CDEMPRESA = '01' AND CDMODDOCFISC = '57' AND CDSERIECTE = '1'"_s;
+    const int used = countOf(
+        m_db->db(),
+        u"SELECT MAX(CAST(NRCTE AS BIGINT)) FROM CTE %1 AND IDSTATUSCTE <> 'R'"_s.arg(series));
+    QVERIFY(used > 0);
+    const int top = std::max(
+        countOf(m_db->db(), u"SELECT MAX(CAST(NRCTE AS BIGINT)) FROM CTE %1"_s.arg(series)),
+        countOf(m_db->db(), u"SELECT NRULTIMO FROM CTENUMERACAO %1"_s.arg(series)));
+    const auto voiding = [&](int first, int last) {
+        return call(u"InutilizaCTe"_s,
+                    {u"01"_s, u"244187365112"_s, u"1"_s, QString::number(first),
+                     QString::number(last), u"Numeracao pulada por falha no sistema"_s});
+    };
+    const QVariant usedRange = voiding(used, top + 1);
+    QVERIFY2(usedRange.toString().contains(u"Não enviado: o número %1"_s.arg(used)),
+             qPrintable(usedRange.toString()));
+    const QVariant reply = voiding(top + 1, top + 3);
+    QVERIFY2(reply.toList().value(0) == u"S"_s, qPrintable(reply.toString()));
+    QCOMPARE(reply.toList().value(1).toString().size(), 15);
+    QVERIFY(voiding(top + 3, top + 5).toString().contains(u"já foi inutilizada"_s));
+
+    QSqlQuery q = runSql(m_db->db(),
+                         u"SELECT DSXMLINUTILIZACAO FROM CTEINUTILIZACAO WHERE NRINICIAL = :A"_s,
+                         {{u":A", top + 1}});
+    QVERIFY(q.next());
+    checkSignedXml(u"inut.xml"_s, q.value(0).toString(), u"procInutCTe_v4.00.xsd"_s, u"infInut"_s);
+    q.finish(); // an open statement would keep this connection on the old snapshot
+    const DataPacket listed
+        = call(u"GetInutilizacaoCTe"_s, {u"01"_s}).toList().value(1).value<DataPacket>();
+    QCOMPARE(listed.rows.size(), 1);
+    QCOMPARE(listed.rows.at(0).at(listed.indexOf(u"NRFINAL"_s)).toLongLong(), top + 3);
+
+    const QVariant saved
+        = call(u"AplicaAlteracoes"_s,
+               saveArgs({insertDelta(contracts::cte::documentFields(), {newDocumentValues()})}));
+    QVERIFY2(saved.toList().value(0) == u"S"_s, qPrintable(saved.toString()));
+    QCOMPARE(countOf(m_db->db(), u"SELECT MAX(CAST(NRCTE AS BIGINT)) FROM CTE %1"_s.arg(series)),
+             top + 4);
 }
 
 void TestTransmission::twoTransmissionsSendOnce()

@@ -68,6 +68,7 @@ private slots:
         QTest::newRow("browse-accepted") << dsBrowse << true << false << false << u"A"_s << key
                                          << QStringList {u"mnuAtualizaLoteCTe"_s,
                                                          u"mnuCancelaCTe"_s,
+                                                         u"mnuCartaCorrecaoCTe"_s,
                                                          u"mnuEnviaEmailCTe"_s,
                                                          u"mnuEnviaEmailCTeSeleBotao"_s,
                                                          u"mnuEnviaEmailCTeSeleMenu"_s,
