@@ -15,6 +15,7 @@
 
 #include <QFile>
 #include <QProcessEnvironment>
+#include <QRegularExpression>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
@@ -660,6 +661,10 @@ void TestTransmission::dacteOfAnAuthorisedDocument()
         QVERIFY2(pdf.text.contains(expected), qPrintable(expected));
     QVERIFY2(pdf.codes.contains(u"Code128:"_s + accessKey), qPrintable(pdf.codes.join(u' ')));
     QVERIFY2(pdf.codes.contains(u"QRCode:"_s + qr), qPrintable(pdf.codes.join(u' ')));
+    // Both faces travel with the file, cut to what is printed.
+    QCOMPARE(
+        pdf.fonts.filter(QRegularExpression(u"^[A-Z]{6}\\+DejaVuSans(-Bold)? yes yes$"_s)).size(),
+        2);
 }
 
 QTEST_GUILESS_MAIN(TestTransmission)
