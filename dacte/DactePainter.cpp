@@ -200,6 +200,8 @@ public:
     void reserved();
     // Across the middle of `area` (millimetres), the largest free space of the page.
     void homologation(double top, double height);
+    // Across the middle of the page, above everything.
+    void cancelled();
 
     const Metrics &m;
     Sheet s;
@@ -556,7 +558,22 @@ void Page::homologation(double top, double height)
            Qt::AlignCenter, QColor(200, 0, 0, 170));
 }
 
+void Page::cancelled()
+{
+    if (!isCancelled(d))
+        return;
+    const double h = m.pageH - 2 * kMargin;
+    s.text(s.r(0, h / 2 - 15, W, 30), msg("CANCELADO"), {Face::Bold, 72}, Qt::AlignCenter,
+           QColor(200, 0, 0, 110));
+}
+
 } // namespace
+
+bool isCancelled(const DacteData &data)
+{
+    const QString status = data.value(u"InfProt"_s, u"cStat"_s);
+    return status == u"101" || status == u"135";
+}
 
 bool isLandscape(const DacteData &data)
 {
@@ -606,6 +623,7 @@ void drawPage(Canvas &canvas, const DacteData &data, int page)
         p.documents(first, continuationDocumentsHeight(p.m), true);
         p.homologation(top, continuationDocumentsHeight(p.m));
     }
+    p.cancelled();
 }
 
 } // namespace dacte

@@ -12,6 +12,9 @@ class Canvas;
 // A4, portrait or landscape as the document asks (tpImp "2" is landscape). A painter's device
 // must have that page size and orientation; the drawing keeps its own margins.
 bool isLandscape(const DacteData &data);
+// A cancelled document: its protocol's set carries the cancellation's status (101, or 135 for the
+// cancellation event).
+bool isCancelled(const DacteData &data);
 // The pages the document takes: one, plus continuation pages for a long document list.
 int pageCount(const DacteData &data);
 // Draws page `page` (0-based) on a canvas in millimetres.
