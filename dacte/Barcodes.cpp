@@ -1,15 +1,36 @@
 #include "Barcodes.h"
 
-#include <QPainter>
-#include <QPainterPath>
+#include "Canvas.h"
 
 #include <zint.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace dacte {
 
 namespace {
+
+// Adjacent dark modules of one row as one rectangle: a QR code's page stream is a third as long.
+QList<QRectF> mergedRows(QList<QRectF> rects)
+{
+    std::sort(rects.begin(), rects.end(), [](const QRectF &a, const QRectF &b) {
+        return a.y() != b.y() ? a.y() < b.y() : a.x() < b.x();
+    });
+    QList<QRectF> out;
+    for (const QRectF &r : rects) {
+        if (!out.isEmpty()) {
+            QRectF &last = out.last();
+            if (qFuzzyCompare(last.y(), r.y()) && qFuzzyCompare(last.height(), r.height())
+                && qAbs(last.right() - r.left()) < 1e-6) {
+                last.setRight(r.right());
+                continue;
+            }
+        }
+        out.append(r);
+    }
+    return out;
+}
 
 Symbol encode(int symbology, int option1, const QByteArray &data)
 {
@@ -38,6 +59,7 @@ Symbol encode(int symbology, int option1, const QByteArray &data)
     for (QRectF &r : out.dark)
         r.translate(-bounds.topLeft());
     out.size = bounds.size();
+    out.dark = mergedRows(std::move(out.dark));
     return out;
 }
 
@@ -53,7 +75,7 @@ Symbol qrCode(const QByteArray &data)
     return encode(BARCODE_QRCODE, 2, data);
 }
 
-void drawSymbol(QPainter &painter, const Symbol &symbol, const QRectF &target, bool keepAspect)
+void drawSymbol(Canvas &canvas, const Symbol &symbol, const QRectF &target, bool keepAspect)
 {
     if (symbol.isNull() || symbol.size.isEmpty())
         return;
@@ -65,15 +87,12 @@ void drawSymbol(QPainter &painter, const Symbol &symbol, const QRectF &target, b
         origin += QPointF((target.width() - symbol.size.width() * sx) / 2,
                           (target.height() - symbol.size.height() * sy) / 2);
     }
-    QPainterPath path;
-    path.setFillRule(Qt::WindingFill);
+    QList<QRectF> rects;
+    rects.reserve(symbol.dark.size());
     for (const QRectF &r : symbol.dark)
-        path.addRect(origin.x() + r.x() * sx, origin.y() + r.y() * sy, r.width() * sx,
-                     r.height() * sy);
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.fillPath(path, Qt::black);
-    painter.restore();
+        rects.append(QRectF(origin.x() + r.x() * sx, origin.y() + r.y() * sy, r.width() * sx,
+                            r.height() * sy));
+    canvas.fillRects(rects, Qt::black);
 }
 
 } // namespace dacte

@@ -4,9 +4,9 @@
 #include <QList>
 #include <QRectF>
 
-class QPainter;
-
 namespace dacte {
+
+class Canvas;
 
 // A symbol encoded by zint as dark rectangles in its own units (origin top left).
 struct Symbol
@@ -21,7 +21,8 @@ Symbol code128(const QByteArray &data);
 // QR code of `data`, error correction level M.
 Symbol qrCode(const QByteArray &data);
 
-// Fills `target` with the symbol; with keepAspect the symbol is centred at its own proportions.
-void drawSymbol(QPainter &painter, const Symbol &symbol, const QRectF &target, bool keepAspect);
+// Fills `target` (millimetres) with the symbol; with keepAspect the symbol is centred at its own
+// proportions.
+void drawSymbol(Canvas &canvas, const Symbol &symbol, const QRectF &target, bool keepAspect);
 
 } // namespace dacte

@@ -3,13 +3,11 @@
 #include "Barcodes.h"
 #include "DacteMessages.h"
 #include "DacteSummary.h"
+#include "PainterCanvas.h"
+#include "TextLayout.h"
 
 #include <QDateTime>
-#include <QFont>
-#include <QFontMetricsF>
 #include <QLocale>
-#include <QPaintDevice>
-#include <QPainter>
 #include <QRegularExpression>
 
 using namespace Qt::StringLiterals;
@@ -126,95 +124,64 @@ QList<DocumentLine> documentLines(const DacteData &d)
     return lines;
 }
 
-// Millimetres on the device, and the boxes and texts of the form.
+// The boxes and texts of the form, in millimetres inside the margins.
 class Sheet
 {
 public:
-    Sheet(QPainter &p, const Metrics &m)
-        : m_p(p)
+    Sheet(Canvas &c, const Metrics &m)
+        : m_c(c)
         , m_m(m)
-    {
-        const QPaintDevice *dev = p.device();
-        // The device is the page: its width in pixels over the page's millimetres.
-        m_scale = double(dev->width()) / m.pageW;
-        // Unhinted: hinting is for screens and only costs on paper and in the PDF.
-        m_label = QFont(u"DejaVu Sans"_s);
-        m_label.setHintingPreference(QFont::PreferNoHinting);
-        m_label.setPointSizeF(4.6);
-        m_value = m_label;
-        m_value.setPointSizeF(6.6);
-        m_bold = m_value;
-        m_bold.setBold(true);
-        m_big = m_bold;
-        m_big.setPointSizeF(11);
-        m_small = m_value;
-        m_small.setPointSizeF(5.6);
-        m_pen = QPen(Qt::black, 0.2 * m_scale);
-        m_p.setPen(m_pen);
-    }
+    { }
 
     double width() const { return m_m.pageW - 2 * kMargin; }
-    QRectF r(double x, double y, double w, double h) const
+    static QRectF r(double x, double y, double w, double h)
     {
-        return {(kMargin + x) * m_scale, (kMargin + y) * m_scale, w * m_scale, h * m_scale};
+        return {kMargin + x, kMargin + y, w, h};
     }
-    void box(double x, double y, double w, double h)
+    void box(double x, double y, double w, double h) { m_c.strokeRect(r(x, y, w, h), kLine); }
+    void text(const QRectF &rect, const QString &s, const TextStyle &style, int flags,
+              const QColor &colour = Qt::black)
     {
-        m_p.setPen(m_pen);
-        m_p.setBrush(Qt::NoBrush);
-        m_p.drawRect(r(x, y, w, h));
-    }
-    void text(const QRectF &rect, const QString &s, const QFont &font, int flags)
-    {
-        m_p.setFont(font);
-        m_p.setPen(Qt::black);
-        if (flags & Qt::TextWordWrap) {
-            m_p.drawText(rect, flags, s);
-            return;
-        }
-        const QFontMetricsF fm(font, m_p.device());
-        m_p.drawText(rect, flags, fm.elidedText(s, Qt::ElideRight, rect.width()));
+        for (const PlacedLine &l : layoutText(rect, s, style, flags))
+            m_c.drawText(l.origin, l.text, style, colour);
     }
     // A box with its caption above and its value below.
     void field(double x, double y, double w, double h, const QString &caption, const QString &value,
                int align = Qt::AlignLeft, bool bold = false)
     {
         box(x, y, w, h);
-        text(r(x + 0.6, y + 0.3, w - 1.2, 2.2), caption, m_label, Qt::AlignLeft | Qt::AlignTop);
-        text(r(x + 0.6, y + 2.4, w - 1.2, h - 2.6), value, bold ? m_bold : m_value,
+        text(r(x + 0.6, y + 0.3, w - 1.2, 2.2), caption, label(), Qt::AlignLeft | Qt::AlignTop);
+        text(r(x + 0.6, y + 2.4, w - 1.2, h - 2.6), value, bold ? this->bold() : this->value(),
              align | Qt::AlignVCenter);
     }
     // A block's title bar across `w`.
     void title(double x, double y, double w, const QString &caption)
     {
         const QRectF t = r(x, y, w, kTitle);
-        m_p.fillRect(t, QColor(225, 225, 225));
-        m_p.setPen(m_pen);
-        m_p.drawRect(t);
-        text(t, caption, m_label, Qt::AlignCenter);
+        m_c.fillRect(t, QColor(225, 225, 225));
+        m_c.strokeRect(t, kLine);
+        text(t, caption, label(), Qt::AlignCenter);
     }
-    QPainter &painter() { return m_p; }
-    const QFont &label() const { return m_label; }
-    const QFont &value() const { return m_value; }
-    const QFont &bold() const { return m_bold; }
-    const QFont &big() const { return m_big; }
-    const QFont &small() const { return m_small; }
+    Canvas &canvas() { return m_c; }
+    static TextStyle label() { return {Face::Regular, 4.6}; }
+    static TextStyle value() { return {Face::Regular, 6.6}; }
+    static TextStyle bold() { return {Face::Bold, 6.6}; }
+    static TextStyle big() { return {Face::Bold, 11}; }
+    static TextStyle small() { return {Face::Regular, 5.6}; }
 
 private:
-    QPainter &m_p;
+    static constexpr double kLine = 0.2;
+    Canvas &m_c;
     const Metrics &m_m;
-    double m_scale = 1;
-    QFont m_label, m_value, m_bold, m_big, m_small;
-    QPen m_pen;
 };
 
 // The page as drawn: the blocks in order from the top, `y` the next free line.
 class Page
 {
 public:
-    Page(QPainter &p, const DacteData &data, int number)
+    Page(Canvas &c, const DacteData &data, int number)
         : m(isLandscape(data) ? kLandscape : kPortrait)
-        , s(p, m)
+        , s(c, m)
         , d(data)
         , page(number)
         , W(s.width())
@@ -233,6 +200,8 @@ public:
     void reserved();
     // Across the middle of `area` (millimetres), the largest free space of the page.
     void homologation(double top, double height);
+    // Across the middle of the page, above everything.
+    void cancelled();
 
     const Metrics &m;
     Sheet s;
@@ -292,7 +261,7 @@ void Page::header(int pages)
             dateTime(d.value(u"Ide"_s, u"dhEmi"_s)), Qt::AlignCenter);
     const QString key = d.value(u"InfProt"_s, u"chCTe"_s);
     s.box(xKey, y + 6, wKey, h - 6);
-    drawSymbol(s.painter(), code128(key.toLatin1()), s.r(xKey + 3, y + 7, wKey - 6, h - 16), false);
+    drawSymbol(s.canvas(), code128(key.toLatin1()), s.r(xKey + 3, y + 7, wKey - 6, h - 16), false);
     s.field(xKey, y + h - 9, wKey, 5, msg("CHAVE"), keyGroups(key), Qt::AlignCenter, true);
     s.text(s.r(xKey + 1, y + h - 4, wKey - 2, 4), msg("CONSULTA"), s.label(),
            Qt::AlignCenter | Qt::TextWordWrap);
@@ -326,7 +295,7 @@ void Page::identification()
             ide("UFFim") + u" - "_s + ide("xMunFim"));
     s.box(wLeft, y, qr, h);
     // 10 % quiet zone around the symbol.
-    drawSymbol(s.painter(), qrCode(ide("qrCodCTe").toUtf8()),
+    drawSymbol(s.canvas(), qrCode(ide("qrCodCTe").toUtf8()),
                s.r(wLeft + qr * 0.1, y + qr * 0.1, qr * 0.8, qr * 0.8), true);
     y += h;
 }
@@ -559,11 +528,11 @@ void Page::notes()
     if (const QString fisco = d.value(u"ICMS"_s, u"infAdFisco"_s); !fisco.isEmpty())
         parts << fisco;
     s.box(0, y + kTitle, W, m.notes - kTitle);
-    s.painter().save();
+    s.canvas().save();
     const QRectF area = s.r(1, y + kTitle + 0.5, W - 2, m.notes - kTitle - 1);
-    s.painter().setClipRect(area);
+    s.canvas().clip(area);
     s.text(area, parts.join(u" | "_s), s.value(), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap);
-    s.painter().restore();
+    s.canvas().restore();
     y += m.notes;
 }
 
@@ -585,18 +554,26 @@ void Page::homologation(double top, double height)
 {
     if (d.value(u"Ide"_s, u"tpAmb"_s) != u"2")
         return;
-    QFont f = s.big();
-    f.setPointSizeF(15);
-    QPainter &p = s.painter();
-    p.save();
-    p.setFont(f);
-    p.setPen(QColor(200, 0, 0, 170));
-    const QRectF band = s.r(0, top + height / 2 - 5, W, 10);
-    p.drawText(band, Qt::AlignCenter, msg("HOMOLOGACAO"));
-    p.restore();
+    s.text(s.r(0, top + height / 2 - 5, W, 10), msg("HOMOLOGACAO"), {Face::Bold, 15},
+           Qt::AlignCenter, QColor(200, 0, 0, 170));
+}
+
+void Page::cancelled()
+{
+    if (!isCancelled(d))
+        return;
+    const double h = m.pageH - 2 * kMargin;
+    s.text(s.r(0, h / 2 - 15, W, 30), msg("CANCELADO"), {Face::Bold, 72}, Qt::AlignCenter,
+           QColor(200, 0, 0, 110));
 }
 
 } // namespace
+
+bool isCancelled(const DacteData &data)
+{
+    const QString status = data.value(u"InfProt"_s, u"cStat"_s);
+    return status == u"101" || status == u"135";
+}
 
 bool isLandscape(const DacteData &data)
 {
@@ -617,8 +594,14 @@ int pageCount(const DacteData &data)
 
 void drawPage(QPainter &painter, const DacteData &data, int page)
 {
+    PainterCanvas canvas(painter, isLandscape(data) ? kLandscape.pageW : kPortrait.pageW);
+    drawPage(canvas, data, page);
+}
+
+void drawPage(Canvas &canvas, const DacteData &data, int page)
+{
     const int pages = pageCount(data);
-    Page p(painter, data, page);
+    Page p(canvas, data, page);
     p.header(pages);
     if (page == 0) {
         p.identification();
@@ -640,6 +623,7 @@ void drawPage(QPainter &painter, const DacteData &data, int page)
         p.documents(first, continuationDocumentsHeight(p.m), true);
         p.homologation(top, continuationDocumentsHeight(p.m));
     }
+    p.cancelled();
 }
 
 } // namespace dacte

@@ -33,10 +33,11 @@ bool hasDacte(const QString &status)
 
 std::optional<DacteSource> loadDacteSource(const QSqlDatabase &db, qint64 cdCte)
 {
-    QSqlQuery q = runSql(db,
-                         u"SELECT IDSTATUSCTE, NRACESSOCTE, DSXMLCTE, DSXMLPROTOCOLO FROM CTE "
-                         "WHERE CDCTE = :K"_s,
-                         {{u":K", cdCte}});
+    QSqlQuery q
+        = runSql(db,
+                 u"SELECT IDSTATUSCTE, NRACESSOCTE, DSXMLCTE, DSXMLPROTOCOLO, CDSTATUSCTE FROM CTE "
+                 "WHERE CDCTE = :K"_s,
+                 {{u":K", cdCte}});
     if (!q.next())
         return std::nullopt;
     DacteSource source;
@@ -45,5 +46,13 @@ std::optional<DacteSource> loadDacteSource(const QSqlDatabase &db, qint64 cdCte)
     const QByteArray xml = q.value(2).toString().toUtf8();
     if (!xml.isEmpty())
         source.data = dacte::readDacteXml(xml, q.value(3).toString().toUtf8(), double(cdCte));
+    // The stored protocol is the authorisation's; a cancelled document's DACTE must say it is
+    // cancelled, on the PDF and in the report window alike, so its protocol set carries the
+    // cancellation's status (135 by the event, 101 by the status query).
+    QList<dacte::Row> &protocol = source.data.sets[u"InfProt"_s];
+    if (source.status == u"C" && !protocol.isEmpty()) {
+        const QString code = q.value(4).toString().trimmed();
+        protocol.first().insert(u"cStat"_s, code == u"135" ? code : u"101"_s);
+    }
     return source;
 }

@@ -15,6 +15,7 @@
 
 #include <QFile>
 #include <QProcessEnvironment>
+#include <QRegularExpression>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
@@ -121,6 +122,7 @@ private slots:
     void authorityDownLeavesTransmitted();
     void certificateProblemsStopEverything_data();
     void certificateProblemsStopEverything();
+    void dacteOfAnAuthorisedDocument_data();
     void dacteOfAnAuthorisedDocument();
 
 private:
@@ -745,13 +747,28 @@ void TestTransmission::certificateProblemsStopEverything()
     QCOMPARE(status(key), u"P"_s);
 }
 
+void TestTransmission::dacteOfAnAuthorisedDocument_data()
+{
+    QTest::addColumn<bool>("cancelled");
+    QTest::newRow("accepted") << false;
+    QTest::newRow("cancelled") << true;
+}
+
 // The DACTE of a document the stand-in authorised: its report data, and its PDF as a person and a
 // scanner read it; a pending document in the same request gets a return-detail row, not a PDF.
+// A cancelled document's DACTE says so.
 void TestTransmission::dacteOfAnAuthorisedDocument()
 {
+    QFETCH(bool, cancelled);
     const qint64 key = demodata::insertCompleteDemoDocument(m_db->db());
     const qint64 pending = demodata::insertCompleteDemoDocument(m_db->db());
     QCOMPARE(resultRows(transmit(*m_server, {{key, true}})).value(0).sent, u"S"_s);
+    if (cancelled)
+        QCOMPARE(call(u"CancelaCTe"_s, {QString::number(key), u"Frete desistido"_s})
+                     .toList()
+                     .value(0)
+                     .toString(),
+                 u"S"_s);
     const QString token = testerLogin(m_server->port());
 
     const QVariantList prepared
@@ -797,6 +814,11 @@ void TestTransmission::dacteOfAnAuthorisedDocument()
         QVERIFY2(pdf.text.contains(expected), qPrintable(expected));
     QVERIFY2(pdf.codes.contains(u"Code128:"_s + accessKey), qPrintable(pdf.codes.join(u' ')));
     QVERIFY2(pdf.codes.contains(u"QRCode:"_s + qr), qPrintable(pdf.codes.join(u' ')));
+    QCOMPARE(pdf.text.contains(u"CANCELADO"_s), cancelled);
+    // Both faces travel with the file, cut to what is printed.
+    QCOMPARE(
+        pdf.fonts.filter(QRegularExpression(u"^[A-Z]{6}\\+DejaVuSans(-Bold)? yes yes$"_s)).size(),
+        2);
 }
 
 QTEST_GUILESS_MAIN(TestTransmission)

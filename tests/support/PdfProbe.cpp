@@ -10,16 +10,41 @@
 #include <quazip.h>
 #include <quazipfile.h>
 
-PdfProbe probePdf(const QByteArray &pdf)
+namespace {
+
+std::unique_ptr<Poppler::Document> load(const QByteArray &pdf)
 {
-    PdfProbe probe;
-    const std::unique_ptr<Poppler::Document> doc = Poppler::Document::loadFromData(pdf);
+    std::unique_ptr<Poppler::Document> doc = Poppler::Document::loadFromData(pdf);
     if (!doc || doc->isLocked())
-        return probe;
-    probe.loaded = true;
+        return {};
     // As a viewer shows it: without smoothing the thin bars merge at 200 dpi.
     doc->setRenderHint(Poppler::Document::Antialiasing);
     doc->setRenderHint(Poppler::Document::TextAntialiasing);
+    return doc;
+}
+
+} // namespace
+
+QImage pdfPageImage(const QByteArray &pdf, int page, double dpi)
+{
+    const std::unique_ptr<Poppler::Document> doc = load(pdf);
+    const std::unique_ptr<Poppler::Page> p = doc ? doc->page(page) : nullptr;
+    return p ? p->renderToImage(dpi, dpi) : QImage();
+}
+
+PdfProbe probePdf(const QByteArray &pdf)
+{
+    PdfProbe probe;
+    const std::unique_ptr<Poppler::Document> doc = load(pdf);
+    if (!doc)
+        return probe;
+    probe.loaded = true;
+    const auto yesNo = [](bool b) {
+        return b ? QStringLiteral("yes") : QStringLiteral("no");
+    };
+    for (const Poppler::FontInfo &f : doc->fonts())
+        probe.fonts << f.name() + QLatin1Char(' ') + yesNo(f.isEmbedded()) + QLatin1Char(' ')
+                + yesNo(f.isSubset());
     for (int i = 0; i < doc->numPages(); ++i) {
         const std::unique_ptr<Poppler::Page> page = doc->page(i);
         probe.pageSizes.append(page->pageSizeF());

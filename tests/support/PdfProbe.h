@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QImage>
 #include <QSizeF>
 #include <QStringList>
 
@@ -13,8 +14,11 @@ struct PdfProbe
     QString text;
     QStringList codes;
     QList<QSizeF> pageSizes; // points
+    QStringList fonts; // "name embedded subset", embedded and subset "yes" or "no"
 };
 PdfProbe probePdf(const QByteArray &pdf);
+// Page `page` of `pdf` as a viewer shows it at `dpi` (null when it cannot be read).
+QImage pdfPageImage(const QByteArray &pdf, int page, double dpi);
 
 // The entries of a ZIP archive by name.
 QHash<QString, QByteArray> zipEntries(const QByteArray &zip);
