@@ -62,6 +62,9 @@ const QList<OperationSignature> &operationSignatures()
         {u"GetAtualizaLoteCTe"_s, {}},
         {u"AtualizaLoteCTe"_s, {A::Packet, A::Text}},
         {u"CancelaCTe"_s, {A::Text, A::Text}},
+        {u"EnviaEmailCTe"_s, {A::Number, A::Text}},
+        {u"EnviaEmailPendenteCTe"_s, {A::Packet, A::Text}},
+        {u"GeraXML"_s, {A::Packet}},
     };
     return list;
 }

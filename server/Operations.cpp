@@ -23,6 +23,9 @@ Operation findServerOperation(const QString &name)
         {u"GetAtualizaLoteCTe"_s, GetAtualizaLoteCTe},
         {u"AtualizaLoteCTe"_s, AtualizaLoteCTe},
         {u"CancelaCTe"_s, CancelaCTe},
+        {u"EnviaEmailCTe"_s, EnviaEmailCTe},
+        {u"EnviaEmailPendenteCTe"_s, EnviaEmailPendenteCTe},
+        {u"GeraXML"_s, GeraXML},
     };
     return operations.value(name);
 }

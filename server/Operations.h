@@ -41,6 +41,10 @@ QVariant GetAtualizaLoteCTe(CallContext &ctx, const Args &args);
 QVariant AtualizaLoteCTe(CallContext &ctx, const Args &args);
 // Cancellation of an accepted document.
 QVariant CancelaCTe(CallContext &ctx, const Args &args);
+// E-mail of accepted documents to their parties, and their authorised XML.
+QVariant EnviaEmailCTe(CallContext &ctx, const Args &args);
+QVariant EnviaEmailPendenteCTe(CallContext &ctx, const Args &args);
+QVariant GeraXML(CallContext &ctx, const Args &args);
 
 // The DACTE: its report's data sets and its PDF files.
 QVariant PreparaDACTe(CallContext &ctx, const Args &args);

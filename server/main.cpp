@@ -3,6 +3,7 @@
 #include "DemoData.h"
 #include "Health.h"
 #include "HttpFront.h"
+#include "MailSettings.h"
 #include "Operations.h"
 #include "RpcServer.h"
 #include "Schema.h"
@@ -192,8 +193,8 @@ int main(int argc, char *argv[])
         u"Carrega os dados de demonstração do servidor (sobre os do cte-db) e termina"_s);
     const QCommandLineOption settingsOption(
         u"settings"_s,
-        u"Arquivo de configuração da transmissão (certificado, SEFAZ, schemas; "
-        "docs/transmission.md)"_s,
+        u"Arquivo de configuração da transmissão (certificado, SEFAZ, schemas, "
+        "e-mail; docs/transmission.md)"_s,
         u"FILE"_s);
     const QCommandLineOption demoCertificateOption(
         u"demo-certificate"_s,
@@ -263,6 +264,12 @@ int main(int argc, char *argv[])
             return 2;
         }
         setTransmissionSettings(settings);
+        const MailSettings mail = readMailSettings(parser.value(settingsOption), &error);
+        if (!error.isEmpty()) {
+            std::fprintf(stderr, "cte-server: settings: %s\n", qUtf8Printable(error));
+            return 2;
+        }
+        setMailSettings(mail);
     }
     try {
         schema::createOrUpgrade(workerDatabase());

@@ -70,6 +70,12 @@ JUSTIFICATIVA_LONGA|O motivo do cancelamento deve ter no máximo 255 caracteres 
 JUSTIFICATIVA_QUEBRA|O motivo do cancelamento não pode ter quebras de linha.
 JUSTIFICATIVA_CARACTERES|O motivo do cancelamento não pode começar nem terminar com espaços, ter espaços repetidos ou caracteres que a SEFAZ não aceita.
 EMITENTE_SEM_PARAMETROS|Parâmetros de CT-e do estabelecimento %1 não cadastrados (RNTRC e regime tributário).
+XML_LISTA_INVALIDA|Lista de conhecimentos inválida: é necessário o campo CDCTE.
+XML_NAO_ENCONTRADO|Conhecimento %1 não encontrado.
+XML_SITUACAO|XML não gerado: o conhecimento %1 está com a situação "%2"; só um conhecimento aceito ou cancelado tem XML autorizado.
+XML_SEM_AUTORIZADO|XML não gerado: o conhecimento %1 não tem o XML autorizado e o protocolo gravados.
+XML_GERADO|XML do conhecimento com o protocolo de autorização.
+XML_EVENTO_GERADO|XML do evento de cancelamento com o seu registro.
 )";
 } // namespace
 

@@ -7,6 +7,7 @@
 #include "ChildProcess.h"
 #include "DemoData.h"
 #include "IssuerClock.h"
+#include "MailSink.h"
 #include "PdfProbe.h"
 #include "RpcProtocol.h"
 #include "ServerHarness.h"
@@ -15,7 +16,9 @@
 
 #include <QFile>
 #include <QProcessEnvironment>
+#include <QRegularExpression>
 #include <QSqlQuery>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -108,6 +111,10 @@ private slots:
     void certificateProblemsStopEverything_data();
     void certificateProblemsStopEverything();
     void dacteOfAnAuthorisedDocument();
+    void emailAndXmlOfAnAuthorisedDocument();
+    void emailNotSent_data();
+    void emailNotSent();
+    void pendingEmailsInCodeOrder();
 
 private:
     QString status(qint64 key);
@@ -120,12 +127,16 @@ private:
                           const QString &passwordFile, const QString &more = {});
     QVariant transmit(ServerProcess &server, const QList<std::pair<qint64, bool>> &documents,
                       const QString &registration = u"244187365112"_s);
+    qint64 authorisedDocument();
+    // The [mail] settings of an SMTP server on `port`.
+    static QString mailSettings(int port, const QString &more = {});
 
     QTemporaryDir m_dir;
     std::unique_ptr<TestDatabase> m_db;
     std::unique_ptr<AuthorityProcess> m_authority;
     std::unique_ptr<AuthorityProcess> m_tlsAuthority;
     std::unique_ptr<ServerProcess> m_server;
+    std::unique_ptr<MailSinkProcess> m_sink;
     QString m_cert;
 };
 
@@ -137,8 +148,11 @@ void TestTransmission::initTestCase()
     m_authority
         = AuthorityProcess::forDemoIssuer(m_dir.filePath(u"authority"_s), m_cert + u".pem"_s);
     QVERIFY2(m_authority && m_authority->port() > 0, "authority-sim did not start");
-    const QString settings = writeSettings(u"ok"_s, receptionUrl(m_authority->port()),
-                                           m_cert + u".p12"_s, m_cert + u".password"_s);
+    m_sink = std::make_unique<MailSinkProcess>();
+    QVERIFY(m_sink->port() > 0);
+    const QString settings
+        = writeSettings(u"ok"_s, receptionUrl(m_authority->port()), m_cert + u".p12"_s,
+                        m_cert + u".password"_s, mailSettings(m_sink->port()));
     m_server = std::make_unique<ServerProcess>(
         m_db->connectionString(), QStringList {u"--settings"_s, settings}, utcServer());
     QVERIFY(m_server->port() > 0);
@@ -660,6 +674,195 @@ void TestTransmission::dacteOfAnAuthorisedDocument()
         QVERIFY2(pdf.text.contains(expected), qPrintable(expected));
     QVERIFY2(pdf.codes.contains(u"Code128:"_s + accessKey), qPrintable(pdf.codes.join(u' ')));
     QVERIFY2(pdf.codes.contains(u"QRCode:"_s + qr), qPrintable(pdf.codes.join(u' ')));
+}
+
+qint64 TestTransmission::authorisedDocument()
+{
+    const qint64 key = demodata::insertCompleteDemoDocument(m_db->db());
+    const QList<ResultRow> rows = resultRows(transmit(*m_server, {{key, true}}));
+    return rows.value(0).sent == u"S" ? key : -1;
+}
+
+QString TestTransmission::mailSettings(int port, const QString &more)
+{
+    return u"[mail]\nserver=127.0.0.1\nport=%1\nsecurity=none\nfrom=cte@serraazul.test\n"
+           "timeoutMs=2000\n%2"_s.arg(port)
+               .arg(more);
+}
+
+// The parties get one message with the cteProc (the same bytes GeraXML answers, valid against
+// its schema) and the DACTE; once cancelled, the cancellation event too.
+void TestTransmission::emailAndXmlOfAnAuthorisedDocument()
+{
+    const qint64 key = authorisedDocument();
+    QVERIFY(key > 0);
+    const qsizetype before = m_sink->messages().size();
+    QCOMPARE(call(u"EnviaEmailCTe"_s, {double(key), u"0001"_s}).toList().value(0).toString(),
+             u"S"_s);
+    QCOMPARE(stored(key, u"IDEMAILCTE"_s), u"E"_s);
+    QCOMPARE(m_sink->messages().size(), before + 1);
+    const QByteArray message = m_sink->messages().constLast();
+    static const QRegularExpression date(
+        u"^\\w{3}, \\d{2} \\w{3} \\d{4} \\d{2}:\\d{2}:\\d{2} [+-]\\d{4}$"_s);
+    QVERIFY2(date.match(QString::fromLatin1(mailHeader(message, "Date"))).hasMatch(),
+             mailHeader(message, "Date").constData());
+    QVERIFY(mailHeader(message, "Message-ID").endsWith("@serraazul.test>"));
+    const QString number = stored(key, u"NRCTE"_s).trimmed();
+    QCOMPARE(decodedHeaderText(mailHeader(message, "Subject")),
+             u"CT-e nº %1 série 1 - TRANSPORTES SERRA AZUL LTDA"_s.arg(number));
+    const QByteArray to = mailHeader(message, "To");
+    QVERIFY2(to.contains("<compras@metalvale.com.br>") && to.contains("<nfe@boamesa.com.br>"),
+             to.constData());
+
+    const QVariantList xml
+        = call(u"GeraXML"_s, {QVariant::fromValue(markedList({{key, true}}))}).toList();
+    const QList<ResultRow> rows = resultRows(xml);
+    QCOMPARE(rows.size(), 1);
+    const QString accessKey = stored(key, u"NRACESSOCTE"_s);
+    const DataPacket packet = xml.value(1).value<DataPacket>();
+    QCOMPARE(packet.rows.at(0).at(packet.indexOf(u"DSNOMEARQXML"_s)).toString(),
+             accessKey + u"-procCTe.xml"_s);
+    const QList<MailPart> parts = mailParts(message);
+    QCOMPARE(parts.size(), 3);
+    QVERIFY(parts.at(1).headers.contains("filename=\"" + accessKey.toLatin1() + "-procCTe.xml\""));
+    QCOMPARE(parts.at(1).body, rows.at(0).xml.toUtf8());
+    const QString path = m_dir.filePath(u"proc-%1.xml"_s.arg(key));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(parts.at(1).body);
+    file.close();
+    QString output;
+    QVERIFY2(RunTool(u"xmllint"_s,
+                     {u"--noout"_s, u"--schema"_s,
+                      qEnvironmentVariable("CTE_SCHEMA_DIR") + u"/procCTe_v4.00.xsd"_s, path},
+                     &output),
+             qPrintable(output));
+    const PdfProbe pdf = probePdf(parts.at(2).body);
+    QVERIFY(pdf.loaded);
+    QVERIFY(pdf.codes.contains(u"Code128:"_s + accessKey));
+
+    // Cancelled: the event travels beside the cteProc, in the e-mail and in the export.
+    QCOMPARE(call(u"CancelaCTe"_s, {QString::number(key), u"Frete desistido pelo cliente"_s})
+                 .toList()
+                 .value(0)
+                 .toString(),
+             u"S"_s);
+    const QList<ResultRow> cancelled
+        = resultRows(call(u"GeraXML"_s, {QVariant::fromValue(markedList({{key, true}}))}));
+    QCOMPARE(cancelled.size(), 2);
+    QCOMPARE(cancelled.at(1).xml, stored(key, u"DSXMLCANCELAMENTO"_s));
+    QCOMPARE(call(u"EnviaEmailCTe"_s, {double(key), u"0001"_s}).toList().value(0).toString(),
+             u"S"_s);
+    const QList<MailPart> withEvent = mailParts(m_sink->messages().constLast());
+    QCOMPARE(withEvent.size(), 4);
+    QCOMPARE(withEvent.at(2).body, cancelled.at(1).xml.toUtf8());
+
+    // A pending document has no XML to give.
+    const qint64 pending = demodata::insertCompleteDemoDocument(m_db->db());
+    const QList<ResultRow> none
+        = resultRows(call(u"GeraXML"_s, {QVariant::fromValue(markedList({{pending, true}}))}));
+    QCOMPARE(none.size(), 1);
+    QCOMPARE(none.at(0).sent, u"N"_s);
+    QVERIFY(none.at(0).xml.isEmpty());
+}
+
+// An SMTP server that refuses, or cannot be reached, leaves the document pending with the reason;
+// nothing is lost: the pending e-mails go out once the server is back. A silent one holds only
+// the call that waits for it.
+void TestTransmission::emailNotSent_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("recipient refused") << u"refuse"_s << u"550 5.1.1 Caixa postal inexistente"_s;
+    QTest::newRow("login refused") << u"login"_s << u"535"_s;
+    QTest::newRow("nothing listens") << u"closed"_s << u"não foi possível falar"_s;
+    QTest::newRow("never answers") << u"silent"_s << u"imed"_s;
+}
+
+void TestTransmission::emailNotSent()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, reason);
+    const qint64 key = authorisedDocument();
+    QVERIFY(key > 0);
+    std::unique_ptr<MailSinkProcess> sink;
+    QTcpServer silent;
+    int port = freeLoopbackPort();
+    QString login;
+    if (kind == u"refuse" || kind == u"login") {
+        const QString password = m_dir.filePath(u"smtp.password"_s);
+        QFile f(password);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("certa-123\n");
+        f.close();
+        sink = std::make_unique<MailSinkProcess>(
+            kind == u"refuse"
+                ? QStringList {u"--refuse"_s, reason}
+                : QStringList {u"--user"_s, u"cte"_s, u"--password-file"_s, password});
+        port = sink->port();
+        login = u"user=cte\npasswordFile=%1\n"_s.arg(QFileInfo(m_cert).fileName() + u".password"_s);
+    } else if (kind == u"silent") {
+        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        port = silent.serverPort();
+    }
+    ServerProcess server(m_db->connectionString(),
+                         {u"--settings"_s,
+                          writeSettings(kind, receptionUrl(m_authority->port()), m_cert + u".p12"_s,
+                                        m_cert + u".password"_s, mailSettings(port, login))});
+    QVERIFY(server.port() > 0);
+    const QString token = testerLogin(server.port());
+    RawConnection held(server.port());
+    held.send(RawConnection::request(u"EnviaEmailCTe"_s,
+                                     contracts::encodeCall({double(key), u"0001"_s}), token));
+    if (kind == u"silent") {
+        QVERIFY(silent.waitForNewConnection(-1));
+        // The mail call waits on the SMTP server; another user is served meanwhile.
+        const QVariant other = rawPost(server.port(), u"GetCompValorPrest"_s,
+                                       contracts::encodeCall({u"3"_s, QString()}), token)
+                                   .reply;
+        QCOMPARE(other.toList().value(0).toString(), u"S"_s);
+    }
+    const QVariantList reply = held.readAnswer().reply.toList();
+    QCOMPARE(reply.value(0).toString(), u"N"_s);
+    QVERIFY2(reply.value(1).toString().contains(reason), qPrintable(reply.value(1).toString()));
+    QCOMPARE(stored(key, u"IDEMAILCTE"_s), u"P"_s);
+    QCOMPARE(stored(key, u"DSOBSEMAILCTE"_s), reply.value(1).toString());
+    if (sink)
+        QVERIFY(sink->messages().isEmpty());
+
+    const QVariantList later = call(u"EnviaEmailPendenteCTe"_s,
+                                    {QVariant::fromValue(markedList({{key, false}})), u"0001"_s})
+                                   .toList();
+    const DataPacket rows = later.value(1).value<DataPacket>();
+    QCOMPARE(rows.rows.size(), 1);
+    QCOMPARE(rows.rows.at(0).at(rows.indexOf(u"IDEMAILCTE"_s)).toString(), u"E"_s);
+    QCOMPARE(stored(key, u"IDEMAILCTE"_s), u"E"_s);
+}
+
+// The pending command takes every listed document the store holds as accepted and not yet sent,
+// whatever the marks, and answers them in code order.
+void TestTransmission::pendingEmailsInCodeOrder()
+{
+    const qint64 first = authorisedDocument();
+    const qint64 sent = authorisedDocument();
+    const qint64 notAccepted = demodata::insertCompleteDemoDocument(m_db->db());
+    const qint64 last = authorisedDocument();
+    QVERIFY(first > 0 && sent > 0 && last > 0);
+    runSql(m_db->db(), u"UPDATE CTE SET IDEMAILCTE = 'E' WHERE CDCTE = :K"_s, {{u":K", sent}});
+    const qsizetype before = m_sink->messages().size();
+    const QVariantList reply
+        = call(u"EnviaEmailPendenteCTe"_s,
+               {QVariant::fromValue(markedList(
+                    {{last, false}, {notAccepted, true}, {sent, false}, {first, false}})),
+                u"0001"_s})
+              .toList();
+    QCOMPARE(reply.value(0).toString(), u"S"_s);
+    const DataPacket rows = reply.value(1).value<DataPacket>();
+    QCOMPARE(rows.rows.size(), 2);
+    QCOMPARE(qint64(rows.rows.at(0).at(rows.indexOf(u"CDCTE"_s)).toDouble()), first);
+    QCOMPARE(qint64(rows.rows.at(1).at(rows.indexOf(u"CDCTE"_s)).toDouble()), last);
+    QCOMPARE(m_sink->messages().size(), before + 2);
+    QCOMPARE(stored(notAccepted, u"IDEMAILCTE"_s), u"P"_s);
 }
 
 QTEST_GUILESS_MAIN(TestTransmission)
