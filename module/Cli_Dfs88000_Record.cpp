@@ -129,6 +129,8 @@ void TfrmCTe::criaRegistro()
                           << texto(u"DSOBSEMAILCTE"_s, 255),
                       msgRotulos);
     cdsEnvioEmailCTe->SetIndexFieldNames(u"CDCTE;NRCTE"_s);
+    dtsEnvioEmailCTe = new TDataSource(this, u"dtsEnvioEmailCTe"_s);
+    dtsEnvioEmailCTe->SetDataSet(cdsEnvioEmailCTe);
     cdsGeraXML = criaDataSet(
         this, u"cdsGeraXML"_s,
         selecao(documentFields(), {u"CDCTE"_s, u"NRCTE"_s, u"NRACESSOCTE"_s, u"IDSTATUSCTE"_s}),

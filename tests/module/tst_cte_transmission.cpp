@@ -8,6 +8,7 @@
 #include "Cli_Dfs88200.h"
 #include "Cli_Dfs88300.h"
 #include "Cli_Dfs88400.h"
+#include "Cli_Dfs88500.h"
 #include "Cli_Dfs88600.h"
 #include "Cli_Dfs88700.h"
 #include "ClientDataSet.h"
@@ -21,6 +22,7 @@
 #include "EditorFixture.h"
 #include "Exceptions.h"
 #include "Field.h"
+#include "MailSink.h"
 #include "ModalHelper.h"
 #include "PdfProbe.h"
 
@@ -48,7 +50,8 @@ class TestCTeTransmission : public EditorFixture
 
     QTemporaryDir m_dir;
     std::unique_ptr<AuthorityProcess> m_authority;
-    std::unique_ptr<ServerProcess> m_brokenServer; // its certificate does not exist
+    std::unique_ptr<ServerProcess> m_brokenServer; // its certificate does not exist, nor e-mail
+    std::unique_ptr<MailSinkProcess> m_mail;
 
     QString settings(const QString &name, const QString &p12)
     {
@@ -57,9 +60,13 @@ class TestCTeTransmission : public EditorFixture
         if (file.open(QIODevice::WriteOnly))
             file.write(u"[certificate]\nfile=%1\npasswordFile=%2\n[authority]\nreception="
                        "http://127.0.0.1:%3/ws/CTeRecepcaoSincV4/CTeRecepcaoSincV4.asmx\n"
-                       "[schemas]\ndir=%4\n"_s.arg(p12, m_dir.filePath(u"demo.password"_s))
+                       "[schemas]\ndir=%4\n%5"_s.arg(p12, m_dir.filePath(u"demo.password"_s))
                            .arg(m_authority->port())
                            .arg(qEnvironmentVariable("CTE_SCHEMA_DIR"))
+                           .arg(name == u"ok"
+                                    ? u"[mail]\nserver=127.0.0.1\nsecurity=none\n"
+                                      "from=cte@serraazul.test\nport=%1\n"_s.arg(m_mail->port())
+                                    : QString())
                            .toUtf8());
         return path;
     }
@@ -162,6 +169,8 @@ private slots:
         m_authority = AuthorityProcess::forDemoIssuer(m_dir.filePath(u"authority"_s),
                                                       m_dir.filePath(u"demo.pem"_s));
         QVERIFY2(m_authority && m_authority->port() > 0, "authority-sim did not start");
+        m_mail = std::make_unique<MailSinkProcess>();
+        QVERIFY(m_mail->port() > 0);
         startServer({u"--settings"_s, settings(u"ok"_s, m_dir.filePath(u"demo.p12"_s))});
         m_brokenServer = std::make_unique<ServerProcess>(
             m_db->connectionString(),
@@ -414,21 +423,40 @@ private slots:
         QCOMPARE(m_frm->cdsCTe->Filtered(), false);
     }
 
+    // The sent mark of a transmission's result and the e-mail state of the list and the e-mail
+    // result.
     void sentMarkText_data()
     {
+        QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("value");
         QTest::addColumn<QString>("text");
-        QTest::newRow("S") << u"S"_s << u"Sim"_s;
-        QTest::newRow("N") << u"N"_s << u"Não"_s;
-        QTest::newRow("other") << u"X"_s << QString();
-        QTest::newRow("empty") << QString() << QString();
+        QTest::newRow("S") << u"IDGERADO"_s << u"S"_s << u"Sim"_s;
+        QTest::newRow("N") << u"IDGERADO"_s << u"N"_s << u"Não"_s;
+        QTest::newRow("other") << u"IDGERADO"_s << u"X"_s << QString();
+        QTest::newRow("empty") << u"IDGERADO"_s << QString() << QString();
+        QTest::newRow("e-mail E") << u"IDEMAILCTE"_s << u"E"_s << u"Enviado"_s;
+        QTest::newRow("e-mail P") << u"IDEMAILCTE"_s << u"P"_s << u"Pendente"_s;
+        QTest::newRow("e-mail X") << u"IDEMAILCTE"_s << u"X"_s << u"Pendente"_s;
+        QTest::newRow("e-mail empty") << u"IDEMAILCTE"_s << QString() << QString();
     }
 
     void sentMarkText()
     {
+        QFETCH(QString, field);
         QFETCH(QString, value);
         QFETCH(QString, text);
         open(m_server->port());
+        if (field == u"IDEMAILCTE") {
+            for (TClientDataSet *ds : {m_frm->cdsEnvioEmailCTe, m_frm->cdsCTe}) {
+                if (!ds->Active())
+                    ds->CreateDataSet();
+                ds->Append();
+                ds->FieldByName(field)->SetAsString(value);
+                QCOMPARE(ds->FieldByName(field)->DisplayText(), text);
+                ds->Cancel();
+            }
+            return;
+        }
         TClientDataSet *ds = m_frm->cdsResultNotaFiscal;
         contracts::DataPacket p;
         p.fields = contracts::cte::transmissionResultFields();
@@ -458,6 +486,11 @@ private slots:
             << QStringList {u"NRACESSONFE"_s, u"DSRETORNO"_s, u"IDSTATUS"_s}
             << QStringList {u"Chave de Acesso"_s, u"Descrição"_s, u"Status"_s}
             << QList<int> {285, 778, 84};
+        QTest::newRow("e-mail result")
+            << u"Envio de E-mail do CT-e"_s << QSize()
+            << QStringList {u"CDCTE"_s, u"NRCTE"_s, u"IDEMAILCTE"_s, u"DSOBSEMAILCTE"_s}
+            << QStringList {u"Código"_s, u"Número"_s, u"Status"_s, u"Observação"_s}
+            << QList<int> {65, 65, 65, 583};
     }
 
     void resultWindows()
@@ -470,11 +503,14 @@ private slots:
         QWidget *w = nullptr;
         if (window == u"Observação")
             w = new TfrmObservacao;
-        else
+        else if (window == u"Situação da Geração")
             w = new TfrmDetalheRetorno;
+        else
+            w = new TfrmEnvioEmailCTe;
         std::unique_ptr<QWidget> owner(w);
         QCOMPARE(w->windowTitle(), window);
-        QCOMPARE(w->size(), size);
+        if (size.isValid())
+            QCOMPARE(w->size(), size);
         const TDBGrid *grid = w->findChild<TDBGrid *>();
         QVERIFY(grid);
         QVERIFY(grid->ReadOnly());
@@ -577,6 +613,202 @@ private slots:
         QCOMPARE(textsOf(TMsgKind::Error), QStringList());
         QVERIFY(!fromSets.isNull());
         QVERIFY(fromSets == fromXml);
+    }
+
+    // The e-mail window's rows into `rows` as "Código|Status|Observação", read and closed when
+    // it opens.
+    void emailRows(QStringList &rows)
+    {
+        WhenModal([&](QWidget *w) {
+            if (auto *frm = qobject_cast<TfrmEnvioEmailCTe *>(w);
+                frm && frm->dbgPadrao->DataSource() == m_frm->dtsEnvioEmailCTe) {
+                TClientDataSet *ds = m_frm->cdsEnvioEmailCTe;
+                for (ds->First(); !ds->Eof(); ds->Next())
+                    rows << ds->FieldByName(u"CDCTE"_s)->AsString() + u'|'
+                            + ds->FieldByName(u"IDEMAILCTE"_s)->DisplayText() + u'|'
+                            + ds->FieldByName(u"DSOBSEMAILCTE"_s)->AsString();
+            }
+            w->close();
+        });
+    }
+
+    // Answers the directory chooser with `folder`; a new one is created once confirmed.
+    void chooseFolder(const QString &folder)
+    {
+        m_sink->queueAnswer(mbYes);
+        WhenModal([folder](QWidget *w) {
+            if (auto *dialog = qobject_cast<QFileDialog *>(w)) {
+                // Typed, as a user does for a folder that may not exist yet.
+                dialog->findChild<QLineEdit *>(u"fileNameEdit"_s)->setText(folder);
+                QMetaObject::invokeMethod(dialog, "accept");
+            } else {
+                w->close();
+            }
+        });
+    }
+
+private slots:
+    // The user e-mails an accepted document, which the sink receives, then exports its XML to a
+    // folder typed new and to one given with a trailing separator; a server without e-mail
+    // leaves it pending with its reason.
+    void emailAndXmlOfTheAcceptedDocument()
+    {
+        const qint64 key = demodata::insertCompleteDemoDocument(m_db->db());
+        open(m_server->port());
+        mark(key);
+        QCOMPARE(transmit(), QStringList {u"(none)"_s});
+        QVERIFY(m_frm->cdsCTe->Locate(u"CDCTE"_s, double(key)));
+        const QString accessKey = m_frm->cdsCTe->FieldByName(u"NRACESSOCTE"_s)->AsString();
+        const qsizetype before = m_mail->messages().size();
+        QStringList rows;
+        emailRows(rows);
+        trigger(u"mnuEnviaEmailCTeSeleMenu"_s);
+        QCOMPARE(rows, QStringList {u"%1|Enviado|E-mail enviado com sucesso."_s.arg(key)});
+        QCOMPARE(m_mail->messages().size(), before + 1);
+        QVERIFY(m_mail->messages().constLast().contains(accessKey.toLatin1() + "-procCTe.xml"));
+        QCOMPARE(m_frm->cdsCTe->FieldByName(u"CDCTE"_s)->AsFloat(), double(key));
+        QCOMPARE(m_frm->cdsCTe->FieldByName(u"IDEMAILCTE"_s)->DisplayText(), u"Enviado"_s);
+
+        QVERIFY(QDir().mkpath(m_dir.filePath(u"xml/existente"_s)));
+        for (const QString &folder :
+             {m_dir.filePath(u"xml/nova"_s), m_dir.filePath(u"xml/existente/"_s)}) {
+            m_sink->clear();
+            chooseFolder(folder);
+            trigger(u"actGeraXML"_s);
+            QCOMPARE(textsOf(TMsgKind::Information),
+                     QStringList {u"XML CT-e gerado com sucesso."_s});
+            QCOMPARE(QDir(folder).entryList(QDir::Files),
+                     QStringList {accessKey + u"-procCTe.xml"_s});
+            QFile file(QDir(folder).filePath(accessKey + u"-procCTe.xml"_s));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QVERIFY(
+                file.readAll().startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\"?><cteProc"));
+        }
+        QCOMPARE(m_frm->cdsCTe->FieldByName(u"CDCTE"_s)->AsFloat(), double(key));
+
+        sql(u"UPDATE CTE SET IDEMAILCTE = 'P' WHERE CDCTE = ?"_s, {key});
+        open(m_brokenServer->port());
+        QVERIFY(m_frm->cdsCTe->Locate(u"CDCTE"_s, double(key)));
+        rows.clear();
+        emailRows(rows);
+        trigger(u"mnuEnviaEmailCTeSeleMenu"_s);
+        QCOMPARE(rows.size(), 1);
+        QVERIFY2(rows.at(0).startsWith(u"%1|Pendente|E-mail não enviado"_s.arg(key)),
+                 qPrintable(rows.at(0)));
+        QCOMPARE(m_frm->cdsCTe->FieldByName(u"IDEMAILCTE"_s)->DisplayText(), u"Pendente"_s);
+    }
+
+    // The pending command sends the whole list and shows what the server returned, by code.
+    void pendingEmailsOfTheList()
+    {
+        const qint64 first = demodata::insertCompleteDemoDocument(m_db->db());
+        const qint64 second = demodata::insertCompleteDemoDocument(m_db->db());
+        open(m_server->port());
+        mark(second);
+        mark(first);
+        QCOMPARE(transmit(), (QStringList {u"Sim"_s, u"Sim"_s}));
+        QStringList rows;
+        emailRows(rows);
+        trigger(u"mnuEnviaEmailCTePendBotao"_s);
+        QStringList sorted = rows;
+        std::sort(sorted.begin(), sorted.end(), [](const QString &a, const QString &b) {
+            return a.section(u'|', 0, 0).toDouble() < b.section(u'|', 0, 0).toDouble();
+        });
+        QCOMPARE(rows, sorted);
+        for (qint64 key : {first, second})
+            QVERIFY(rows.contains(u"%1|Enviado|"_s.arg(key)
+                                  + u"E-mail enviado para compras@metalvale.com.br, "
+                                    "nfe@boamesa.com.br."_s));
+    }
+
+    // Only an accepted or a cancelled document's XML can be exported.
+    void xmlByStatus_data()
+    {
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<bool>("exported");
+        for (const char16_t *s : {u"P", u"T", u"R"})
+            QTest::newRow(QString::fromUtf16(s).toLatin1().constData())
+                << QString::fromUtf16(s) << false;
+        QTest::newRow("C") << u"C"_s << true;
+    }
+    void xmlByStatus()
+    {
+        QFETCH(QString, status);
+        QFETCH(bool, exported);
+        const qint64 key = demodata::insertCompleteDemoDocument(m_db->db());
+        open(m_server->port());
+        mark(key);
+        QCOMPARE(transmit(), QStringList {u"(none)"_s});
+        sql(u"UPDATE CTE SET IDSTATUSCTE = ? WHERE CDCTE = ?"_s, {status, key});
+        listar();
+        QVERIFY(m_frm->cdsCTe->Locate(u"CDCTE"_s, double(key)));
+        m_sink->clear();
+        const qsizetype asked = calls(u"GeraXML"_s);
+        const QString folder = m_dir.filePath(u"xml-"_s + status);
+        chooseFolder(folder);
+        trigger(u"actGeraXML"_s);
+        QCOMPARE(calls(u"GeraXML"_s), asked + (exported ? 1 : 0));
+        QCOMPARE(QDir(folder).entryList(QDir::Files).size(), exported ? 1 : 0);
+        QCOMPARE(textsOf(TMsgKind::Error),
+                 exported ? QStringList()
+                          : QStringList {u"Não é possível gerar XML do CT-e selecionado."_s});
+    }
+
+    // What the server answers is written inside the folder only: a generated row without text
+    // writes nothing and still counts as generated, a name that would leave the folder is
+    // refused for its row, and the declaration becomes version 1.0 in UTF-8.
+    void xmlAnswerWritten_data()
+    {
+        QTest::addColumn<QStringList>("rows"); // "generated|name|text"
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QString>("message");
+        const QString ok = u"XML CT-e gerado com sucesso."_s;
+        const QString refused = u"Arquivo não gravado: o nome \"%1\" recebido do servidor não é "
+                                "um nome de arquivo simples."_s;
+        QTest::newRow("empty text") << QStringList {u"S|a.xml|"_s} << QStringList() << ok;
+        QTest::newRow("no rows") << QStringList() << QStringList() << ok;
+        QTest::newRow("not generated")
+            << QStringList {u"N||"_s, u"S|b.xml|<b/>"_s} << QStringList {u"b.xml"_s}
+            << u"Não foi possível gerar o XML do CT-e selecionado."_s;
+        QTest::newRow("declaration")
+            << QStringList {u"S|c.xml|<?xml version='1.0' encoding='ISO-8859-1'?><c>ç</c>"_s}
+            << QStringList {u"c.xml"_s} << ok;
+        for (const QString &name : {u"../fora.xml"_s, u"/tmp/fora.xml"_s, u"sub/fora.xml"_s,
+                                    u"sub\\fora.xml"_s, u"fora\0.xml"_s, u".."_s, QString()})
+            QTest::newRow(qPrintable(u"hostile "_s + name))
+                << QStringList {u"S|"_s + name + u"|<a/>"_s, u"S|b.xml|<b/>"_s}
+                << QStringList {u"b.xml"_s} << refused.arg(name);
+    }
+    void xmlAnswerWritten()
+    {
+        QFETCH(QStringList, rows);
+        QFETCH(QStringList, files);
+        QFETCH(QString, message);
+        open(m_server->port());
+        contracts::DataPacket p;
+        p.fields = contracts::cte::transmissionResultFields();
+        for (const QString &r : rows) {
+            contracts::Row row(p.fields.size());
+            row[p.indexOf(u"IDGERADO"_s)] = r.section(u'|', 0, 0);
+            row[p.indexOf(u"DSNOMEARQXML"_s)] = r.section(u'|', 1, 1);
+            row[p.indexOf(u"DSTEXTOXML"_s)] = r.section(u'|', 2);
+            p.rows.append(row);
+        }
+        m_frm->cdsResultNotaFiscal->SetData(QVariant::fromValue(p));
+        QTemporaryDir outside;
+        const QString folder = outside.filePath(u"escolhida/"_s);
+        QVERIFY(QDir().mkpath(folder));
+        m_sink->clear();
+        FrameworkGuard([&] { m_frm->GravaResultadoXML(folder); });
+        QCOMPARE(textsOf(TMsgKind::Information), QStringList {message});
+        QCOMPARE(QDir(folder).entryList(QDir::Files), files);
+        QCOMPARE(QDir(outside.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 QStringList {u"escolhida"_s});
+        if (files.contains(u"c.xml"_s)) {
+            QFile c(folder + u"c.xml"_s);
+            QVERIFY(c.open(QIODevice::ReadOnly));
+            QCOMPARE(c.readAll(), "<?xml version=\"1.0\" encoding=\"UTF-8\"?><c>ç</c>");
+        }
     }
 };
 
