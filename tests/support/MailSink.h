@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QJsonObject>
 #include <QList>
 #include <QProcess>
 #include <QString>
@@ -8,6 +9,15 @@
 #include <QTemporaryDir>
 
 #include <memory>
+
+// A message as the sink received and decoded it (Python's e-mail parser, not ours).
+struct ReceivedMail
+{
+    QByteArray raw;
+    QJsonObject headers; // From, To, Subject (decoded), Date, Message-ID, Reply-To
+    QStringList attachmentNames; // in the message's order
+    QList<QByteArray> attachments; // their decoded content, in the same order
+};
 
 // The project's SMTP sink (scripts/mail-sink, Debian's aiosmtpd) on a free loopback port, for
 // the tests that send e-mail: messages kept as files in a folder of its own.
@@ -19,25 +29,11 @@ public:
     ~MailSinkProcess();
 
     int port() const { return m_port; } // -1 when it did not start
-    // The messages received so far, as sent, in the order received.
-    QList<QByteArray> messages() const;
+    // The messages received so far, in the order received.
+    QList<ReceivedMail> messages() const;
 
 private:
     QTemporaryDir m_dir;
     std::unique_ptr<QProcess> m_process;
     int m_port = -1;
 };
-
-// One part of a received MIME message.
-struct MailPart
-{
-    QByteArray headers; // the part's header lines, unfolded
-    QByteArray body; // decoded from Base64 when so encoded
-};
-
-// The top-level header `name` of `message`, unfolded (empty when absent).
-QByteArray mailHeader(const QByteArray &message, const QByteArray &name);
-// The parts of a multipart message, in order.
-QList<MailPart> mailParts(const QByteArray &message);
-// The Base64 encoded words of an RFC 2047 header text, decoded.
-QString decodedHeaderText(const QByteArray &text);
