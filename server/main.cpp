@@ -3,7 +3,6 @@
 #include "DemoData.h"
 #include "Health.h"
 #include "HttpFront.h"
-#include "MailSettings.h"
 #include "Operations.h"
 #include "RpcServer.h"
 #include "Schema.h"
@@ -264,12 +263,6 @@ int main(int argc, char *argv[])
             return 2;
         }
         setTransmissionSettings(settings);
-        const MailSettings mail = readMailSettings(parser.value(settingsOption), &error);
-        if (!error.isEmpty()) {
-            std::fprintf(stderr, "cte-server: settings: %s\n", qUtf8Printable(error));
-            return 2;
-        }
-        setMailSettings(mail);
     }
     try {
         schema::createOrUpgrade(workerDatabase());

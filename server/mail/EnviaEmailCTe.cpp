@@ -1,14 +1,15 @@
 // EnviaEmailCTe and EnviaEmailPendenteCTe: the e-mail of accepted (or cancelled) documents to
 // their parties, each document's outcome stored on it ("E" sent, "P" pending with the reason).
+#include "CTeRecord.h"
 #include "DataPacket.h"
 #include "DocumentMail.h"
 #include "MailMessages.h"
-#include "MailSettings.h"
 #include "Operations.h"
 #include "RpcProtocol.h"
 #include "ServerError.h"
 #include "SmtpClient.h"
 #include "SqlSupport.h"
+#include "TransmissionSettings.h"
 
 #include <QSqlQuery>
 
@@ -16,7 +17,6 @@
 
 using namespace Qt::StringLiterals;
 using contracts::DataPacket;
-using contracts::FieldType;
 
 namespace {
 
@@ -46,7 +46,7 @@ void storeOutcome(const QSqlDatabase &db, const Outcome &o)
 // earlier unreachable server: the document is then left pending without another try.
 Outcome mailDocument(const QSqlDatabase &db, qint64 key, const QString &down = {})
 {
-    const MailSettings settings = mailSettings();
+    const MailSettings settings = transmissionSettings().mail;
     Outcome o;
     o.key = key;
     const DocumentMail mail = composeDocumentMail(db, key, settings.from);
@@ -114,10 +114,7 @@ QVariant EnviaEmailPendenteCTe(CallContext &ctx, const Args &args)
     }
 
     DataPacket result;
-    result.fields = {{u"CDCTE"_s, FieldType::Float, 0},
-                     {u"NRCTE"_s, FieldType::String, 9},
-                     {u"IDEMAILCTE"_s, FieldType::String, 1},
-                     {u"DSOBSEMAILCTE"_s, FieldType::String, 255}};
+    result.fields = contracts::cte::emailResultFields();
     QString down;
     for (qint64 key : pending) {
         const Outcome o = mailDocument(ctx.db, key, down);

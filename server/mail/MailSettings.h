@@ -1,10 +1,12 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDir>
+#include <QSettings>
 #include <QString>
 
-// How the server reaches its SMTP server. Read once at start-up from the [mail] group of the
-// server's settings file and shared by every worker thread.
+// How the server reaches its SMTP server: the [mail] group of the server's settings file, read
+// with the others (TransmissionSettings).
 struct MailSettings
 {
     enum class Security { None, StartTls, Tls };
@@ -19,11 +21,8 @@ struct MailSettings
     int timeoutMs = 30000;
 };
 
-// Reads the [mail] group of the INI file `path`:
+// Reads the [mail] group of `ini`:
 //   server=smtp.example.com  port=587  security=starttls|tls|none  user=…
 //   passwordFile=… (first line of that file)  from=cte@example.com  caFile=…  timeoutMs=30000
-// Relative paths are taken from the file's folder. Gives the error text on a wrong value.
-MailSettings readMailSettings(const QString &path, QString *error);
-
-void setMailSettings(const MailSettings &settings);
-MailSettings mailSettings();
+// Relative paths are taken from `base`. Gives the error text on a wrong value.
+MailSettings readMailSettings(QSettings &ini, const QDir &base, QString *error);

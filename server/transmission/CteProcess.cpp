@@ -36,10 +36,10 @@ std::optional<CteProcess> loadCteProcess(const QSqlDatabase &db, qint64 key)
     p.number = q.value(0).toString().trimmed();
     p.status = q.value(1).toString().trimmed();
     p.accessKey = q.value(2).toString().trimmed();
-    const QByteArray cte = q.value(3).toString().toUtf8();
-    const QByteArray protocol = q.value(4).toString().toUtf8();
-    if (p.authorised() && !cte.trimmed().isEmpty() && !protocol.trimmed().isEmpty())
-        p.cteProc = cteProcOf(cte, protocol);
+    p.signedCte = q.value(3).toString().toUtf8();
+    p.protocol = q.value(4).toString().toUtf8();
+    if (p.authorised() && !p.signedCte.trimmed().isEmpty() && !p.protocol.trimmed().isEmpty())
+        p.cteProc = cteProcOf(p.signedCte, p.protocol);
     if (p.status == u"C")
         p.cancellation = q.value(5).toString().toUtf8();
     return p;

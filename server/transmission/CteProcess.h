@@ -14,6 +14,8 @@ struct CteProcess
     QString number;
     QString status; // IDSTATUSCTE
     QString accessKey;
+    QByteArray signedCte; // as stored
+    QByteArray protocol; // protCTe, as stored
     QByteArray cteProc; // empty when the document holds no authorised XML
     QByteArray cancellation; // procEventoCTe; empty unless cancelled
 

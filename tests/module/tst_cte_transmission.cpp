@@ -513,11 +513,8 @@ private slots:
     void dacteOfTheAcceptedDocument()
     {
         const qint64 key = demodata::insertCompleteDemoDocument(m_db->db());
-        open(m_server->port());
-        mark(key);
-        QCOMPARE(transmit(), QStringList {u"(none)"_s});
-        QVERIFY(m_frm->cdsCTe->Locate(u"CDCTE"_s, double(key)));
-        const QString accessKey = m_frm->cdsCTe->FieldByName(u"NRACESSOCTE"_s)->AsString();
+        QString accessKey;
+        accepted(key, accessKey);
         QVERIFY(acao(u"mnuImprimir"_s)->isEnabled());
         const QString tmp = m_dir.filePath(u"tmp"_s);
         QVERIFY(QDir().mkpath(tmp));
@@ -596,6 +593,17 @@ private slots:
         QVERIFY(fromSets == fromXml);
     }
 
+private:
+    // The editor on the document `key` once the stand-in accepted it; its access key.
+    void accepted(qint64 key, QString &accessKey)
+    {
+        open(m_server->port());
+        mark(key);
+        QCOMPARE(transmit(), QStringList {u"(none)"_s});
+        QVERIFY(m_frm->cdsCTe->Locate(u"CDCTE"_s, double(key)));
+        accessKey = m_frm->cdsCTe->FieldByName(u"NRACESSOCTE"_s)->AsString();
+    }
+
     // The e-mail window's rows into `rows` as "Código|Status|Observação", read and closed when
     // it opens.
     void emailRows(QStringList &rows)
@@ -629,17 +637,13 @@ private slots:
     }
 
 private slots:
-    // The user e-mails an accepted document, which the sink receives, then exports its XML to a
-    // folder typed new and to one given with a trailing separator; a server without e-mail
-    // leaves it pending with its reason.
+    // The user e-mails an accepted document, which the sink receives, then exports its XML; a
+    // server without e-mail leaves it pending with its reason.
     void emailAndXmlOfTheAcceptedDocument()
     {
         const qint64 key = demodata::insertCompleteDemoDocument(m_db->db());
-        open(m_server->port());
-        mark(key);
-        QCOMPARE(transmit(), QStringList {u"(none)"_s});
-        QVERIFY(m_frm->cdsCTe->Locate(u"CDCTE"_s, double(key)));
-        const QString accessKey = m_frm->cdsCTe->FieldByName(u"NRACESSOCTE"_s)->AsString();
+        QString accessKey;
+        accepted(key, accessKey);
         const qsizetype before = m_mail->messages().size();
         QStringList rows;
         emailRows(rows);
@@ -651,21 +655,28 @@ private slots:
         QCOMPARE(m_frm->cdsCTe->FieldByName(u"CDCTE"_s)->AsFloat(), double(key));
         QCOMPARE(m_frm->cdsCTe->FieldByName(u"IDEMAILCTE"_s)->DisplayText(), u"Enviado"_s);
 
-        QVERIFY(QDir().mkpath(m_dir.filePath(u"xml/existente"_s)));
-        for (const QString &folder :
-             {m_dir.filePath(u"xml/nova"_s), m_dir.filePath(u"xml/existente/"_s)}) {
+        // Its XML, not in other situations, and once cancelled into a folder given with a
+        // trailing separator, once accepted into one typed new.
+        QVERIFY(QDir().mkpath(m_dir.filePath(u"xml/C"_s)));
+        for (const QString &status : {u"P"_s, u"T"_s, u"R"_s, u"C"_s, u"A"_s}) {
+            sql(u"UPDATE CTE SET IDSTATUSCTE = ? WHERE CDCTE = ?"_s, {status, key});
+            listar();
+            QVERIFY(m_frm->cdsCTe->Locate(u"CDCTE"_s, double(key)));
+            const bool exported = status == u"A" || status == u"C";
+            const QString folder = m_dir.filePath(u"xml/"_s + status + (exported ? u"/"_s : u""_s));
             m_sink->clear();
-            chooseFolder(folder);
+            if (exported)
+                chooseFolder(status == u"C" ? folder : folder.chopped(1));
             trigger(u"actGeraXML"_s);
-            QCOMPARE(textsOf(TMsgKind::Information),
-                     QStringList {u"XML CT-e gerado com sucesso."_s});
+            QCOMPARE(textsOf(exported ? TMsgKind::Information : TMsgKind::Error),
+                     QStringList {exported ? u"XML CT-e gerado com sucesso."_s
+                                           : u"Não é possível gerar XML do CT-e selecionado."_s});
             QCOMPARE(QDir(folder).entryList(QDir::Files),
-                     QStringList {accessKey + u"-procCTe.xml"_s});
-            QFile file(QDir(folder).filePath(accessKey + u"-procCTe.xml"_s));
-            QVERIFY(file.open(QIODevice::ReadOnly));
-            QVERIFY(
-                file.readAll().startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\"?><cteProc"));
+                     exported ? QStringList {accessKey + u"-procCTe.xml"_s} : QStringList());
         }
+        QFile file(m_dir.filePath(u"xml/A/"_s + accessKey + u"-procCTe.xml"_s));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.readAll().startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\"?><cteProc"));
         QCOMPARE(m_frm->cdsCTe->FieldByName(u"CDCTE"_s)->AsFloat(), double(key));
 
         sql(u"UPDATE CTE SET IDEMAILCTE = 'P' WHERE CDCTE = ?"_s, {key});
@@ -703,37 +714,6 @@ private slots:
         QVERIFY(!rows.contains(sent.arg(keys.at(2))));
         QVERIFY(rows.indexOf(sent.arg(keys.at(3))) > rows.indexOf(sent.arg(keys.at(1))));
         QCOMPARE(m_frm->cdsCTe->FieldByName(u"IDEMAILCTE"_s)->DisplayText(), u"Enviado"_s);
-    }
-
-    // Only an accepted or a cancelled document's XML can be exported.
-    void xmlByStatus_data()
-    {
-        QTest::addColumn<QString>("status");
-        QTest::addColumn<bool>("exported");
-        for (const char16_t *s : {u"P", u"T", u"R"})
-            QTest::newRow(QString::fromUtf16(s).toLatin1().constData())
-                << QString::fromUtf16(s) << false;
-        QTest::newRow("C") << u"C"_s << true;
-    }
-    void xmlByStatus()
-    {
-        QFETCH(QString, status);
-        QFETCH(bool, exported);
-        const qint64 key = demodata::insertCompleteDemoDocument(m_db->db());
-        open(m_server->port());
-        mark(key);
-        QCOMPARE(transmit(), QStringList {u"(none)"_s});
-        sql(u"UPDATE CTE SET IDSTATUSCTE = ? WHERE CDCTE = ?"_s, {status, key});
-        listar();
-        QVERIFY(m_frm->cdsCTe->Locate(u"CDCTE"_s, double(key)));
-        m_sink->clear();
-        const QString folder = m_dir.filePath(u"xml-"_s + status);
-        chooseFolder(folder);
-        trigger(u"actGeraXML"_s);
-        QCOMPARE(QDir(folder).entryList(QDir::Files).size(), exported ? 1 : 0);
-        QCOMPARE(textsOf(TMsgKind::Error),
-                 exported ? QStringList()
-                          : QStringList {u"Não é possível gerar XML do CT-e selecionado."_s});
     }
 
     // What the server answers is written inside the folder only: a generated row without text

@@ -127,6 +127,10 @@ private:
     QVariant transmit(ServerProcess &server, const QList<std::pair<qint64, bool>> &documents,
                       const QString &registration = u"244187365112"_s);
     qint64 authorisedDocument();
+    // Writes `bytes` to the file `name` of the test's folder; its path.
+    QString written(const QString &name, const QByteArray &bytes);
+    // What xmllint says of `xml` against the schema `xsd`; empty when it is valid.
+    QString schemaProblem(const QByteArray &xml, const QString &xsd);
     // The [mail] settings of an SMTP server on `port`.
     static QString mailSettings(int port, const QString &more = {});
 
@@ -491,17 +495,10 @@ void TestTransmission::cancellation()
     QCOMPARE(stored(key, u"NRPROTOCOLCANC"_s).size(), 15);
 
     // The stored procEventoCTe is valid and its signature holds.
-    const QString path = m_dir.filePath(u"cancel-%1.xml"_s.arg(key));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(stored(key, u"DSXMLCANCELAMENTO"_s).toUtf8());
-    file.close();
-    QString output;
-    QVERIFY2(RunTool(u"xmllint"_s,
-                     {u"--noout"_s, u"--schema"_s,
-                      qEnvironmentVariable("CTE_SCHEMA_DIR") + u"/procEventoCTe_v4.00.xsd"_s, path},
-                     &output),
-             qPrintable(output));
+    const QByteArray process = stored(key, u"DSXMLCANCELAMENTO"_s).toUtf8();
+    QString output = schemaProblem(process, u"procEventoCTe_v4.00.xsd"_s);
+    QVERIFY2(output.isEmpty(), qPrintable(output));
+    const QString path = written(u"cancel-%1.xml"_s.arg(key), process);
     QVERIFY2(RunTool(u"xmlsec1"_s,
                      {u"--verify"_s, u"--id-attr:Id"_s, u"infEvento"_s, u"--trusted-pem"_s,
                       m_cert + u".pem"_s, u"--enabled-key-data"_s, u"x509"_s, path},
@@ -596,19 +593,13 @@ void TestTransmission::certificateProblemsStopEverything()
     QString p12 = m_cert + u".p12"_s;
     QString passwordFile = m_cert + u".password"_s;
     if (problem == u"password") {
-        passwordFile = m_dir.filePath(u"wrong.password"_s);
-        QFile f(passwordFile);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("not-the-password\n");
+        passwordFile = written(u"wrong.password"_s, "not-the-password\n");
     } else if (problem == u"missing") {
         p12 = m_dir.filePath(u"nowhere.p12"_s);
     } else {
         p12 = m_dir.filePath(u"expired.p12"_s);
         QVERIFY(writeSelfSignedPkcs12(p12, "expired-1", u"18462731000114"_s, u"VENCIDO"_s, -3));
-        passwordFile = m_dir.filePath(u"expired.password"_s);
-        QFile f(passwordFile);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("expired-1\n");
+        passwordFile = written(u"expired.password"_s, "expired-1\n");
     }
     ServerProcess server(
         m_db->connectionString(),
@@ -682,6 +673,23 @@ qint64 TestTransmission::authorisedDocument()
     return rows.value(0).sent == u"S" ? key : -1;
 }
 
+QString TestTransmission::written(const QString &name, const QByteArray &bytes)
+{
+    QFile file(m_dir.filePath(name));
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        return {};
+    return file.fileName();
+}
+
+QString TestTransmission::schemaProblem(const QByteArray &xml, const QString &xsd)
+{
+    QString output;
+    const QString path = written(u"checked.xml"_s, xml);
+    const QString schema = qEnvironmentVariable("CTE_SCHEMA_DIR") + u'/' + xsd;
+    return RunTool(u"xmllint"_s, {u"--noout"_s, u"--schema"_s, schema, path}, &output) ? QString()
+                                                                                       : output;
+}
+
 QString TestTransmission::mailSettings(int port, const QString &more)
 {
     return u"[mail]\nserver=127.0.0.1\nport=%1\nsecurity=none\nfrom=cte@serraazul.test\n"
@@ -723,17 +731,8 @@ void TestTransmission::emailAndXmlOfAnAuthorisedDocument()
     QCOMPARE(mail.attachmentNames,
              (QStringList {accessKey + u"-procCTe.xml"_s, accessKey + u"-cte.pdf"_s}));
     QCOMPARE(mail.attachments.at(0), rows.at(0).xml.toUtf8());
-    const QString path = m_dir.filePath(u"proc-%1.xml"_s.arg(key));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(mail.attachments.at(0));
-    file.close();
-    QString output;
-    QVERIFY2(RunTool(u"xmllint"_s,
-                     {u"--noout"_s, u"--schema"_s,
-                      qEnvironmentVariable("CTE_SCHEMA_DIR") + u"/procCTe_v4.00.xsd"_s, path},
-                     &output),
-             qPrintable(output));
+    const QString problem = schemaProblem(mail.attachments.at(0), u"procCTe_v4.00.xsd"_s);
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
     QVERIFY(probePdf(mail.attachments.at(1)).codes.contains(u"Code128:"_s + accessKey));
 
     // Cancelled: the event travels beside the cteProc, in the e-mail and in the export.
@@ -781,11 +780,7 @@ void TestTransmission::emailNotSent()
     int port = freeLoopbackPort();
     QString login;
     if (kind == u"refuse" || kind == u"login") {
-        const QString password = m_dir.filePath(u"smtp.password"_s);
-        QFile f(password);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("certa-123\n");
-        f.close();
+        const QString password = written(u"smtp.password"_s, "certa-123\n");
         sink = std::make_unique<MailSinkProcess>(
             kind == u"refuse"
                 ? QStringList {u"--refuse"_s, reason}
