@@ -19,7 +19,6 @@ using namespace Cli_Dfs88000;
 
 void TfrmCTe::criaEmail()
 {
-    pmnEmailCTe->setProperty("autoPopup", false);
     connect(sbtEnviaEmailCTe, &QToolButton::clicked, this,
             [this] { FrameworkGuard([this] { sbtEnviaEmailCTeClick(); }); });
     for (QAction *a : {mnuEnviaEmailCTeSeleBotao, mnuEnviaEmailCTeSeleMenu})
