@@ -258,6 +258,12 @@ QList<FieldDef> transmissionResultFields()
             str(u"DSNOMEARQXML"_s, 255)};
 }
 
+QList<FieldDef> emailResultFields()
+{
+    return {num(u"CDCTE"_s, false), str(u"NRCTE"_s, 9, false), str(u"IDEMAILCTE"_s, 1, false),
+            str(u"DSOBSEMAILCTE"_s, 255, false)};
+}
+
 QString childKeyField(const QString &datasetName)
 {
     static const QHash<QString, QString> keys {

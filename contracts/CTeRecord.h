@@ -40,6 +40,7 @@ QList<FieldDef> additionalDataFields(); // cdsCTeDadosAdic
 QList<FieldDef> establishmentFields(); // cdsInscrEstad
 QList<FieldDef> valueComponentRegisterFields(); // cdsPesqCompValorPrest
 QList<FieldDef> transmissionResultFields(); // cdsResultNotaFiscal
+QList<FieldDef> emailResultFields(); // cdsEnvioEmailCTe
 
 // The fields of the record and its lists that hold reais: exact to the cent, at most two
 // decimals.

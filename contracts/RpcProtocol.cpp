@@ -69,6 +69,9 @@ const QList<OperationSignature> &operationSignatures()
         // Company, state registration, series, first and last number, reason.
         {u"InutilizaCTe"_s, repeat(A::Text, 6)},
         {u"GetInutilizacaoCTe"_s, {A::Text}},
+        {u"EnviaEmailCTe"_s, {A::Number, A::Text}},
+        {u"EnviaEmailPendenteCTe"_s, {A::Packet, A::Text}},
+        {u"GeraXML"_s, {A::Packet}},
     };
     return list;
 }

@@ -98,6 +98,8 @@ TfrmCTe::TfrmCTe(QWidget *parent)
     criaComponentesValor();
     criaImportacaoNotas();
     criaDACTE();
+    criaEmail();
+    criaGeraXML();
     inCount = 0;
 }
 

@@ -101,6 +101,7 @@ public:
     TClientDataSet *cdsCTeDadosAdicAux = nullptr;
     TClientDataSet *cdsResultNotaFiscal = nullptr;
     TClientDataSet *cdsEnvioEmailCTe = nullptr;
+    TDataSource *dtsEnvioEmailCTe = nullptr;
     TClientDataSet *cdsGeraXML = nullptr;
     TClientDataSet *cdsListaGerarDACTE = nullptr;
     TClientDataSet *cdsStringStream = nullptr;
@@ -422,6 +423,23 @@ public:
     // Sends a correction letter of the current accepted document with the corrections the
     // dialog takes (CartaCorrecaoCTe).
     void sbtCartaCorrecaoCTeClick();
+    // E-mail of the current accepted document or of the list's pending ones
+    // (Cli_Dfs88000_Email.cpp).
+    void criaEmail();
+    void sbtEnviaEmailCTeClick();
+    void mnuEnviaEmailCTeSeleBotaoClick();
+    void mnuEnviaEmailCTePendBotaoClick();
+    void cdsEnvioEmailCTeIDEMAILCTEGetText(TField *sender, QString &text, bool displayText);
+    // XML export of the current accepted or cancelled document (Cli_Dfs88000_XmlExport.cpp).
+    void criaGeraXML();
+    void spbGeraXMLClick();
+    // Writes the generated texts of cdsResultNotaFiscal into `pasta` (ending in a separator)
+    // under their names and says whether everything was generated; leaves the list filtered.
+    void GravaResultadoXML(const QString &pasta);
+    // The folder chosen for the export, created when typed new; empty when cancelled.
+    QString EscolheDiretorioXML();
+    // Opens `cds` empty: created when closed, emptied when open.
+    static void abreVazio(TClientDataSet *cds);
     // Resets the service data when what the fiscal result depends on changed (with the product
     // when boLimpaProduto), emptying the value components and taxes.
     void LimpaDadosServico(bool boLimpaProduto);

@@ -58,18 +58,13 @@ void TfrmCTe::sbtImprimirClick()
     Verificar();
 }
 
-namespace {
-
-// Opens `cds` empty: created when closed, emptied when open.
-void abreVazio(TClientDataSet *cds)
+void TfrmCTe::abreVazio(TClientDataSet *cds)
 {
     if (cds->Active())
         cds->EmptyDataSet();
     else
         cds->CreateDataSet();
 }
-
-} // namespace
 
 void TfrmCTe::GerarDACTE(bool boUnirPDF, const QString &stDiretorio)
 {

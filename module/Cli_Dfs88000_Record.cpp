@@ -123,12 +123,10 @@ void TfrmCTe::criaRegistro()
         this, u"cdsDocFiscaisAux"_s,
         {texto(u"NRACESSONFE"_s, 50), texto(u"CDFILIAL"_s, 30), texto(u"NRLANCTONF"_s, 10)},
         msgRotulos);
-    cdsEnvioEmailCTe
-        = criaDataSet(this, u"cdsEnvioEmailCTe"_s,
-                      selecao(documentFields(), {u"CDCTE"_s, u"NRCTE"_s, u"IDEMAILCTE"_s})
-                          << texto(u"DSOBSEMAILCTE"_s, 255),
-                      msgRotulos);
+    cdsEnvioEmailCTe = criaDataSet(this, u"cdsEnvioEmailCTe"_s, emailResultFields(), msgRotulos);
     cdsEnvioEmailCTe->SetIndexFieldNames(u"CDCTE;NRCTE"_s);
+    dtsEnvioEmailCTe = new TDataSource(this, u"dtsEnvioEmailCTe"_s);
+    dtsEnvioEmailCTe->SetDataSet(cdsEnvioEmailCTe);
     cdsGeraXML = criaDataSet(
         this, u"cdsGeraXML"_s,
         selecao(documentFields(), {u"CDCTE"_s, u"NRCTE"_s, u"NRACESSOCTE"_s, u"IDSTATUSCTE"_s}),

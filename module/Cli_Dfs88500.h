@@ -4,14 +4,21 @@
 
 #include <QPointer>
 
-// The e-mail result window.
+class TDBGrid;
+
+// The e-mail result window: per document, whether its e-mail went out and why not, from the
+// editor's data (dtsEnvioEmailCTe).
 class TfrmEnvioEmailCTe : public TfrmRotiGeral
 {
     Q_OBJECT
 public:
     explicit TfrmEnvioEmailCTe(QWidget *parent = nullptr);
 
+    // Read-only; shows the editor's dtsEnvioEmailCTe.
+    TDBGrid *dbgPadrao = nullptr;
+
 protected:
+    void FormShow() override;
     void FormClose(TCloseAction &action) override;
 };
 

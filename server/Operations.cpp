@@ -28,6 +28,9 @@ Operation findServerOperation(const QString &name)
         {u"GerarCartaCorrecaoCTe"_s, GerarCartaCorrecaoCTe},
         {u"InutilizaCTe"_s, InutilizaCTe},
         {u"GetInutilizacaoCTe"_s, GetInutilizacaoCTe},
+        {u"EnviaEmailCTe"_s, EnviaEmailCTe},
+        {u"EnviaEmailPendenteCTe"_s, EnviaEmailPendenteCTe},
+        {u"GeraXML"_s, GeraXML},
     };
     return operations.value(name);
 }

@@ -47,6 +47,10 @@ QVariant GetCartaCorrecaoCTe(CallContext &ctx, const Args &args);
 // Voiding ranges of unused numbers, and the ranges voided.
 QVariant InutilizaCTe(CallContext &ctx, const Args &args);
 QVariant GetInutilizacaoCTe(CallContext &ctx, const Args &args);
+// E-mail of accepted documents to their parties, and their authorised XML.
+QVariant EnviaEmailCTe(CallContext &ctx, const Args &args);
+QVariant EnviaEmailPendenteCTe(CallContext &ctx, const Args &args);
+QVariant GeraXML(CallContext &ctx, const Args &args);
 
 // The DACTE: its report's data sets and its PDF files.
 QVariant PreparaDACTe(CallContext &ctx, const Args &args);

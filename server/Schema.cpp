@@ -203,6 +203,11 @@ QStringList migrationStep(int version, const QSqlDatabase &db)
                "NRPROTOCOLO VARCHAR(15), DTREGISTRO %1, CDSTATUS VARCHAR(3) NOT NULL, "
                "DSXMLEVENTO TEXT, PRIMARY KEY (CDCTE, TPEVENTO, NRSEQEVENTO))"_s.arg(ts);
     }
+    if (version == 8) {
+        // E-mail: the reason a document's e-mail is still pending, and when it was last tried.
+        sql << u"ALTER TABLE CTE ADD COLUMN DSOBSEMAILCTE VARCHAR(255)"_s
+            << u"ALTER TABLE CTE ADD COLUMN DTEMAILCTE %1"_s.arg(ts);
+    }
     if (version == 9) {
         // Number voiding: the ranges the authority voided, which the numbering skips.
         sql << u"CREATE TABLE CTEINUTILIZACAO (CDEMPRESA VARCHAR(2) NOT NULL, "

@@ -192,8 +192,8 @@ int main(int argc, char *argv[])
         u"Carrega os dados de demonstração do servidor (sobre os do cte-db) e termina"_s);
     const QCommandLineOption settingsOption(
         u"settings"_s,
-        u"Arquivo de configuração da transmissão (certificado, SEFAZ, schemas; "
-        "docs/transmission.md)"_s,
+        u"Arquivo de configuração da transmissão (certificado, SEFAZ, schemas, "
+        "e-mail; docs/transmission.md)"_s,
         u"FILE"_s);
     const QCommandLineOption demoCertificateOption(
         u"demo-certificate"_s,

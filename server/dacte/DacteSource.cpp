@@ -1,10 +1,8 @@
 #include "DacteSource.h"
 
 #include "ContractMessages.h"
+#include "CteProcess.h"
 #include "DacteXml.h"
-#include "SqlSupport.h"
-
-#include <QSqlQuery>
 
 using namespace Qt::StringLiterals;
 
@@ -33,25 +31,20 @@ bool hasDacte(const QString &status)
 
 std::optional<DacteSource> loadDacteSource(const QSqlDatabase &db, qint64 cdCte)
 {
-    QSqlQuery q
-        = runSql(db,
-                 u"SELECT IDSTATUSCTE, NRACESSOCTE, DSXMLCTE, DSXMLPROTOCOLO, CDSTATUSCTE FROM CTE "
-                 "WHERE CDCTE = :K"_s,
-                 {{u":K", cdCte}});
-    if (!q.next())
+    const std::optional<CteProcess> stored = loadCteProcess(db, cdCte);
+    if (!stored)
         return std::nullopt;
     DacteSource source;
-    source.status = q.value(0).toString().trimmed();
-    source.accessKey = q.value(1).toString().trimmed();
-    const QByteArray xml = q.value(2).toString().toUtf8();
-    if (!xml.isEmpty())
-        source.data = dacte::readDacteXml(xml, q.value(3).toString().toUtf8(), double(cdCte));
+    source.status = stored->status;
+    source.accessKey = stored->accessKey;
+    if (!stored->signedCte.isEmpty())
+        source.data = dacte::readDacteXml(stored->signedCte, stored->protocol, double(cdCte));
     // The stored protocol is the authorisation's; a cancelled document's DACTE must say it is
     // cancelled, on the PDF and in the report window alike, so its protocol set carries the
     // cancellation's status (135 by the event, 101 by the status query).
     QList<dacte::Row> &protocol = source.data.sets[u"InfProt"_s];
     if (source.status == u"C" && !protocol.isEmpty()) {
-        const QString code = q.value(4).toString().trimmed();
+        const QString &code = stored->statusCode;
         protocol.first().insert(u"cStat"_s, code == u"135" ? code : u"101"_s);
     }
     return source;

@@ -1,6 +1,7 @@
 // The transmission batches (CTELOTE: the documents sent together in one TransmiteCTe) for the
 // batch window: their list, and settling the documents of the marked ones that still wait for
 // the authority's answer.
+#include "CTeRecord.h"
 #include "MarkedRows.h"
 #include "Operations.h"
 #include "PacketSql.h"
@@ -27,14 +28,6 @@ QList<FieldDef> batchFields()
         {u"IDAMBIENTELOTE"_s, FieldType::String, 1}, {u"IDFORMAEMISLOTE"_s, FieldType::String, 2},
         {u"CDEMPRESA"_s, FieldType::String, 2},      {u"CDINSCESTA"_s, FieldType::String, 16},
         {u"CDLOTECTE"_s, FieldType::Float}};
-}
-
-QList<FieldDef> emailFields()
-{
-    return {{u"CDCTE"_s, FieldType::Float},
-            {u"NRCTE"_s, FieldType::String, 9},
-            {u"IDEMAILCTE"_s, FieldType::String, 1},
-            {u"DSOBSEMAILCTE"_s, FieldType::String, 255}};
 }
 
 contracts::DataPacket packetOf(QSqlQuery &q, const QList<FieldDef> &fields)
@@ -92,14 +85,15 @@ QVariant AtualizaLoteCTe(CallContext &ctx, const Args &args)
 
     // The accepted documents of those batches whose e-mail has not gone yet.
     contracts::DataPacket email;
-    email.fields = emailFields();
+    email.fields = contracts::cte::emailResultFields();
     for (qint64 batch : batches) {
-        QSqlQuery q = runSql(ctx.db,
-                             u"SELECT C.CDCTE, C.NRCTE, COALESCE(C.IDEMAILCTE, 'P'), NULL "
-                             "FROM CTELOTEDOC D JOIN CTE C ON C.CDCTE = D.CDCTE "
-                             "WHERE D.NRLOTE = :L AND C.IDSTATUSCTE = 'A' AND "
-                             "COALESCE(C.IDEMAILCTE, 'P') <> 'E' ORDER BY C.CDCTE"_s,
-                             {{u":L", batch}});
+        QSqlQuery q
+            = runSql(ctx.db,
+                     u"SELECT C.CDCTE, C.NRCTE, COALESCE(C.IDEMAILCTE, 'P'), C.DSOBSEMAILCTE "
+                     "FROM CTELOTEDOC D JOIN CTE C ON C.CDCTE = D.CDCTE "
+                     "WHERE D.NRLOTE = :L AND C.IDSTATUSCTE = 'A' AND "
+                     "COALESCE(C.IDEMAILCTE, 'P') <> 'E' ORDER BY C.CDCTE"_s,
+                     {{u":L", batch}});
         contracts::DataPacket rows = packetOf(q, email.fields);
         for (contracts::Row &row : rows.rows) {
             row[3] = txMsg("EMAIL_PENDENTE");

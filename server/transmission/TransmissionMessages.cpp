@@ -94,6 +94,12 @@ INUT_SEM_RESPOSTA|A SEFAZ não respondeu à inutilização (%1). Envie o mesmo p
 INUT_RECUSADA|Inutilização não homologada pela SEFAZ: %1 - %2
 INUT_CONCORRENTE|Inutilização homologada (protocolo %1), mas um conhecimento salvo ao mesmo tempo ficou com um número da faixa: %2
 EMITENTE_SEM_PARAMETROS|Parâmetros de CT-e do estabelecimento %1 não cadastrados (RNTRC e regime tributário).
+XML_LISTA_INVALIDA|Lista de conhecimentos inválida: é necessário o campo CDCTE.
+XML_NAO_ENCONTRADO|Conhecimento %1 não encontrado.
+XML_SITUACAO|XML não gerado: o conhecimento %1 está com a situação "%2"; só um conhecimento aceito ou cancelado tem XML autorizado.
+XML_SEM_AUTORIZADO|XML não gerado: o conhecimento %1 não tem o XML autorizado e o protocolo gravados.
+XML_GERADO|XML do conhecimento com o protocolo de autorização.
+XML_EVENTO_GERADO|XML do evento de cancelamento com o seu registro.
 )";
 } // namespace
 

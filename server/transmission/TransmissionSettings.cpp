@@ -57,6 +57,7 @@ TransmissionSettings readTransmissionSettings(const QString &path, QString *erro
             s.qrCodeAddresses.set(uf, environment, ini.value(uf).toString());
         ini.endGroup();
     }
+    s.mail = readMailSettings(ini, base, error);
     return s;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "MailSettings.h"
 #include "QrCodeAddresses.h"
 
 #include <QByteArray>
@@ -20,6 +21,7 @@ struct TransmissionSettings
     QString authorityCaFile;
     int timeoutMs = 30000;
     QrCodeAddresses qrCodeAddresses = QrCodeAddresses::defaults();
+    MailSettings mail;
 };
 
 // Reads an INI file:
@@ -27,6 +29,7 @@ struct TransmissionSettings
 //   [authority]   reception=http(s)://…  query=…  event=…  caFile=…  timeoutMs=30000
 //   [schemas]     dir=…
 //   [qrCodeProduction] / [qrCodeHomologation]   SP=https://…  (one state per key)
+//   [mail]        the SMTP server (MailSettings.h)
 // Relative paths are taken from the file's folder. Gives the error text when the file cannot
 // be read.
 TransmissionSettings readTransmissionSettings(const QString &path, QString *error);

@@ -8,6 +8,7 @@
 #include "Cli_Dfs88200.h"
 #include "Cli_Dfs88300.h"
 #include "Cli_Dfs88400.h"
+#include "Cli_Dfs88500.h"
 #include "Cli_Dfs88600.h"
 #include "Cli_Dfs88700.h"
 #include "Cli_Dfs88800.h"
@@ -23,6 +24,7 @@
 #include "EditorFixture.h"
 #include "Exceptions.h"
 #include "Field.h"
+#include "MailSink.h"
 #include "ModalHelper.h"
 #include "PdfProbe.h"
 
@@ -52,7 +54,8 @@ class TestCTeTransmission : public EditorFixture
 
     QTemporaryDir m_dir;
     std::unique_ptr<AuthorityProcess> m_authority;
-    std::unique_ptr<ServerProcess> m_brokenServer; // its certificate does not exist
+    std::unique_ptr<ServerProcess> m_brokenServer; // its certificate does not exist, nor e-mail
+    std::unique_ptr<MailSinkProcess> m_mail;
 
     QString settings(const QString &name, const QString &p12)
     {
@@ -61,9 +64,13 @@ class TestCTeTransmission : public EditorFixture
         if (file.open(QIODevice::WriteOnly))
             file.write(u"[certificate]\nfile=%1\npasswordFile=%2\n[authority]\nreception="
                        "http://127.0.0.1:%3/ws/CTeRecepcaoSincV4/CTeRecepcaoSincV4.asmx\n"
-                       "[schemas]\ndir=%4\n"_s.arg(p12, m_dir.filePath(u"demo.password"_s))
+                       "[schemas]\ndir=%4\n%5"_s.arg(p12, m_dir.filePath(u"demo.password"_s))
                            .arg(m_authority->port())
                            .arg(qEnvironmentVariable("CTE_SCHEMA_DIR"))
+                           .arg(name == u"ok"
+                                    ? u"[mail]\nserver=127.0.0.1\nsecurity=none\n"
+                                      "from=cte@serraazul.test\nport=%1\n"_s.arg(m_mail->port())
+                                    : QString())
                            .toUtf8());
         return path;
     }
@@ -166,6 +173,8 @@ private slots:
         m_authority = AuthorityProcess::forDemoIssuer(m_dir.filePath(u"authority"_s),
                                                       m_dir.filePath(u"demo.pem"_s));
         QVERIFY2(m_authority && m_authority->port() > 0, "authority-sim did not start");
+        m_mail = std::make_unique<MailSinkProcess>();
+        QVERIFY(m_mail->port() > 0);
         startServer({u"--settings"_s, settings(u"ok"_s, m_dir.filePath(u"demo.p12"_s))});
         m_brokenServer = std::make_unique<ServerProcess>(
             m_db->connectionString(),
@@ -534,6 +543,11 @@ private slots:
             << QStringList {u"NRACESSONFE"_s, u"DSRETORNO"_s, u"IDSTATUS"_s}
             << QStringList {u"Chave de Acesso"_s, u"Descrição"_s, u"Status"_s}
             << QList<int> {285, 778, 84};
+        QTest::newRow("e-mail result")
+            << u"Envio de E-mail do CT-e"_s << QSize()
+            << QStringList {u"CDCTE"_s, u"NRCTE"_s, u"IDEMAILCTE"_s, u"DSOBSEMAILCTE"_s}
+            << QStringList {u"Código"_s, u"Número"_s, u"Status"_s, u"Observação"_s}
+            << QList<int> {65, 65, 65, 583};
     }
 
     void resultWindows()
@@ -546,11 +560,14 @@ private slots:
         QWidget *w = nullptr;
         if (window == u"Observação")
             w = new TfrmObservacao;
-        else
+        else if (window == u"Situação da Geração")
             w = new TfrmDetalheRetorno;
+        else
+            w = new TfrmEnvioEmailCTe;
         std::unique_ptr<QWidget> owner(w);
         QCOMPARE(w->windowTitle(), window);
-        QCOMPARE(w->size(), size);
+        if (size.isValid())
+            QCOMPARE(w->size(), size);
         const TDBGrid *grid = w->findChild<TDBGrid *>();
         QVERIFY(grid);
         QVERIFY(grid->ReadOnly());
@@ -572,11 +589,8 @@ private slots:
     void dacteOfTheAcceptedDocument()
     {
         const qint64 key = demodata::insertCompleteDemoDocument(m_db->db());
-        open(m_server->port());
-        mark(key);
-        QCOMPARE(transmit(), QStringList {u"(none)"_s});
-        QVERIFY(m_frm->cdsCTe->Locate(u"CDCTE"_s, double(key)));
-        const QString accessKey = m_frm->cdsCTe->FieldByName(u"NRACESSOCTE"_s)->AsString();
+        QString accessKey;
+        accepted(key, accessKey);
         QVERIFY(acao(u"mnuImprimir"_s)->isEnabled());
         const QString tmp = m_dir.filePath(u"tmp"_s);
         QVERIFY(QDir().mkpath(tmp));
@@ -653,6 +667,186 @@ private slots:
         QCOMPARE(textsOf(TMsgKind::Error), QStringList());
         QVERIFY(!fromSets.isNull());
         QVERIFY(fromSets == fromXml);
+    }
+
+private:
+    // The editor on the document `key` once the stand-in accepted it; its access key.
+    void accepted(qint64 key, QString &accessKey)
+    {
+        open(m_server->port());
+        mark(key);
+        QCOMPARE(transmit(), QStringList {u"(none)"_s});
+        QVERIFY(m_frm->cdsCTe->Locate(u"CDCTE"_s, double(key)));
+        accessKey = m_frm->cdsCTe->FieldByName(u"NRACESSOCTE"_s)->AsString();
+    }
+
+    // The e-mail window's rows into `rows` as "Código|Status|Observação", read and closed when
+    // it opens.
+    void emailRows(QStringList &rows)
+    {
+        WhenModal([&](QWidget *w) {
+            if (auto *frm = qobject_cast<TfrmEnvioEmailCTe *>(w);
+                frm && frm->dbgPadrao->DataSource() == m_frm->dtsEnvioEmailCTe) {
+                TClientDataSet *ds = m_frm->cdsEnvioEmailCTe;
+                for (ds->First(); !ds->Eof(); ds->Next())
+                    rows << ds->FieldByName(u"CDCTE"_s)->AsString() + u'|'
+                            + ds->FieldByName(u"IDEMAILCTE"_s)->DisplayText() + u'|'
+                            + ds->FieldByName(u"DSOBSEMAILCTE"_s)->AsString();
+            }
+            w->close();
+        });
+    }
+
+    // Answers the directory chooser with `folder`; a new one is created once confirmed.
+    void chooseFolder(const QString &folder)
+    {
+        m_sink->queueAnswer(mbYes);
+        WhenModal([folder](QWidget *w) {
+            if (auto *dialog = qobject_cast<QFileDialog *>(w)) {
+                // Typed, as a user does for a folder that may not exist yet.
+                dialog->findChild<QLineEdit *>(u"fileNameEdit"_s)->setText(folder);
+                QMetaObject::invokeMethod(dialog, "accept");
+            } else {
+                w->close();
+            }
+        });
+    }
+
+private slots:
+    // The user e-mails an accepted document, which the sink receives, then exports its XML; a
+    // server without e-mail leaves it pending with its reason.
+    void emailAndXmlOfTheAcceptedDocument()
+    {
+        const qint64 key = demodata::insertCompleteDemoDocument(m_db->db());
+        QString accessKey;
+        accepted(key, accessKey);
+        const qsizetype before = m_mail->messages().size();
+        QStringList rows;
+        emailRows(rows);
+        trigger(u"mnuEnviaEmailCTeSeleMenu"_s);
+        QCOMPARE(rows, QStringList {u"%1|Enviado|E-mail enviado com sucesso."_s.arg(key)});
+        QCOMPARE(m_mail->messages().size(), before + 1);
+        QVERIFY(
+            m_mail->messages().constLast().attachmentNames.contains(accessKey + u"-procCTe.xml"_s));
+        QCOMPARE(m_frm->cdsCTe->FieldByName(u"CDCTE"_s)->AsFloat(), double(key));
+        QCOMPARE(m_frm->cdsCTe->FieldByName(u"IDEMAILCTE"_s)->DisplayText(), u"Enviado"_s);
+
+        // Its XML, not in other situations, and once cancelled into a folder given with a
+        // trailing separator, once accepted into one typed new.
+        QVERIFY(QDir().mkpath(m_dir.filePath(u"xml/C"_s)));
+        for (const QString &status : {u"P"_s, u"T"_s, u"R"_s, u"C"_s, u"A"_s}) {
+            sql(u"UPDATE CTE SET IDSTATUSCTE = ? WHERE CDCTE = ?"_s, {status, key});
+            listar();
+            QVERIFY(m_frm->cdsCTe->Locate(u"CDCTE"_s, double(key)));
+            const bool exported = status == u"A" || status == u"C";
+            const QString folder = m_dir.filePath(u"xml/"_s + status + (exported ? u"/"_s : u""_s));
+            m_sink->clear();
+            if (exported)
+                chooseFolder(status == u"C" ? folder : folder.chopped(1));
+            trigger(u"actGeraXML"_s);
+            QCOMPARE(textsOf(exported ? TMsgKind::Information : TMsgKind::Error),
+                     QStringList {exported ? u"XML CT-e gerado com sucesso."_s
+                                           : u"Não é possível gerar XML do CT-e selecionado."_s});
+            QCOMPARE(QDir(folder).entryList(QDir::Files),
+                     exported ? QStringList {accessKey + u"-procCTe.xml"_s} : QStringList());
+        }
+        QFile file(m_dir.filePath(u"xml/A/"_s + accessKey + u"-procCTe.xml"_s));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.readAll().startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\"?><cteProc"));
+        QCOMPARE(m_frm->cdsCTe->FieldByName(u"CDCTE"_s)->AsFloat(), double(key));
+
+        sql(u"UPDATE CTE SET IDEMAILCTE = 'P' WHERE CDCTE = ?"_s, {key});
+        open(m_brokenServer->port());
+        QVERIFY(m_frm->cdsCTe->Locate(u"CDCTE"_s, double(key)));
+        rows.clear();
+        emailRows(rows);
+        trigger(u"mnuEnviaEmailCTeSeleMenu"_s);
+        QCOMPARE(rows.size(), 1);
+        QVERIFY2(rows.at(0).startsWith(u"%1|Pendente|E-mail não enviado"_s.arg(key)),
+                 qPrintable(rows.at(0)));
+        QCOMPARE(m_frm->cdsCTe->FieldByName(u"IDEMAILCTE"_s)->DisplayText(), u"Pendente"_s);
+    }
+
+    // The pending command sends the whole list; the server takes the accepted documents whose
+    // e-mail was not sent, and the window shows them by code.
+    void pendingEmailsOfTheList()
+    {
+        QList<qint64> keys;
+        for (int i = 0; i < 4; ++i)
+            keys << demodata::insertCompleteDemoDocument(m_db->db());
+        open(m_server->port());
+        for (qint64 key : keys.mid(1))
+            mark(key);
+        QCOMPARE(transmit(), (QStringList {u"Sim"_s, u"Sim"_s, u"Sim"_s}));
+        sql(u"UPDATE CTE SET IDEMAILCTE = 'E' WHERE CDCTE = ?"_s, {keys.at(2)});
+        QStringList rows;
+        emailRows(rows);
+        trigger(u"mnuEnviaEmailCTePendBotao"_s);
+        const QString sent = u"%1|Enviado|E-mail enviado para compras@metalvale.com.br, "
+                             "nfe@boamesa.com.br."_s;
+        for (const QString &row : std::as_const(rows))
+            QVERIFY(!row.startsWith(QString::number(keys.at(0)) + u'|'));
+        QVERIFY(rows.indexOf(sent.arg(keys.at(1))) >= 0);
+        QVERIFY(!rows.contains(sent.arg(keys.at(2))));
+        QVERIFY(rows.indexOf(sent.arg(keys.at(3))) > rows.indexOf(sent.arg(keys.at(1))));
+        QCOMPARE(m_frm->cdsCTe->FieldByName(u"IDEMAILCTE"_s)->DisplayText(), u"Enviado"_s);
+    }
+
+    // What the server answers is written inside the folder only: a generated row without text
+    // writes nothing and still counts as generated, a name that would leave the folder is
+    // refused for its row, and the declaration becomes version 1.0 in UTF-8.
+    void xmlAnswerWritten_data()
+    {
+        QTest::addColumn<QStringList>("rows"); // "generated|name|text"
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QString>("message");
+        const QString ok = u"XML CT-e gerado com sucesso."_s;
+        const QString refused = u"Arquivo não gravado: o nome \"%1\" recebido do servidor não é "
+                                "um nome de arquivo simples."_s;
+        QTest::newRow("empty text") << QStringList {u"S|a.xml|"_s} << QStringList() << ok;
+        QTest::newRow("no rows") << QStringList() << QStringList() << ok;
+        QTest::newRow("not generated")
+            << QStringList {u"N||"_s, u"S|b.xml|<b/>"_s} << QStringList {u"b.xml"_s}
+            << u"Não foi possível gerar o XML do CT-e selecionado."_s;
+        QTest::newRow("declaration")
+            << QStringList {u"S|c.xml|<?xml version='1.0' encoding='ISO-8859-1'?><c>ç</c>"_s}
+            << QStringList {u"c.xml"_s} << ok;
+        for (const QString &name : {u"../fora.xml"_s, u"/tmp/fora.xml"_s, u"sub/fora.xml"_s,
+                                    u"sub\\fora.xml"_s, u"fora\0.xml"_s, u".."_s, QString()})
+            QTest::newRow(qPrintable(u"hostile "_s + name))
+                << QStringList {u"S|"_s + name + u"|<a/>"_s, u"S|b.xml|<b/>"_s}
+                << QStringList {u"b.xml"_s} << refused.arg(name);
+    }
+    void xmlAnswerWritten()
+    {
+        QFETCH(QStringList, rows);
+        QFETCH(QStringList, files);
+        QFETCH(QString, message);
+        open(m_server->port());
+        contracts::DataPacket p;
+        p.fields = contracts::cte::transmissionResultFields();
+        for (const QString &r : rows) {
+            contracts::Row row(p.fields.size());
+            row[p.indexOf(u"IDGERADO"_s)] = r.section(u'|', 0, 0);
+            row[p.indexOf(u"DSNOMEARQXML"_s)] = r.section(u'|', 1, 1);
+            row[p.indexOf(u"DSTEXTOXML"_s)] = r.section(u'|', 2);
+            p.rows.append(row);
+        }
+        m_frm->cdsResultNotaFiscal->SetData(QVariant::fromValue(p));
+        QTemporaryDir outside;
+        const QString folder = outside.filePath(u"escolhida/"_s);
+        QVERIFY(QDir().mkpath(folder));
+        m_sink->clear();
+        FrameworkGuard([&] { m_frm->GravaResultadoXML(folder); });
+        QCOMPARE(textsOf(TMsgKind::Information), QStringList {message});
+        QCOMPARE(QDir(folder).entryList(QDir::Files), files);
+        QCOMPARE(QDir(outside.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 QStringList {u"escolhida"_s});
+        if (files.contains(u"c.xml"_s)) {
+            QFile c(folder + u"c.xml"_s);
+            QVERIFY(c.open(QIODevice::ReadOnly));
+            QCOMPARE(c.readAll(), "<?xml version=\"1.0\" encoding=\"UTF-8\"?><c>ç</c>");
+        }
     }
 };
 

@@ -7,6 +7,7 @@
 #include "ChildProcess.h"
 #include "DemoData.h"
 #include "IssuerClock.h"
+#include "MailSink.h"
 #include "PdfProbe.h"
 #include "RpcProtocol.h"
 #include "ServerHarness.h"
@@ -17,6 +18,7 @@
 #include <QProcessEnvironment>
 #include <QRegularExpression>
 #include <QSqlQuery>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -124,6 +126,9 @@ private slots:
     void certificateProblemsStopEverything();
     void dacteOfAnAuthorisedDocument_data();
     void dacteOfAnAuthorisedDocument();
+    void emailAndXmlOfAnAuthorisedDocument();
+    void emailNotSent_data();
+    void emailNotSent();
 
 private:
     // xmllint against `schema` and xmlsec1 --verify of the element `idElement`, on `xml`.
@@ -139,12 +144,20 @@ private:
                           const QString &passwordFile, const QString &more = {});
     QVariant transmit(ServerProcess &server, const QList<std::pair<qint64, bool>> &documents,
                       const QString &registration = u"244187365112"_s);
+    qint64 authorisedDocument();
+    // Writes `bytes` to the file `name` of the test's folder; its path.
+    QString written(const QString &name, const QByteArray &bytes);
+    // What xmllint says of `xml` against the schema `xsd`; empty when it is valid.
+    QString schemaProblem(const QByteArray &xml, const QString &xsd);
+    // The [mail] settings of an SMTP server on `port`.
+    static QString mailSettings(int port, const QString &more = {});
 
     QTemporaryDir m_dir;
     std::unique_ptr<TestDatabase> m_db;
     std::unique_ptr<AuthorityProcess> m_authority;
     std::unique_ptr<AuthorityProcess> m_tlsAuthority;
     std::unique_ptr<ServerProcess> m_server;
+    std::unique_ptr<MailSinkProcess> m_sink;
     QString m_cert;
 };
 
@@ -156,8 +169,11 @@ void TestTransmission::initTestCase()
     m_authority
         = AuthorityProcess::forDemoIssuer(m_dir.filePath(u"authority"_s), m_cert + u".pem"_s);
     QVERIFY2(m_authority && m_authority->port() > 0, "authority-sim did not start");
-    const QString settings = writeSettings(u"ok"_s, receptionUrl(m_authority->port()),
-                                           m_cert + u".p12"_s, m_cert + u".password"_s);
+    m_sink = std::make_unique<MailSinkProcess>();
+    QVERIFY(m_sink->port() > 0);
+    const QString settings
+        = writeSettings(u"ok"_s, receptionUrl(m_authority->port()), m_cert + u".p12"_s,
+                        m_cert + u".password"_s, mailSettings(m_sink->port()));
     m_server = std::make_unique<ServerProcess>(
         m_db->connectionString(), QStringList {u"--settings"_s, settings}, utcServer());
     QVERIFY(m_server->port() > 0);
@@ -507,17 +523,9 @@ void TestTransmission::cancellation()
 void TestTransmission::checkSignedXml(const QString &name, const QString &xml,
                                       const QString &schema, const QString &idElement)
 {
-    const QString path = m_dir.filePath(name);
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(xml.toUtf8());
-    file.close();
-    QString output;
-    QVERIFY2(RunTool(u"xmllint"_s,
-                     {u"--noout"_s, u"--schema"_s,
-                      qEnvironmentVariable("CTE_SCHEMA_DIR") + u'/' + schema, path},
-                     &output),
-             qPrintable(output));
+    QString output = schemaProblem(xml.toUtf8(), schema);
+    QVERIFY2(output.isEmpty(), qPrintable(output));
+    const QString path = written(name, xml.toUtf8());
     QVERIFY2(RunTool(u"xmlsec1"_s,
                      {u"--verify"_s, u"--id-attr:Id"_s, idElement, u"--trusted-pem"_s,
                       m_cert + u".pem"_s, u"--enabled-key-data"_s, u"x509"_s, path},
@@ -722,19 +730,13 @@ void TestTransmission::certificateProblemsStopEverything()
     QString p12 = m_cert + u".p12"_s;
     QString passwordFile = m_cert + u".password"_s;
     if (problem == u"password") {
-        passwordFile = m_dir.filePath(u"wrong.password"_s);
-        QFile f(passwordFile);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("not-the-password\n");
+        passwordFile = written(u"wrong.password"_s, "not-the-password\n");
     } else if (problem == u"missing") {
         p12 = m_dir.filePath(u"nowhere.p12"_s);
     } else {
         p12 = m_dir.filePath(u"expired.p12"_s);
         QVERIFY(writeSelfSignedPkcs12(p12, "expired-1", u"18462731000114"_s, u"VENCIDO"_s, -3));
-        passwordFile = m_dir.filePath(u"expired.password"_s);
-        QFile f(passwordFile);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("expired-1\n");
+        passwordFile = written(u"expired.password"_s, "expired-1\n");
     }
     ServerProcess server(
         m_db->connectionString(),
@@ -819,6 +821,164 @@ void TestTransmission::dacteOfAnAuthorisedDocument()
     QCOMPARE(
         pdf.fonts.filter(QRegularExpression(u"^[A-Z]{6}\\+DejaVuSans(-Bold)? yes yes$"_s)).size(),
         2);
+}
+
+qint64 TestTransmission::authorisedDocument()
+{
+    const qint64 key = demodata::insertCompleteDemoDocument(m_db->db());
+    const QList<ResultRow> rows = resultRows(transmit(*m_server, {{key, true}}));
+    return rows.value(0).sent == u"S" ? key : -1;
+}
+
+QString TestTransmission::written(const QString &name, const QByteArray &bytes)
+{
+    QFile file(m_dir.filePath(name));
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        return {};
+    return file.fileName();
+}
+
+QString TestTransmission::schemaProblem(const QByteArray &xml, const QString &xsd)
+{
+    QString output;
+    const QString path = written(u"checked.xml"_s, xml);
+    const QString schema = qEnvironmentVariable("CTE_SCHEMA_DIR") + u'/' + xsd;
+    return RunTool(u"xmllint"_s, {u"--noout"_s, u"--schema"_s, schema, path}, &output) ? QString()
+                                                                                       : output;
+}
+
+QString TestTransmission::mailSettings(int port, const QString &more)
+{
+    return u"[mail]\nserver=127.0.0.1\nport=%1\nsecurity=none\nfrom=cte@serraazul.test\n"
+           "timeoutMs=2000\n%2"_s.arg(port)
+               .arg(more);
+}
+
+// The parties get one message with the cteProc (the same bytes GeraXML answers, valid against
+// its schema) and the DACTE; once cancelled, the cancellation event too.
+void TestTransmission::emailAndXmlOfAnAuthorisedDocument()
+{
+    const qint64 key = authorisedDocument();
+    QVERIFY(key > 0);
+    const qsizetype before = m_sink->messages().size();
+    QCOMPARE(call(u"EnviaEmailCTe"_s, {double(key), u"0001"_s}).toList().value(0).toString(),
+             u"S"_s);
+    QCOMPARE(stored(key, u"IDEMAILCTE"_s), u"E"_s);
+    QCOMPARE(m_sink->messages().size(), before + 1);
+    const ReceivedMail mail = m_sink->messages().constLast();
+    static const QRegularExpression date(
+        u"^\\w{3}, \\d{2} \\w{3} \\d{4} \\d{2}:\\d{2}:\\d{2} [+-]\\d{4}$"_s);
+    const auto header = [&](const char *name) {
+        return mail.headers.value(QLatin1StringView(name)).toString();
+    };
+    QVERIFY2(date.match(header("Date")).hasMatch(), qPrintable(header("Date")));
+    QVERIFY(header("Message-ID").endsWith(u"@serraazul.test>"_s));
+    QCOMPARE(header("Subject"),
+             u"CT-e nº %1 série 1 - TRANSPORTES SERRA AZUL LTDA"_s.arg(
+                 stored(key, u"NRCTE"_s).trimmed()));
+    QCOMPARE(header("To"),
+             u"METALURGICA VALE DO PARAIBA LTDA <compras@metalvale.com.br>, "
+             "COMERCIAL DE ALIMENTOS BOA MESA LTDA <nfe@boamesa.com.br>"_s);
+
+    // The attachment is the cteProc GeraXML answers, byte for byte, valid against its schema.
+    const QList<ResultRow> rows
+        = resultRows(call(u"GeraXML"_s, {QVariant::fromValue(markedList({{key, true}}))}));
+    QCOMPARE(rows.size(), 1);
+    const QString accessKey = stored(key, u"NRACESSOCTE"_s);
+    QCOMPARE(mail.attachmentNames,
+             (QStringList {accessKey + u"-procCTe.xml"_s, accessKey + u"-cte.pdf"_s}));
+    QCOMPARE(mail.attachments.at(0), rows.at(0).xml.toUtf8());
+    const QString problem = schemaProblem(mail.attachments.at(0), u"procCTe_v4.00.xsd"_s);
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    QVERIFY(probePdf(mail.attachments.at(1)).codes.contains(u"Code128:"_s + accessKey));
+
+    // Cancelled: the event travels beside the cteProc, in the e-mail and in the export.
+    QCOMPARE(call(u"CancelaCTe"_s, {QString::number(key), u"Frete desistido pelo cliente"_s})
+                 .toList()
+                 .value(0)
+                 .toString(),
+             u"S"_s);
+    const QList<ResultRow> cancelled
+        = resultRows(call(u"GeraXML"_s, {QVariant::fromValue(markedList({{key, true}}))}));
+    QCOMPARE(cancelled.size(), 2);
+    QCOMPARE(cancelled.at(1).xml, stored(key, u"DSXMLCANCELAMENTO"_s));
+    call(u"EnviaEmailCTe"_s, {double(key), u"0001"_s});
+    QCOMPARE(m_sink->messages().constLast().attachments.value(1), cancelled.at(1).xml.toUtf8());
+
+    // A pending document has no XML to give.
+    const qint64 pending = demodata::insertCompleteDemoDocument(m_db->db());
+    const QList<ResultRow> none
+        = resultRows(call(u"GeraXML"_s, {QVariant::fromValue(markedList({{pending, true}}))}));
+    QCOMPARE(none.size(), 1);
+    QCOMPARE(none.at(0).sent, u"N"_s);
+}
+
+// An SMTP server that refuses, or cannot be reached, leaves the document pending with the reason;
+// nothing is lost: the pending e-mails go out once the server is back. A silent one holds only
+// the call that waits for it.
+void TestTransmission::emailNotSent_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("recipient refused") << u"refuse"_s << u"550 5.1.1 Caixa postal inexistente"_s;
+    QTest::newRow("login refused") << u"login"_s << u"535"_s;
+    QTest::newRow("nothing listens") << u"closed"_s << u"não foi possível falar"_s;
+    QTest::newRow("never answers") << u"silent"_s << u"imed"_s;
+}
+
+void TestTransmission::emailNotSent()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, reason);
+    const qint64 key = authorisedDocument();
+    QVERIFY(key > 0);
+    std::unique_ptr<MailSinkProcess> sink;
+    QTcpServer silent;
+    int port = freeLoopbackPort();
+    QString login;
+    if (kind == u"refuse" || kind == u"login") {
+        const QString password = written(u"smtp.password"_s, "certa-123\n");
+        sink = std::make_unique<MailSinkProcess>(
+            kind == u"refuse"
+                ? QStringList {u"--refuse"_s, reason}
+                : QStringList {u"--user"_s, u"cte"_s, u"--password-file"_s, password});
+        port = sink->port();
+        login = u"user=cte\npasswordFile=%1\n"_s.arg(QFileInfo(m_cert).fileName() + u".password"_s);
+    } else if (kind == u"silent") {
+        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        port = silent.serverPort();
+    }
+    ServerProcess server(m_db->connectionString(),
+                         {u"--settings"_s,
+                          writeSettings(kind, receptionUrl(m_authority->port()), m_cert + u".p12"_s,
+                                        m_cert + u".password"_s, mailSettings(port, login))});
+    QVERIFY(server.port() > 0);
+    const QString token = testerLogin(server.port());
+    RawConnection held(server.port());
+    held.send(RawConnection::request(u"EnviaEmailCTe"_s,
+                                     contracts::encodeCall({double(key), u"0001"_s}), token));
+    if (kind == u"silent") {
+        QVERIFY(silent.waitForNewConnection(-1));
+        // The mail call waits on the SMTP server; another user is served meanwhile.
+        const QVariant other = rawPost(server.port(), u"GetCompValorPrest"_s,
+                                       contracts::encodeCall({u"3"_s, QString()}), token)
+                                   .reply;
+        QCOMPARE(other.toList().value(0).toString(), u"S"_s);
+    }
+    const QVariantList reply = held.readAnswer().reply.toList();
+    QCOMPARE(reply.value(0).toString(), u"N"_s);
+    QVERIFY2(reply.value(1).toString().contains(reason), qPrintable(reply.value(1).toString()));
+    QCOMPARE(stored(key, u"IDEMAILCTE"_s), u"P"_s);
+    QCOMPARE(stored(key, u"DSOBSEMAILCTE"_s), reply.value(1).toString());
+    QVERIFY(!sink || sink->messages().isEmpty());
+
+    const QVariantList later = call(u"EnviaEmailPendenteCTe"_s,
+                                    {QVariant::fromValue(markedList({{key, false}})), u"0001"_s})
+                                   .toList();
+    const DataPacket rows = later.value(1).value<DataPacket>();
+    QCOMPARE(rows.rows.size(), 1);
+    QCOMPARE(rows.rows.at(0).at(rows.indexOf(u"IDEMAILCTE"_s)).toString(), u"E"_s);
+    QCOMPARE(stored(key, u"IDEMAILCTE"_s), u"E"_s);
 }
 
 QTEST_GUILESS_MAIN(TestTransmission)

@@ -187,8 +187,8 @@ private slots:
                                  << TestDatabase::password() << 0 << u"PEDAGIO"_s;
         QTest::newRow("error reply") << u"GetCompValorPrest"_s << u"[3, \"\"]"_s
                                      << TestDatabase::password() << 1 << u"deve ser texto"_s;
-        QTest::newRow("later operation")
-            << u"GeraXML"_s << u"[null]"_s << TestDatabase::password() << 1 << u"não disponível"_s;
+        QTest::newRow("unknown operation")
+            << u"GeraXml"_s << u"[null]"_s << TestDatabase::password() << 1 << u"não disponível"_s;
         QTest::newRow("wrong password") << u"GetCompValorPrest"_s << u"[\"3\", \"\"]"_s
                                         << u"errada"_s << 1 << u"recusou o login"_s;
         QTest::newRow("arguments not JSON")
