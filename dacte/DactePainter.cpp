@@ -4,7 +4,7 @@
 #include "DacteMessages.h"
 #include "DacteSummary.h"
 #include "PainterCanvas.h"
-#include "TextLayout.h"
+#include "Sheet.h"
 
 #include <QDateTime>
 #include <QLocale>
@@ -26,7 +26,7 @@ struct Metrics
 };
 constexpr double kMargin = 5;
 constexpr double kDocumentRow = 3.6;
-constexpr double kTitle = 3.2;
+constexpr double kTitle = Sheet::kTitle;
 // Shares of a document's cell: kind, issuer's registration, number or access key.
 constexpr double kKind = 0.1, kIssuer = 0.26, kNumber = 0.64;
 const Metrics kPortrait {210, 297, 30, 26, 7, 21, 12, 7, 17, 9, 15, 9, 12, 2};
@@ -124,64 +124,13 @@ QList<DocumentLine> documentLines(const DacteData &d)
     return lines;
 }
 
-// The boxes and texts of the form, in millimetres inside the margins.
-class Sheet
-{
-public:
-    Sheet(Canvas &c, const Metrics &m)
-        : m_c(c)
-        , m_m(m)
-    { }
-
-    double width() const { return m_m.pageW - 2 * kMargin; }
-    static QRectF r(double x, double y, double w, double h)
-    {
-        return {kMargin + x, kMargin + y, w, h};
-    }
-    void box(double x, double y, double w, double h) { m_c.strokeRect(r(x, y, w, h), kLine); }
-    void text(const QRectF &rect, const QString &s, const TextStyle &style, int flags,
-              const QColor &colour = Qt::black)
-    {
-        for (const PlacedLine &l : layoutText(rect, s, style, flags))
-            m_c.drawText(l.origin, l.text, style, colour);
-    }
-    // A box with its caption above and its value below.
-    void field(double x, double y, double w, double h, const QString &caption, const QString &value,
-               int align = Qt::AlignLeft, bool bold = false)
-    {
-        box(x, y, w, h);
-        text(r(x + 0.6, y + 0.3, w - 1.2, 2.2), caption, label(), Qt::AlignLeft | Qt::AlignTop);
-        text(r(x + 0.6, y + 2.4, w - 1.2, h - 2.6), value, bold ? this->bold() : this->value(),
-             align | Qt::AlignVCenter);
-    }
-    // A block's title bar across `w`.
-    void title(double x, double y, double w, const QString &caption)
-    {
-        const QRectF t = r(x, y, w, kTitle);
-        m_c.fillRect(t, QColor(225, 225, 225));
-        m_c.strokeRect(t, kLine);
-        text(t, caption, label(), Qt::AlignCenter);
-    }
-    Canvas &canvas() { return m_c; }
-    static TextStyle label() { return {Face::Regular, 4.6}; }
-    static TextStyle value() { return {Face::Regular, 6.6}; }
-    static TextStyle bold() { return {Face::Bold, 6.6}; }
-    static TextStyle big() { return {Face::Bold, 11}; }
-    static TextStyle small() { return {Face::Regular, 5.6}; }
-
-private:
-    static constexpr double kLine = 0.2;
-    Canvas &m_c;
-    const Metrics &m_m;
-};
-
 // The page as drawn: the blocks in order from the top, `y` the next free line.
 class Page
 {
 public:
     Page(Canvas &c, const DacteData &data, int number)
         : m(isLandscape(data) ? kLandscape : kPortrait)
-        , s(c, m)
+        , s(c, m.pageW, kMargin)
         , d(data)
         , page(number)
         , W(s.width())
