@@ -103,11 +103,16 @@ DocumentMail composeDocumentMail(const QSqlDatabase &db, qint64 key, const QStri
     if (cancelled)
         c.body += mailMsg("EMAIL_CORPO_CANCELADO")
                       .arg(text(u"NRPROTOCOLCANC"_s), proc->cancellationFileName());
+    if (!proc->corrections.isEmpty())
+        c.body += mailMsg("EMAIL_CORPO_CARTAS").arg(proc->corrections.size());
     c.body += mailMsg("EMAIL_RODAPE");
     c.attachments << MailAttachment {proc->cteProcFileName(), "application/xml", proc->cteProc};
     if (cancelled)
         c.attachments << MailAttachment {proc->cancellationFileName(), "application/xml",
                                          proc->cancellation};
+    for (qsizetype i = 0; i < proc->corrections.size(); ++i)
+        c.attachments << MailAttachment {proc->correctionFileName(int(i) + 1), "application/xml",
+                                         proc->corrections.at(i)};
     c.attachments << MailAttachment {pdfName, "application/pdf", pdf};
     c.at = QDateTime::currentDateTime();
     return mail;

@@ -11,6 +11,7 @@ const char *const kCatalogue = R"(
 EMAIL_ASSUNTO|CT-e nº %1 série %2 - %3
 EMAIL_ASSUNTO_CANCELADO|Cancelamento do CT-e nº %1 série %2 - %3
 EMAIL_CORPO|Prezado(a),\n\nSegue o Conhecimento de Transporte Eletrônico nº %1, série %2, emitido por %3 em %4.\n\nChave de acesso: %5\nProtocolo de autorização: %6\n\nEm anexo: o arquivo XML autorizado (%7) e o DACTE em PDF (%8).\n
+EMAIL_CORPO_CARTAS|\nSeguem também em anexo os XML das cartas de correção registradas para este conhecimento (%1).\n
 EMAIL_CORPO_CANCELADO|\nEste conhecimento foi CANCELADO (protocolo do cancelamento %1). O XML do evento de cancelamento também segue em anexo (%2).\n
 EMAIL_RODAPE|\nMensagem enviada automaticamente pelo emissor; não é necessário respondê-la.\n
 EMAIL_ENVIADO|E-mail enviado para %1.

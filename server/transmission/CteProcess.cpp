@@ -1,5 +1,6 @@
 #include "CteProcess.h"
 
+#include "CorrectionLetter.h"
 #include "SqlSupport.h"
 
 #include <QSqlQuery>
@@ -43,5 +44,7 @@ std::optional<CteProcess> loadCteProcess(const QSqlDatabase &db, qint64 key)
         p.cteProc = cteProcOf(p.signedCte, p.protocol);
     if (p.status == u"C")
         p.cancellation = q.value(5).toString().toUtf8();
+    if (!p.cteProc.isEmpty())
+        p.corrections = correctionLetterXmls(db, key);
     return p;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QSqlDatabase>
 #include <QString>
 
@@ -19,6 +20,7 @@ struct CteProcess
     QByteArray protocol; // protCTe, as stored
     QByteArray cteProc; // empty when the document holds no authorised XML
     QByteArray cancellation; // procEventoCTe; empty unless cancelled
+    QList<QByteArray> corrections; // procEventoCTe of each correction letter, in sequence order
 
     // Only an accepted or a cancelled document has them.
     bool authorised() const { return status == u"A" || status == u"C"; }
@@ -26,6 +28,12 @@ struct CteProcess
     QString cancellationFileName() const
     {
         return accessKey + QStringLiteral("-procEventoCTe.xml");
+    }
+    // Letter `sequence` (from 1): the event type and sequence keep each letter's name apart.
+    QString correctionFileName(int sequence) const
+    {
+        return accessKey
+            + QStringLiteral("-110110-%1-procEventoCTe.xml").arg(sequence, 2, 10, QLatin1Char('0'));
     }
 };
 

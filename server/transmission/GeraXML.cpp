@@ -62,6 +62,10 @@ QVariant GeraXML(CallContext &ctx, const Args &args)
             if (!doc->cancellation.isEmpty())
                 addRow(result, doc->number, doc->accessKey, true, txMsg("XML_EVENTO_GERADO"),
                        doc->cancellation, doc->cancellationFileName());
+            for (qsizetype i = 0; i < doc->corrections.size(); ++i)
+                addRow(result, doc->number, doc->accessKey, true,
+                       txMsg("XML_CARTA_GERADO").arg(i + 1), doc->corrections.at(i),
+                       doc->correctionFileName(int(i) + 1));
         }
     }
     return contracts::okReply({QVariant::fromValue(result)});

@@ -100,6 +100,7 @@ XML_SITUACAO|XML não gerado: o conhecimento %1 está com a situação "%2"; só
 XML_SEM_AUTORIZADO|XML não gerado: o conhecimento %1 não tem o XML autorizado e o protocolo gravados.
 XML_GERADO|XML do conhecimento com o protocolo de autorização.
 XML_EVENTO_GERADO|XML do evento de cancelamento com o seu registro.
+XML_CARTA_GERADO|XML da carta de correção nº %1 com o seu registro.
 )";
 } // namespace
 

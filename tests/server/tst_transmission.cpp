@@ -609,9 +609,24 @@ void TestTransmission::correctionLetters()
                          u"SELECT NRSEQEVENTO, DSXMLEVENTO FROM CTEEVENTO WHERE CDCTE = :K "
                          "AND TPEVENTO = '110110' ORDER BY NRSEQEVENTO"_s,
                          {{u":K", key}});
-    while (q.next())
+    QStringList letterXmls;
+    while (q.next()) {
         checkSignedXml(u"cce-%1-%2.xml"_s.arg(key).arg(q.value(0).toInt()), q.value(1).toString(),
                        u"procEventoCTe_v4.00.xsd"_s, u"infEvento"_s);
+        letterXmls << q.value(1).toString();
+    }
+    // The letters go with the document's XML, in the export and in the e-mail.
+    const QList<ResultRow> exported
+        = resultRows(call(u"GeraXML"_s, {QVariant::fromValue(markedList({{key, true}}))}));
+    QCOMPARE(exported.size(), 3);
+    QCOMPARE((QStringList {exported.at(1).xml, exported.at(2).xml}), letterXmls);
+    QCOMPARE(call(u"EnviaEmailCTe"_s, {double(key), u"0001"_s}).toList().value(0).toString(),
+             u"S"_s);
+    const QString accessKey = stored(key, u"NRACESSOCTE"_s);
+    QCOMPARE(
+        m_sink->messages().constLast().attachmentNames,
+        (QStringList {accessKey + u"-procCTe.xml"_s, accessKey + u"-110110-01-procEventoCTe.xml"_s,
+                      accessKey + u"-110110-02-procEventoCTe.xml"_s, accessKey + u"-cte.pdf"_s}));
 
     const qint64 cancelled = demodata::insertCompleteDemoDocument(m_db->db());
     QCOMPARE(resultRows(transmit(*m_server, {{cancelled, true}})).value(0).sent, u"S"_s);
