@@ -34,6 +34,13 @@ QList<SetField> partyFields()
     return fields({{u"CNPJ", 14}, {u"CPF", 11}, {u"IE", 14}, {u"xNome", 60}, {u"fone", 14}});
 }
 
+// The parties that may carry a trade name too.
+QList<SetField> namedPartyFields()
+{
+    return fields(
+        {{u"CNPJ", 14}, {u"CPF", 11}, {u"IE", 14}, {u"xNome", 60}, {u"xFant", 60}, {u"fone", 14}});
+}
+
 } // namespace
 
 const QList<SetDef> &dacteSets()
@@ -99,13 +106,7 @@ const QList<SetDef> &dacteSets()
                  {u"CEP", 8},
                  {u"UF", 2},
                  {u"fone", 14}})},
-        {u"Rem"_s, u"rem"_s,
-         fields({{u"CNPJ", 14},
-                 {u"CPF", 11},
-                 {u"IE", 14},
-                 {u"xNome", 60},
-                 {u"xFant", 60},
-                 {u"fone", 14}})},
+        {u"Rem"_s, u"rem"_s, namedPartyFields()},
         {u"EnderReme"_s, u"rem/enderReme"_s, addressFields()},
         {u"Dest"_s, u"dest"_s, partyFields() + fields({{u"ISUF", 9}})},
         {u"EnderDest"_s, u"dest/enderDest"_s, addressFields()},
@@ -114,14 +115,7 @@ const QList<SetDef> &dacteSets()
         {u"Receb"_s, u"receb"_s, partyFields()},
         {u"EnderReceb"_s, u"receb/enderReceb"_s, addressFields()},
         {u"Toma3"_s, u"ide/toma3"_s, fields({{u"toma", 1}})},
-        {u"Toma4"_s, u"ide/toma4"_s,
-         fields({{u"toma", 1},
-                 {u"CNPJ", 14},
-                 {u"CPF", 11},
-                 {u"IE", 14},
-                 {u"xNome", 60},
-                 {u"xFant", 60},
-                 {u"fone", 14}})},
+        {u"Toma4"_s, u"ide/toma4"_s, fields({{u"toma", 1}}) + namedPartyFields()},
         {u"EnderToma"_s, u"ide/toma4/enderToma"_s, addressFields()},
         {u"InfCarga"_s, u"infCTeNorm/infCarga"_s,
          fields({{u"vCarga", 16}, {u"proPred", 60}, {u"xOutCat", 30}, {u"vCargaAverb", 16}})},
